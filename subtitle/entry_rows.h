@@ -1,0 +1,63 @@
+// The grid's records as a plain core model. Row i shows entry i of the document.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+// Column order of an entry row; also the grid's column indexes.
+enum EntryColumn : int {
+    kColumnNumber = 0,
+    kColumnShow = 1,
+    kColumnHide = 2,
+    kColumnOriginal = 3,
+    kColumnTranslated = 4,
+    kColumnCount = 5,
+};
+
+struct EntryRow {
+    // A row added for a translated entry without an original row has no number (an empty text item).
+    std::optional<double> number;
+    QString show;
+    QString hide;
+    QString original;
+    QString translated;
+
+    QString text(int column) const;
+    friend bool operator==(const EntryRow&, const EntryRow&) = default;
+};
+
+// Every change is announced, so that a view can follow with inserts, removals and cell updates
+// instead of a reset that would lose its selection.
+class EntryRows : public QObject {
+    Q_OBJECT
+public:
+    explicit EntryRows(QObject* parent = nullptr) : QObject(parent) {}
+
+    int count() const { return int(m_rows.size()); }
+    bool isEmpty() const { return m_rows.isEmpty(); }
+    const EntryRow& at(int row) const { return m_rows.at(row); }
+    const QVector<EntryRow>& all() const { return m_rows; }
+    // Cell text, or an empty string for a row or column that does not exist.
+    QString cellText(int row, int column) const;
+
+    void append(const EntryRow& row);
+    // One announcement for many rows: a load of thousands of entries should not redraw per row.
+    void appendRows(const QVector<EntryRow>& rows);
+    void insert(int at, const EntryRow& row);
+    void remove(int at, int count = 1);
+    void clear();
+    // Sets the text of a text cell (columns 1 to 4); ignored outside the rows.
+    void setCell(int row, int column, const QString& text);
+    void setNumber(int row, std::optional<double> number);
+
+signals:
+    void rowsInserted(int first, int last);
+    void rowsRemoved(int first, int last);
+    void cellChanged(int row, int column);
+    void rowsCleared();
+
+private:
+    QVector<EntryRow> m_rows;
+};

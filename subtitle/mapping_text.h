@@ -1,0 +1,24 @@
+// The "Mapping Text" page's content: each entry's original in red above its translation in blue.
+#pragma once
+
+#include "subtitle/entry_rows.h"
+
+#include <QString>
+#include <QVector>
+#include <cstdint>
+
+inline constexpr int kMappingTextSizeTwips = 250;
+inline constexpr std::uint32_t kMappingOriginalColor = 0xFF0000;   // RGB
+inline constexpr std::uint32_t kMappingTranslatedColor = 0x0000FF; // RGB
+// Longer cell texts are cut to this many characters for the page.
+inline constexpr qsizetype kMappingCellLimit = 4095;
+
+struct MappingRun {
+    QString text; // "|" removed; line ends as "\r\n"
+    std::uint32_t rgb = 0;
+    int sizeTwips = kMappingTextSizeTwips;
+    friend bool operator==(const MappingRun&, const MappingRun&) = default;
+};
+
+// Two runs per row, in row order.
+QVector<MappingRun> BuildMappingRuns(const EntryRows& rows);

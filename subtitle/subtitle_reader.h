@@ -1,0 +1,28 @@
+// The ten subtitle readers (five formats, each as original or translated) behind one frame.
+#pragma once
+
+#include "subtitle/subtitle_session.h"
+#include "support/user_message.h"
+
+#include <QString>
+#include <optional>
+
+inline constexpr qint64 kMaxSubtitleFileSize = 409600;
+// A line of this many characters or more stops a load as an invalid file.
+inline constexpr qsizetype kMaxSubtitleLineLength = 1023;
+
+struct ReadResult {
+    // Whether the document or the rows changed (false for an unopenable or oversized file).
+    bool changed = false;
+    // Whether the load ran to its end (false after "Invalid Subtitle File!" and on open failures).
+    bool completed = false;
+    // What to show the user, if anything.
+    std::optional<UserMessage> message;
+};
+
+// Reads the file at path into the session as the original or the translated side, in the given
+// format. Does not set formatMode: the caller does, from the filter the user picked.
+ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, SubtitleFormat format, Side side);
+
+// The format of a file named on the command line, from its extension and, for ".sub", its content.
+SubtitleFormat GuessSubtitleFormat(const QString& path);

@@ -1,0 +1,205 @@
+// CStdioFileEx: bytes in, UTF-16 lines out, and back.
+#include "subtitle/text_file.h"
+
+#include "charset/code_page.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+int currentErrno() {
+    return errno != 0 ? errno : EIO;
+}
+} // namespace
+
+std::uint32_t CStdioFileEx::decodingCodePage() const {
+    return m_codePage < 0 ? kAnsiCodePage : std::uint32_t(m_codePage);
+}
+
+bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumber) {
+    Close();
+    m_unicode = (flags & writeUtf16Flag) != 0;
+    flags &= ~std::uint32_t(typeText);
+    flags |= typeBinary;
+    m_openFlags = flags;
+    m_firstWrite = true;
+    m_firstRead = true;
+    m_writeFailed = false;
+    m_written = 0;
+    m_pos = 0;
+
+    const bool writing = (flags & (modeWrite | modeReadWrite | modeCreate)) != 0;
+    errno = 0;
+    if (writing) {
+        auto writer = std::make_unique<QSaveFile>(path);
+        // Without modeCreate an existing file keeps what is not overwritten: start from its content.
+        if (!writer->open(QIODevice::WriteOnly)) {
+            if (errorNumber)
+                *errorNumber = currentErrno();
+            return false;
+        }
+        if (!(flags & modeCreate)) {
+            QFile old(path);
+            if (old.open(QIODevice::ReadOnly)) {
+                const QByteArray content = old.readAll();
+                writer->write(content);
+                m_written = content.size();
+            }
+        }
+        m_writer = std::move(writer);
+        return true;
+    }
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (errorNumber)
+            *errorNumber = currentErrno();
+        return false;
+    }
+    m_bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (errorNumber)
+            *errorNumber = currentErrno();
+        m_bytes.clear();
+        return false;
+    }
+    m_reading = true;
+    const auto* b = reinterpret_cast<const unsigned char*>(m_bytes.constData());
+    const qint64 n = m_bytes.size();
+    if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+        m_pos = 3; // the code page stays: the rest is decoded as before
+    } else if (n >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
+        m_unicode = true; // FE FF is read as little-endian all the same
+        m_pos = 2;
+    } else {
+        m_pos = 0;
+    }
+    m_firstRead = true;
+    return true;
+}
+
+bool CStdioFileEx::ReadString(QString& line) {
+    line.clear();
+    if (!m_reading)
+        return false;
+    const qint64 size = m_bytes.size();
+    if (m_firstRead && m_pos == 0) {
+        if (m_unicode)
+            m_pos = std::min<qint64>(2, size);
+        else if (decodingCodePage() == kUtf8CodePage)
+            m_pos = std::min<qint64>(3, size);
+    }
+    if (m_pos >= size)
+        return false;
+
+    const char* data = m_bytes.constData();
+    if (m_unicode) {
+        // Whole UTF-16 units only; a stray last byte cannot form one.
+        const qint64 units = (size - m_pos) / 2;
+        if (units == 0) {
+            m_pos = size;
+            return false;
+        }
+        qint64 k = 0;
+        bool sawFeed = false;
+        for (; k < units; ++k) {
+            const char* u = data + m_pos + 2 * k;
+            if (u[0] == '\n' && u[1] == '\0') {
+                sawFeed = true;
+                break;
+            }
+        }
+        line.resize(k);
+        std::memcpy(line.data(), data + m_pos, std::size_t(k) * 2);
+        if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN)
+            for (auto& ch : line)
+                ch = QChar(qFromLittleEndian(ch.unicode()));
+        m_pos += 2 * (k + (sawFeed ? 1 : 0));
+    } else {
+        const char* start = data + m_pos;
+        const void* feed = std::memchr(start, '\n', std::size_t(size - m_pos));
+        const qint64 len = feed ? static_cast<const char*>(feed) - start : size - m_pos;
+        if (len > 0)
+            line = decodeBytes(start, len, decodingCodePage()).value_or(QString());
+        m_pos += len + (feed ? 1 : 0);
+    }
+    if (!line.isEmpty() && line.back() == u'\r')
+        line.chop(1);
+    m_firstRead = false;
+    return true;
+}
+
+bool CStdioFileEx::WriteString(QStringView text) {
+    if (!m_writer)
+        return false;
+    QByteArray bytes;
+    if (m_firstWrite && m_written == 0) {
+        if (m_unicode)
+            bytes.append("\xFF\xFE", 2);
+        else if (decodingCodePage() == kUtf8CodePage)
+            bytes.append("\xEF\xBB\xBF", 3);
+    }
+    m_firstWrite = false;
+    if (m_unicode) {
+        const qsizetype at = bytes.size();
+        bytes.resize(at + text.size() * 2);
+        char* out = bytes.data() + at;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t u = text[i].unicode();
+            out[2 * i] = char(u & 0xFF);
+            out[2 * i + 1] = char(u >> 8);
+        }
+    } else if (!text.isEmpty()) {
+        const auto encoded = encodeText(text, decodingCodePage(), m_defaultChar);
+        if (!encoded) {
+            m_writeFailed = true;
+            return false;
+        }
+        bytes.append(*encoded);
+    }
+    if (bytes.isEmpty())
+        return true;
+    if (m_writer->write(bytes) != bytes.size()) {
+        m_writeFailed = true;
+        return false;
+    }
+    m_written += bytes.size();
+    return true;
+}
+
+bool CStdioFileEx::Seek(qint64 offset, int origin) {
+    m_firstRead = true;
+    if (!m_reading)
+        return false;
+    qint64 base = 0;
+    if (origin == SEEK_CUR)
+        base = m_pos;
+    else if (origin == SEEK_END)
+        base = m_bytes.size();
+    const qint64 target = base + offset;
+    if (target < 0)
+        return false;
+    m_pos = std::min<qint64>(target, m_bytes.size());
+    return true;
+}
+
+bool CStdioFileEx::Close() {
+    bool ok = true;
+    if (m_writer) {
+        if (m_writeFailed) {
+            m_writer->cancelWriting();
+            m_writer->commit();
+            ok = false;
+        } else {
+            ok = m_writer->commit();
+        }
+        m_writer.reset();
+    }
+    m_reading = false;
+    m_bytes.clear();
+    m_pos = 0;
+    return ok;
+}

@@ -1,0 +1,67 @@
+// Text file with byte-order-mark recognition, lines of any length and code-page or UTF-16 writing.
+#pragma once
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class CStdioFileEx {
+public:
+    enum : std::uint32_t {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        modeCreate = 0x1000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
+        writeUtf16Flag = 0x200000,
+    };
+    static constexpr std::uint32_t kSaveFlags = writeUtf16Flag | typeText | modeCreate | modeWrite; // 0x205001
+
+    CStdioFileEx() = default;
+    // A file opened for writing and not closed is discarded: the target keeps its old content.
+    ~CStdioFileEx() = default;
+    CStdioFileEx(const CStdioFileEx&) = delete;
+    CStdioFileEx& operator=(const CStdioFileEx&) = delete;
+
+    // On failure returns false with the system error number in *errorNumber (never 0).
+    bool Open(const QString& path, std::uint32_t flags, int* errorNumber = nullptr);
+    // Reads the next line without its line feed and one trailing carriage return.
+    bool ReadString(QString& line);
+    // Writes the text in the file's encoding; adds no line end.
+    bool WriteString(QStringView text);
+    // Seeks in the bytes of a file opened for reading; origin as in fseek.
+    bool Seek(qint64 offset, int origin);
+    // For a written file: replaces the target only when every write succeeded. Returns success.
+    bool Close();
+
+    // -1 means the system ANSI code page.
+    void SetCodePage(std::int32_t codePage) { m_codePage = codePage; }
+    std::int32_t GetCodePage() const { return m_codePage; }
+    bool IsFileUnicodeText() const { return m_unicode; }
+    std::uint32_t OpenFlags() const { return m_openFlags; }
+    bool IsOpen() const { return m_reading || m_writer != nullptr; }
+    qint64 Position() const { return m_pos; }
+
+private:
+    std::uint32_t decodingCodePage() const;
+
+    bool m_unicode = false;
+    std::uint32_t m_openFlags = 0;
+    std::int32_t m_codePage = -1;
+    char m_defaultChar = '#';
+    bool m_firstWrite = true;
+    bool m_firstRead = true;
+
+    // Reading: the whole file is taken in at open; it is small, and lines then need no copies.
+    bool m_reading = false;
+    QByteArray m_bytes;
+    qint64 m_pos = 0;
+
+    // Writing goes to a file beside the target that replaces it on Close.
+    std::unique_ptr<QSaveFile> m_writer;
+    qint64 m_written = 0;
+    bool m_writeFailed = false;
+};

@@ -1,0 +1,29 @@
+// Process-wide program folder.
+#include "support/program_folder.h"
+
+#include <QDir>
+#include <QMutex>
+
+namespace {
+QMutex g_mutex;
+QString g_folder;
+} // namespace
+
+QString programFolder() {
+    QMutexLocker lock(&g_mutex);
+    return g_folder;
+}
+
+void setProgramFolder(const QString& folder) {
+    QString f = QDir::cleanPath(folder);
+    if (!f.isEmpty() && !f.endsWith(u'/'))
+        f += u'/';
+    QMutexLocker lock(&g_mutex);
+    g_folder = f;
+}
+
+void enterProgramFolder() {
+    const QString f = programFolder();
+    if (!f.isEmpty())
+        QDir::setCurrent(f);
+}

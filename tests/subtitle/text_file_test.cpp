@@ -1,0 +1,146 @@
+#include "charset/code_page.h"
+#include "subtitle/text_file.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class TextFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { setSystemAnsiCodePage(1252); }
+
+    QString write(const QByteArray& bytes) {
+        const QString path = dir.filePath(QString("f%1.txt").arg(++counter));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QStringList readAll(const QString& path) {
+        CStdioFileEx file;
+        EXPECT_TRUE(file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText));
+        QStringList lines;
+        QString line;
+        while (file.ReadString(line))
+            lines << line;
+        return lines;
+    }
+    QByteArray bytesOf(const QString& path) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+
+    QTemporaryDir dir;
+    int counter = 0;
+};
+
+QByteArray utf16le(const QString& s) {
+    QByteArray b;
+    for (QChar c : s) {
+        b.append(char(c.unicode() & 0xFF));
+        b.append(char(c.unicode() >> 8));
+    }
+    return b;
+}
+
+} // namespace
+
+TEST_F(TextFileTest, CarriageReturnRules) {
+    EXPECT_EQ(readAll(write("a\r\nb")), (QStringList{"a", "b"}));
+    EXPECT_EQ(readAll(write("a\nb\n")), (QStringList{"a", "b"}));
+    EXPECT_EQ(readAll(write("a\r\r\n")), (QStringList{"a\r"}));
+    EXPECT_EQ(readAll(write("a\rb")), (QStringList{"a\rb"}));
+    EXPECT_EQ(readAll(write("\n\n")), (QStringList{"", ""}));
+    EXPECT_EQ(readAll(write("")), QStringList{});
+}
+
+TEST_F(TextFileTest, ByteOrderMarks) {
+    const QByteArray body = utf16le(QString::fromUtf8("h\xC3\xA9\r\n\xE4\xB8\xAD"));
+    EXPECT_EQ(readAll(write("\xFF\xFE" + body)), (QStringList{QString::fromUtf8("h\xC3\xA9"), QString::fromUtf8("\xE4\xB8\xAD")}));
+    // FE FF is taken as the same little-endian text.
+    EXPECT_EQ(readAll(write("\xFE\xFF" + body)).size(), 2);
+    // A UTF-8 mark is skipped, but the text is still decoded in the ANSI code page.
+    EXPECT_EQ(readAll(write("\xEF\xBB\xBF" "caf\xC3\xA9")), (QStringList{QString::fromUtf8("caf\xC3\x83\xC2\xA9")}));
+    // Without a mark every byte is text in the ANSI code page.
+    EXPECT_EQ(readAll(write("caf\xE9")), (QStringList{QString::fromUtf8("caf\xC3\xA9")}));
+    EXPECT_EQ(readAll(write("ab")), (QStringList{"ab"}));
+    // A stray last byte of a UTF-16 file does not make a unit.
+    EXPECT_EQ(readAll(write(QByteArray("\xFF\xFE" "a\0b", 5))), (QStringList{"a"}));
+}
+
+TEST_F(TextFileTest, LongLinesAreReadWhole) {
+    const QByteArray longLine(5000, 'x');
+    const QStringList lines = readAll(write(longLine + "\r\nend"));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0].size(), 5000);
+    const QStringList wide = readAll(write("\xFF\xFE" + utf16le(QString(9000, u'y')) + utf16le("\nz")));
+    ASSERT_EQ(wide.size(), 2);
+    EXPECT_EQ(wide[0].size(), 9000);
+    EXPECT_EQ(wide[1], "z");
+}
+
+TEST_F(TextFileTest, CodePageOfTheFileDecodesLines) {
+    CStdioFileEx file;
+    ASSERT_TRUE(file.Open(write("\xD6\xD0\xCE\xC4\n"), CStdioFileEx::modeRead));
+    file.SetCodePage(936);
+    QString line;
+    ASSERT_TRUE(file.ReadString(line));
+    EXPECT_EQ(line, QString::fromUtf8("\xE4\xB8\xAD\xE6\x96\x87"));
+    // A seek back re-reads from the start.
+    EXPECT_TRUE(file.Seek(0, SEEK_SET));
+    ASSERT_TRUE(file.ReadString(line));
+    EXPECT_EQ(line.size(), 2);
+}
+
+TEST_F(TextFileTest, Utf16WritingHasOneByteOrderMark) {
+    const QString path = dir.filePath("out.srt");
+    CStdioFileEx file;
+    ASSERT_TRUE(file.Open(path, CStdioFileEx::kSaveFlags));
+    ASSERT_TRUE(file.WriteString(u"abc"));
+    ASSERT_TRUE(file.WriteString(u"\r\n\u4E2D"));
+    ASSERT_TRUE(file.Close());
+    EXPECT_EQ(bytesOf(path), QByteArray("\xFF\xFE" "a\0b\0c\0\r\0\n\0\x2D\x4E", 14));
+}
+
+TEST_F(TextFileTest, CodePageWritingMarksUnencodableCharacters) {
+    const QString path = dir.filePath("out.txt");
+    CStdioFileEx file;
+    ASSERT_TRUE(file.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite));
+    ASSERT_TRUE(file.WriteString(QString::fromUtf8("caf\xC3\xA9 \xE4\xB8\xAD")));
+    ASSERT_TRUE(file.Close());
+    EXPECT_EQ(bytesOf(path), QByteArray("caf\xE9 #"));
+
+    CStdioFileEx utf8;
+    ASSERT_TRUE(utf8.Open(path, CStdioFileEx::modeCreate | CStdioFileEx::modeWrite));
+    utf8.SetCodePage(65001);
+    ASSERT_TRUE(utf8.WriteString(u"\u00E9"));
+    ASSERT_TRUE(utf8.Close());
+    EXPECT_EQ(bytesOf(path), QByteArray("\xEF\xBB\xBF\xC3\xA9"));
+}
+
+TEST_F(TextFileTest, AnUnfinishedWriteLeavesTheOldFile) {
+    const QString path = write("good content");
+    {
+        CStdioFileEx file;
+        ASSERT_TRUE(file.Open(path, CStdioFileEx::kSaveFlags));
+        ASSERT_TRUE(file.WriteString(u"half"));
+        // destroyed without Close
+    }
+    EXPECT_EQ(bytesOf(path), QByteArray("good content"));
+}
+
+TEST_F(TextFileTest, OpenFailuresGiveAnErrorNumber) {
+    CStdioFileEx file;
+    int error = 0;
+    EXPECT_FALSE(file.Open(dir.filePath("missing.srt"), CStdioFileEx::modeRead, &error));
+    EXPECT_NE(error, 0);
+    error = 0;
+    EXPECT_FALSE(file.Open(dir.filePath("no/such/folder/x.srt"), CStdioFileEx::kSaveFlags, &error));
+    EXPECT_NE(error, 0);
+    QString line;
+    EXPECT_FALSE(file.ReadString(line));
+    EXPECT_FALSE(file.WriteString(u"x"));
+}
