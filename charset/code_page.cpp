@@ -29,11 +29,10 @@ struct LocaleCodePage {
 };
 
 constexpr LocaleCodePage kLanguageCodePages[] = {
-    {"ja", 932},   {"ko", 949},   {"ru", 1251},  {"uk", 1251},  {"bg", 1251}, {"sr", 1251},
-    {"mk", 1251},  {"be", 1251},  {"pl", 1250},  {"cs", 1250},  {"sk", 1250}, {"hu", 1250},
-    {"sl", 1250},  {"hr", 1250},  {"ro", 1250},  {"el", 1253},  {"tr", 1254}, {"he", 1255},
-    {"ar", 1256},  {"fa", 1256},  {"ur", 1256},  {"et", 1257},  {"lv", 1257}, {"lt", 1257},
-    {"vi", 1258},  {"th", 874},
+    {"ja", 932},  {"ko", 949},  {"ru", 1251}, {"uk", 1251}, {"bg", 1251}, {"sr", 1251}, {"mk", 1251},
+    {"be", 1251}, {"pl", 1250}, {"cs", 1250}, {"sk", 1250}, {"hu", 1250}, {"sl", 1250}, {"hr", 1250},
+    {"ro", 1250}, {"el", 1253}, {"tr", 1254}, {"he", 1255}, {"ar", 1256}, {"fa", 1256}, {"ur", 1256},
+    {"et", 1257}, {"lv", 1257}, {"lt", 1257}, {"vi", 1258}, {"th", 874},
 };
 
 std::atomic<std::uint32_t> g_ansiCodePage{0};
@@ -75,8 +74,8 @@ std::uint32_t ansiCodePageForLocale(const QString& localeName) {
     const QString name = localeName.toLower().replace(u'-', u'_');
     const QString language = name.section(u'_', 0, 0);
     if (language == u"zh") {
-        const bool traditional = name.contains(u"_tw") || name.contains(u"_hk") || name.contains(u"_mo") ||
-                                 name.contains(u"hant");
+        const bool traditional =
+            name.contains(u"_tw") || name.contains(u"_hk") || name.contains(u"_mo") || name.contains(u"hant");
         return traditional ? 950 : 936;
     }
     for (const auto& entry : kLanguageCodePages)
@@ -133,7 +132,8 @@ std::optional<QString> decodeBytes(const char* data, qsizetype size, std::uint32
     if (err == U_BUFFER_OVERFLOW_ERROR) {
         out.resize(n + 1);
         err = U_ZERO_ERROR;
-        ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()), int32_t(out.size()), data, int32_t(size), &err);
+        ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()), int32_t(out.size()), data, int32_t(size),
+                      &err);
     }
     if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING)
         return std::nullopt;
@@ -157,8 +157,8 @@ std::optional<QByteArray> encodeText(QStringView text, std::uint32_t codePage, c
     if (err == U_BUFFER_OVERFLOW_ERROR) {
         out.resize(n + 1);
         err = U_ZERO_ERROR;
-        n = ucnv_fromUChars(conv, out.data(), int32_t(out.size()), reinterpret_cast<const UChar*>(text.utf16()),
-                            int32_t(text.size()), &err);
+        n = ucnv_fromUChars(conv, out.data(), int32_t(out.size()),
+                            reinterpret_cast<const UChar*>(text.utf16()), int32_t(text.size()), &err);
     }
     if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING)
         return std::nullopt;

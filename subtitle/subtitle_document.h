@@ -24,7 +24,9 @@ struct SubtitleDocument {
     std::uint32_t translatedCodePage = 0;
 
     QStringList& texts(Side side) { return side == Side::Original ? originalTexts : translatedTexts; }
-    const QStringList& texts(Side side) const { return side == Side::Original ? originalTexts : translatedTexts; }
+    const QStringList& texts(Side side) const {
+        return side == Side::Original ? originalTexts : translatedTexts;
+    }
 };
 
 // Element i of a list, or an empty string when the list is shorter: rows may outnumber the lists

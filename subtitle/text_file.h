@@ -18,7 +18,8 @@ public:
         typeBinary = 0x8000,
         writeUtf16Flag = 0x200000,
     };
-    static constexpr std::uint32_t kSaveFlags = writeUtf16Flag | typeText | modeCreate | modeWrite; // 0x205001
+    static constexpr std::uint32_t kSaveFlags =
+        writeUtf16Flag | typeText | modeCreate | modeWrite; // 0x205001
 
     CStdioFileEx() = default;
     // A file opened for writing and not closed is discarded: the target keeps its old content.

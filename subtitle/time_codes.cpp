@@ -144,25 +144,26 @@ QString ShiftTimeText(const QString& text, std::int32_t delta, std::int32_t form
     }
     case kSubViewer:
     case kSubViewer2: {
-        const std::int64_t base = std::int64_t(fieldAt(v, 0, 1)) * 360000 + std::int64_t(fieldAt(v, 3, 4)) * 6000 +
+        const std::int64_t base = std::int64_t(fieldAt(v, 0, 1)) * 360000 +
+                                  std::int64_t(fieldAt(v, 3, 4)) * 6000 +
                                   std::int64_t(fieldAt(v, 6, 7)) * 100 + fieldAt(v, 9, 10);
         std::int32_t t = add(base, delta);
         if (t < 0)
             t = 0;
-        std::snprintf(out, sizeof out, "%02d:%02d:%02d.%02d", (t / 360000) % 60, (t / 6000) % 60, (t / 100) % 60,
-                      t % 100);
+        std::snprintf(out, sizeof out, "%02d:%02d:%02d.%02d", (t / 360000) % 60, (t / 6000) % 60,
+                      (t / 100) % 60, t % 100);
         break;
     }
     case kSubRip:
     default: {
-        const std::int64_t base = ((std::int64_t(fieldAt(v, 0, 1)) * 60 + fieldAt(v, 3, 4)) * 60 + fieldAt(v, 6, 7)) *
-                                      1000 +
-                                  fieldAt(v, 9, 11);
+        const std::int64_t base =
+            ((std::int64_t(fieldAt(v, 0, 1)) * 60 + fieldAt(v, 3, 4)) * 60 + fieldAt(v, 6, 7)) * 1000 +
+            fieldAt(v, 9, 11);
         std::int32_t t = add(base, delta);
         if (t < 0)
             t = 0;
-        std::snprintf(out, sizeof out, "%02d:%02d:%02d,%03d", (t / 3600000) % 60, (t / 60000) % 60, (t / 1000) % 60,
-                      t % 1000);
+        std::snprintf(out, sizeof out, "%02d:%02d:%02d,%03d", (t / 3600000) % 60, (t / 60000) % 60,
+                      (t / 1000) % 60, t % 1000);
         break;
     }
     }

@@ -4,9 +4,8 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config ccache
-    qt6-base-dev libgl-dev qt6-webengine-dev
+    qt6-base-dev libgl-dev
     libicu-dev libpoco-dev libcurl4-openssl-dev libcpp-httplib-dev
-    libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick fonts-wqy-microhei fonts-dejavu-core
 )

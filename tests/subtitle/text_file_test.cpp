@@ -59,16 +59,22 @@ TEST_F(TextFileTest, CarriageReturnRules) {
 
 TEST_F(TextFileTest, ByteOrderMarks) {
     const QByteArray body = utf16le(QString::fromUtf8("h\xC3\xA9\r\n\xE4\xB8\xAD"));
-    EXPECT_EQ(readAll(write("\xFF\xFE" + body)), (QStringList{QString::fromUtf8("h\xC3\xA9"), QString::fromUtf8("\xE4\xB8\xAD")}));
+    EXPECT_EQ(readAll(write("\xFF\xFE" + body)),
+              (QStringList{QString::fromUtf8("h\xC3\xA9"), QString::fromUtf8("\xE4\xB8\xAD")}));
     // FE FF is taken as the same little-endian text.
     EXPECT_EQ(readAll(write("\xFE\xFF" + body)).size(), 2);
     // A UTF-8 mark is skipped, but the text is still decoded in the ANSI code page.
-    EXPECT_EQ(readAll(write("\xEF\xBB\xBF" "caf\xC3\xA9")), (QStringList{QString::fromUtf8("caf\xC3\x83\xC2\xA9")}));
+    EXPECT_EQ(readAll(write("\xEF\xBB\xBF"
+                            "caf\xC3\xA9")),
+              (QStringList{QString::fromUtf8("caf\xC3\x83\xC2\xA9")}));
     // Without a mark every byte is text in the ANSI code page.
     EXPECT_EQ(readAll(write("caf\xE9")), (QStringList{QString::fromUtf8("caf\xC3\xA9")}));
     EXPECT_EQ(readAll(write("ab")), (QStringList{"ab"}));
     // A stray last byte of a UTF-16 file does not make a unit.
-    EXPECT_EQ(readAll(write(QByteArray("\xFF\xFE" "a\0b", 5))), (QStringList{"a"}));
+    EXPECT_EQ(readAll(write(QByteArray("\xFF\xFE"
+                                       "a\0b",
+                                       5))),
+              (QStringList{"a"}));
 }
 
 TEST_F(TextFileTest, LongLinesAreReadWhole) {
@@ -102,7 +108,9 @@ TEST_F(TextFileTest, Utf16WritingHasOneByteOrderMark) {
     ASSERT_TRUE(file.WriteString(u"abc"));
     ASSERT_TRUE(file.WriteString(u"\r\n\u4E2D"));
     ASSERT_TRUE(file.Close());
-    EXPECT_EQ(bytesOf(path), QByteArray("\xFF\xFE" "a\0b\0c\0\r\0\n\0\x2D\x4E", 14));
+    EXPECT_EQ(bytesOf(path), QByteArray("\xFF\xFE"
+                                        "a\0b\0c\0\r\0\n\0\x2D\x4E",
+                                        14));
 }
 
 TEST_F(TextFileTest, CodePageWritingMarksUnencodableCharacters) {

@@ -38,7 +38,8 @@ TEST(SplitTimeLine, EachFormat) {
     EXPECT_EQ(SplitTimeLine("<SYNC Start= 1500 >", kSAMI), (TimeTexts{"1500", ""}));
     EXPECT_EQ(SplitTimeLine("{100}{250}Hello", kMicroDVD), (TimeTexts{"100", "250"}));
     EXPECT_EQ(SplitTimeLine("{ 100 }{250", kMicroDVD), (TimeTexts{" 100 ", ""}));
-    EXPECT_EQ(SplitTimeLine("00:00:01.00 , 00:00:04.00", kSubViewer), (TimeTexts{"00:00:01.00", "00:00:04.00"}));
+    EXPECT_EQ(SplitTimeLine("00:00:01.00 , 00:00:04.00", kSubViewer),
+              (TimeTexts{"00:00:01.00", "00:00:04.00"}));
     EXPECT_EQ(SplitTimeLine("", kSubRip), (TimeTexts{"", ""}));
     EXPECT_EQ(SplitTimeLine("no markers", kMicroDVD), (TimeTexts{"", ""}));
 }

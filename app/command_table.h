@@ -1,0 +1,69 @@
+// Every command of velmora by its numeric id, with the label that captions and tooltips show.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <span>
+
+enum class CommandId : quint16 {
+    LoadOriginal = 32771,
+    LoadTranslated = 32773,
+    Save = 32808,
+    SaveOriginalSubtitle = 32805,
+    SaveTranslatedSubtitle = 32807,
+    SaveMixSubtitle = 32810,
+    SaveOriginalText = 32812,
+    SaveTranslatedText = 32814,
+    SaveMixText = 108,
+    StartTranslate = 32813,
+    TranslateAll = 32776,
+    TranslateSelected = 32778,
+    TranslateFrom = 32818,
+    ChangeOriginalCharset = 32819,
+    ChangeTranslatedCharset = 109,
+    TranslateTo = 33818,
+    HelpTopics = 32797,
+    About = 32802,
+    WebPage = 42799,
+    Exit = 32821,
+    ShowTime = 111,
+    HideTime = 112,
+    RestoreOriginalTime = 114,
+    SetDelay = 162,
+    CutLine = 119,
+    CopyLine = 120,
+    PasteLine = 121,
+    InsertSubtitle = 122,
+    InsertBefore = 123,
+    DeleteSelected = 124,
+    CombineSubtitles = 125,
+    Search = 115,
+    FindNext = 116,
+    Replace = 117,
+    GoToLineNumber = 118,
+    ViewDictionary = 32785,
+    StudyDictionary = 32789,
+    ConvertFileCodeSchema = 32792,
+    PlaySubtitle = 32815,
+    ViewVocabularyLibrary = 32783,
+    MiniStudyVocabulary = 32787,
+    ApplicationButton = 131,
+};
+
+struct CommandInfo {
+    CommandId id;
+    const char* label;
+};
+
+// In ribbon order, then the two commands that have no control.
+std::span<const CommandInfo> commandTable();
+// The label of an id, or an empty string for an id that is not in the table.
+QString commandLabel(CommandId id);
+bool isKnownCommand(quint16 id);
+
+// Group captions that come from the string table.
+inline constexpr char kGroupFile[] = "File";               // 32799
+inline constexpr char kGroupTranslation[] = "Translation"; // 136
+inline constexpr char kGroupDictionary[] = "Dictionary";   // 138
+inline constexpr char kGroupTools[] = "Tools";             // 139
+inline constexpr char kGroupHelp[] = "Help";               // 140

@@ -1,0 +1,1 @@
+#include "app/ribbon/ribbon_bar.h"

@@ -1,0 +1,1 @@
+#include "app/ribbon/velmora_ribbon.h"

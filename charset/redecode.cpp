@@ -1,0 +1,1 @@
+#include "charset/redecode.h"

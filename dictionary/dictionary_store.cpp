@@ -1,0 +1,1 @@
+#include "dictionary/dictionary_store.h"

@@ -1,0 +1,1 @@
+#include "subtitle/mapping_text.h"

@@ -1,0 +1,1 @@
+#include "subtitle/subtitle_reader.h"

@@ -1,0 +1,1 @@
+#include "subtitle/subtitle_writer.h"
