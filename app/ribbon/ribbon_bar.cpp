@@ -193,6 +193,8 @@ RibbonBar::RibbonBar(QWidget* parent) : QWidget(parent) {
     m_appButton->setAutoRaise(true);
     m_appButton->setFocusPolicy(Qt::NoFocus);
     m_appButton->setIconSize(QSize(20, 20));
+    // The button itself says it opens a menu; the style's small arrow would only crowd the image.
+    m_appButton->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0; }"));
     m_tabRow->addWidget(m_appButton, 0, Qt::AlignBottom);
 
     m_tabs = new QTabBar(tabRowWidget);

@@ -8,7 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMenu>
-#include <QStyle>
+#include <QProxyStyle>
 #include <QToolButton>
 
 namespace {
@@ -107,6 +107,16 @@ QList<QPair<quint16, QString>> menuOf(const QList<CommandId>& ids) {
     return items;
 }
 
+// The application menu shows its images at the large size of the ribbon's buttons.
+class LargeMenuImages : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_SmallIconSize)
+            return 32;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 QAction* addMenuCommand(QMenu* menu, CommandId id, const QString& text) {
     QAction* action = menu->addAction(ribbonIcon(id), text);
     action->setData(uint(quint16(id)));
@@ -122,9 +132,11 @@ QMenu* buildApplicationMenu(QWidget* parent) {
     addMenuCommand(help, CommandId::About, QStringLiteral("&About"));
     menu->addSeparator();
     addMenuCommand(menu, CommandId::Exit, QStringLiteral("&Exit"));
-    // The application menu shows large images.
-    for (QMenu* m : {menu, help})
-        m->setStyleSheet(QStringLiteral("QMenu { icon-size: 32px; }"));
+    for (QMenu* m : {menu, help}) {
+        auto* style = new LargeMenuImages;
+        style->setParent(m);
+        m->setStyle(style);
+    }
     return menu;
 }
 
