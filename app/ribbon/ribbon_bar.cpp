@@ -313,8 +313,6 @@ TimeSpinEdit* RibbonBar::addTimeEdit(RibbonGroup* group, quint16 id, const QStri
     edit->setFixedWidth(width);
     edit->setToolTip(caption);
     edit->setAccessibleName(caption);
-    connect(edit->findChild<QLineEdit*>(), &QLineEdit::returnPressed, this,
-            [this, id] { emit commandTriggered(id); });
     group->addSmall(makeSmallLabel(group, caption, edit), edit);
     registerControl(id, edit, caption);
     return edit;
