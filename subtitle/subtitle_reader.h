@@ -19,6 +19,8 @@ struct ReadResult {
     bool completed = false;
     // What to show the user, if anything.
     std::optional<UserMessage> message;
+
+    friend bool operator==(const ReadResult&, const ReadResult&) = default;
 };
 
 // Reads the file at path into the session as the original or the translated side, in the given
