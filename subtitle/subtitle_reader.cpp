@@ -390,11 +390,13 @@ struct FileCheck {
     std::optional<UserMessage> message;
 };
 
-// The size check works on the file as the system sees it, before any decoding.
+// The size check works on the file as the system sees it, before any decoding. Only a regular
+// file has a size that bounds what is read: a pipe would block the load and a device such as
+// /dev/zero reports 0 bytes and never ends, so both are refused like a file that cannot be opened.
 FileCheck checkFile(const QString& path) {
     FileCheck check;
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         log_printf("cannot open %s: error %d (%s)\n", native.constData(), err, std::strerror(err));
@@ -404,8 +406,8 @@ FileCheck checkFile(const QString& path) {
     const bool statOk = ::fstat(fd, &st) == 0;
     const int statErr = errno;
     ::close(fd);
-    if (!statOk || S_ISDIR(st.st_mode)) {
-        const int err = statOk ? EISDIR : statErr;
+    if (!statOk || !S_ISREG(st.st_mode)) {
+        const int err = !statOk ? statErr : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         log_printf("cannot read %s: error %d (%s)\n", native.constData(), err, std::strerror(err));
         return check;
     }

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 // Readable failures for the Qt types the expectations compare.
 void PrintTo(const QString& s, std::ostream* os) {
@@ -269,7 +270,11 @@ TEST_F(ReaderTest, SizeLimit) {
 
 TEST_F(ReaderTest, UnopenableFilesChangeNothing) {
     load({"1", "00:00:01,000 --> 00:00:02,000", "Hello"});
-    for (const QString& path : {dir.filePath("missing.srt"), dir.path(), QString()}) {
+    // A pipe would block the load and /dev/zero would never end.
+    const QString fifo = dir.filePath("pipe.srt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path :
+         {dir.filePath("missing.srt"), dir.path(), QString(), fifo, QString("/dev/zero")}) {
         const ReadResult r = LoadSubtitleFile(session, path, kSubRip, Side::Original);
         EXPECT_EQ(r, ReadResult{}) << path.toStdString();
         EXPECT_EQ(session.document.originalTexts, QStringList{"Hello"});
