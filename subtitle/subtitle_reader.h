@@ -24,8 +24,14 @@ struct ReadResult {
 };
 
 // Reads the file at path into the session as the original or the translated side, in the given
-// format. Does not set formatMode: the caller does, from the filter the user picked.
+// format. Does not set formatMode: the caller does, from the filter the user picked. A relative
+// path resolves against the program folder.
+// Afterwards, also after an invalid line: an original load leaves loadedTimeLines, timeLines and
+// originalTexts of equal length with one element per entry row it made, and translatedTexts at
+// least as long; a translated load leaves translatedTexts with one element per row, element k
+// shown in row k's Translated cell.
 ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, SubtitleFormat format, Side side);
 
-// The format of a file named on the command line, from its extension and, for ".sub", its content.
+// The format of a file named on the command line, from its extension and, for ".sub" or an
+// unknown extension, its content; SubRip when nothing tells.
 SubtitleFormat GuessSubtitleFormat(const QString& path);
