@@ -417,6 +417,44 @@ TEST_P(FormRead, SubViewer2LineBreaksAndOneEntryPerLine) {
     EXPECT_EQ(session.rows.at(3), (EntryRow{std::nullopt, "", "", "", "Vierte"}));
 }
 
+// Whatever a file holds, the savers and timing edits must find element i of every list for row i.
+TEST_F(ReaderTest, ListsStayAlignedOnMessyInput) {
+    const QStringList messy{"junk",
+                            "1",
+                            "00:00:01,000 --> 00:00:02,000",
+                            "00:00:01.00,00:00:02.00",
+                            "",
+                            "   ",
+                            "<SYNC Start=1>",
+                            "2 x",
+                            "text",
+                            "7",
+                            "more",
+                            "{1}{2}a",
+                            "<SYNC Start=2>",
+                            "00:00:03,000 --> 00:00:04,000",
+                            "00:00:03.00,00:00:04.00",
+                            "9",
+                            "tail[br]end"};
+    for (SubtitleFormat format : {kSubRip, kMicroDVD, kSAMI, kSubViewer, kSubViewer2}) {
+        session.document.translatedTexts = {"t1", "t2", "t3", "t4", "t5", "t6", "t7", "t8"};
+        load(messy, format, Side::Original);
+        const SubtitleDocument& d = session.document;
+        SCOPED_TRACE(format);
+        EXPECT_GT(d.originalTexts.size(), 0);
+        EXPECT_EQ(d.loadedTimeLines.size(), d.originalTexts.size());
+        EXPECT_EQ(d.timeLines, d.loadedTimeLines);
+        EXPECT_EQ(session.rows.count(), d.translatedTexts.size());
+        for (int i = 0; i < session.rows.count(); ++i)
+            EXPECT_EQ(session.rows.at(i).translated, d.translatedTexts[i]);
+
+        load(messy + messy, format, Side::Translated);
+        EXPECT_EQ(session.rows.count(), d.translatedTexts.size());
+        for (int i = 0; i < session.rows.count(); ++i)
+            EXPECT_EQ(session.rows.at(i).translated, d.translatedTexts[i]);
+    }
+}
+
 TEST(MappingRuns, RedOriginalAndBlueTranslationPerRow) {
     EntryRows rows;
     rows.appendRows({EntryRow{1, "a", "b", "Hello|\nWorld", "Hallo|\nWelt"},
