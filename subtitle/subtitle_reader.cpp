@@ -361,10 +361,8 @@ private:
             added.append(row);
         }
         rows.appendRows(std::move(added));
-        // Rows beyond this file's entries keep the translation they show, and the list takes it
-        // over, so that what the grid shows is what gets saved and translated.
-        for (qsizetype k = translated.size(); k < rows.count(); ++k)
-            translated.append(rows.at(int(k)).translated);
+        // Rows beyond this file's entries keep the text they show but get no list element: a
+        // translated save then writes only the entries the translation file had.
     }
 
     SubtitleSession& m_session;

@@ -28,8 +28,8 @@ struct ReadResult {
 // path resolves against the program folder.
 // Afterwards, also after an invalid line: an original load leaves loadedTimeLines, timeLines and
 // originalTexts of equal length with one element per entry row it made, and translatedTexts at
-// least as long; a translated load leaves translatedTexts with one element per row, element k
-// shown in row k's Translated cell.
+// least as long; a translated load leaves one element per entry of its file in translatedTexts,
+// element k shown in row k's Translated cell, with rows added only for entries beyond the grid.
 ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, SubtitleFormat format, Side side);
 
 // The format of a file named on the command line, from its extension and, for ".sub" or an

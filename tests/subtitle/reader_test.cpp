@@ -234,12 +234,15 @@ TEST_P(FormRead, SubRipTranslatedAfterOriginal) {
         EXPECT_EQ(session.rows.at(k).translated, session.document.translatedTexts[k]) << k;
 }
 
-TEST_P(FormRead, SubRipShorterTranslationKeepsRowsAndListInStep) {
+TEST_P(FormRead, SubRipShorterTranslationListsOnlyItsOwnEntries) {
     load({"1", "00:00:01,000 --> 00:00:02,000", "O1", "2", "00:00:03,000 --> 00:00:04,000", "O2", "3",
           "00:00:05,000 --> 00:00:06,000", "O3"});
     session.editCell(2, kColumnTranslated, "mine");
     load({"1", "00:00:01,000 --> 00:00:02,000", "T1"}, kSubRip, Side::Translated);
-    EXPECT_EQ(session.document.translatedTexts, (QStringList{"T1", kUntranslated, "mine"}));
+    // A translated save writes only the entries the translation had; the other rows keep their cells.
+    EXPECT_EQ(session.document.translatedTexts, (QStringList{"T1"}));
+    EXPECT_EQ(session.rows.count(), 3);
+    EXPECT_EQ(session.rows.at(0).translated, "T1");
     EXPECT_EQ(session.rows.at(2).translated, "mine");
 }
 
@@ -392,7 +395,7 @@ TEST_P(FormRead, SubViewerTimeLinesAndHeaders) {
     load({"ignored", "00:00:01.00,00:00:04.00", "Hallo", "Welt", "00:00:05.00,00:00:06.00", "Nach"},
          kSubViewer, Side::Translated);
     EXPECT_TRUE(d.translatedTimeLines.isEmpty());
-    EXPECT_EQ(d.translatedTexts, (QStringList{"Hallo|\nWelt", "Nach", kUntranslated}));
+    EXPECT_EQ(d.translatedTexts, (QStringList{"Hallo|\nWelt", "Nach"}));
     EXPECT_EQ(session.rows.at(1).translated, "Nach");
 }
 
@@ -448,9 +451,10 @@ TEST_F(ReaderTest, ListsStayAlignedOnMessyInput) {
         for (int i = 0; i < session.rows.count(); ++i)
             EXPECT_EQ(session.rows.at(i).translated, d.translatedTexts[i]);
 
+        // A translated load fills row k with entry k and adds rows only for entries beyond the grid.
         load(messy + messy, format, Side::Translated);
-        EXPECT_EQ(session.rows.count(), d.translatedTexts.size());
-        for (int i = 0; i < session.rows.count(); ++i)
+        EXPECT_GE(session.rows.count(), d.translatedTexts.size());
+        for (int i = 0; i < d.translatedTexts.size(); ++i)
             EXPECT_EQ(session.rows.at(i).translated, d.translatedTexts[i]);
     }
 }
