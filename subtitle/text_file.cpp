@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,41 @@ int currentErrno() {
     return errno != 0 ? errno : EIO;
 }
 } // namespace
+
+namespace {
+// Code pages whose converters keep no shift state across a line feed and never use the byte 0x0A
+// inside a multi-byte character.
+bool lineFeedIsAlwaysALineFeed(std::uint32_t codePage) {
+    switch (resolveCodePage(codePage)) {
+    case 50932: // ISO-2022-JP: escape sequences carry state
+    case 52936: // HZ: "~{" shifts carry state
+    case 65000: // UTF-7: base64 runs carry state
+        return false;
+    default:
+        return icuConverterName(codePage) != nullptr;
+    }
+}
+} // namespace
+
+void CStdioFileEx::decodeAhead() {
+    m_aheadTried = true;
+    const std::uint32_t cp = decodingCodePage();
+    if (!lineFeedIsAlwaysALineFeed(cp))
+        return;
+    const char* start = m_bytes.constData() + m_pos;
+    const qint64 n = m_bytes.size() - m_pos;
+    auto text = decodeBytes(start, n, cp);
+    if (!text)
+        return;
+    // A converter that swallowed or invented a line feed would put lines out of step.
+    const qsizetype byteFeeds = std::count(start, start + n, '\n');
+    const auto* units = reinterpret_cast<const char16_t*>(text->utf16());
+    if (std::count(units, units + text->size(), u'\n') != byteFeeds)
+        return;
+    m_text = std::move(*text);
+    m_textPos = 0;
+    m_ahead = true;
+}
 
 std::uint32_t CStdioFileEx::decodingCodePage() const {
     return m_codePage < 0 ? kAnsiCodePage : std::uint32_t(m_codePage);
@@ -119,11 +155,20 @@ bool CStdioFileEx::ReadString(QString& line) {
                 ch = QChar(qFromLittleEndian(ch.unicode()));
         m_pos += 2 * (k + (sawFeed ? 1 : 0));
     } else {
+        if (!m_aheadTried)
+            decodeAhead();
         const char* start = data + m_pos;
         const void* feed = std::memchr(start, '\n', std::size_t(size - m_pos));
         const qint64 len = feed ? static_cast<const char*>(feed) - start : size - m_pos;
-        if (len > 0)
+        if (m_ahead) {
+            qsizetype end = m_text.indexOf(u'\n', m_textPos);
+            if (end < 0)
+                end = m_text.size();
+            line = m_text.mid(m_textPos, end - m_textPos);
+            m_textPos = end + 1;
+        } else if (len > 0) {
             line = decodeBytes(start, len, decodingCodePage()).value_or(QString());
+        }
         m_pos += len + (feed ? 1 : 0);
     }
     if (!line.isEmpty() && line.back() == u'\r')
@@ -172,6 +217,9 @@ bool CStdioFileEx::WriteString(QStringView text) {
 
 bool CStdioFileEx::Seek(qint64 offset, int origin) {
     m_firstRead = true;
+    m_aheadTried = false;
+    m_ahead = false;
+    m_text.clear();
     if (!m_reading)
         return false;
     qint64 base = 0;
@@ -201,5 +249,8 @@ bool CStdioFileEx::Close() {
     m_reading = false;
     m_bytes.clear();
     m_pos = 0;
+    m_aheadTried = false;
+    m_ahead = false;
+    m_text.clear();
     return ok;
 }

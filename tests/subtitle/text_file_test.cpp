@@ -152,3 +152,29 @@ TEST_F(TextFileTest, OpenFailuresGiveAnErrorNumber) {
     EXPECT_FALSE(file.ReadString(line));
     EXPECT_FALSE(file.WriteString(u"x"));
 }
+
+TEST_F(TextFileTest, WholeFileDecodingKeepsLinesInStepWithTheBytes) {
+    // A lead byte right before a line feed must not swallow it, in any of the multi-byte pages.
+    for (std::int32_t cp : {932, 936, 949, 950, 1252}) {
+        CStdioFileEx file;
+        ASSERT_TRUE(file.Open(write("a\x81\nb\r\n\xC3\n\nlast"), CStdioFileEx::modeRead));
+        file.SetCodePage(cp);
+        QStringList lines;
+        QString line;
+        while (file.ReadString(line))
+            lines << line;
+        ASSERT_EQ(lines.size(), 5) << cp;
+        EXPECT_EQ(lines[1], "b") << cp;
+        EXPECT_EQ(lines[3], "") << cp;
+        EXPECT_EQ(lines[4], "last") << cp;
+    }
+    // A code page changed between lines applies from the next line on.
+    CStdioFileEx file;
+    ASSERT_TRUE(file.Open(write("\xE9\n\xD6\xD0\n"), CStdioFileEx::modeRead));
+    QString line;
+    ASSERT_TRUE(file.ReadString(line));
+    EXPECT_EQ(line, QString::fromUtf8("\xC3\xA9"));
+    file.SetCodePage(936);
+    ASSERT_TRUE(file.ReadString(line));
+    EXPECT_EQ(line, QString::fromUtf8("\xE4\xB8\xAD"));
+}
