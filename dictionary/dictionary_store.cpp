@@ -1,1 +1,186 @@
+// Dictionary store files: fixed-size records, read whole and appended whole.
 #include "dictionary/dictionary_store.h"
+
+#include "support/log.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kFlagOffset = 4;
+constexpr std::size_t kOriginalOffset = 8;
+constexpr std::size_t kOriginalTailOffset = 2056;
+constexpr std::size_t kTranslatedOffset = 2060;
+constexpr std::size_t kTranslatedTailOffset = 4108;
+constexpr std::size_t kTextFieldUnits = 2048 / 2;
+
+// Cut at the limit, but never between the halves of a surrogate pair.
+QStringView clipped(const QString& text) {
+    qsizetype n = std::min(text.size(), kDictionaryTextLimit);
+    if (n < text.size() && n > 0 && text.at(n - 1).isHighSurrogate())
+        --n;
+    return QStringView(text).left(n);
+}
+
+void putText(char* field, const QString& text) {
+    const QStringView t = clipped(text);
+    for (qsizetype i = 0; i < t.size(); ++i)
+        qToLittleEndian<quint16>(t[i].unicode(), field + 2 * i);
+}
+
+QString getText(const char* field) {
+    QString text;
+    for (std::size_t i = 0; i < kTextFieldUnits; ++i) {
+        const quint16 unit = qFromLittleEndian<quint16>(field + 2 * i);
+        if (unit == 0)
+            break;
+        text.append(QChar(unit));
+    }
+    return text;
+}
+
+// "e" (close on exec) keeps the handles out of the programs the shell starts.
+constexpr const char* kCreateMode = "ab+e";
+constexpr const char* kReadWriteMode = "rb+e";
+
+std::FILE* openFile(const QByteArray& path, const char* mode) {
+    return std::fopen(path.constData(), mode);
+}
+
+// Unbuffered: every record is one block anyway, and a failed write leaves nothing pending in a
+// buffer that a later flush could add after the file was put right.
+void makeUnbuffered(std::FILE* file) {
+    std::setvbuf(file, nullptr, _IONBF, 0);
+}
+
+} // namespace
+
+QByteArray DictionaryRecord::toBytes() const {
+    QByteArray bytes(qsizetype(kDictionaryRecordSize), '\0');
+    char* data = bytes.data();
+    qToLittleEndian<std::int32_t>(flag, data + kFlagOffset);
+    putText(data + kOriginalOffset, original);
+    qToLittleEndian<std::int32_t>(0, data + kOriginalTailOffset);
+    putText(data + kTranslatedOffset, translated);
+    qToLittleEndian<std::int32_t>(0, data + kTranslatedTailOffset);
+    return bytes;
+}
+
+DictionaryRecord DictionaryRecord::fromBytes(const char* bytes) {
+    DictionaryRecord record;
+    record.flag = qFromLittleEndian<std::int32_t>(bytes + kFlagOffset);
+    record.original = getText(bytes + kOriginalOffset);
+    record.translated = getText(bytes + kTranslatedOffset);
+    return record;
+}
+
+DictionaryStore::~DictionaryStore() {
+    close();
+}
+
+void DictionaryStore::close() {
+    if (m_wordFile)
+        std::fclose(m_wordFile);
+    if (m_sentenceFile)
+        std::fclose(m_sentenceFile);
+    m_wordFile = nullptr;
+    m_sentenceFile = nullptr;
+}
+
+int DictionaryStore::OpenDictionaryFiles(const QString& programFolder) {
+    close();
+    QString folder = programFolder;
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
+        folder += u'/';
+    const QByteArray wordPath = QFile::encodeName(folder + QStringLiteral("../data/word.lxd"));
+    const QByteArray sentencePath = QFile::encodeName(folder + QStringLiteral("../data/sentence.lxd"));
+
+    // Appending creates a missing file without ever truncating an existing one.
+    std::FILE* word = openFile(wordPath, kCreateMode);
+    if (!word) {
+        const int err = errno;
+        log_printf("open word.lxd file %s error, errno is %d\n", wordPath.constData(), err);
+        return -1;
+    }
+    std::FILE* sentence = openFile(sentencePath, kCreateMode);
+    if (!sentence) {
+        const int err = errno;
+        std::fclose(word);
+        log_printf("open sentence.lxd file %s error, errno is %d\n", sentencePath.constData(), err);
+        return -1;
+    }
+    std::fclose(word);
+    std::fclose(sentence);
+
+    // Append mode would pin every write to the end; read-write lets reading seek freely.
+    m_wordFile = openFile(wordPath, kReadWriteMode);
+    if (!m_wordFile) {
+        const int err = errno;
+        log_printf("open word.lxd file rw sytle %s error, errno is %d\n", wordPath.constData(), err);
+        return -1;
+    }
+    m_sentenceFile = openFile(sentencePath, kReadWriteMode);
+    if (!m_sentenceFile) {
+        const int err = errno;
+        close();
+        log_printf("open sentence.lxd file rw sytle %s error, errno is %d\n", sentencePath.constData(), err);
+        return -1;
+    }
+    makeUnbuffered(m_wordFile);
+    makeUnbuffered(m_sentenceFile);
+    return 0;
+}
+
+int DictionaryStore::AppendDictionaryRecord(const DictionaryRecord& record, int selector) {
+    if (!isOpen())
+        return -1;
+    std::FILE* file = selector == kVocabulary ? m_wordFile : m_sentenceFile;
+    QByteArray bytes = record.toBytes();
+
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return -1;
+    const long start = std::ftell(file);
+    if (start < 0)
+        return -1;
+    // A short tail (a record cut off by a crash) would put this and every later record out of
+    // step with the reader for good; zeros complete it to a whole record, losing no byte.
+    const std::size_t tail = std::size_t(start) % kDictionaryRecordSize;
+    if (tail != 0)
+        bytes.prepend(QByteArray(qsizetype(kDictionaryRecordSize - tail), '\0'));
+    const std::size_t written = std::fwrite(bytes.constData(), 1, bytes.size(), file);
+    const bool ok = written == std::size_t(bytes.size()) && std::fflush(file) == 0;
+    std::fflush(m_wordFile);
+    std::fflush(m_sentenceFile);
+    if (!ok) {
+        const int err = errno;
+        // A partial record would shift every record appended after it; cut it off again.
+        std::clearerr(file);
+        if (::ftruncate(::fileno(file), off_t(start)) != 0)
+            log_printf("cut partial dictionary record error, errno is %d\n", errno);
+        log_printf("write dictionary record error, errno is %d\n", err);
+        return -1;
+    }
+    return 0;
+}
+
+std::vector<DictionaryRecord> DictionaryStore::ReadRecords(int selector) {
+    std::vector<DictionaryRecord> records;
+    if (!isOpen())
+        return records;
+    std::FILE* file = selector == kVocabulary ? m_wordFile : m_sentenceFile;
+    if (std::fseek(file, 0, SEEK_SET) != 0)
+        return records;
+    QByteArray block(qsizetype(kDictionaryRecordSize), '\0');
+    while (std::fread(block.data(), 1, kDictionaryRecordSize, file) == kDictionaryRecordSize) {
+        DictionaryRecord record = DictionaryRecord::fromBytes(block.constData());
+        if (record.flag == 1)
+            records.push_back(std::move(record));
+    }
+    // The short read that ended the loop sets end-of-file; the next append must not inherit it.
+    std::clearerr(file);
+    return records;
+}

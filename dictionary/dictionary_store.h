@@ -16,9 +16,11 @@ struct DictionaryRecord {
     QString original;
     QString translated;
 
-    // Little-endian bytes; texts longer than the limit are cut, unset bytes are zero.
+    // Little-endian bytes; texts longer than the limit are cut (never inside a surrogate pair),
+    // unset bytes are zero. CR and LF are stored like any other character.
     QByteArray toBytes() const;
-    static DictionaryRecord fromBytes(const char* bytes); // kDictionaryRecordSize bytes
+    // kDictionaryRecordSize bytes; a text field without a terminator ends at the field's end.
+    static DictionaryRecord fromBytes(const char* bytes);
 };
 
 enum DictionarySelector : int { kVocabulary = 0, kSentences = 1 };
@@ -31,12 +33,16 @@ public:
     DictionaryStore& operator=(const DictionaryStore&) = delete;
 
     // Opens "../data/word.lxd" and "../data/sentence.lxd" relative to the program folder,
-    // creating them when missing. 0 on success, -1 on failure (the store then stays closed).
+    // creating them when missing; the working directory is left alone. 0 on success, -1 on
+    // failure (logged; the store then stays closed, with neither file open).
     int OpenDictionaryFiles(const QString& programFolder);
     // Appends one record to the vocabulary (selector 0) or the dictionary (any other). 0 on
-    // success, -1 when the store is not open or the write failed.
+    // success, -1 when the store is not open or the write failed; a failed write leaves the file
+    // as it was, so that no partial record shifts the ones appended after it. A short tail already
+    // in the file is first completed with zeros, so the new record starts on a record boundary.
     int AppendDictionaryRecord(const DictionaryRecord& record, int selector);
-    // Every whole record of the file, in file order (a short tail is ignored).
+    // The entries of the file (records whose flag is 1), in file order. Records with another flag
+    // and a short tail are skipped. Nothing when the store is not open.
     std::vector<DictionaryRecord> ReadRecords(int selector);
 
     bool isOpen() const { return m_wordFile && m_sentenceFile; }

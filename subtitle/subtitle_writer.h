@@ -33,11 +33,13 @@ struct SaveResult {
 };
 
 // Writes the file (UTF-16LE with byte-order mark, CRLF) beside path and puts it in place only
-// when it is complete. A translated subtitle save first copies timeLines into translatedTimeLines.
+// when it is complete. A translated subtitle save, once the file is created, copies timeLines into
+// translatedTimeLines. With nothing to save it touches nothing and reports neither success nor a message.
 SaveResult SaveDocument(SubtitleDocument& document, SaveKind kind, const QString& path);
 
-// Writes the translated subtitle to "<programFolder><seconds since 1970>translated.<ext>" and
-// returns that path (also when the file could not be written); nothing and no path when there
-// are no translated texts.
+// Writes the translated subtitle to "<folder><seconds since 1970>translated.<ext>" and returns that
+// path (also when the file could not be written); nothing and no path when there are no translated
+// texts. How the write went lands in *result when given, so the caller can show its message.
 std::optional<QString> WriteTemporaryTranslatedSubtitle(SubtitleDocument& document, const QString& folder,
-                                                        qint64 secondsSince1970);
+                                                        qint64 secondsSince1970,
+                                                        SaveResult* result = nullptr);
