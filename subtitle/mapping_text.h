@@ -14,7 +14,9 @@ inline constexpr std::uint32_t kMappingTranslatedColor = 0x0000FF; // RGB
 inline constexpr qsizetype kMappingCellLimit = 4095;
 
 struct MappingRun {
-    QString text; // "|" removed; line ends as "\r\n"
+    // The cell text without "|", then "\r\n". The line feed of a line joiner stays a lone "\n":
+    // each of the two ends one paragraph.
+    QString text;
     std::uint32_t rgb = 0;
     int sizeTwips = kMappingTextSizeTwips;
     friend bool operator==(const MappingRun&, const MappingRun&) = default;

@@ -15,6 +15,7 @@ struct ReadResult {
     // Whether the document or the rows changed (false for an unopenable or oversized file).
     bool changed = false;
     // Whether the load ran to its end (false after "Invalid Subtitle File!" and on open failures).
+    // Only a completed load has the "Mapping Text" page rebuilt.
     bool completed = false;
     // What to show the user, if anything.
     std::optional<UserMessage> message;
