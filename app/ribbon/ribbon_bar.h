@@ -9,7 +9,9 @@
 #include <QList>
 #include <QWidget>
 
+class QAction;
 class QComboBox;
+class QGridLayout;
 class QMenu;
 class QTabBar;
 class QStackedWidget;
@@ -22,15 +24,22 @@ class TimeSpinEdit : public QAbstractSpinBox {
     Q_OBJECT
 public:
     explicit TimeSpinEdit(QWidget* parent = nullptr);
+    // The whole text as shown, blank positions included, so that every field sits at a fixed
+    // position even when the mask's blank character is a digit.
     QString text() const;
     void setText(const QString& text);
     // An input mask in QLineEdit's syntax, or an empty string for free text.
     void setInputMask(const QString& mask);
     QString inputMask() const;
     void stepBy(int steps) override;
+    QSize sizeHint() const override;
 
 signals:
     void stepped(int steps);
+    // Any change of the text, by the user or by setText; carries text().
+    void textChanged(const QString& text);
+    // Only changes the user typed; carries text().
+    void textEdited(const QString& text);
 
 protected:
     StepEnabled stepEnabled() const override;
@@ -43,9 +52,18 @@ public:
     QString caption() const { return m_caption; }
     QHBoxLayout* controls() const { return m_controls; }
 
+    // A control that takes the group's full height (a large button).
+    void addLarge(QWidget* control);
+    // A labelled small control; small controls stack three to a column, labels aligned.
+    void addSmall(QWidget* label, QWidget* control);
+
+    static constexpr int kRowsPerColumn = 3;
+
 private:
     QString m_caption;
     QHBoxLayout* m_controls;
+    QGridLayout* m_column = nullptr; // the column that small controls are filling, if any
+    int m_columnRows = 0;
 };
 
 class RibbonBar : public QWidget {
@@ -57,11 +75,13 @@ public:
     int addTab(const QString& caption); // returns the tab index
     RibbonGroup* addGroup(int tab, const QString& caption);
     QToolButton* addButton(RibbonGroup* group, quint16 id, const QString& caption, const QIcon& icon = {});
-    // The face emits nothing of its own when faceId has no handler; the arrow opens the menu of ids.
+    // The face emits faceId (a command the frame may bind to nothing); the arrow opens the menu,
+    // whose actions emit their own ids.
     QToolButton* addSplitButton(RibbonGroup* group, quint16 faceId, const QString& caption,
                                 const QList<QPair<quint16, QString>>& menu, const QIcon& icon = {});
     QComboBox* addCombo(RibbonGroup* group, quint16 id, const QString& caption, int width);
     TimeSpinEdit* addTimeEdit(RibbonGroup* group, quint16 id, const QString& caption, int width);
+    // The menu's actions that carry a command id in data() (also inside sub-menus) emit it.
     void setApplicationMenu(QMenu* menu);
     QToolButton* addTabRowButton(quint16 id, const QString& caption); // at the right of the tab row
 
@@ -69,22 +89,33 @@ public:
     int tabCount() const;
     QString tabCaption(int tab) const;
     int currentTab() const;
+    // Selects a tab as the user would: currentTabChanged follows when the tab changes.
     void setCurrentTab(int tab);
     QWidget* control(quint16 id) const;
     QComboBox* combo(quint16 id) const;
     TimeSpinEdit* timeEdit(quint16 id) const;
     QToolButton* button(quint16 id) const;
+    // The menu item of a split button or of the application menu that emits id, if any.
+    QAction* menuAction(quint16 id) const;
+    // The caption a control or menu command was built with (tooltips show the same text).
+    QString caption(quint16 id) const;
+    RibbonGroup* group(int tab, const QString& caption) const;
+    QList<RibbonGroup*> groups(int tab) const;
     QMenu* applicationMenu() const { return m_appMenu; }
     QToolButton* applicationButton() const { return m_appButton; }
-    // Emits commandTriggered as a click on the control would.
-    void trigger(quint16 id);
+    // Emits commandTriggered as a click on the control would; a disabled control, like a disabled
+    // menu item, emits nothing. Returns whether the command was emitted.
+    bool trigger(quint16 id);
 
 signals:
     void commandTriggered(quint16 id);
     void currentTabChanged(int tab);
 
 private:
-    void registerControl(quint16 id, QWidget* w);
+    void registerControl(quint16 id, QWidget* w, const QString& caption);
+    void registerAction(quint16 id, QAction* action);
+    void connectMenu(QMenu* menu);
+    void disconnectMenu(QMenu* menu);
 
     QTabBar* m_tabs;
     QStackedWidget* m_pages;
@@ -92,4 +123,6 @@ private:
     QToolButton* m_appButton = nullptr;
     QMenu* m_appMenu = nullptr;
     QHash<quint16, QWidget*> m_controls;
+    QHash<quint16, QAction*> m_actions;
+    QHash<quint16, QString> m_captions;
 };

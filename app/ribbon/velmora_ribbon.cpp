@@ -1,1 +1,200 @@
+// velmora's ribbon: the layout table turned into tabs, groups and controls.
 #include "app/ribbon/velmora_ribbon.h"
+
+#include "app/command_table.h"
+#include "app/ribbon/ribbon_icons.h"
+#include "charset/charset_table.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QMenu>
+#include <QProxyStyle>
+#include <QToolButton>
+
+namespace {
+
+constexpr int kLanguageFromWidth = 250;
+constexpr int kLanguageToWidth = 150;
+constexpr int kCharsetWidth = 250;
+constexpr int kTimeEditWidth = 233;
+const QString kStartTime = QStringLiteral("00:00:00,000");
+
+enum class Kind { Button, Split, Combo, TimeEdit };
+
+struct ControlSpec {
+    CommandId id;
+    Kind kind;
+    int width = 0; // combos and time edits
+};
+
+struct GroupSpec {
+    const char* caption;
+    std::initializer_list<ControlSpec> controls;
+};
+
+struct TabSpec {
+    const char* caption;
+    std::initializer_list<GroupSpec> groups;
+};
+
+// The ribbon's layout: tabs, groups and controls in the order they appear.
+const TabSpec kLayout[] = {
+    {"&Home",
+     {
+         {kGroupFile,
+          {{CommandId::LoadOriginal, Kind::Button},
+           {CommandId::LoadTranslated, Kind::Button},
+           {CommandId::Save, Kind::Split}}},
+         {kGroupTranslation,
+          {{CommandId::StartTranslate, Kind::Split},
+           {CommandId::TranslateFrom, Kind::Combo, kLanguageFromWidth},
+           {CommandId::ChangeOriginalCharset, Kind::Combo, kCharsetWidth},
+           {CommandId::ChangeTranslatedCharset, Kind::Combo, kCharsetWidth},
+           {CommandId::TranslateTo, Kind::Combo, kLanguageToWidth}}},
+         {kGroupHelp, {{CommandId::HelpTopics, Kind::Button}}},
+     }},
+    {"&Timings",
+     {
+         {"Adjust One Line",
+          {{CommandId::ShowTime, Kind::TimeEdit, kTimeEditWidth},
+           {CommandId::HideTime, Kind::TimeEdit, kTimeEditWidth},
+           {CommandId::RestoreOriginalTime, Kind::Button}}},
+         {"Adjust Delay", {{CommandId::SetDelay, Kind::Button}}},
+     }},
+    {"&Edit",
+     {
+         {"Edit",
+          {{CommandId::CutLine, Kind::Button},
+           {CommandId::CopyLine, Kind::Button},
+           {CommandId::PasteLine, Kind::Button}}},
+         {"Subtitle",
+          {{CommandId::InsertSubtitle, Kind::Button},
+           {CommandId::InsertBefore, Kind::Button},
+           {CommandId::DeleteSelected, Kind::Button},
+           {CommandId::CombineSubtitles, Kind::Button}}},
+     }},
+    {"&Search",
+     {
+         {"Search",
+          {{CommandId::Search, Kind::Button},
+           {CommandId::FindNext, Kind::Button},
+           {CommandId::Replace, Kind::Button},
+           {CommandId::GoToLineNumber, Kind::Button}}},
+     }},
+    {"&Dictionary",
+     {
+         {kGroupDictionary,
+          {{CommandId::ViewDictionary, Kind::Button}, {CommandId::StudyDictionary, Kind::Button}}},
+     }},
+    {"&Tools",
+     {
+         {kGroupTools,
+          {{CommandId::ConvertFileCodeSchema, Kind::Button}, {CommandId::PlaySubtitle, Kind::Button}}},
+     }},
+};
+
+// What the two split buttons' arrows open.
+const QList<CommandId> kSaveMenu = {
+    CommandId::SaveOriginalSubtitle, CommandId::SaveTranslatedSubtitle, CommandId::SaveMixSubtitle,
+    CommandId::SaveOriginalText,     CommandId::SaveTranslatedText,     CommandId::SaveMixText,
+};
+const QList<CommandId> kTranslateMenu = {CommandId::TranslateAll, CommandId::TranslateSelected};
+
+QList<QPair<quint16, QString>> menuOf(const QList<CommandId>& ids) {
+    QList<QPair<quint16, QString>> items;
+    for (CommandId id : ids)
+        items.append({quint16(id), commandLabel(id)});
+    return items;
+}
+
+// The application menu shows its images at the large size of the ribbon's buttons.
+class LargeMenuImages : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_SmallIconSize)
+            return 32;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+QAction* addMenuCommand(QMenu* menu, CommandId id, const QString& text) {
+    QAction* action = menu->addAction(ribbonIcon(id), text);
+    action->setData(uint(quint16(id)));
+    return action;
+}
+
+QMenu* buildApplicationMenu(QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("ribbonApplicationMenu"));
+    QMenu* help = menu->addMenu(ribbonIcon(CommandId::HelpTopics), QStringLiteral("&Help"));
+    addMenuCommand(help, CommandId::HelpTopics, QStringLiteral("H&elp Topics"));
+    addMenuCommand(help, CommandId::WebPage, QStringLiteral("&Web Page"));
+    addMenuCommand(help, CommandId::About, QStringLiteral("&About"));
+    menu->addSeparator();
+    addMenuCommand(menu, CommandId::Exit, QStringLiteral("&Exit"));
+    for (QMenu* m : {menu, help}) {
+        auto* style = new LargeMenuImages;
+        style->setParent(m);
+        m->setStyle(style);
+    }
+    return menu;
+}
+
+void fillCharsets(QComboBox* box) {
+    for (const CharsetEntry& entry : charsetTable())
+        box->addItem(QString::fromUtf16(entry.displayName));
+    box->setCurrentIndex(box->findText(QString::fromUtf16(kDefaultCharsetName), Qt::MatchExactly));
+}
+
+} // namespace
+
+RibbonBar* BuildVelmoraRibbon(QWidget* parent) {
+    auto* ribbon = new RibbonBar(parent);
+    ribbon->setObjectName(QStringLiteral("theRibbon"));
+    ribbon->setWindowTitle(QStringLiteral("The Ribbon"));
+    ribbon->applicationButton()->setIcon(applicationButtonIcon());
+
+    for (const TabSpec& tabSpec : kLayout) {
+        const int tab = ribbon->addTab(QString::fromLatin1(tabSpec.caption));
+        for (const GroupSpec& groupSpec : tabSpec.groups) {
+            RibbonGroup* group = ribbon->addGroup(tab, QString::fromLatin1(groupSpec.caption));
+            for (const ControlSpec& c : groupSpec.controls) {
+                const quint16 id = quint16(c.id);
+                const QString label = commandLabel(c.id);
+                switch (c.kind) {
+                case Kind::Button:
+                    ribbon->addButton(group, id, label, ribbonIcon(c.id));
+                    break;
+                case Kind::Split:
+                    ribbon->addSplitButton(group, id, label,
+                                           menuOf(c.id == CommandId::Save ? kSaveMenu : kTranslateMenu),
+                                           ribbonIcon(c.id));
+                    break;
+                case Kind::Combo:
+                    ribbon->addCombo(group, id, label, c.width);
+                    break;
+                case Kind::TimeEdit:
+                    ribbon->addTimeEdit(group, id, label, c.width);
+                    break;
+                }
+            }
+        }
+    }
+
+    fillCharsets(ribbon->combo(quint16(CommandId::ChangeOriginalCharset)));
+    fillCharsets(ribbon->combo(quint16(CommandId::ChangeTranslatedCharset)));
+
+    for (CommandId id : {CommandId::ShowTime, CommandId::HideTime}) {
+        TimeSpinEdit* edit = ribbon->timeEdit(quint16(id));
+        edit->setText(kStartTime);
+        edit->setEnabled(false);
+    }
+    ribbon->control(quint16(CommandId::RestoreOriginalTime))->setEnabled(false);
+
+    QToolButton* about = ribbon->addTabRowButton(quint16(CommandId::About), commandLabel(CommandId::About));
+    about->setIcon(ribbonIcon(CommandId::About));
+    about->setIconSize(QSize(16, 16));
+
+    ribbon->setApplicationMenu(buildApplicationMenu(ribbon));
+    return ribbon;
+}
