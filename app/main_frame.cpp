@@ -255,7 +255,6 @@ bool CMainFrame::BuildRibbon() {
     m_ribbon = BuildVelmoraRibbon(this);
     if (!m_ribbon)
         return false;
-    m_ribbon->setObjectName(QStringLiteral("The Ribbon"));
     setMenuWidget(m_ribbon);
 
     translateFromCombo = m_ribbon->combo(quint16(CommandId::TranslateFrom));

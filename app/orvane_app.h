@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QPointer>
 
-class CMainFrame;
+#include "app/main_frame.h"
 
 class COrvaneApp : public QApplication {
     Q_OBJECT

@@ -28,8 +28,15 @@ CReportView::CReportView(SubtitleSession& session, QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing() * 2 + 6);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        setColumnWidth(c, EntryRowsModel::columnWidth(c));
+    // The widths are the least each column gets; the time columns widen to show a whole time
+    // in the font this desktop gives the grid.
+    const int timeWidth = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00,000")) + 12;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        int width = EntryRowsModel::columnWidth(c);
+        if (c == kColumnShow || c == kColumnHide)
+            width = std::max(width, timeWidth);
+        setColumnWidth(c, width);
+    }
     // Show and Hide are for the Timings tab only.
     setColumnHidden(1, true);
     setColumnHidden(2, true);
