@@ -163,6 +163,8 @@ bool CMainFrame::OnCreate() {
     if (!BuildRibbon())
         return false;
 
+    // The grid takes the keyboard when the frame is activated.
+    grid()->setFocus();
     qApp->installEventFilter(this);
     m_created = true;
     return true;

@@ -4,6 +4,8 @@
 #include "app/main_frame.h"
 #include "app/ready_report.h"
 
+#include <QFileInfo>
+
 COrvaneApp::COrvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     ReadyReport::markProcessStart();
     setApplicationName(QStringLiteral("velmora"));
@@ -16,12 +18,16 @@ COrvaneApp::~COrvaneApp() {
 }
 
 bool COrvaneApp::InitInstance() {
+    // Named files are relative to where the user started us; the frame moves the working
+    // directory to the program folder.
+    QStringList files;
+    for (const QString& arg : arguments().mid(1))
+        files.append(QFileInfo(arg).absoluteFilePath());
     m_frame = new CMainFrame;
     if (!m_frame->OnCreate()) {
         delete m_frame;
         return false;
     }
-    QStringList files = arguments().mid(1);
     ReadyReport::install(m_frame, !files.isEmpty());
     m_frame->showMaximized();
     m_frame->loadFromCommandLine(files);
