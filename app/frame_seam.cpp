@@ -21,7 +21,13 @@ FileChoice DesktopSeam::getOpenFileName(QWidget* parent, const QStringList& name
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty())
         return {};
-    return FileChoice{files.first(), int(nameFilters.indexOf(dialog.selectedNameFilter()))};
+    // With the details hidden, some Qt versions hand back the label without its patterns.
+    const QString selected = dialog.selectedNameFilter();
+    int index = int(nameFilters.indexOf(selected));
+    for (int i = 0; index < 0 && i < nameFilters.size(); ++i)
+        if (nameFilters[i].startsWith(selected + QStringLiteral(" (")))
+            index = i;
+    return FileChoice{files.first(), index};
 }
 
 QString DesktopSeam::getSaveFileName(QWidget* parent, const QStringList& nameFilters,

@@ -13,7 +13,7 @@ class QWidget;
 
 struct FileChoice {
     QString path;        // empty when the user cancelled
-    int filterIndex = 0; // index of the name filter selected when the dialog closed
+    int filterIndex = 0; // index of the name filter selected when the dialog closed, -1 if unknown
 };
 
 class FrameSeam {

@@ -428,10 +428,11 @@ void CMainFrame::loadSubtitle(Side side) {
     const FileChoice choice = m_seam->getOpenFileName(this, filters);
     if (choice.path.isEmpty())
         return;
-    // The filter picked says the format, whatever the file's extension.
-    const std::int32_t format = choice.filterIndex + 1;
+    // The filter picked says the format, whatever the file's extension; should the dialog not
+    // tell which one was picked, the file's name and content decide.
+    std::int32_t format = choice.filterIndex + 1;
     if (!isValidFormat(format))
-        return;
+        format = GuessSubtitleFormat(choice.path);
     m_session.document.formatMode = format;
     readSubtitle(choice.path, SubtitleFormat(format), side);
 }

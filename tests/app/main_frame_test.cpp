@@ -261,6 +261,9 @@ TEST_F(FrameTest, LoadSetsFormatFromTheChosenFilterAndFillsGridAndMapping) {
     EXPECT_EQ(f.session().document.formatMode, kSubRip);
     load(CommandId::LoadTranslated, path, 3);
     EXPECT_EQ(f.session().document.formatMode, kSubViewer);
+    // A dialog that cannot say which filter was picked: the file decides.
+    load(CommandId::LoadTranslated, path, -1);
+    EXPECT_EQ(f.session().document.formatMode, kSubRip);
 
     const QString big = writeFile(QStringLiteral("big.srt"), QByteArray(409601, 'a'));
     load(CommandId::LoadOriginal, big);
@@ -528,6 +531,12 @@ TEST_F(FrameTest, CommandLineLoadsOriginalAndTranslated) {
     f.loadFromCommandLine({m_root.filePath(QStringLiteral("missing.srt"))});
     ASSERT_EQ(m_seam.messages.size(), 1);
     EXPECT_EQ(f.session().rows.count(), 2);
+
+    // ".sub" is MicroDVD or SubViewer: the content tells.
+    f.loadFromCommandLine({writeFile(QStringLiteral("film.sub"), "{0}{25}Hello|World\r\n{30}{50}Bye\r\n")});
+    EXPECT_EQ(f.session().document.formatMode, kMicroDVD);
+    EXPECT_EQ(f.session().rows.count(), 2);
+    EXPECT_EQ(f.session().rows.at(1).original, QStringLiteral("Bye"));
 }
 
 TEST_F(FrameTest, RowChangesReachTheViewWithoutReset) {
