@@ -29,11 +29,14 @@ void EntryRows::append(const EntryRow& row) {
     emit rowsInserted(count() - 1, count() - 1);
 }
 
-void EntryRows::appendRows(const QVector<EntryRow>& rows) {
+void EntryRows::appendRows(QVector<EntryRow> rows) {
     if (rows.isEmpty())
         return;
     const int first = count();
-    m_rows.append(rows);
+    if (m_rows.isEmpty())
+        m_rows = std::move(rows);
+    else
+        m_rows.append(rows);
     emit rowsInserted(first, count() - 1);
 }
 

@@ -44,7 +44,8 @@ public:
 
     void append(const EntryRow& row);
     // One announcement for many rows: a load of thousands of entries should not redraw per row.
-    void appendRows(const QVector<EntryRow>& rows);
+    // Taken by value so that a caller can hand its vector over without a copy.
+    void appendRows(QVector<EntryRow> rows);
     void insert(int at, const EntryRow& row);
     void remove(int at, int count = 1);
     void clear();

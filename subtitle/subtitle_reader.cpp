@@ -41,20 +41,6 @@ QStringView withoutLeadingBlanks(QStringView line) {
     return line.mid(i);
 }
 
-// Stray carriage returns and line feeds inside a line would break the joined entry text.
-QString withoutLineBreaks(QStringView line) {
-    QString out;
-    if (!line.contains(u'\r') && !line.contains(u'\n')) {
-        out = line.toString();
-        return out;
-    }
-    out.reserve(line.size());
-    for (QChar c : line)
-        if (c != u'\r' && c != u'\n')
-            out.append(c);
-    return out;
-}
-
 bool isSubViewerTimeLine(QStringView line) {
     return line.contains(u',') && line.contains(u'.') && line.contains(u':');
 }
@@ -63,6 +49,9 @@ bool closesSamiBody(QStringView line) {
     return line.contains(u"</BODY>") || line.contains(u"</SAMI>") || line.contains(u"</body>") ||
            line.contains(u"</sami>");
 }
+
+// A short entry in a file: index, time line, one line of text, an empty line.
+constexpr qint64 kTypicalEntryBytes = 48;
 
 // The rule that takes Show and Hide out of a time line of the format.
 std::int32_t splitRule(SubtitleFormat format) {
@@ -76,13 +65,19 @@ public:
     LineLoop(SubtitleSession& session, SubtitleFormat format, Side side)
         : m_session(session), m_doc(session.document), m_format(format), m_side(side) {}
 
-    void prepare() {
+    void prepare(qint64 fileSize) {
         if (m_side == Side::Original) {
+            // Room for the entries of a typical file at once: regrowing a vector of thousands of
+            // rows costs more than the whole line scan.
+            const qsizetype expected = qsizetype(fileSize / kTypicalEntryBytes) + 16;
+            m_newRows.reserve(expected);
             m_session.rows.clear();
             m_doc.loadedTimeLines.clear();
             m_doc.originalTexts.clear();
             if (m_format == kSAMI || m_format == kSubViewer || m_format == kSubViewer2)
                 m_doc.headerLines.clear();
+            m_doc.loadedTimeLines.reserve(expected);
+            m_doc.originalTexts.reserve(expected);
         } else {
             m_doc.translatedTimeLines.clear();
             m_doc.translatedTexts.clear();
@@ -90,7 +85,8 @@ public:
         m_existingRows = m_session.rows.count();
     }
 
-    void feed(QStringView rawLine) {
+    void feed(const QString& rawLine) {
+        m_rawLine = &rawLine;
         const QStringView line = withoutLeadingBlanks(rawLine);
         switch (m_format) {
         case kMicroDVD:
@@ -122,6 +118,29 @@ public:
     }
 
 private:
+    // The text of a view as a string of its own; the whole line read is shared, not copied, since
+    // most time lines and text lines are kept exactly as read.
+    QString owned(QStringView v) const {
+        if (m_rawLine && v.data() == m_rawLine->constData() && v.size() == m_rawLine->size())
+            return *m_rawLine;
+        return v.toString();
+    }
+
+    // Stray carriage returns and line feeds inside a line would break the joined entry text.
+    QString withoutLineBreaks(QStringView line) const {
+        qsizetype i = 0;
+        while (i < line.size() && line[i] != u'\r' && line[i] != u'\n')
+            ++i;
+        if (i == line.size())
+            return owned(line);
+        QString out;
+        out.reserve(line.size());
+        for (QChar c : line)
+            if (c != u'\r' && c != u'\n')
+                out.append(c);
+        return out;
+    }
+
     QStringList* timeList() {
         if (m_side == Side::Original)
             return m_format == kMicroDVD ? nullptr : &m_doc.loadedTimeLines;
@@ -135,7 +154,7 @@ private:
             return;
         // A time line directly after one that got no text: that earlier entry is empty and goes.
         dropUntakenTimeLine();
-        list->append(line.toString());
+        list->append(owned(line));
         m_timeLineUntaken = true;
     }
 
@@ -317,7 +336,7 @@ private:
                 m_newRows.append(row);
             }
         }
-        m_session.rows.appendRows(m_newRows);
+        m_session.rows.appendRows(std::move(m_newRows));
         // Also after an invalid line: timeLines must never pair the previous document's times with
         // the texts just read, and a short timeLines would leave rows without a time to save.
         doc.timeLines = doc.loadedTimeLines;
@@ -341,11 +360,9 @@ private:
             row.translated = translated[k];
             added.append(row);
         }
-        rows.appendRows(added);
-        // Rows beyond this file's entries keep the translation they show, and the list takes it
-        // over, so that what the grid shows is what gets saved and translated.
-        for (qsizetype k = translated.size(); k < rows.count(); ++k)
-            translated.append(rows.at(int(k)).translated);
+        rows.appendRows(std::move(added));
+        // Rows beyond this file's entries keep the text they show but get no list element: a
+        // translated save then writes only the entries the translation file had.
     }
 
     SubtitleSession& m_session;
@@ -362,18 +379,22 @@ private:
     qsizetype m_nextEntry = 0;
     int m_existingRows = 0;
     QVector<EntryRow> m_newRows;
+    const QString* m_rawLine = nullptr;
 };
 
 struct FileCheck {
     bool ok = false;
+    qint64 size = 0;
     std::optional<UserMessage> message;
 };
 
-// The size check works on the file as the system sees it, before any decoding.
+// The size check works on the file as the system sees it, before any decoding. Only a regular
+// file has a size that bounds what is read: a pipe would block the load and a device such as
+// /dev/zero reports 0 bytes and never ends, so both are refused like a file that cannot be opened.
 FileCheck checkFile(const QString& path) {
     FileCheck check;
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
         log_printf("cannot open %s: error %d (%s)\n", native.constData(), err, std::strerror(err));
@@ -383,8 +404,8 @@ FileCheck checkFile(const QString& path) {
     const bool statOk = ::fstat(fd, &st) == 0;
     const int statErr = errno;
     ::close(fd);
-    if (!statOk || S_ISDIR(st.st_mode)) {
-        const int err = statOk ? EISDIR : statErr;
+    if (!statOk || !S_ISREG(st.st_mode)) {
+        const int err = !statOk ? statErr : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         log_printf("cannot read %s: error %d (%s)\n", native.constData(), err, std::strerror(err));
         return check;
     }
@@ -393,6 +414,7 @@ FileCheck checkFile(const QString& path) {
         return check;
     }
     check.ok = true;
+    check.size = st.st_size;
     return check;
 }
 
@@ -421,7 +443,7 @@ ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, Subti
     }
 
     LineLoop loop(session, format, side);
-    loop.prepare();
+    loop.prepare(check.size);
     result.changed = true;
 
     QString line;

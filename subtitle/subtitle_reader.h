@@ -19,11 +19,19 @@ struct ReadResult {
     bool completed = false;
     // What to show the user, if anything.
     std::optional<UserMessage> message;
+
+    friend bool operator==(const ReadResult&, const ReadResult&) = default;
 };
 
 // Reads the file at path into the session as the original or the translated side, in the given
-// format. Does not set formatMode: the caller does, from the filter the user picked.
+// format. Does not set formatMode: the caller does, from the filter the user picked. A relative
+// path resolves against the program folder.
+// Afterwards, also after an invalid line: an original load leaves loadedTimeLines, timeLines and
+// originalTexts of equal length with one element per entry row it made, and translatedTexts at
+// least as long; a translated load leaves one element per entry of its file in translatedTexts,
+// element k shown in row k's Translated cell, with rows added only for entries beyond the grid.
 ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, SubtitleFormat format, Side side);
 
-// The format of a file named on the command line, from its extension and, for ".sub", its content.
+// The format of a file named on the command line, from its extension and, for ".sub" or an
+// unknown extension, its content; SubRip when nothing tells.
 SubtitleFormat GuessSubtitleFormat(const QString& path);

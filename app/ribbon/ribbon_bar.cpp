@@ -149,8 +149,13 @@ RibbonGroup::RibbonGroup(const QString& caption, QWidget* parent) : QWidget(pare
     captionLabel->setObjectName(QStringLiteral("ribbonGroupCaption"));
     captionLabel->setTextFormat(Qt::PlainText);
     captionLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    // Captions are quieter than the controls but must stay readable: halfway to the background.
     QPalette pal = captionLabel->palette();
-    pal.setColor(QPalette::WindowText, pal.color(QPalette::Disabled, QPalette::WindowText));
+    const QColor text = pal.color(QPalette::WindowText);
+    const QColor back = pal.color(QPalette::Base);
+    pal.setColor(QPalette::WindowText,
+                 QColor((text.red() * 6 + back.red() * 4) / 10, (text.green() * 6 + back.green() * 4) / 10,
+                        (text.blue() * 6 + back.blue() * 4) / 10));
     captionLabel->setPalette(pal);
     outer->addWidget(captionLabel);
 }
@@ -313,8 +318,6 @@ TimeSpinEdit* RibbonBar::addTimeEdit(RibbonGroup* group, quint16 id, const QStri
     edit->setFixedWidth(width);
     edit->setToolTip(caption);
     edit->setAccessibleName(caption);
-    connect(edit->findChild<QLineEdit*>(), &QLineEdit::returnPressed, this,
-            [this, id] { emit commandTriggered(id); });
     group->addSmall(makeSmallLabel(group, caption, edit), edit);
     registerControl(id, edit, caption);
     return edit;

@@ -438,13 +438,13 @@ void drawPlaySubtitle(QPainter& p) {
     p.drawLine(QPointF(11, 29), QPointF(21, 29));
 }
 
-struct IconSpec {
+struct IconSource {
     CommandId id;
     const char* themeName;
     Draw draw;
 };
 
-constexpr IconSpec kIcons[] = {
+constexpr IconSource kIcons[] = {
     {CommandId::LoadOriginal, "document-open", drawLoadOriginal},
     {CommandId::LoadTranslated, "document-import", drawLoadTranslated},
     {CommandId::Save, "document-save", drawSave},
@@ -504,9 +504,9 @@ void drawApplicationButton(QPainter& p) {
 } // namespace
 
 QIcon ribbonIcon(CommandId id) {
-    for (const IconSpec& spec : kIcons)
-        if (spec.id == id)
-            return QIcon::fromTheme(QString::fromLatin1(spec.themeName), drawnIcon(spec.draw));
+    for (const IconSource& source : kIcons)
+        if (source.id == id)
+            return QIcon::fromTheme(QString::fromLatin1(source.themeName), drawnIcon(source.draw));
     return {};
 }
 

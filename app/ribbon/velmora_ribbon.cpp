@@ -21,24 +21,24 @@ const QString kStartTime = QStringLiteral("00:00:00,000");
 
 enum class Kind { Button, Split, Combo, TimeEdit };
 
-struct ControlSpec {
+struct ControlEntry {
     CommandId id;
     Kind kind;
     int width = 0; // combos and time edits
 };
 
-struct GroupSpec {
+struct GroupEntry {
     const char* caption;
-    std::initializer_list<ControlSpec> controls;
+    std::initializer_list<ControlEntry> controls;
 };
 
-struct TabSpec {
+struct TabEntry {
     const char* caption;
-    std::initializer_list<GroupSpec> groups;
+    std::initializer_list<GroupEntry> groups;
 };
 
 // The ribbon's layout: tabs, groups and controls in the order they appear.
-const TabSpec kLayout[] = {
+const TabEntry kLayout[] = {
     {"&Home",
      {
          {kGroupFile,
@@ -154,11 +154,11 @@ RibbonBar* BuildVelmoraRibbon(QWidget* parent) {
     ribbon->setWindowTitle(QStringLiteral("The Ribbon"));
     ribbon->applicationButton()->setIcon(applicationButtonIcon());
 
-    for (const TabSpec& tabSpec : kLayout) {
-        const int tab = ribbon->addTab(QString::fromLatin1(tabSpec.caption));
-        for (const GroupSpec& groupSpec : tabSpec.groups) {
-            RibbonGroup* group = ribbon->addGroup(tab, QString::fromLatin1(groupSpec.caption));
-            for (const ControlSpec& c : groupSpec.controls) {
+    for (const TabEntry& tabEntry : kLayout) {
+        const int tab = ribbon->addTab(QString::fromLatin1(tabEntry.caption));
+        for (const GroupEntry& groupEntry : tabEntry.groups) {
+            RibbonGroup* group = ribbon->addGroup(tab, QString::fromLatin1(groupEntry.caption));
+            for (const ControlEntry& c : groupEntry.controls) {
                 const quint16 id = quint16(c.id);
                 const QString label = commandLabel(c.id);
                 switch (c.kind) {

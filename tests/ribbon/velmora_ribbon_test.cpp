@@ -1,1 +1,304 @@
+// velmora's ribbon: tabs, groups, controls, start states and the application menu.
+#include "app/command_table.h"
+#include "app/ribbon/velmora_ribbon.h"
+#include "charset/charset_table.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+struct ExpectedGroup {
+    int tab;
+    QString caption;
+    QList<quint16> ids;
+};
+
+// The layout written out independently of the builder's own table.
+const QList<ExpectedGroup> kExpected = {
+    {0, "File", {32771, 32773, 32808}},
+    {0, "Translation", {32813, 32818, 32819, 109, 33818}},
+    {0, "Help", {32797}},
+    {1, "Adjust One Line", {111, 112, 114}},
+    {1, "Adjust Delay", {162}},
+    {2, "Edit", {119, 120, 121}},
+    {2, "Subtitle", {122, 123, 124, 125}},
+    {3, "Search", {115, 116, 117, 118}},
+    {4, "Dictionary", {32785, 32789}},
+    {5, "Tools", {32792, 32815}},
+};
+
+QList<quint16> ids(const QSignalSpy& spy) {
+    QList<quint16> result;
+    for (const QList<QVariant>& args : spy)
+        result.append(args.at(0).value<quint16>());
+    return result;
+}
+
+// The widget of a group that a control occupies: a large button itself, or the column that a
+// small control is stacked in.
+QWidget* columnOf(QWidget* control, QWidget* group) {
+    QWidget* w = control;
+    while (w && w->parentWidget() != group)
+        w = w->parentWidget();
+    return w;
+}
+
+class VelmoraRibbonTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<QWidget>();
+        ribbon = BuildVelmoraRibbon(window.get());
+        ribbon->resize(1280, ribbon->sizeHint().height());
+    }
+
+    void showAll() {
+        window->resize(1280, 200);
+        ribbon->show();
+        window->show();
+        QTest::qWait(0);
+    }
+
+    std::unique_ptr<QWidget> window;
+    RibbonBar* ribbon = nullptr;
+};
+
+TEST_F(VelmoraRibbonTest, TabsInOrder) {
+    const QStringList expected = {"&Home", "&Timings", "&Edit", "&Search", "&Dictionary", "&Tools"};
+    ASSERT_EQ(ribbon->tabCount(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(ribbon->tabCaption(i), expected[i]) << i;
+    EXPECT_EQ(ribbon->currentTab(), 0);
+    EXPECT_EQ(ribbon->windowTitle(), QStringLiteral("The Ribbon"));
+}
+
+TEST_F(VelmoraRibbonTest, GroupsAndControlsInOrderWithTheirCaptions) {
+    showAll();
+    for (int tab = 0; tab < ribbon->tabCount(); ++tab) {
+        QStringList expectedCaptions;
+        for (const ExpectedGroup& g : kExpected)
+            if (g.tab == tab)
+                expectedCaptions.append(g.caption);
+        QStringList captions;
+        for (RibbonGroup* g : ribbon->groups(tab))
+            captions.append(g->caption());
+        EXPECT_EQ(captions, expectedCaptions) << "tab " << tab;
+    }
+
+    for (const ExpectedGroup& g : kExpected) {
+        ribbon->setCurrentTab(g.tab);
+        QTest::qWait(0);
+        RibbonGroup* group = ribbon->group(g.tab, g.caption);
+        ASSERT_NE(group, nullptr) << g.caption.toStdString();
+        QWidget* previous = nullptr;
+        for (quint16 id : g.ids) {
+            QWidget* c = ribbon->control(id);
+            ASSERT_NE(c, nullptr) << id;
+            ASSERT_TRUE(group->isAncestorOf(c)) << id << " in " << g.caption.toStdString();
+            const QString label = commandLabel(CommandId(id));
+            EXPECT_FALSE(label.isEmpty()) << id;
+            EXPECT_EQ(ribbon->caption(id), label) << id;
+            EXPECT_EQ(c->toolTip(), label) << id;
+            if (auto* b = qobject_cast<QToolButton*>(c)) {
+                EXPECT_EQ(QString(b->text()).replace(u'\n', u' ').trimmed(), label) << id;
+                EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon) << id;
+            } else {
+                // Combos and time edits carry a caption label beside them.
+                bool labelled = false;
+                for (QLabel* l : group->findChildren<QLabel*>())
+                    labelled = labelled || (l->buddy() == c && l->text() == label);
+                EXPECT_TRUE(labelled) << id;
+            }
+            // Left to right by column, top to bottom inside a column.
+            if (previous) {
+                QWidget* colA = columnOf(previous, group);
+                QWidget* colB = columnOf(c, group);
+                if (colA == colB)
+                    EXPECT_LT(previous->mapTo(group, QPoint()).y(), c->mapTo(group, QPoint()).y()) << id;
+                else
+                    EXPECT_LT(colA->x(), colB->x()) << id;
+            }
+            previous = c;
+        }
+    }
+}
+
+TEST_F(VelmoraRibbonTest, WidthsOfCombosAndTimeEdits) {
+    const QList<QPair<quint16, int>> widths = {{32818, 250}, {33818, 150}, {32819, 250}, {109, 250}};
+    for (const auto& [id, width] : widths) {
+        QComboBox* box = ribbon->combo(id);
+        ASSERT_NE(box, nullptr) << id;
+        EXPECT_EQ(box->width(), width) << id;
+        EXPECT_FALSE(box->isEditable()) << id;
+    }
+    for (quint16 id : {111, 112}) {
+        ASSERT_NE(ribbon->timeEdit(id), nullptr) << id;
+        EXPECT_EQ(ribbon->timeEdit(id)->width(), 233) << id;
+    }
+}
+
+TEST_F(VelmoraRibbonTest, SplitButtonsFaceAndMenus) {
+    showAll();
+    const QList<QPair<quint16, QList<quint16>>> splits = {
+        {32808, {32805, 32807, 32810, 32812, 32814, 108}},
+        {32813, {32776, 32778}},
+    };
+    for (const auto& [face, menuIds] : splits) {
+        QToolButton* b = ribbon->button(face);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->popupMode(), QToolButton::MenuButtonPopup);
+        QSignalSpy triggered(ribbon, &RibbonBar::commandTriggered);
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(4, 4));
+        EXPECT_EQ(ids(triggered), QList<quint16>{face});
+
+        ASSERT_NE(b->menu(), nullptr);
+        QList<quint16> inMenu;
+        for (QAction* a : b->menu()->actions()) {
+            inMenu.append(quint16(a->data().toUInt()));
+            EXPECT_EQ(a->text(), commandLabel(CommandId(a->data().toUInt())));
+        }
+        EXPECT_EQ(inMenu, menuIds);
+
+        triggered.clear();
+        b->menu()->actions().last()->trigger();
+        EXPECT_EQ(ids(triggered), QList<quint16>{menuIds.last()});
+    }
+}
+
+TEST_F(VelmoraRibbonTest, ComboActivationEmitsItsId) {
+    for (quint16 id : {32819, 109}) {
+        QComboBox* box = ribbon->combo(id);
+        QSignalSpy triggered(ribbon, &RibbonBar::commandTriggered);
+        QTest::keyClick(box, Qt::Key_Down);
+        EXPECT_EQ(box->currentText(), QStringLiteral("Simplified Chinese(GB2312)"));
+        EXPECT_EQ(ids(triggered), QList<quint16>{id});
+    }
+}
+
+TEST_F(VelmoraRibbonTest, CharsetCombosHoldTheTableWithAnsiSelected) {
+    QStringList names;
+    for (const CharsetEntry& e : charsetTable())
+        names.append(QString::fromUtf16(e.displayName));
+    ASSERT_EQ(names.size(), 21);
+    for (quint16 id : {32819, 109}) {
+        QComboBox* box = ribbon->combo(id);
+        QStringList items;
+        for (int i = 0; i < box->count(); ++i)
+            items.append(box->itemText(i));
+        EXPECT_EQ(items, names) << id;
+        EXPECT_EQ(box->currentText(), QStringLiteral("America(ANSI)")) << id;
+        EXPECT_EQ(box->currentIndex(), 0) << id;
+    }
+    EXPECT_EQ(ribbon->combo(32818)->count(), 0);
+    EXPECT_EQ(ribbon->combo(33818)->count(), 0);
+}
+
+TEST_F(VelmoraRibbonTest, TimeControlsStartDisabled) {
+    for (quint16 id : {111, 112}) {
+        TimeSpinEdit* edit = ribbon->timeEdit(id);
+        EXPECT_EQ(edit->text(), QStringLiteral("00:00:00,000")) << id;
+        EXPECT_FALSE(edit->isEnabled()) << id;
+        EXPECT_TRUE(edit->inputMask().isEmpty()) << id;
+    }
+    EXPECT_FALSE(ribbon->control(114)->isEnabled());
+    EXPECT_FALSE(ribbon->trigger(114));
+    EXPECT_TRUE(ribbon->control(162)->isEnabled());
+
+    // The frame enables the edits later; their steps then reach it.
+    TimeSpinEdit* show = ribbon->timeEdit(111);
+    show->setEnabled(true);
+    QSignalSpy stepped(show, &TimeSpinEdit::stepped);
+    QTest::keyClick(show, Qt::Key_Up);
+    EXPECT_EQ(stepped.count(), 1);
+    EXPECT_EQ(show->text(), QStringLiteral("00:00:00,000"));
+}
+
+TEST_F(VelmoraRibbonTest, ApplicationMenu) {
+    QMenu* menu = ribbon->applicationMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(ribbon->applicationButton()->menu(), menu);
+    const QList<QAction*> top = menu->actions();
+    ASSERT_EQ(top.size(), 3);
+    EXPECT_EQ(top[0]->text(), QStringLiteral("&Help"));
+    ASSERT_NE(top[0]->menu(), nullptr);
+    EXPECT_TRUE(top[1]->isSeparator());
+    EXPECT_EQ(top[2]->text(), QStringLiteral("&Exit"));
+    EXPECT_EQ(top[2]->data().toUInt(), 32821u);
+
+    const QList<QAction*> help = top[0]->menu()->actions();
+    const QList<QPair<QString, uint>> expected = {
+        {"H&elp Topics", 32797}, {"&Web Page", 42799}, {"&About", 32802}};
+    ASSERT_EQ(help.size(), expected.size());
+    for (int i = 0; i < help.size(); ++i) {
+        EXPECT_EQ(help[i]->text(), expected[i].first);
+        EXPECT_EQ(help[i]->data().toUInt(), expected[i].second);
+    }
+
+    QSignalSpy triggered(ribbon, &RibbonBar::commandTriggered);
+    help[1]->trigger();
+    top[2]->trigger();
+    EXPECT_EQ(ids(triggered), (QList<quint16>{42799, 32821}));
+    EXPECT_TRUE(ribbon->trigger(32821));
+}
+
+TEST_F(VelmoraRibbonTest, AboutSitsInTheTabRowNotOnAPage) {
+    QToolButton* about = ribbon->button(32802);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->text(), QStringLiteral("About"));
+    EXPECT_FALSE(ribbon->findChild<QStackedWidget*>()->isAncestorOf(about));
+    QSignalSpy triggered(ribbon, &RibbonBar::commandTriggered);
+    QTest::mouseClick(about, Qt::LeftButton);
+    EXPECT_EQ(ids(triggered), QList<quint16>{32802});
+}
+
+TEST_F(VelmoraRibbonTest, LargeImagesWhereTheLayoutGivesThem) {
+    for (quint16 id : {32771, 32773, 32808, 32813, 32792, 32797}) {
+        QToolButton* b = ribbon->button(id);
+        ASSERT_NE(b, nullptr) << id;
+        EXPECT_FALSE(b->icon().isNull()) << id;
+        EXPECT_EQ(b->iconSize(), QSize(32, 32)) << id;
+        EXPECT_GE(b->icon().actualSize(QSize(32, 32)).width(), 32) << id;
+    }
+}
+
+TEST_F(VelmoraRibbonTest, FitsA1280ScreenWithNothingClipped) {
+    showAll();
+    EXPECT_LE(ribbon->minimumSizeHint().width(), 1280);
+    EXPECT_LE(ribbon->height(), 180);
+    for (int tab = 0; tab < ribbon->tabCount(); ++tab) {
+        ribbon->setCurrentTab(tab);
+        QTest::qWait(0);
+        for (RibbonGroup* g : ribbon->groups(tab)) {
+            for (QWidget* w : g->findChildren<QWidget*>()) {
+                if (!w->isVisibleTo(ribbon) || qobject_cast<QLineEdit*>(w))
+                    continue;
+                if (qobject_cast<QLabel*>(w) || qobject_cast<QToolButton*>(w)) {
+                    EXPECT_GE(w->width(), w->sizeHint().width()) << g->caption().toStdString();
+                    EXPECT_GE(w->height(), w->sizeHint().height()) << g->caption().toStdString();
+                }
+            }
+        }
+    }
+}
+
+TEST_F(VelmoraRibbonTest, TabSelectionIsAnnounced) {
+    showAll();
+    QSignalSpy changed(ribbon, &RibbonBar::currentTabChanged);
+    auto* tabs = ribbon->findChild<QTabBar*>();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(ribbon->tabCaption(changed.at(0).at(0).toInt()), QStringLiteral("&Timings"));
+    EXPECT_EQ(ribbon->tabCaption(changed.at(1).at(0).toInt()), QStringLiteral("&Edit"));
+}
+
+} // namespace
