@@ -1,0 +1,47 @@
+// What the frame asks of the desktop: file dialogs, message boxes, modal dialogs, opening
+// documents, starting programs and ending the process. Tests answer through their own seam.
+#pragma once
+
+#include "support/user_message.h"
+
+#include <QString>
+#include <QStringList>
+
+class QDialog;
+class QUrl;
+class QWidget;
+
+struct FileChoice {
+    QString path;        // empty when the user cancelled
+    int filterIndex = 0; // index of the name filter selected when the dialog closed, -1 if unknown
+};
+
+class FrameSeam {
+public:
+    virtual ~FrameSeam() = default;
+
+    virtual FileChoice getOpenFileName(QWidget* parent, const QStringList& nameFilters) = 0;
+    virtual QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
+                                    const QString& defaultSuffix) = 0;
+    virtual void showMessage(QWidget* parent, const UserMessage& message) = 0;
+    // Runs a dialog modally and returns its result code.
+    virtual int runModal(QDialog& dialog) = 0;
+    virtual bool openUrl(const QUrl& url) = 0;
+    // Starts a program on its own, never through a shell; nothing waits for it.
+    virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
+    // Ends the process at once, without the orderly shutdown of windows.
+    virtual void exitProcess(int status) = 0;
+};
+
+// The real desktop: Qt's dialogs, QDesktopServices and QProcess.
+class DesktopSeam : public FrameSeam {
+public:
+    FileChoice getOpenFileName(QWidget* parent, const QStringList& nameFilters) override;
+    QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
+                            const QString& defaultSuffix) override;
+    void showMessage(QWidget* parent, const UserMessage& message) override;
+    int runModal(QDialog& dialog) override;
+    bool openUrl(const QUrl& url) override;
+    bool startDetached(const QString& program, const QStringList& arguments) override;
+    [[noreturn]] void exitProcess(int status) override;
+};

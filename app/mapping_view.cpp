@@ -1,0 +1,66 @@
+// The "Mapping Text" page.
+#include "app/mapping_view.h"
+
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+CCusFormView::CCusFormView(QWidget* parent) : QWidget(parent), m_edit(new QTextEdit(this)) {
+    setObjectName(QStringLiteral("mappingPage"));
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+    m_edit->setObjectName(QStringLiteral("mappingEdit"));
+    m_edit->setLineWrapMode(QTextEdit::NoWrap);
+    m_edit->setAcceptRichText(true);
+    m_edit->setFrameShape(QFrame::Box);
+    m_edit->setLineWidth(1);
+    m_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_edit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_edit);
+}
+
+void CCusFormView::setRuns(QVector<MappingRun> runs) {
+    m_runs = std::move(runs);
+    m_dirty = true;
+    if (isVisible())
+        render();
+}
+
+QTextEdit* CCusFormView::richEdit() {
+    if (m_dirty)
+        render();
+    return m_edit;
+}
+
+void CCusFormView::showEvent(QShowEvent* event) {
+    if (m_dirty)
+        render();
+    QWidget::showEvent(event);
+}
+
+void CCusFormView::render() {
+    m_dirty = false;
+    // Built off-screen and swapped in: one layout pass instead of one per inserted run.
+    auto* document = new QTextDocument(m_edit);
+    document->setDefaultFont(m_edit->font());
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    for (const MappingRun& run : m_runs) {
+        QTextCharFormat format;
+        format.setFontPointSize(run.sizeTwips / 20.0);
+        format.setForeground(QColor::fromRgb(QRgb(0xFF000000u | run.rgb)));
+        // A "\r\n" pair is one line end; either character alone would also start a block.
+        QString text = run.text;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\r', u'\n');
+        cursor.insertText(text, format);
+    }
+    cursor.endEditBlock();
+    // The editor deletes a previous document that is its child.
+    m_edit->setDocument(document);
+    m_edit->moveCursor(QTextCursor::Start);
+}

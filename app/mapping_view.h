@@ -1,0 +1,31 @@
+// The "Mapping Text" page: each entry's original in red above its translation in blue, in a rich
+// text editor that fills the page. The page itself never scrolls; the editor does.
+#pragma once
+
+#include "subtitle/mapping_text.h"
+
+#include <QWidget>
+
+class QTextEdit;
+
+class CCusFormView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CCusFormView(QWidget* parent = nullptr);
+
+    // Replaces the content. Written into the editor when the page is next shown: a large
+    // document costs time that a user who never opens the page should not pay at start-up.
+    void setRuns(QVector<MappingRun> runs);
+    // The editor, with any pending content written.
+    QTextEdit* richEdit();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void render();
+
+    QTextEdit* m_edit;
+    QVector<MappingRun> m_runs;
+    bool m_dirty = false;
+};

@@ -1,0 +1,78 @@
+// Start-up timing and screenshot hooks.
+#include "app/ready_report.h"
+
+#include "app/main_frame.h"
+#include "app/report_view.h"
+#include "app/ribbon/ribbon_bar.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+QElapsedTimer& startClock() {
+    static QElapsedTimer timer;
+    return timer;
+}
+} // namespace
+
+void ReadyReport::markProcessStart() {
+    startClock().start();
+}
+
+ReadyReport* ReadyReport::install(CMainFrame* frame, bool expectRows) {
+    if (!startClock().isValid())
+        startClock().start();
+    bool ok = false;
+    const int tab = qEnvironmentVariableIntValue("VELMORA_START_TAB", &ok);
+    if (ok && frame->ribbon())
+        frame->ribbon()->setCurrentTab(tab);
+    const bool print = qEnvironmentVariableIntValue("VELMORA_REPORT_READY") == 1;
+    const QString shot = qEnvironmentVariable("VELMORA_SCREENSHOT");
+    if (!print && shot.isEmpty())
+        return nullptr;
+    auto* report = new ReadyReport(frame, expectRows);
+    report->m_print = print;
+    report->m_screenshot = shot;
+    return report;
+}
+
+ReadyReport::ReadyReport(CMainFrame* frame, bool expectRows)
+    : QObject(frame), m_frame(frame), m_expectRows(expectRows) {
+    frame->grid()->viewport()->installEventFilter(this);
+}
+
+bool ReadyReport::eventFilter(QObject* watched, QEvent* event) {
+    if (!m_done && event->type() == QEvent::Paint && watched == m_frame->grid()->viewport()) {
+        const bool filled = !m_expectRows || m_frame->grid()->model()->rowCount() > 0;
+        if (filled) {
+            m_done = true;
+            // Reported after this paint has been carried out.
+            QTimer::singleShot(0, this, &ReadyReport::ready);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ReadyReport::ready() {
+    if (m_print) {
+        std::printf("velmora ready %lld\n", static_cast<long long>(startClock().elapsed()));
+        std::fflush(stdout);
+    }
+    if (!m_screenshot.isEmpty()) {
+        // Give the rest of the window one more round to paint before the picture is taken.
+        QTimer::singleShot(300, this, [this] {
+            QScreen* screen = m_frame->screen();
+            QPixmap picture = screen ? screen->grabWindow(0) : m_frame->grab();
+            if (picture.isNull() || picture.size().isEmpty())
+                picture = m_frame->grab();
+            picture.save(m_screenshot);
+            m_frame->close();
+        });
+    }
+}

@@ -1,0 +1,91 @@
+// The subtitle grid's view.
+#include "app/report_view.h"
+
+#include "app/entry_rows_model.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTimer>
+#include <algorithm>
+
+CReportView::CReportView(SubtitleSession& session, QWidget* parent)
+    : QTableView(parent), m_model(new EntryRowsModel(session, this)) {
+    setObjectName(QStringLiteral("subtitleGrid"));
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::SelectedClicked);
+    setWordWrap(true);
+    setAlternatingRowColors(false);
+    setFont(QApplication::font("QAbstractItemView"));
+    verticalHeader()->hide();
+    // Most entries have two lines; a fixed height keeps a 4000-row grid cheap to lay out.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing() * 2 + 6);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The widths are the least each column gets; the time columns widen to show a whole time
+    // in the font this desktop gives the grid.
+    const int timeWidth = fontMetrics().horizontalAdvance(QStringLiteral("00:00:00,000")) + 12;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        int width = EntryRowsModel::columnWidth(c);
+        if (c == kColumnShow || c == kColumnHide)
+            width = std::max(width, timeWidth);
+        setColumnWidth(c, width);
+    }
+    // Show and Hide are for the Timings tab only.
+    setColumnHidden(1, true);
+    setColumnHidden(2, true);
+
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { scheduleFocusChange(true); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { scheduleFocusChange(false); });
+    // A reset or a removal can drop the selection without a selection signal.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { scheduleFocusChange(false); });
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] { scheduleFocusChange(false); });
+}
+
+int CReportView::focusedRow() const {
+    const QModelIndex current = selectionModel()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void CReportView::setFocusedRow(int row) {
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const QModelIndex i = m_model->index(row, 0);
+    selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(i);
+}
+
+int CReportView::selectedRowCount() const {
+    return int(selectionModel()->selectedRows().size());
+}
+
+QList<int> CReportView::selectedRowIndexes() const {
+    QList<int> rows;
+    for (const QModelIndex& i : selectionModel()->selectedRows())
+        rows.append(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CReportView::scheduleFocusChange(bool focusMoved) {
+    m_focusMoved = m_focusMoved || focusMoved;
+    if (m_pending)
+        return;
+    m_pending = true;
+    QTimer::singleShot(0, this, &CReportView::flushFocusChange);
+}
+
+void CReportView::flushFocusChange() {
+    const bool moved = m_focusMoved;
+    m_pending = false;
+    m_focusMoved = false;
+    emit gridFocusChanged(moved);
+}

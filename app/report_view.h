@@ -1,0 +1,33 @@
+// The subtitle grid: entry rows in five columns, several rows selectable, one focused.
+#pragma once
+
+#include <QTableView>
+
+class EntryRowsModel;
+class SubtitleSession;
+
+class CReportView : public QTableView {
+    Q_OBJECT
+public:
+    explicit CReportView(SubtitleSession& session, QWidget* parent = nullptr);
+
+    EntryRowsModel* rowsModel() const { return m_model; }
+    // The focused row, or -1.
+    int focusedRow() const;
+    void setFocusedRow(int row);
+    int selectedRowCount() const;
+    QList<int> selectedRowIndexes() const;
+
+signals:
+    // The focused row or the selection changed. Sent once the view has settled (a click moves
+    // the focus before it updates the selection), with whether the focused row itself moved.
+    void gridFocusChanged(bool focusMoved);
+
+private:
+    void scheduleFocusChange(bool focusMoved);
+    void flushFocusChange();
+
+    EntryRowsModel* m_model;
+    bool m_pending = false;
+    bool m_focusMoved = false;
+};

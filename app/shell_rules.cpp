@@ -1,0 +1,116 @@
+// Window-free rules of the shell.
+#include "app/shell_rules.h"
+
+#include "subtitle/subtitle_format.h"
+
+#include <QDir>
+#include <QFile>
+
+bool isTemporaryTranslatedName(const QString& fileName) {
+    return fileName.contains(QLatin1String("translated"));
+}
+
+int deleteTemporaryTranslatedFiles(const QString& folder) {
+    if (folder.isEmpty())
+        return 0;
+    const QDir dir(folder);
+    int deleted = 0;
+    // Only plain files: a folder that happens to match is the user's, not a leftover of ours.
+    const QStringList names = dir.entryList({QStringLiteral("*translated*")}, QDir::Files | QDir::System);
+    for (const QString& name : names) {
+        if (isTemporaryTranslatedName(name) && QFile::remove(dir.filePath(name)))
+            ++deleted;
+    }
+    return deleted;
+}
+
+std::optional<DictionaryRecord> dictionaryPairFromPane(const QString& original, const QString& translated) {
+    if (original.isEmpty() || original.size() > kDictionaryTextLimit ||
+        translated.size() > kDictionaryTextLimit)
+        return std::nullopt;
+    auto oneLine = [](QString text) {
+        text.replace(u'\r', u' ');
+        text.replace(u'\n', u' ');
+        return text;
+    };
+    DictionaryRecord record;
+    record.flag = 1;
+    record.original = oneLine(original);
+    record.translated = oneLine(translated);
+    return record;
+}
+
+QStringList libraryColumns(LibraryMode mode) {
+    if (mode == LibraryMode::Vocabulary)
+        return {QStringLiteral("Num"), QStringLiteral("Word One"), QStringLiteral("Word Two")};
+    return {QStringLiteral("Num"), QStringLiteral("Sentence")};
+}
+
+QVector<QStringList> libraryRows(const std::vector<DictionaryRecord>& records, LibraryMode mode) {
+    QVector<QStringList> rows;
+    int listed = 0;
+    for (const DictionaryRecord& r : records) {
+        if (r.flag != 1)
+            continue;
+        const QString n = QString::number(++listed);
+        if (mode == LibraryMode::Vocabulary) {
+            rows.append({n, r.original, r.translated});
+        } else {
+            rows.append({n, r.original});
+            rows.append({n, r.translated});
+        }
+    }
+    return rows;
+}
+
+std::optional<QString> timingsInputMask(std::int32_t formatMode) {
+    switch (formatMode) {
+    case kSubRip:
+        return QStringLiteral("99:99:99,999;0");
+    case kSubViewer:
+    case kSubViewer2:
+        return QStringLiteral("99:99:99,99;0");
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QString> TimingsMaskLatch::take(std::int32_t formatMode) {
+    if (m_count > 0)
+        return std::nullopt;
+    // MicroDVD and SAMI spend the latch too: the boxes then keep free text for the whole run.
+    m_count = 1;
+    return timingsInputMask(formatMode);
+}
+
+TimingControlStates timingControlStates(int selectedRows, bool hasFocusedRow, const QString& focusedShow,
+                                        std::int32_t formatMode) {
+    TimingControlStates s;
+    if (selectedRows == 1) {
+        s.showEdit = true;
+        s.hideEdit = formatMode != kSAMI;
+        s.restoreButton = true;
+    }
+    if (hasFocusedRow && focusedShow.isEmpty())
+        s = TimingControlStates{};
+    return s;
+}
+
+QStringList qtNameFilters(const QString& windowsFilter) {
+    QStringList parts = windowsFilter.split(u'|');
+    // The string ends in "||": drop the empty tail so that pairs line up.
+    while (!parts.isEmpty() && parts.last().isEmpty())
+        parts.removeLast();
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        const QString label = parts[i];
+        QStringList patterns;
+        if (i + 1 < parts.size())
+            for (const QString& p : parts[i + 1].split(u';', Qt::SkipEmptyParts))
+                patterns.append(p.trimmed());
+        if (patterns.isEmpty())
+            patterns.append(QStringLiteral("*"));
+        filters.append(label + QStringLiteral(" (") + patterns.join(u' ') + u')');
+    }
+    return filters;
+}

@@ -1,0 +1,75 @@
+// Rules of velmora's shell that need no window, kept apart so that they can be tested headless.
+#pragma once
+
+#include "dictionary/dictionary_store.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// ----------------------------------------------------------------- start-up clean-up
+
+// The movie pane leaves its temporary subtitles in the program folder under names holding
+// "translated"; every such name is removed at start-up.
+bool isTemporaryTranslatedName(const QString& fileName);
+// Deletes the matching plain files directly inside folder (never in sub-folders, never folders
+// themselves). Returns how many were deleted; failures are silent.
+int deleteTemporaryTranslatedFiles(const QString& folder);
+
+// ----------------------------------------------------------------- dictionary panes
+
+// The record that an Add of a pane stores, or nothing when the texts break the length rules
+// (original 1 to 1000 units, translation at most 1000). Line breaks become spaces so that a
+// record's text stays one line.
+std::optional<DictionaryRecord> dictionaryPairFromPane(const QString& original, const QString& translated);
+
+enum class LibraryMode { Vocabulary = 0, Dictionary = 1 };
+QStringList libraryColumns(LibraryMode mode);
+// The Library list: one row per entry for the vocabulary, two rows (original, then translation)
+// sharing one number for the dictionary. Records without the entry flag are not listed.
+QVector<QStringList> libraryRows(const std::vector<DictionaryRecord>& records, LibraryMode mode);
+
+// ----------------------------------------------------------------- Timings tab
+
+// The input mask of the Show and Hide boxes for a format (QLineEdit syntax, '0' as the blank),
+// or nothing for the frame-number and SAMI formats, whose times have no fixed shape.
+std::optional<QString> timingsInputMask(std::int32_t formatMode);
+
+// The masks are chosen once per run, by the format loaded at the first visit of the Timings tab;
+// later visits, in whatever format, leave them alone.
+class TimingsMaskLatch {
+public:
+    // The mask to set now, if any; advances the latch.
+    std::optional<QString> take(std::int32_t formatMode);
+    bool isSpent() const { return m_count > 0; }
+
+private:
+    int m_count = 0;
+};
+
+struct TimingControlStates {
+    bool showEdit = false;
+    bool hideEdit = false;
+    bool restoreButton = false;
+    friend bool operator==(const TimingControlStates&, const TimingControlStates&) = default;
+};
+
+// Enabled states of the Show box, the Hide box and "Restore Original Time" after the grid's
+// focus or selection moved: only one selected row with a Show time can be adjusted, and SAMI
+// has no hide times of its own to edit.
+TimingControlStates timingControlStates(int selectedRows, bool hasFocusedRow, const QString& focusedShow,
+                                        std::int32_t formatMode);
+
+// ----------------------------------------------------------------- file dialogs
+
+// A Windows filter string ("Label|*.a;*.b|Label 2|*.c||") as Qt name filters, in order. An
+// empty pattern part stands for every file.
+QStringList qtNameFilters(const QString& windowsFilter);
+
+// The filter of the open dialog of both loads; its entry index + 1 is the format number.
+inline const QString kLoadFilter =
+    QStringLiteral("SubRip File(*.srt)|*.srt|MicroDVD File(*.sub;*.txt)|*.sub;*.txt|Sami File(*.smi)|*.smi|"
+                   "SubViewer File(*.SUB)|*.SUB|SubViewer 2.0 File(*.SUB)|*.SUB||");

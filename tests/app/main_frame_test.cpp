@@ -1,0 +1,556 @@
+// The main frame driven by command ids, with dialogs answered through a fake seam.
+#include "app/child_view.h"
+#include "app/entry_rows_model.h"
+#include "app/main_frame.h"
+#include "app/mapping_view.h"
+#include "app/report_view.h"
+#include "app/ribbon/ribbon_bar.h"
+#include "app/sentence_form_view.h"
+#include "app/view_voca_lib.h"
+#include "app/voca_form_view.h"
+#include "subtitle/subtitle_format.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QDockWidget>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QUrl>
+#include <deque>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FakeSeam : public FrameSeam {
+public:
+    std::deque<FileChoice> openAnswers;
+    std::deque<QString> saveAnswers;
+    int openAsked = 0;
+    int saveAsked = 0;
+    QStringList lastSaveFilters;
+    QString lastSuffix;
+    QList<UserMessage> messages;
+    std::function<void(QDialog&)> onModal;
+    QStringList modalTitles;
+    QList<QUrl> urls;
+    QList<QPair<QString, QStringList>> started;
+    int exitStatus = -1;
+
+    FileChoice getOpenFileName(QWidget*, const QStringList&) override {
+        ++openAsked;
+        if (openAnswers.empty())
+            return {};
+        FileChoice c = openAnswers.front();
+        openAnswers.pop_front();
+        return c;
+    }
+    QString getSaveFileName(QWidget*, const QStringList& filters, const QString& suffix) override {
+        ++saveAsked;
+        lastSaveFilters = filters;
+        lastSuffix = suffix;
+        if (saveAnswers.empty())
+            return {};
+        QString p = saveAnswers.front();
+        saveAnswers.pop_front();
+        return p;
+    }
+    void showMessage(QWidget*, const UserMessage& m) override { messages.append(m); }
+    int runModal(QDialog& d) override {
+        modalTitles.append(d.windowTitle());
+        if (onModal)
+            onModal(d);
+        return QDialog::Accepted;
+    }
+    bool openUrl(const QUrl& url) override {
+        urls.append(url);
+        return true;
+    }
+    bool startDetached(const QString& program, const QStringList& args) override {
+        started.append({program, args});
+        return false;
+    }
+    void exitProcess(int status) override { exitStatus = status; }
+};
+
+QByteArray srt(int entries, const char* text = "Line") {
+    QByteArray out;
+    for (int i = 0; i < entries; ++i) {
+        out += QByteArray::number(i + 1) + "\r\n";
+        out += QStringLiteral("00:00:%1,000 --> 00:00:%2,500\r\n")
+                   .arg(i * 2, 2, 10, QChar(u'0'))
+                   .arg(i * 2 + 1, 2, 10, QChar(u'0'))
+                   .toLatin1();
+        out += QByteArray(text) + ' ' + QByteArray::number(i + 1) + "\r\n\r\n";
+    }
+    return out;
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_oldCwd = QDir::currentPath();
+        ASSERT_TRUE(m_root.isValid());
+        QDir(m_root.path()).mkpath(QStringLiteral("bin"));
+        QDir(m_root.path()).mkpath(QStringLiteral("data"));
+        QDir(m_root.path()).mkpath(QStringLiteral("log"));
+    }
+    void TearDown() override {
+        m_frame.reset();
+        QDir::setCurrent(m_oldCwd);
+    }
+
+    QString bin() const { return m_root.filePath(QStringLiteral("bin")) + u'/'; }
+    QString layout() const { return m_root.filePath(QStringLiteral("layout.ini")); }
+
+    CMainFrame& frame(bool show = false) {
+        m_frame.reset();
+        m_frame = std::make_unique<CMainFrame>(FrameOptions{bin(), layout(), &m_seam});
+        EXPECT_TRUE(m_frame->OnCreate());
+        if (show) {
+            m_frame->resize(1280, 800);
+            m_frame->show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+        }
+        return *m_frame;
+    }
+
+    QString writeFile(const QString& name, const QByteArray& bytes) {
+        const QString path = m_root.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    void load(CommandId id, const QString& path, int filterIndex = 0) {
+        m_seam.openAnswers.push_back({path, filterIndex});
+        m_frame->dispatchCommand(id);
+    }
+
+    // The grid's focus handling runs once the view has settled.
+    static void settle() { QTest::qWait(1); }
+
+    void selectRows(std::initializer_list<int> rows) {
+        CReportView* g = m_frame->grid();
+        g->selectionModel()->clearSelection();
+        for (int r : rows) {
+            const QModelIndex i = g->model()->index(r, 0);
+            g->selectionModel()->setCurrentIndex(i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        settle();
+    }
+
+    int tabIndex(const char* caption) const {
+        for (int t = 0; t < m_frame->ribbon()->tabCount(); ++t)
+            if (m_frame->ribbon()->tabCaption(t) == QLatin1String(caption))
+                return t;
+        return -1;
+    }
+
+    QTemporaryDir m_root;
+    QString m_oldCwd;
+    FakeSeam m_seam;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+} // namespace
+
+TEST_F(FrameTest, CreatesFrameStatusBarViewsDockAndStore) {
+    for (const char* name : {"a.translated.srt", "mytranslated", "translate.srt"})
+        writeFile(QStringLiteral("bin/") + QLatin1String(name), "x");
+    CMainFrame& f = frame();
+
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("velmora"));
+    EXPECT_FALSE(QFile::exists(bin() + QStringLiteral("a.translated.srt")));
+    EXPECT_FALSE(QFile::exists(bin() + QStringLiteral("mytranslated")));
+    EXPECT_TRUE(QFile::exists(bin() + QStringLiteral("translate.srt")));
+    EXPECT_EQ(QFileInfo(m_root.filePath(QStringLiteral("data/word.lxd"))).size(), 0);
+    EXPECT_EQ(QFileInfo(m_root.filePath(QStringLiteral("data/sentence.lxd"))).size(), 0);
+
+    EXPECT_EQ(f.statusBar()->currentMessage(), QStringLiteral("Ready"));
+    EXPECT_EQ(f.indicator(0)->text(), QStringLiteral("CAP"));
+    EXPECT_EQ(f.indicator(2)->text(), QStringLiteral("SCRL"));
+
+    QTabWidget* view = f.childView()->tabStrip();
+    ASSERT_EQ(view->count(), 3);
+    EXPECT_EQ(view->tabText(0), QStringLiteral("Language Text"));
+    EXPECT_EQ(view->tabText(1), QStringLiteral("Mapping Text"));
+    EXPECT_EQ(view->tabText(2), QStringLiteral("Search by Google"));
+    EXPECT_EQ(view->currentIndex(), 0);
+
+    CReportView* grid = f.grid();
+    const QStringList captions{"No.", "Show", "Hide", "Original", "Translated"};
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(grid->model()->headerData(c, Qt::Horizontal).toString(), captions[c]);
+    EXPECT_EQ(grid->columnWidth(0), 50);
+    EXPECT_EQ(grid->columnWidth(3), 345);
+    EXPECT_TRUE(grid->isColumnHidden(1));
+    EXPECT_TRUE(grid->isColumnHidden(2));
+    EXPECT_EQ(grid->selectionMode(), QAbstractItemView::ExtendedSelection);
+
+    EXPECT_EQ(f.toolbox()->windowTitle(), QStringLiteral("Toolbox"));
+    ASSERT_EQ(f.paneTabStrip()->count(), 2);
+    EXPECT_EQ(f.paneTabStrip()->tabText(0), QStringLiteral("Dictionary Library"));
+    EXPECT_EQ(f.paneTabStrip()->tabText(1), QStringLiteral("Play Movie"));
+    EXPECT_EQ(f.paneTabStrip()->widget(0), f.sentencePane());
+    EXPECT_TRUE(f.vocaPane()->isHidden());
+
+    EXPECT_FALSE(f.showTimeEdit->isEnabled());
+    EXPECT_FALSE(f.hideTimeEdit->isEnabled());
+    EXPECT_FALSE(f.restoreTimeButton->isEnabled());
+    EXPECT_EQ(f.showTimeEdit->text(), QStringLiteral("00:00:00,000"));
+    EXPECT_EQ(f.originalCharsetCombo->currentText(), QStringLiteral("America(ANSI)"));
+    EXPECT_EQ(f.translatedCharsetCombo->count(), 21);
+    EXPECT_EQ(f.session().document.translatedCodePage, 1252u);
+    EXPECT_EQ(f.session().document.formatMode, kSubRip);
+}
+
+TEST_F(FrameTest, ToolboxStartsFiveHundredWideOnTheLeft) {
+    CMainFrame& f = frame(true);
+    EXPECT_EQ(f.dockWidgetArea(f.toolbox()), Qt::LeftDockWidgetArea);
+    EXPECT_EQ(f.toolbox()->width(), kToolboxWidth);
+    EXPECT_TRUE(f.toolbox()->isVisible());
+}
+
+TEST_F(FrameTest, EveryCommandIsBoundAndHarmlessOnAnEmptyDocument) {
+    CMainFrame& f = frame();
+    for (const CommandInfo& c : commandTable()) {
+        EXPECT_TRUE(CMainFrame::hasHandler(c.id)) << c.label;
+        if (c.id != CommandId::Exit)
+            f.dispatchCommand(c.id);
+    }
+    // The savers have nothing to write: no dialog is even asked for.
+    EXPECT_EQ(m_seam.saveAsked, 0);
+    EXPECT_EQ(m_seam.openAsked, 2);
+    EXPECT_EQ(f.session().rows.count(), 0);
+    f.dispatchCommand(CommandId(12345));
+}
+
+TEST_F(FrameTest, LoadSetsFormatFromTheChosenFilterAndFillsGridAndMapping) {
+    CMainFrame& f = frame();
+    const QString path = writeFile(QStringLiteral("film.srt"), srt(3));
+    load(CommandId::LoadOriginal, path);
+    ASSERT_EQ(f.grid()->model()->rowCount(), 3);
+    EXPECT_EQ(f.grid()->model()->index(2, 3).data().toString(), QStringLiteral("Line 3"));
+    EXPECT_EQ(f.grid()->model()->index(0, 4).data().toString(), QStringLiteral("untranslated"));
+    EXPECT_EQ(f.session().document.formatMode, kSubRip);
+
+    QTextEdit* mapping = f.childView()->mappingView()->richEdit();
+    EXPECT_TRUE(mapping->toPlainText().startsWith(QStringLiteral("Line 1\nuntranslated\n\n\n")));
+    QTextCursor cursor(mapping->document());
+    cursor.movePosition(QTextCursor::NextCharacter);
+    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(255, 0, 0));
+    EXPECT_DOUBLE_EQ(cursor.charFormat().fontPointSize(), 12.5);
+
+    // The filter decides the format, whatever the extension; a cancel changes nothing.
+    m_seam.openAnswers.push_back({QString(), 2});
+    f.dispatchCommand(CommandId::LoadOriginal);
+    EXPECT_EQ(f.session().document.formatMode, kSubRip);
+    load(CommandId::LoadTranslated, path, 3);
+    EXPECT_EQ(f.session().document.formatMode, kSubViewer);
+    // A dialog that cannot say which filter was picked: the file decides.
+    load(CommandId::LoadTranslated, path, -1);
+    EXPECT_EQ(f.session().document.formatMode, kSubRip);
+
+    const QString big = writeFile(QStringLiteral("big.srt"), QByteArray(409601, 'a'));
+    load(CommandId::LoadOriginal, big);
+    ASSERT_EQ(m_seam.messages.size(), 1);
+    EXPECT_EQ(m_seam.messages[0].text, QStringLiteral("The size of this file is bigger than 400K bytes!"));
+    EXPECT_EQ(m_seam.messages[0].caption, QStringLiteral("ERROR!"));
+    EXPECT_EQ(f.grid()->model()->rowCount(), 3);
+}
+
+TEST_F(FrameTest, FocusedRowDrivesTimingControlsAndDictionaryPane) {
+    CMainFrame& f = frame();
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(2)));
+    load(CommandId::LoadTranslated, writeFile(QStringLiteral("t.srt"), srt(4, "Ligne")));
+    ASSERT_EQ(f.session().rows.count(), 4);
+
+    selectRows({1});
+    EXPECT_TRUE(f.showTimeEdit->isEnabled());
+    EXPECT_TRUE(f.hideTimeEdit->isEnabled());
+    EXPECT_TRUE(f.restoreTimeButton->isEnabled());
+    EXPECT_EQ(f.showTimeEdit->text(), QStringLiteral("00:00:02,000"));
+    EXPECT_EQ(f.hideTimeEdit->text(), QStringLiteral("00:00:03,500"));
+    EXPECT_EQ(f.sentencePane()->originalEdit()->text(), QStringLiteral("Line 2"));
+    EXPECT_EQ(f.sentencePane()->translatedEdit()->text(), QStringLiteral("Ligne 2"));
+
+    selectRows({0, 1});
+    EXPECT_FALSE(f.showTimeEdit->isEnabled());
+    EXPECT_FALSE(f.hideTimeEdit->isEnabled());
+    EXPECT_FALSE(f.restoreTimeButton->isEnabled());
+
+    f.session().document.formatMode = kSAMI;
+    selectRows({0});
+    EXPECT_TRUE(f.showTimeEdit->isEnabled());
+    EXPECT_FALSE(f.hideTimeEdit->isEnabled());
+    f.session().document.formatMode = kSubRip;
+
+    // A row added for a translated entry has no time: nothing to adjust, yet the pane follows it.
+    selectRows({3});
+    EXPECT_FALSE(f.showTimeEdit->isEnabled());
+    EXPECT_FALSE(f.restoreTimeButton->isEnabled());
+    EXPECT_EQ(f.sentencePane()->translatedEdit()->text(), QStringLiteral("Ligne 4"));
+    EXPECT_EQ(f.showTimeEdit->text(), QString());
+}
+
+TEST_F(FrameTest, InPlaceEditReachesTheListAndTheSavedFile) {
+    CMainFrame& f = frame();
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(6)));
+    QAbstractItemModel* model = f.grid()->model();
+    QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+    selectRows({5});
+
+    EXPECT_FALSE(model->setData(model->index(5, 0), QStringLiteral("9")));
+    EXPECT_FALSE(model->flags(model->index(5, 1)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model->flags(model->index(5, 2)) & Qt::ItemIsEditable);
+    ASSERT_TRUE(model->setData(model->index(5, 4), QStringLiteral("Edited five")));
+    EXPECT_EQ(f.session().document.translatedTexts.value(5), QStringLiteral("Edited five"));
+    EXPECT_EQ(model->index(5, 4).data().toString(), QStringLiteral("Edited five"));
+    // A cell change is not a reset: the focus stays where it was.
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(f.grid()->focusedRow(), 5);
+
+    const QString out = m_root.filePath(QStringLiteral("out.srt"));
+    m_seam.saveAnswers.push_back(out);
+    f.dispatchCommand(CommandId::SaveTranslatedSubtitle);
+    EXPECT_EQ(m_seam.lastSuffix, QStringLiteral("srt"));
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_TRUE(bytes.startsWith("\xFF\xFE"));
+    const QString text =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+    EXPECT_TRUE(text.endsWith(QStringLiteral("6\r\n00:00:10,000 --> 00:00:11,500\r\nEdited five\r\n\r\n")))
+        << text.toStdString();
+}
+
+TEST_F(FrameTest, EditOfARowWithoutListElementChangesTheCellOnly) {
+    CMainFrame& f = frame();
+    load(CommandId::LoadTranslated, writeFile(QStringLiteral("t.srt"), srt(2, "Ligne")));
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(1)));
+    ASSERT_EQ(f.session().rows.count(), 2);
+    QAbstractItemModel* model = f.grid()->model();
+    ASSERT_TRUE(model->setData(model->index(1, 3), QStringLiteral("typed")));
+    EXPECT_EQ(f.session().document.originalTexts, QStringList{"Line 1"});
+    EXPECT_EQ(model->index(1, 3).data().toString(), QStringLiteral("typed"));
+}
+
+TEST_F(FrameTest, TimingsTabShowsTimeColumnsAndSetsMasksOnce) {
+    CMainFrame& f = frame();
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(3)));
+    selectRows({2});
+    f.showTimeEdit->setText(QString());
+    const int timings = tabIndex("&Timings"), edit = tabIndex("&Edit"), home = tabIndex("&Home");
+    ASSERT_GE(timings, 0);
+
+    f.ribbon()->setCurrentTab(timings);
+    EXPECT_FALSE(f.grid()->isColumnHidden(1));
+    EXPECT_FALSE(f.grid()->isColumnHidden(2));
+    EXPECT_EQ(f.showTimeEdit->inputMask(), QStringLiteral("99:99:99,999;0"));
+    EXPECT_EQ(f.showTimeEdit->text(), QStringLiteral("00:00:04,000"));
+    EXPECT_EQ(f.hideTimeEdit->inputMask(), QStringLiteral("99:99:99,999;0"));
+
+    f.ribbon()->setCurrentTab(edit);
+    EXPECT_TRUE(f.grid()->isColumnHidden(1));
+    EXPECT_TRUE(f.grid()->isColumnHidden(2));
+
+    // A SubViewer document later: the SubRip masks stay. SAMI: only Show comes back.
+    f.session().document.formatMode = kSubViewer;
+    f.ribbon()->setCurrentTab(timings);
+    EXPECT_EQ(f.showTimeEdit->inputMask(), QStringLiteral("99:99:99,999;0"));
+    f.ribbon()->setCurrentTab(home);
+    f.session().document.formatMode = kSAMI;
+    f.ribbon()->setCurrentTab(timings);
+    EXPECT_FALSE(f.grid()->isColumnHidden(1));
+    EXPECT_TRUE(f.grid()->isColumnHidden(2));
+}
+
+TEST_F(FrameTest, MicroDvdFirstVisitLeavesTheBoxesWithoutMask) {
+    CMainFrame& f = frame();
+    f.session().document.formatMode = kMicroDVD;
+    f.ribbon()->setCurrentTab(tabIndex("&Timings"));
+    f.ribbon()->setCurrentTab(tabIndex("&Home"));
+    f.session().document.formatMode = kSubRip;
+    f.ribbon()->setCurrentTab(tabIndex("&Timings"));
+    EXPECT_TRUE(f.showTimeEdit->inputMask().isEmpty());
+}
+
+TEST_F(FrameTest, LayoutIsSavedOnCloseRestoredAtStartAndNotSavedByExit) {
+    CMainFrame& first = frame(true);
+    first.toolbox()->close();
+    EXPECT_FALSE(first.toolbox()->isVisible());
+    first.close();
+    ASSERT_TRUE(QSettings(layout(), QSettings::IniFormat).contains(QLatin1String(kLayoutKey)));
+
+    CMainFrame& second = frame(true);
+    EXPECT_FALSE(second.toolbox()->isVisible());
+    second.toolbox()->show();
+    second.dispatchCommand(CommandId::Exit);
+    EXPECT_EQ(m_seam.exitStatus, 0);
+
+    // Exit saved nothing: the layout of the last close (Toolbox hidden) still holds.
+    CMainFrame& third = frame(true);
+    EXPECT_FALSE(third.toolbox()->isVisible());
+}
+
+TEST_F(FrameTest, UnreadableLayoutIsIgnored) {
+    {
+        QSettings settings(layout(), QSettings::IniFormat);
+        settings.setValue(QLatin1String(kLayoutKey), QByteArray("not a layout"));
+    }
+    CMainFrame& f = frame(true);
+    EXPECT_TRUE(f.toolbox()->isVisible());
+    EXPECT_EQ(f.toolbox()->width(), kToolboxWidth);
+}
+
+TEST_F(FrameTest, SmallHandlersReachTheDesktop) {
+    CMainFrame& f = frame();
+    f.dispatchCommand(CommandId::HelpTopics);
+    f.dispatchCommand(CommandId::WebPage);
+    f.dispatchCommand(CommandId::PlaySubtitle);
+    f.dispatchCommand(CommandId::StudyDictionary);
+    f.dispatchCommand(CommandId::MiniStudyVocabulary);
+    ASSERT_EQ(m_seam.urls.size(), 2);
+    EXPECT_EQ(m_seam.urls[0], QUrl::fromLocalFile(bin() + QStringLiteral("help.chm")));
+    EXPECT_EQ(m_seam.urls[1].scheme(), QStringLiteral("https"));
+    ASSERT_EQ(m_seam.started.size(), 3);
+    EXPECT_EQ(m_seam.started[0].first, bin() + QStringLiteral("trelline"));
+    EXPECT_TRUE(m_seam.started[0].second.isEmpty());
+    EXPECT_EQ(m_seam.started[1].second, (QStringList{"-f", "1"}));
+    EXPECT_EQ(m_seam.started[2].second, (QStringList{"-f", "0"}));
+    // Nothing is reported when the programs are missing.
+    EXPECT_TRUE(m_seam.messages.isEmpty());
+
+    QString version;
+    m_seam.onModal = [&](QDialog& d) {
+        if (auto* label = d.findChild<QLabel*>(QStringLiteral("version")))
+            version = label->text();
+    };
+    f.dispatchCommand(CommandId::About);
+    EXPECT_EQ(m_seam.modalTitles, QStringList{"About"});
+    EXPECT_EQ(version, QStringLiteral("Version 4.9.0 Build on 11-3-2016"));
+}
+
+TEST_F(FrameTest, DictionaryPaneAddsPairsThatTheLibraryLists) {
+    CMainFrame& f = frame();
+    const QString sentences = m_root.filePath(QStringLiteral("data/sentence.lxd"));
+    CSentenceFormView* pane = f.sentencePane();
+
+    pane->setTexts(QString(), QStringLiteral("orphan"));
+    EXPECT_FALSE(pane->OnAdd());
+    EXPECT_EQ(pane->translatedEdit()->text(), QStringLiteral("orphan"));
+    EXPECT_EQ(QFileInfo(sentences).size(), 0);
+
+    pane->setTexts(QStringLiteral("Hello|\nWorld"), QStringLiteral("Bonjour"));
+    EXPECT_TRUE(pane->OnAdd());
+    EXPECT_TRUE(pane->originalEdit()->text().isEmpty());
+    EXPECT_TRUE(pane->translatedEdit()->text().isEmpty());
+    pane->setTexts(QStringLiteral("Bye"), QStringLiteral("Salut"));
+    pane->addButton()->click();
+    EXPECT_EQ(QFileInfo(sentences).size(), qint64(2 * kDictionaryRecordSize));
+    EXPECT_EQ(QFileInfo(m_root.filePath(QStringLiteral("data/word.lxd"))).size(), 0);
+
+    QStringList cells;
+    m_seam.onModal = [&](QDialog& d) {
+        auto* lib = dynamic_cast<CViewVocaLib*>(&d);
+        ASSERT_NE(lib, nullptr);
+        for (int r = 0; r < lib->list()->rowCount(); ++r)
+            cells << lib->list()->item(r, 0)->text() + u' ' + lib->list()->item(r, 1)->text();
+    };
+    f.dispatchCommand(CommandId::ViewDictionary);
+    EXPECT_EQ(cells, (QStringList{"1 Hello| World", "1 Bonjour", "2 Bye", "2 Salut"}));
+
+    f.vocaPane()->setTexts(QStringLiteral("cat"), QString());
+    EXPECT_TRUE(f.vocaPane()->OnAdd());
+    cells.clear();
+    m_seam.onModal = [&](QDialog& d) {
+        auto* lib = dynamic_cast<CViewVocaLib*>(&d);
+        ASSERT_NE(lib, nullptr);
+        EXPECT_EQ(lib->list()->columnCount(), 3);
+        cells << lib->list()->item(0, 1)->text();
+    };
+    f.dispatchCommand(CommandId::ViewVocabularyLibrary);
+    EXPECT_EQ(cells, QStringList{"cat"});
+}
+
+TEST_F(FrameTest, PaneKeepsItsTextsWhenTheStoreCannotWrite) {
+    QDir(m_root.filePath(QStringLiteral("data"))).removeRecursively();
+    CMainFrame& f = frame();
+    f.sentencePane()->setTexts(QStringLiteral("Hello"), QStringLiteral("Bonjour"));
+    EXPECT_FALSE(f.sentencePane()->OnAdd());
+    EXPECT_EQ(f.sentencePane()->originalEdit()->text(), QStringLiteral("Hello"));
+    ASSERT_EQ(m_seam.messages.size(), 1);
+    EXPECT_EQ(m_seam.messages[0].caption, QStringLiteral("ERROR!"));
+    // Listing an unopened store shows an empty Library rather than failing.
+    f.dispatchCommand(CommandId::ViewDictionary);
+    EXPECT_EQ(m_seam.modalTitles, QStringList{"Library"});
+}
+
+TEST_F(FrameTest, CharsetComboRedecodesAtOnceAndRebuildsMapping) {
+    CMainFrame& f = frame();
+    // UTF-8 without a byte-order mark is read in the ANSI code page, garbling the accent.
+    QByteArray bytes = "1\r\n00:00:01,000 --> 00:00:02,000\r\ncaf\xC3\xA9\r\n\r\n";
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("utf8.srt"), bytes));
+    ASSERT_EQ(f.session().rows.count(), 1);
+    EXPECT_NE(f.session().rows.at(0).original, QStringLiteral("café"));
+
+    QComboBox* combo = f.originalCharsetCombo;
+    combo->setCurrentIndex(combo->findText(QStringLiteral("Unicode(UTF-8)")));
+    emit combo->activated(combo->currentIndex());
+    EXPECT_EQ(f.session().document.originalCodePage, 65001u);
+    EXPECT_EQ(f.session().rows.at(0).original, QStringLiteral("café"));
+    EXPECT_EQ(f.session().document.originalTexts.value(0), QStringLiteral("café"));
+    EXPECT_TRUE(f.childView()->mappingView()->richEdit()->toPlainText().startsWith(QStringLiteral("café\n")));
+}
+
+TEST_F(FrameTest, CommandLineLoadsOriginalAndTranslated) {
+    CMainFrame& f = frame();
+    const QString original = writeFile(QStringLiteral("o.srt"), srt(2));
+    const QString translated = writeFile(QStringLiteral("t.srt"), srt(2, "Ligne"));
+    QSignalSpy loaded(&f, &CMainFrame::documentLoaded);
+    f.loadFromCommandLine({original, translated});
+    EXPECT_EQ(loaded.count(), 2);
+    ASSERT_EQ(f.session().rows.count(), 2);
+    EXPECT_EQ(f.session().rows.at(1).translated, QStringLiteral("Ligne 2"));
+    EXPECT_EQ(f.session().document.formatMode, kSubRip);
+
+    f.loadFromCommandLine({m_root.filePath(QStringLiteral("missing.srt"))});
+    ASSERT_EQ(m_seam.messages.size(), 1);
+    EXPECT_EQ(f.session().rows.count(), 2);
+
+    // ".sub" is MicroDVD or SubViewer: the content tells.
+    f.loadFromCommandLine({writeFile(QStringLiteral("film.sub"), "{0}{25}Hello|World\r\n{30}{50}Bye\r\n")});
+    EXPECT_EQ(f.session().document.formatMode, kMicroDVD);
+    EXPECT_EQ(f.session().rows.count(), 2);
+    EXPECT_EQ(f.session().rows.at(1).original, QStringLiteral("Bye"));
+}
+
+TEST_F(FrameTest, RowChangesReachTheViewWithoutReset) {
+    CMainFrame& f = frame();
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(4)));
+    selectRows({2});
+    QSignalSpy resets(f.grid()->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(f.grid()->model(), &QAbstractItemModel::rowsInserted);
+    f.session().rows.insert(0, EntryRow{});
+    f.session().rows.remove(4);
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(inserts.count(), 1);
+    EXPECT_EQ(f.grid()->model()->rowCount(), 4);
+    // The focused entry moved down with the insert.
+    EXPECT_EQ(f.grid()->focusedRow(), 3);
+    EXPECT_EQ(f.grid()->model()->index(3, 3).data().toString(), QStringLiteral("Line 3"));
+}

@@ -1,0 +1,120 @@
+// The shell's window-free rules: start-up clean-up, pane texts, Timings masks, control states,
+// Library rows and dialog filters.
+#include "app/shell_rules.h"
+#include "subtitle/subtitle_format.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+void touch(const QString& path) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write("x");
+}
+} // namespace
+
+TEST(StartupCleanup, DeletesOnlyMatchingFilesDirectlyInTheFolder) {
+    QTemporaryDir root;
+    const QString bin = root.filePath(QStringLiteral("program folder/bin"));
+    const QString other = root.filePath(QStringLiteral("program folder/other"));
+    QDir().mkpath(bin);
+    QDir().mkpath(other);
+    QDir().mkpath(bin + QStringLiteral("/translated-notes"));
+    for (const char* name : {"a.translated.srt", "mytranslated", "1481234567translated.smi", "translate.srt",
+                             "Translated.srt", "velmora"})
+        touch(bin + u'/' + QLatin1String(name));
+    touch(bin + QStringLiteral("/translated-notes/b.translated.srt"));
+    touch(other + QStringLiteral("/c.translated.srt"));
+
+    EXPECT_EQ(deleteTemporaryTranslatedFiles(bin + u'/'), 3);
+
+    const QStringList left = QDir(bin).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    EXPECT_EQ(left, (QStringList{"Translated.srt", "translate.srt", "translated-notes", "velmora"}));
+    EXPECT_TRUE(QFile::exists(bin + QStringLiteral("/translated-notes/b.translated.srt")));
+    EXPECT_TRUE(QFile::exists(other + QStringLiteral("/c.translated.srt")));
+    EXPECT_EQ(deleteTemporaryTranslatedFiles(QString()), 0);
+}
+
+TEST(DictionaryPaneRules, LengthLimitsAndLineBreaks) {
+    const QString max(1000, u'a');
+    const QString over(1001, u'a');
+    EXPECT_FALSE(dictionaryPairFromPane(QString(), QStringLiteral("x")));
+    EXPECT_FALSE(dictionaryPairFromPane(over, QString()));
+    EXPECT_FALSE(dictionaryPairFromPane(QStringLiteral("x"), over));
+    ASSERT_TRUE(dictionaryPairFromPane(max, max));
+
+    const auto word = dictionaryPairFromPane(QStringLiteral("a"), QString());
+    ASSERT_TRUE(word);
+    EXPECT_EQ(word->flag, 1);
+    EXPECT_TRUE(word->translated.isEmpty());
+
+    const auto pair = dictionaryPairFromPane(QStringLiteral("Hello|\nWorld"), QStringLiteral("Bon\r\njour"));
+    ASSERT_TRUE(pair);
+    EXPECT_EQ(pair->original, QStringLiteral("Hello| World"));
+    EXPECT_EQ(pair->translated, QStringLiteral("Bon  jour"));
+}
+
+TEST(TimingsMasks, ChosenOnceByTheFirstVisit) {
+    TimingsMaskLatch subrip;
+    EXPECT_EQ(subrip.take(kSubRip), QStringLiteral("99:99:99,999;0"));
+    EXPECT_EQ(subrip.take(kSubViewer), std::nullopt);
+    EXPECT_EQ(subrip.take(kSubRip), std::nullopt);
+
+    TimingsMaskLatch subviewer;
+    EXPECT_EQ(subviewer.take(kSubViewer2), QStringLiteral("99:99:99,99;0"));
+
+    // A MicroDVD or SAMI first visit spends the latch: no mask now and none later.
+    for (std::int32_t first : {kMicroDVD, kSAMI}) {
+        TimingsMaskLatch latch;
+        EXPECT_EQ(latch.take(first), std::nullopt);
+        EXPECT_TRUE(latch.isSpent());
+        EXPECT_EQ(latch.take(kSubRip), std::nullopt);
+    }
+}
+
+TEST(TimingControls, FollowSelectionFocusAndFormat) {
+    const QString show = QStringLiteral("00:00:01,000");
+    using S = TimingControlStates;
+    EXPECT_EQ(timingControlStates(1, true, show, kSubRip), (S{true, true, true}));
+    EXPECT_EQ(timingControlStates(1, true, show, kSAMI), (S{true, false, true}));
+    EXPECT_EQ(timingControlStates(2, true, show, kSubRip), (S{}));
+    EXPECT_EQ(timingControlStates(0, false, QString(), kSubRip), (S{}));
+    // A row without a time of its own (added for a translated entry) cannot be adjusted.
+    EXPECT_EQ(timingControlStates(1, true, QString(), kSubRip), (S{}));
+    // One selected row but no focused one: the selection alone decides.
+    EXPECT_EQ(timingControlStates(1, false, QString(), kSubRip), (S{true, true, true}));
+}
+
+TEST(LibraryRows, NumbersOnlyFlaggedEntries) {
+    std::vector<DictionaryRecord> records(3);
+    records[0] = {1, QStringLiteral("one"), QStringLiteral("un")};
+    records[1] = {0, QStringLiteral("gone"), QStringLiteral("parti")};
+    records[2] = {1, QStringLiteral("two"), QStringLiteral("deux")};
+
+    const QVector<QStringList> words = libraryRows(records, LibraryMode::Vocabulary);
+    ASSERT_EQ(words.size(), 2);
+    EXPECT_EQ(words[1], (QStringList{"2", "two", "deux"}));
+
+    const QVector<QStringList> sentences = libraryRows(records, LibraryMode::Dictionary);
+    ASSERT_EQ(sentences.size(), 4);
+    EXPECT_EQ(sentences[0], (QStringList{"1", "one"}));
+    EXPECT_EQ(sentences[1], (QStringList{"1", "un"}));
+    EXPECT_EQ(sentences[2], (QStringList{"2", "two"}));
+    EXPECT_EQ(sentences[3], (QStringList{"2", "deux"}));
+    EXPECT_EQ(libraryColumns(LibraryMode::Dictionary), (QStringList{"Num", "Sentence"}));
+}
+
+TEST(DialogFilters, WindowsFiltersBecomeQtNameFilters) {
+    const QStringList load = qtNameFilters(kLoadFilter);
+    ASSERT_EQ(load.size(), 5);
+    EXPECT_EQ(load[0], QStringLiteral("SubRip File(*.srt) (*.srt)"));
+    EXPECT_EQ(load[1], QStringLiteral("MicroDVD File(*.sub;*.txt) (*.sub *.txt)"));
+    EXPECT_EQ(load[4], QStringLiteral("SubViewer 2.0 File(*.SUB) (*.SUB)"));
+    // An empty pattern part lists every file.
+    EXPECT_EQ(qtNameFilters(QStringLiteral("SubRip file(*.srt)||")), QStringList{"SubRip file(*.srt) (*)"});
+    EXPECT_EQ(qtNameFilters(QStringLiteral("txt file(*.txt)|*.txt|All files (*.*)|*.*||")),
+              (QStringList{"txt file(*.txt) (*.txt)", "All files (*.*) (*.*)"}));
+}
