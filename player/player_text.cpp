@@ -7,12 +7,16 @@
 #include <cstdio>
 #include <limits>
 
-QString formatTimeLabel(const char* name, std::int32_t milliseconds) {
+QString formatTime(std::int32_t milliseconds) {
     const std::int32_t t = milliseconds;
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%s:%02d:%02d:%02d,%03d", name, int(t / 3600000), int(t % 3600000 / 60000),
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d,%03d", int(t / 3600000), int(t % 3600000 / 60000),
                   int(t % 60000 / 1000), int(t % 1000));
     return QString::fromLatin1(buf);
+}
+
+QString formatTimeLabel(const char* name, std::int32_t milliseconds) {
+    return QString::fromLatin1(name) + u':' + formatTime(milliseconds);
 }
 
 qint64 readDecimal(QStringView text) {

@@ -14,7 +14,8 @@ inline constexpr qsizetype kMaxShownUnits = 2048;
 inline constexpr char16_t kStartText[] = u"The Start";
 inline constexpr char16_t kEndText[] = u"The End";
 
-// "name:hh:mm:ss,mmm".
+// "hh:mm:ss,mmm", and the same after a name and a colon.
+QString formatTime(std::int32_t milliseconds);
 QString formatTimeLabel(const char* name, std::int32_t milliseconds);
 
 // The delay edit's text read as a decimal integer: digits after optional white space and sign;
