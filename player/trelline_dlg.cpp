@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -73,6 +74,9 @@ CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(pare
     setWindowTitle(QStringLiteral("Subtitle Player"));
     setWindowIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     setMouseTracking(true);
+    // The window can only become see-through if it is created with an alpha channel; the normal
+    // form paints its background itself (paintEvent).
+    setAttribute(Qt::WA_TranslucentBackground, true);
 
     const QFontMetrics metrics(font());
     // Dialog base units as the classic dialog manager computes them from the average letter.
@@ -215,8 +219,19 @@ void CTrellineDlg::placeControls() {
     m_delayCaption->setGeometry(dialogUnits(246, 45, 68, 8));
     // The edit and its up-down arrows in one control.
     m_delayEdit->setGeometry(dialogUnits(247, 57, 50, 14));
-    m_currentLabel->setGeometry(dialogUnits(7, 30, 71, 8));
-    m_totalLabel->setGeometry(dialogUnits(7, 40, 62, 8));
+    // The time labels may need more room in this font than in the template's; the slider's left
+    // edge bounds them.
+    const int labelRoom = dialogUnits(91, 0, 0, 0).left() - dialogUnits(7, 0, 0, 0).left() - 2;
+    const QFontMetrics metrics(m_currentLabel->font());
+    const int timeWidth = std::min(labelRoom, metrics.horizontalAdvance(formatTimeLabel("current", 0)) + 4);
+    QRect current = dialogUnits(7, 30, 71, 8);
+    current.setWidth(std::max(current.width(), timeWidth));
+    current.setHeight(std::max(current.height(), metrics.height()));
+    m_currentLabel->setGeometry(current);
+    QRect total = dialogUnits(7, 40, 62, 8);
+    total.setWidth(std::max(total.width(), timeWidth));
+    total.setHeight(std::max(total.height(), metrics.height()));
+    m_totalLabel->setGeometry(total);
     m_subtitleLine->setGeometry(0, 0, desktopWidth(), kNormalLineHeight);
 }
 
@@ -368,6 +383,14 @@ void CTrellineDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+void CTrellineDlg::paintEvent(QPaintEvent* event) {
+    if (!m_overlay) {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().window());
+    }
+    QDialog::paintEvent(event);
+}
+
 void CTrellineDlg::mouseMoveEvent(QMouseEvent* event) {
     leaveOverlayIfOverText(event->position().toPoint());
     QDialog::mouseMoveEvent(event);
@@ -399,7 +422,6 @@ void CTrellineDlg::enterOverlayMode() {
     // The window keeps its top edge; the frame it loses becomes part of the text area.
     const QPoint at = frameGeometry().topLeft();
     const bool visible = isVisible();
-    setAttribute(Qt::WA_TranslucentBackground, true);
     setWindowFlags(kOverlayFlags);
     move(at);
     resize(desktopWidth(), kWindowHeight);
@@ -420,8 +442,6 @@ void CTrellineDlg::leaveOverlayMode() {
     log_printf("leave overlay mode\n");
     const QPoint at = frameGeometry().topLeft();
     const bool visible = isVisible();
-    setAttribute(Qt::WA_TranslucentBackground, false);
-    setAttribute(Qt::WA_NoSystemBackground, false);
     setWindowFlags(kNormalFlags);
     m_subtitleLine->setGeometry(0, 0, desktopWidth(), kNormalLineHeight);
     for (QWidget* control : m_controls)

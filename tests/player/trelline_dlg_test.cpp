@@ -304,11 +304,4 @@ TEST_F(TrellineWindow, KeysAndDelayEdit) {
     EXPECT_FALSE(dialog.isVisible());
 }
 
-TEST_F(TrellineWindow, CharsetChangeRedecodesTheShownLine) {
-    load("1\n00:00:01,000 --> 00:00:02,000\n\xC6\xFC\xCB\xDC\n\n");
-    QComboBox* combo = child<QComboBox>(dialog, "charsetCombo");
-    combo->setCurrentText("Japanese(EUC)");
-    EXPECT_EQ(subtitle(), QString::fromUtf8("日本\n\n"));
-}
-
 } // namespace

@@ -30,14 +30,9 @@ TEST(WaitOrWake, WakeSentBeforeTheWaitEndsTheNextWaitOnly) {
     waiter.wake();
     EXPECT_EQ(waiter.waitUntil(Clock::now() - 1s, stop.get_token()), WaitResult::Woken);
     EXPECT_EQ(waiter.waitUntil(Clock::now() - 1s, stop.get_token()), WaitResult::Elapsed);
-}
-
-TEST(WaitOrWake, DiscardedWakeDoesNotEndTheNextWait) {
-    WaitOrWake waiter;
-    std::stop_source stop;
     waiter.wake();
     waiter.discardWake();
-    EXPECT_EQ(waiter.waitUntil(Clock::now() + 20ms, stop.get_token()), WaitResult::Elapsed);
+    EXPECT_EQ(waiter.waitUntil(Clock::now() - 1s, stop.get_token()), WaitResult::Elapsed);
 }
 
 TEST(WaitOrWake, WakeAndStopFromAnotherThreadEndALongWaitPromptly) {
