@@ -80,11 +80,9 @@ CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(pare
 
     const QFontMetrics metrics(font());
     // Dialog base units as the classic dialog manager computes them from the average letter.
-    m_baseX =
-        (metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
-             26 +
-         1) /
-        2;
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    m_baseX = (letters / 26 + 1) / 2;
     m_baseY = metrics.height();
 
     createControls();
