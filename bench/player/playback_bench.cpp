@@ -2,6 +2,7 @@
 // clock, the playback thread and the window's display path. Lateness is measured from the Play
 // press plus each line's show time to the moment the window set the text. The floor is how late a
 // bare sleep on the same clock wakes for the same schedule on this machine.
+#include "player/player_line.h"
 #include "player/trelline_dlg.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <thread>
@@ -133,7 +135,37 @@ void BM_SleepFloor(benchmark::State& state) {
     report(state, total);
 }
 
+// The playback thread alone, without the hop to the window's thread: splits the lateness in two.
+void BM_PlaybackThreadOnly(benchmark::State& state) {
+    const QByteArray bytes = generatedFile();
+    WaitOrWake clock;
+    std::vector<Clock::time_point> shownAt(kLines);
+    std::atomic<bool> ended{false};
+    PlayerSession session(clock, [&](const PlaybackEvent& event) {
+        if (event.kind == PlaybackEvent::Kind::ShowLine && event.position >= 1 && event.position <= kLines)
+            shownAt[std::size_t(event.position - 1)] = Clock::now();
+        else if (event.kind == PlaybackEvent::Kind::ShowEnd)
+            ended = true;
+    });
+    session.replaceLines(parsePlayerLines(std::string_view(bytes.constData(), std::size_t(bytes.size()))));
+    Summary total;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        session.playPause();
+        while (!ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::vector<double> late;
+        for (int i = 0; i < kLines; ++i)
+            late.push_back(std::chrono::duration<double, std::milli>(
+                               shownAt[std::size_t(i)] - (start + std::chrono::milliseconds(showTime(i))))
+                               .count());
+        total = summarise(late);
+    }
+    report(state, total);
+}
+
 BENCHMARK(BM_SleepFloor)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlaybackThreadOnly)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PlaybackLateness)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
