@@ -85,8 +85,10 @@ PlayerSession::PlayResult PlayerSession::playPause() {
     m_state.store(int(PlaybackState::Playing));
     m_threadRunning.store(true);
     log_printf("play from line %d\n", position());
-    m_thread = std::jthread(
-        [this, generation = m_generation](std::stop_token stop) { PlaybackThread(stop, generation); });
+    // The schedule starts at the press, not whenever the new thread first runs.
+    m_thread = std::jthread([this, generation = m_generation, start = m_clock.now()](std::stop_token stop) {
+        PlaybackThread(stop, generation, start);
+    });
     return PlayResult::Started;
 }
 
@@ -141,16 +143,17 @@ QString PlayerSession::totalLabel() const {
     return formatTimeLabel("total", m_lines.empty() ? 0 : m_lines.back().hide);
 }
 
-void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generation) {
+void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generation,
+                                   PlaybackClock::TimePoint start) {
     using Kind = PlaybackEvent::Kind;
     auto post = [&](Kind kind, int position = 0, QString text = {}) {
         if (m_sink && !stop.stop_requested())
             m_sink(PlaybackEvent{kind, generation, position, std::move(text)});
     };
 
-    // The waits follow one schedule from the thread's start, so the time spent on showing a line
-    // does not add up from line to line; a wake starts the schedule afresh from its moment.
-    PlaybackClock::TimePoint anchor = m_clock.now();
+    // The waits follow one schedule from Play, so the time spent on showing a line does not add up
+    // from line to line; a wake starts the schedule afresh from its moment.
+    PlaybackClock::TimePoint anchor = start;
     auto waitOrWake = [&](std::int64_t from, std::int64_t to) {
         // A span whose end lies before its start waits nothing, not the ~49.7 days that the
         // negative difference would be as an unsigned number.

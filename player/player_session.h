@@ -79,7 +79,7 @@ public:
     bool threadRunning() const { return m_threadRunning.load(); }
 
 private:
-    void PlaybackThread(std::stop_token stop, std::uint64_t generation);
+    void PlaybackThread(std::stop_token stop, std::uint64_t generation, PlaybackClock::TimePoint start);
     void endThread();
 
     PlaybackClock& m_clock;
