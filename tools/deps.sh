@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libgl-dev
     libicu-dev libpoco-dev libcurl4-openssl-dev libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth imagemagick fonts-wqy-microhei fonts-dejavu-core
+    xvfb xauth imagemagick fonts-wqy-microhei fonts-dejavu-core xcompmgr
 )
 
 missing=()

@@ -1,0 +1,181 @@
+// How late trelline shows its lines: 200 lines, 20 ms apart and 20 ms long, played through the real
+// clock, the playback thread and the window's display path. Lateness is measured from the Play
+// press plus each line's show time to the moment the window set the text. The floor is how late a
+// bare sleep on the same clock wakes for the same schedule on this machine.
+#include "player/player_line.h"
+#include "player/trelline_dlg.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kLines = 200;
+constexpr int kGapMs = 20;
+constexpr int kDurationMs = 20;
+
+int showTime(int index) {
+    return kGapMs + index * (kGapMs + kDurationMs);
+}
+
+QByteArray generatedFile() {
+    QByteArray srt;
+    auto stamp = [](int ms) {
+        return QString::asprintf("%02d:%02d:%02d,%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
+                                 ms % 1000)
+            .toLatin1();
+    };
+    for (int i = 0; i < kLines; ++i)
+        srt += QByteArray::number(i + 1) + "\n" + stamp(showTime(i)) + " --> " +
+               stamp(showTime(i) + kDurationMs) + "\nline " + QByteArray::number(i) + "\n\n";
+    return srt;
+}
+
+struct Summary {
+    double median = 0, p99 = 0, worst = 0;
+};
+
+Summary summarise(std::vector<double> late) {
+    std::sort(late.begin(), late.end());
+    Summary s;
+    if (late.empty())
+        return s;
+    s.median = late[late.size() / 2];
+    s.p99 = late[std::min(late.size() - 1, std::size_t(double(late.size()) * 0.99))];
+    s.worst = late.back();
+    return s;
+}
+
+void report(benchmark::State& state, const Summary& s) {
+    state.counters["median_ms"] = s.median;
+    state.counters["p99_ms"] = s.p99;
+    state.counters["worst_ms"] = s.worst;
+}
+
+void BM_PlaybackLateness(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.srt"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        state.SkipWithError("cannot write the subtitle file");
+        return;
+    }
+    file.write(generatedFile());
+    file.close();
+
+    Summary total;
+    for (auto _ : state) {
+        CTrellineDlg dialog;
+        dialog.setPrompts({[&](QWidget*) { return path; }, [](QWidget*, const UserMessage&) {}, {}});
+        dialog.show();
+        dialog.findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
+        QCoreApplication::processEvents();
+
+        std::vector<Clock::time_point> shownAt(kLines);
+        std::vector<bool> seen(kLines, false);
+        bool ended = false;
+        QEventLoop loop;
+        QObject::connect(&dialog, &CTrellineDlg::subtitleShown, [&](const QString& text) {
+            const Clock::time_point now = Clock::now();
+            if (text == QLatin1String("The End")) {
+                ended = true;
+                loop.quit();
+            } else if (text.startsWith(QLatin1String("line "))) {
+                const int i = QStringView(text).mid(5).trimmed().toInt();
+                if (i >= 0 && i < kLines && !seen[std::size_t(i)]) {
+                    seen[std::size_t(i)] = true;
+                    shownAt[std::size_t(i)] = now;
+                }
+            }
+        });
+        const Clock::time_point start = Clock::now();
+        dialog.findChild<QPushButton*>(QStringLiteral("playButton"))->click();
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        if (!ended)
+            loop.exec();
+
+        std::vector<double> late;
+        for (int i = 0; i < kLines; ++i)
+            if (seen[std::size_t(i)])
+                late.push_back(std::chrono::duration<double, std::milli>(
+                                   shownAt[std::size_t(i)] - (start + std::chrono::milliseconds(showTime(i))))
+                                   .count());
+        if (late.size() != std::size_t(kLines))
+            state.SkipWithError("not every line was shown");
+        total = summarise(late);
+        dialog.session().stop();
+    }
+    report(state, total);
+}
+
+void BM_SleepFloor(benchmark::State& state) {
+    Summary total;
+    for (auto _ : state) {
+        std::vector<double> late;
+        const Clock::time_point start = Clock::now();
+        for (int i = 0; i < kLines; ++i) {
+            const Clock::time_point due = start + std::chrono::milliseconds(showTime(i));
+            std::this_thread::sleep_until(due);
+            late.push_back(std::chrono::duration<double, std::milli>(Clock::now() - due).count());
+            std::this_thread::sleep_until(due + std::chrono::milliseconds(kDurationMs));
+        }
+        total = summarise(late);
+    }
+    report(state, total);
+}
+
+// The playback thread alone, without the hop to the window's thread: splits the lateness in two.
+void BM_PlaybackThreadOnly(benchmark::State& state) {
+    const QByteArray bytes = generatedFile();
+    WaitOrWake clock;
+    std::vector<Clock::time_point> shownAt(kLines);
+    std::atomic<bool> ended{false};
+    PlayerSession session(clock, [&](const PlaybackEvent& event) {
+        if (event.kind == PlaybackEvent::Kind::ShowLine && event.position >= 1 && event.position <= kLines)
+            shownAt[std::size_t(event.position - 1)] = Clock::now();
+        else if (event.kind == PlaybackEvent::Kind::ShowEnd)
+            ended = true;
+    });
+    session.replaceLines(parsePlayerLines(std::string_view(bytes.constData(), std::size_t(bytes.size()))));
+    Summary total;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        session.playPause();
+        while (!ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::vector<double> late;
+        for (int i = 0; i < kLines; ++i)
+            late.push_back(std::chrono::duration<double, std::milli>(
+                               shownAt[std::size_t(i)] - (start + std::chrono::milliseconds(showTime(i))))
+                               .count());
+        total = summarise(late);
+    }
+    report(state, total);
+}
+
+BENCHMARK(BM_SleepFloor)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlaybackThreadOnly)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlaybackLateness)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

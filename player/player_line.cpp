@@ -1,0 +1,194 @@
+// The player's SubRip parser: a line-by-line reader that keeps text bytes undecoded.
+#include "player/player_line.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Which positions of a time field read a space as "0".
+enum class SpaceRule { None, FirstOnly, All };
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isCSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// atoi over a small field: leading white space, a sign, then digits up to the first other byte.
+int leadingNumber(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && isCSpace(s[i]))
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    int value = 0;
+    for (; i < s.size() && isDigit(s[i]); ++i)
+        value = value * 10 + (s[i] - '0');
+    return negative ? -value : value;
+}
+
+// The field of `width` characters starting at `start`, clipped to the line, read as a number.
+int field(std::string_view line, std::ptrdiff_t start, int width, SpaceRule rule) {
+    char buf[4] = {};
+    int n = 0;
+    for (int k = 0; k < width; ++k) {
+        const std::ptrdiff_t at = start + k;
+        if (at < 0 || at >= std::ptrdiff_t(line.size()))
+            continue;
+        char c = line[std::size_t(at)];
+        if (c == ' ' && (rule == SpaceRule::All || (rule == SpaceRule::FirstOnly && k == 0)))
+            c = '0';
+        buf[n++] = c;
+    }
+    return leadingNumber(std::string_view(buf, std::size_t(n)));
+}
+
+std::ptrdiff_t find(std::string_view line, char c, std::ptrdiff_t from) {
+    if (from < 0 || from >= std::ptrdiff_t(line.size()))
+        return -1;
+    const auto at = line.find(c, std::size_t(from));
+    return at == std::string_view::npos ? -1 : std::ptrdiff_t(at);
+}
+
+std::int32_t toMilliseconds(int hours, int minutes, int seconds, int millis) {
+    return hours * 3600000 + minutes * 60000 + seconds * 1000 + millis;
+}
+
+// What reading the file in text mode delivers: "\r\n" becomes "\n". A UTF-8 byte-order mark would
+// hide the first number line and merge the first two subtitles, so it is dropped.
+std::string textModeBytes(std::string_view bytes) {
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        bytes.remove_prefix(kUtf8Bom.size());
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            continue;
+        out.push_back(bytes[i]);
+    }
+    return out;
+}
+
+// Appends to the record's text, cutting what does not fit before the terminator.
+void appendText(PlayerLine& record, std::size_t& used, std::string_view bytes) {
+    const std::size_t room = kPlayerTextSize - 1 - used;
+    const std::size_t n = std::min(room, bytes.size());
+    std::memcpy(record.text + used, bytes.data(), n);
+    used += n;
+    record.text[used] = '\0';
+}
+
+} // namespace
+
+std::string_view PlayerLine::textBytes() const {
+    return std::string_view(text, ::strnlen(text, kPlayerTextSize));
+}
+
+PlayerTimes parsePlayerTimeLine(std::string_view line) {
+    int sh = 0, sm = 0, ss = 0, sms = 0, hh = 0, hm = 0, hs = 0, hms = 0;
+    // Each separator is searched after the previous one; a missing one leaves the rest at 0.
+    const std::ptrdiff_t c1 = find(line, ':', 0);
+    if (c1 >= 0) {
+        sh = field(line, c1 - 2, 2, SpaceRule::None);
+        const std::ptrdiff_t c2 = find(line, ':', c1 + 1);
+        if (c2 >= 0) {
+            sm = field(line, c2 - 2, 2, SpaceRule::FirstOnly);
+            ss = field(line, c2 + 1, 2, SpaceRule::FirstOnly);
+            const std::ptrdiff_t m1 = find(line, ',', c2 + 1);
+            if (m1 >= 0) {
+                sms = field(line, m1 + 1, 3, SpaceRule::All);
+                const std::ptrdiff_t c3 = find(line, ':', m1 + 1);
+                if (c3 >= 0) {
+                    hh = field(line, c3 - 2, 2, SpaceRule::FirstOnly);
+                    const std::ptrdiff_t c4 = find(line, ':', c3 + 1);
+                    if (c4 >= 0) {
+                        hm = field(line, c4 - 2, 2, SpaceRule::FirstOnly);
+                        hs = field(line, c4 + 1, 2, SpaceRule::FirstOnly);
+                        const std::ptrdiff_t m2 = find(line, ',', c4 + 1);
+                        if (m2 >= 0)
+                            hms = field(line, m2 + 1, 3, SpaceRule::All);
+                    }
+                }
+            }
+        }
+    }
+    return PlayerTimes{toMilliseconds(sh, sm, ss, sms), toMilliseconds(hh, hm, hs, hms)};
+}
+
+PlayerLoadResult parsePlayerLines(std::string_view fileBytes) {
+    const std::string data = textModeBytes(fileBytes);
+    const std::string_view all(data);
+
+    PlayerLoadResult result;
+    std::int32_t counter = 1;
+    PlayerLine work;
+    std::size_t textUsed = 0;
+    // Whether the working record has seen a number or time line. A blank line that closes a record
+    // without one (a second blank line, stray text) drops it instead of adding a record with no
+    // times, which would also reset the "total" time to zero.
+    bool pending = false;
+
+    std::size_t pos = 0;
+    while (pos < all.size()) {
+        const std::size_t limit = std::min(all.size(), pos + kPlayerReadLimit);
+        const std::size_t newline = all.find('\n', pos);
+        const std::size_t end = (newline != std::string_view::npos && newline < limit) ? newline + 1 : limit;
+        std::string_view read = all.substr(pos, end - pos);
+        pos = end;
+
+        if (read.back() != '\n' && read.size() >= kPlayerReadLimit) {
+            result.message = errorMessage(QStringLiteral("Invalid Subtitle File!"));
+            return result;
+        }
+        // The line is handled as a C string: an embedded zero byte ends it.
+        read = read.substr(0, ::strnlen(read.data(), read.size()));
+        while (!read.empty() && read.front() == ' ')
+            read.remove_prefix(1);
+
+        if (!read.empty() && isDigit(read.front())) {
+            if (read.find("-->") != std::string_view::npos) {
+                const PlayerTimes times = parsePlayerTimeLine(read);
+                work.show = times.show;
+                work.hide = times.hide;
+                work.duration = times.hide - times.show;
+            } else {
+                // Only the count matters; the digits themselves are not read.
+                work.number = counter++;
+            }
+            pending = true;
+            continue;
+        }
+
+        const bool blank = !read.empty() && (read.front() == '\n' || read.front() == '\r');
+        appendText(work, textUsed, read);
+        if (blank && counter > 1) {
+            if (pending)
+                result.lines.push_back(work);
+            work = PlayerLine{};
+            textUsed = 0;
+            pending = false;
+        }
+    }
+    // A last subtitle that the file ends without a blank line is still shown.
+    if (pending)
+        result.lines.push_back(work);
+    return result;
+}
+
+std::optional<PlayerLoadResult> loadPlayerFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    return parsePlayerLines(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}

@@ -1,0 +1,45 @@
+// trelline's own subtitle record and its SubRip loader: texts stay in the file's bytes until shown.
+#pragma once
+
+#include "support/user_message.h"
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+inline constexpr std::size_t kPlayerTextSize = 1024;
+// One read takes at most this many bytes; a longer line without its newline makes the file invalid.
+inline constexpr std::size_t kPlayerReadLimit = 1023;
+
+struct PlayerLine {
+    std::int32_t number = 0;
+    std::int32_t show = 0;     // milliseconds from the start
+    std::int32_t duration = 0; // hide minus show
+    std::int32_t hide = 0;
+    char text[kPlayerTextSize] = {}; // the file's bytes, each line with its "\n", zero-terminated
+
+    std::string_view textBytes() const;
+};
+
+struct PlayerTimes {
+    std::int32_t show = 0;
+    std::int32_t hide = 0;
+};
+
+// Reads the two times of a time line such as "00:00:01,000 --> 00:00:04,500". Never reads outside
+// the line; a field whose separator is missing reads as 0.
+PlayerTimes parsePlayerTimeLine(std::string_view line);
+
+struct PlayerLoadResult {
+    std::vector<PlayerLine> lines;
+    std::optional<UserMessage> message; // set when loading stopped at an over-long line
+};
+
+// Parses a whole file's bytes as the player reads them (carriage-return/line-feed read as "\n").
+PlayerLoadResult parsePlayerLines(std::string_view fileBytes);
+
+// nullopt when the file cannot be opened: the caller keeps what it had.
+std::optional<PlayerLoadResult> loadPlayerFile(const QString& path);

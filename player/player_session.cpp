@@ -1,0 +1,205 @@
+// Play/Pause, Stop, seeking and the playback thread.
+#include "player/player_session.h"
+
+#include "charset/charset_table.h"
+#include "player/player_text.h"
+#include "support/log.h"
+
+#include <algorithm>
+
+namespace {
+// A thread that fell this far behind its schedule (descheduled, a slow machine) starts a new one
+// rather than rushing through the next lines to catch up.
+constexpr auto kMaxCatchUp = std::chrono::milliseconds(250);
+} // namespace
+
+PlayerSession::PlayerSession(PlaybackClock& clock, PlaybackSink sink)
+    : m_clock(clock), m_sink(std::move(sink)) {}
+
+PlayerSession::~PlayerSession() {
+    endThread();
+}
+
+void PlayerSession::endThread() {
+    if (!m_thread.joinable())
+        return;
+    {
+        std::lock_guard lock(m_positionMutex);
+        m_thread.request_stop();
+    }
+    // Every wait of the thread ends on the stop request, so this join is prompt.
+    m_thread.join();
+}
+
+PlayerSession::LoadOutcome PlayerSession::load(const QString& path) {
+    if (state() != PlaybackState::Stopped)
+        return {};
+    std::optional<PlayerLoadResult> result = loadPlayerFile(path);
+    if (!result) {
+        log_printf("open subtitle file %s error\n", path.toLocal8Bit().constData());
+        return {};
+    }
+    log_printf("load subtitle file %s, %d lines\n", path.toLocal8Bit().constData(),
+               int(result->lines.size()));
+    return replaceLines(std::move(*result));
+}
+
+PlayerSession::LoadOutcome PlayerSession::replaceLines(PlayerLoadResult result) {
+    LoadOutcome out;
+    if (state() != PlaybackState::Stopped)
+        return out;
+    endThread();
+    m_lines = std::move(result.lines);
+    out.replaced = true;
+    if (result.message) {
+        out.message = std::move(result.message);
+        return out;
+    }
+    if (!m_lines.empty())
+        out.firstText = decodePlayerText(m_lines.front(), codePage());
+    return out;
+}
+
+std::optional<QString> PlayerSession::changeCharset(const QString& displayName) {
+    const std::optional<std::uint32_t> page = lookupCharsetKey(displayName);
+    if (!page)
+        return std::nullopt;
+    m_codePage.store(*page);
+    // While playing, the next line shown picks the new code page up.
+    if (state() == PlaybackState::Playing)
+        return std::nullopt;
+    return textAt(position());
+}
+
+PlayerSession::PlayResult PlayerSession::playPause() {
+    if (state() == PlaybackState::Playing) {
+        ++m_generation;
+        endThread();
+        m_state.store(int(PlaybackState::Paused));
+        return PlayResult::Paused;
+    }
+    if (m_lines.empty())
+        return PlayResult::NotLoaded;
+    endThread();
+    ++m_generation;
+    m_state.store(int(PlaybackState::Playing));
+    m_threadRunning.store(true);
+    log_printf("play from line %d\n", position());
+    // The schedule starts at the press, not whenever the new thread first runs.
+    m_thread = std::jthread([this, generation = m_generation, start = m_clock.now()](std::stop_token stop) {
+        PlaybackThread(stop, generation, start);
+    });
+    return PlayResult::Started;
+}
+
+bool PlayerSession::stop() {
+    if (state() == PlaybackState::Stopped)
+        return false;
+    ++m_generation;
+    endThread();
+    m_state.store(int(PlaybackState::Stopped));
+    {
+        std::lock_guard lock(m_positionMutex);
+        m_position.store(1);
+    }
+    // A wake left from seeking belongs to a position that Stop has just given up.
+    m_clock.discardWake();
+    return true;
+}
+
+std::optional<QString> PlayerSession::seek(int position) {
+    if (m_lines.empty())
+        return std::nullopt;
+    position = std::clamp(position, 1, count());
+    {
+        std::lock_guard lock(m_positionMutex);
+        m_position.store(position);
+    }
+    std::optional<QString> text = textAt(position);
+    m_clock.wake();
+    return text;
+}
+
+void PlayerSession::setDelay(int milliseconds) {
+    m_delay.store(clampDelay(milliseconds));
+}
+
+std::optional<QString> PlayerSession::textAt(int position) const {
+    if (position < 1 || position > count())
+        return std::nullopt;
+    return decodePlayerText(m_lines[std::size_t(position - 1)], codePage());
+}
+
+QString PlayerSession::currentLabel() const {
+    std::int32_t time = 0;
+    const int p = position();
+    // The last line whose time has passed; a position left beyond a shorter list means its end.
+    if (!m_lines.empty() && p > 1)
+        time = m_lines[std::size_t(std::min(p - 1, count()) - 1)].hide;
+    return formatTimeLabel("current", time);
+}
+
+QString PlayerSession::totalLabel() const {
+    return formatTimeLabel("total", m_lines.empty() ? 0 : m_lines.back().hide);
+}
+
+void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generation,
+                                   PlaybackClock::TimePoint start) {
+    using Kind = PlaybackEvent::Kind;
+    auto post = [&](Kind kind, int position = 0, QString text = {}) {
+        if (m_sink && !stop.stop_requested())
+            m_sink(PlaybackEvent{kind, generation, position, std::move(text)});
+    };
+
+    // The waits follow one schedule from Play, so the time spent on showing a line does not add up
+    // from line to line; a wake starts the schedule afresh from its moment.
+    PlaybackClock::TimePoint anchor = start;
+    auto waitOrWake = [&](std::int64_t from, std::int64_t to) {
+        // A span whose end lies before its start waits nothing, not the ~49.7 days that the
+        // negative difference would be as an unsigned number.
+        const std::int64_t span = std::max<std::int64_t>(0, to - from);
+        const PlaybackClock::TimePoint now = m_clock.now();
+        if (now - anchor > kMaxCatchUp)
+            anchor = now;
+        anchor += std::chrono::milliseconds(span);
+        const WaitResult result = m_clock.waitUntil(anchor, stop);
+        if (result == WaitResult::Woken)
+            anchor = m_clock.now();
+        return result != WaitResult::Stopped && !stop.stop_requested();
+    };
+
+    const int count = this->count();
+    for (;;) {
+        int pos = position();
+        if (pos < 1 || pos > count) {
+            post(Kind::ShowEnd);
+            break;
+        }
+        if (stop.stop_requested())
+            break;
+        post(Kind::ClearText);
+        const std::int64_t gapFrom = pos == 1 ? 0 : m_lines[std::size_t(pos - 2)].hide;
+        if (!waitOrWake(gapFrom, m_lines[std::size_t(pos - 1)].show))
+            break;
+        if (!waitOrWake(0, m_delay.load()))
+            break;
+        // A seek during the waits chose the line to show.
+        pos = position();
+        if (pos < 1 || pos > count)
+            continue;
+        const PlayerLine& line = m_lines[std::size_t(pos - 1)];
+        post(Kind::ShowLine, pos, decodePlayerText(line, codePage()));
+        if (!waitOrWake(0, line.duration))
+            break;
+        {
+            std::lock_guard lock(m_positionMutex);
+            if (stop.stop_requested())
+                break;
+            // From the position now, which a seek during the line's time may have changed.
+            pos = m_position.load() + 1;
+            m_position.store(pos);
+        }
+        post(Kind::PositionAdvanced, pos);
+    }
+    m_threadRunning.store(false);
+}

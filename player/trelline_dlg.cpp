@@ -1,0 +1,453 @@
+// The player window. Only this thread touches widgets: the playback thread's requests arrive as
+// queued calls and are dropped when they belong to a playback that has since been paused or stopped.
+#include "player/trelline_dlg.h"
+
+#include "charset/charset_table.h"
+#include "player/font_color_dialog.h"
+#include "player/player_text.h"
+#include "support/log.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCursor>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTimer>
+#include <QToolTip>
+#include <algorithm>
+
+namespace {
+
+constexpr Qt::WindowFlags kNormalFlags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                         Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
+constexpr Qt::WindowFlags kOverlayFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+
+// The subtitle text is red until a colour is chosen in the font dialog.
+const QColor kDefaultTextColor(255, 0, 0);
+// A 35-pixel character cell, which leaves about 30 pixels for the letters themselves.
+constexpr int kDefaultTextPixelSize = 30;
+
+QString defaultOpenSubtitleFile(QWidget* parent) {
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(QStringLiteral("Srt File(*.srt)"));
+    dialog.setDefaultSuffix(QStringLiteral("srt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
+}
+
+void defaultShowMessage(QWidget* parent, const UserMessage& message) {
+    const QMessageBox::Icon icon = message.icon == MessageIcon::Error     ? QMessageBox::Critical
+                                   : message.icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                                          : QMessageBox::Information;
+    QMessageBox box(icon, message.caption, message.text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace
+
+CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(parent, kNormalFlags) {
+    if (!clock) {
+        m_ownClock = std::make_unique<WaitOrWake>();
+        clock = m_ownClock.get();
+    }
+    // Called on the playback thread: hand the request over to this window's thread.
+    m_session = std::make_unique<PlayerSession>(*clock, [this](const PlaybackEvent& event) {
+        QMetaObject::invokeMethod(
+            this, [this, event] { applyPlaybackEvent(event); }, Qt::QueuedConnection);
+    });
+    m_prompts =
+        Prompts{defaultOpenSubtitleFile, defaultShowMessage, [](QDialog& d) { return d.exec() == Accepted; }};
+
+    setWindowTitle(QStringLiteral("Subtitle Player"));
+    setWindowIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    setMouseTracking(true);
+    // The window can only become see-through if it is created with an alpha channel; the normal
+    // form paints its background itself (paintEvent).
+    setAttribute(Qt::WA_TranslucentBackground, true);
+
+    const QFontMetrics metrics(font());
+    // Dialog base units as the classic dialog manager computes them from the average letter.
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    m_baseX = (letters / 26 + 1) / 2;
+    m_baseY = metrics.height();
+
+    createControls();
+    placeControls();
+
+    m_textFont = QApplication::font();
+    m_textFont.setPixelSize(kDefaultTextPixelSize);
+    m_textFont.setWeight(QFont::Normal);
+    m_textColor = kDefaultTextColor;
+    applyTextLook();
+
+    const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
+    move(screen.left(), screen.top() + screen.height() - kBottomOffset);
+    resize(screen.width(), kWindowHeight);
+
+    m_session->setDelay(0);
+    refreshLabels();
+
+    m_autoHide = new QTimer(this);
+    m_autoHide->setInterval(kAutoHideIntervalMs);
+    connect(m_autoHide, &QTimer::timeout, this, [this] { autoHideCheck(QCursor::pos()); });
+    m_autoHide->start();
+}
+
+CTrellineDlg::~CTrellineDlg() {
+    // The playback thread ends before the widgets it reports to go away.
+    m_session.reset();
+}
+
+void CTrellineDlg::setPrompts(Prompts prompts) {
+    if (prompts.openSubtitleFile)
+        m_prompts.openSubtitleFile = std::move(prompts.openSubtitleFile);
+    if (prompts.showMessage)
+        m_prompts.showMessage = std::move(prompts.showMessage);
+    if (prompts.runModal)
+        m_prompts.runModal = std::move(prompts.runModal);
+}
+
+void CTrellineDlg::createControls() {
+    auto button = [this](const char* name, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        m_controls.push_back(b);
+        return b;
+    };
+    // Created in the template's order, which is also the tab order.
+    m_loadButton = button("loadButton", QStringLiteral("Load Subtitle"));
+    m_fontButton = button("fontButton", QStringLiteral("Font"));
+    m_playButton = button("playButton", QStringLiteral("Play"));
+    m_stopButton = button("stopButton", QStringLiteral("Stop"));
+    m_quitButton = button("quitButton", QStringLiteral("Quit"));
+    m_playButton->setDefault(true);
+
+    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider->setObjectName(QStringLiteral("positionSlider"));
+    m_slider->setTickPosition(QSlider::NoTicks);
+    m_slider->setRange(1, 1);
+    m_slider->setEnabled(false);
+    m_controls.push_back(m_slider);
+
+    m_charsetCaption = new QLabel(QStringLiteral("Change CharSet: "), this);
+    m_charsetCaption->setObjectName(QStringLiteral("charsetCaption"));
+    m_controls.push_back(m_charsetCaption);
+
+    m_charsetCombo = new QComboBox(this);
+    m_charsetCombo->setObjectName(QStringLiteral("charsetCombo"));
+    QStringList names;
+    for (const CharsetEntry& entry : charsetTable())
+        names << QString::fromUtf16(entry.displayName);
+    // The list is kept sorted, whatever the table's order.
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    m_charsetCombo->addItems(names);
+    m_charsetCombo->setCurrentText(QString::fromUtf16(kDefaultCharsetName));
+    m_controls.push_back(m_charsetCombo);
+
+    m_delayCaption = new QLabel(QStringLiteral("Time Delay: (ms) "), this);
+    m_delayCaption->setObjectName(QStringLiteral("delayCaption"));
+    m_controls.push_back(m_delayCaption);
+
+    m_delayEdit = new QSpinBox(this);
+    m_delayEdit->setObjectName(QStringLiteral("delayEdit"));
+    // Wider than the delay's range, so that a typed number above it can be brought back to it.
+    m_delayEdit->setRange(0, std::numeric_limits<int>::max());
+    m_delayEdit->setValue(0);
+    m_controls.push_back(m_delayEdit);
+
+    m_subtitleLine = new QLabel(QString::fromUtf16(kStartText), this);
+    m_subtitleLine->setObjectName(QStringLiteral("subtitleLine"));
+    // Subtitles often carry markup such as <i>; it is shown as written.
+    m_subtitleLine->setTextFormat(Qt::PlainText);
+    m_subtitleLine->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_subtitleLine->setWordWrap(true);
+    m_subtitleLine->setMouseTracking(true);
+    m_subtitleLine->installEventFilter(this);
+
+    m_currentLabel = new QLabel(this);
+    m_currentLabel->setObjectName(QStringLiteral("currentLabel"));
+    m_controls.push_back(m_currentLabel);
+    m_totalLabel = new QLabel(this);
+    m_totalLabel->setObjectName(QStringLiteral("totalLabel"));
+    m_controls.push_back(m_totalLabel);
+
+    connect(m_loadButton, &QPushButton::clicked, this, &CTrellineDlg::onLoadSubtitle);
+    connect(m_fontButton, &QPushButton::clicked, this, &CTrellineDlg::onFont);
+    connect(m_playButton, &QPushButton::clicked, this, &CTrellineDlg::onPlayPause);
+    connect(m_stopButton, &QPushButton::clicked, this, &CTrellineDlg::onStop);
+    connect(m_quitButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_slider, &QSlider::actionTriggered, this, &CTrellineDlg::onSliderAction);
+    connect(m_slider, &QSlider::valueChanged, this, &CTrellineDlg::updateSliderTip);
+    connect(m_charsetCombo, &QComboBox::currentIndexChanged, this, &CTrellineDlg::onCharsetChanged);
+    connect(m_delayEdit, &QSpinBox::textChanged, this, &CTrellineDlg::onDelayTextChanged);
+}
+
+QRect CTrellineDlg::dialogUnits(int x, int y, int width, int height) const {
+    return QRect(x * m_baseX / 4, y * m_baseY / 8, width * m_baseX / 4, height * m_baseY / 8);
+}
+
+int CTrellineDlg::desktopWidth() const {
+    return screen() ? screen()->geometry().width() : width();
+}
+
+void CTrellineDlg::placeControls() {
+    m_loadButton->setGeometry(dialogUnits(13, 56, 50, 14));
+    m_fontButton->setGeometry(dialogUnits(70, 56, 50, 14));
+    m_playButton->setGeometry(dialogUnits(304, 57, 50, 14));
+    m_stopButton->setGeometry(dialogUnits(359, 57, 50, 14));
+    m_quitButton->setGeometry(dialogUnits(414, 57, 50, 14));
+    m_slider->setGeometry(dialogUnits(91, 33, 411, 11));
+    m_charsetCaption->setGeometry(dialogUnits(128, 44, 58, 8));
+    m_charsetCombo->setGeometry(dialogUnits(128, 57, 112, 14));
+    m_delayCaption->setGeometry(dialogUnits(246, 45, 68, 8));
+    // The edit and its up-down arrows in one control.
+    m_delayEdit->setGeometry(dialogUnits(247, 57, 50, 14));
+    // The time labels may need more room in this font than in the template's; the slider's left
+    // edge bounds them.
+    const int labelRoom = dialogUnits(91, 0, 0, 0).left() - dialogUnits(7, 0, 0, 0).left() - 2;
+    const QFontMetrics metrics(m_currentLabel->font());
+    const int timeWidth = std::min(labelRoom, metrics.horizontalAdvance(formatTimeLabel("current", 0)) + 4);
+    QRect current = dialogUnits(7, 30, 71, 8);
+    current.setWidth(std::max(current.width(), timeWidth));
+    current.setHeight(std::max(current.height(), metrics.height()));
+    m_currentLabel->setGeometry(current);
+    QRect total = dialogUnits(7, 40, 62, 8);
+    total.setWidth(std::max(total.width(), timeWidth));
+    total.setHeight(std::max(total.height(), metrics.height()));
+    m_totalLabel->setGeometry(total);
+    m_subtitleLine->setGeometry(0, 0, desktopWidth(), kNormalLineHeight);
+}
+
+void CTrellineDlg::onLoadSubtitle() {
+    const QString path = m_prompts.openSubtitleFile(this);
+    if (path.isEmpty())
+        return;
+    const PlayerSession::LoadOutcome outcome = m_session->load(path);
+    if (outcome.message) {
+        showMessage(*outcome.message);
+        return;
+    }
+    if (!outcome.firstText)
+        return;
+    m_slider->setEnabled(true);
+    setSubtitleText(*outcome.firstText);
+    m_slider->setRange(1, m_session->count());
+    refreshLabels();
+}
+
+void CTrellineDlg::onFont() {
+    if (!m_fontDialog)
+        m_fontDialog = new FontColorDialog(m_textFont, m_textColor, this);
+    if (!m_prompts.runModal(*m_fontDialog))
+        return;
+    m_textFont = m_fontDialog->selectedFont();
+    m_textColor = m_fontDialog->selectedColor();
+    applyTextLook();
+}
+
+void CTrellineDlg::onPlayPause() {
+    switch (m_session->playPause()) {
+    case PlayerSession::PlayResult::NotLoaded:
+        showMessage(errorMessage(QStringLiteral("Your subtitle is not loaded yet!")));
+        return;
+    case PlayerSession::PlayResult::Paused:
+        m_playButton->setText(QStringLiteral("Play"));
+        return;
+    case PlayerSession::PlayResult::Started:
+        enterOverlayMode();
+        m_playButton->setText(QStringLiteral("Pause"));
+        update();
+        m_slider->setRange(1, m_session->count());
+        m_loadButton->setEnabled(false);
+        return;
+    }
+}
+
+void CTrellineDlg::onStop() {
+    if (!m_session->stop())
+        return;
+    m_playButton->setText(QStringLiteral("Play"));
+    m_loadButton->setEnabled(true);
+    m_slider->setValue(1);
+    refreshLabels();
+    if (const std::optional<QString> text = m_session->textAt(1))
+        setSubtitleText(*text);
+}
+
+void CTrellineDlg::onSliderAction() {
+    // The action has moved the slider's position but not yet its value.
+    const std::optional<QString> text = m_session->seek(m_slider->sliderPosition());
+    if (!text)
+        return;
+    setSubtitleText(*text);
+    refreshLabels();
+    updateSliderTip();
+    QToolTip::showText(QCursor::pos(), m_slider->toolTip(), m_slider);
+}
+
+void CTrellineDlg::onCharsetChanged() {
+    if (const std::optional<QString> text = m_session->changeCharset(m_charsetCombo->currentText()))
+        setSubtitleText(*text);
+}
+
+void CTrellineDlg::onDelayTextChanged(const QString& text) {
+    const qint64 value = readDecimal(text);
+    if (value > kMaxDelay)
+        m_delayEdit->setValue(kMaxDelay); // comes back here with the clamped text
+    else if (value < 0)
+        m_delayEdit->setValue(0);
+    m_session->setDelay(clampDelay(value));
+}
+
+void CTrellineDlg::applyPlaybackEvent(const PlaybackEvent& event) {
+    if (!m_session || !m_session->isCurrent(event.generation))
+        return;
+    switch (event.kind) {
+    case PlaybackEvent::Kind::ClearText:
+        setSubtitleText(QString());
+        break;
+    case PlaybackEvent::Kind::ShowLine:
+        setSubtitleText(event.text);
+        m_slider->setValue(event.position);
+        break;
+    case PlaybackEvent::Kind::ShowEnd:
+        setSubtitleText(QString::fromUtf16(kEndText));
+        break;
+    case PlaybackEvent::Kind::PositionAdvanced:
+        refreshLabels();
+        break;
+    }
+}
+
+void CTrellineDlg::setSubtitleText(const QString& text) {
+    m_subtitleLine->setText(text);
+    emit subtitleShown(text);
+}
+
+void CTrellineDlg::refreshLabels() {
+    m_currentLabel->setText(m_session->currentLabel());
+    m_totalLabel->setText(m_session->totalLabel());
+}
+
+void CTrellineDlg::updateSliderTip() {
+    // The line under the slider and the time it shows at.
+    const int position = m_slider->sliderPosition();
+    if (position < 1 || position > m_session->count()) {
+        m_slider->setToolTip(QString());
+        return;
+    }
+    m_slider->setToolTip(QStringLiteral("%1  %2").arg(position).arg(
+        formatTime(m_session->lines()[std::size_t(position - 1)].show)));
+}
+
+void CTrellineDlg::applyTextLook() {
+    m_subtitleLine->setFont(m_textFont);
+    QPalette palette = m_subtitleLine->palette();
+    palette.setColor(QPalette::WindowText, m_textColor);
+    m_subtitleLine->setPalette(palette);
+    m_subtitleLine->update();
+}
+
+void CTrellineDlg::showMessage(const UserMessage& message) {
+    m_prompts.showMessage(this, message);
+}
+
+void CTrellineDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // A focused button takes Enter as its own press; anywhere else Enter is Play/Pause, also in
+        // the overlay where the Play button is hidden.
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        if (focused && focused != m_playButton && focused->isVisible() && focused->isEnabled())
+            focused->click();
+        else
+            onPlayPause();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CTrellineDlg::paintEvent(QPaintEvent* event) {
+    if (!m_overlay) {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().window());
+    }
+    QDialog::paintEvent(event);
+}
+
+void CTrellineDlg::mouseMoveEvent(QMouseEvent* event) {
+    leaveOverlayIfOverText(event->position().toPoint());
+    QDialog::mouseMoveEvent(event);
+}
+
+bool CTrellineDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_subtitleLine && event->type() == QEvent::MouseMove) {
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        leaveOverlayIfOverText(m_subtitleLine->mapTo(this, at));
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CTrellineDlg::autoHideCheck(const QPoint& cursorGlobal) {
+    if (frameGeometry().contains(cursorGlobal))
+        return;
+    if (m_session->state() == PlaybackState::Playing && !m_overlay)
+        enterOverlayMode();
+}
+
+void CTrellineDlg::enterOverlayMode() {
+    m_subtitleLine->setGeometry(0, 0, desktopWidth(), kOverlayLineHeight);
+    for (QWidget* control : m_controls)
+        control->hide();
+    if (m_overlay)
+        return;
+    m_overlay = true;
+    log_printf("enter overlay mode\n");
+    // The window keeps its top edge; the frame it loses becomes part of the text area.
+    const QPoint at = frameGeometry().topLeft();
+    const bool visible = isVisible();
+    setWindowFlags(kOverlayFlags);
+    move(at);
+    resize(desktopWidth(), kWindowHeight);
+    if (visible) {
+        // Coming back over a film must not take the keyboard from its player.
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        show();
+    }
+}
+
+void CTrellineDlg::leaveOverlayIfOverText(const QPoint& dialogPos) {
+    if (m_overlay && m_subtitleLine->geometry().contains(dialogPos))
+        leaveOverlayMode();
+}
+
+void CTrellineDlg::leaveOverlayMode() {
+    m_overlay = false;
+    log_printf("leave overlay mode\n");
+    const QPoint at = frameGeometry().topLeft();
+    const bool visible = isVisible();
+    setWindowFlags(kNormalFlags);
+    m_subtitleLine->setGeometry(0, 0, desktopWidth(), kNormalLineHeight);
+    for (QWidget* control : m_controls)
+        control->show();
+    move(at);
+    resize(desktopWidth(), kWindowHeight);
+    if (visible) {
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        show();
+    }
+}

@@ -1,0 +1,117 @@
+// The "Subtitle Player" window: its controls, its two forms (normal and overlay) and the display
+// side of playback. The rules live in PlayerSession; this class shows what it decides.
+#pragma once
+
+#include "player/player_session.h"
+#include "player/wait_or_wake.h"
+#include "support/user_message.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+class QTimer;
+class FontColorDialog;
+
+class CTrellineDlg : public QDialog {
+    Q_OBJECT
+public:
+    // The modal steps, replaceable so that tests and the benchmark never block on them.
+    struct Prompts {
+        std::function<QString(QWidget* parent)> openSubtitleFile; // empty on cancel
+        std::function<void(QWidget* parent, const UserMessage&)> showMessage;
+        std::function<bool(QDialog&)> runModal; // true on OK
+    };
+
+    static constexpr int kWindowHeight = 200;
+    static constexpr int kBottomOffset = 260; // from the screen's bottom edge to the window's top
+    static constexpr int kNormalLineHeight = 50;
+    static constexpr int kOverlayLineHeight = 200;
+    static constexpr int kAutoHideIntervalMs = 2000;
+
+    // Without a clock the real one is used.
+    explicit CTrellineDlg(PlaybackClock* clock = nullptr, QWidget* parent = nullptr);
+    ~CTrellineDlg() override;
+
+    void setPrompts(Prompts prompts);
+
+    bool isOverlay() const { return m_overlay; }
+    PlayerSession& session() { return *m_session; }
+    QColor textColor() const { return m_textColor; }
+    QFont textFont() const { return m_textFont; }
+    FontColorDialog* fontDialog() const { return m_fontDialog; }
+
+    // The auto-hide check for a cursor at this global position; the timer calls it every two
+    // seconds with the real cursor.
+    void autoHideCheck(const QPoint& cursorGlobal);
+
+signals:
+    // The subtitle line has just been given this text.
+    void subtitleShown(const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void placeControls();
+    QRect dialogUnits(int x, int y, int width, int height) const;
+    int desktopWidth() const;
+
+    void onLoadSubtitle();
+    void onFont();
+    void onPlayPause();
+    void onStop();
+    void onSliderAction();
+    void onCharsetChanged();
+    void onDelayTextChanged(const QString& text);
+
+    void applyPlaybackEvent(const PlaybackEvent& event);
+    void setSubtitleText(const QString& text);
+    void refreshLabels();
+    void updateSliderTip();
+    void applyTextLook();
+    void showMessage(const UserMessage& message);
+
+    void enterOverlayMode();
+    void leaveOverlayIfOverText(const QPoint& dialogPos);
+    void leaveOverlayMode();
+
+    std::unique_ptr<WaitOrWake> m_ownClock;
+    std::unique_ptr<PlayerSession> m_session;
+    Prompts m_prompts;
+
+    QPushButton* m_loadButton = nullptr;
+    QPushButton* m_fontButton = nullptr;
+    QPushButton* m_playButton = nullptr;
+    QPushButton* m_stopButton = nullptr;
+    QPushButton* m_quitButton = nullptr;
+    QSlider* m_slider = nullptr;
+    QLabel* m_charsetCaption = nullptr;
+    QComboBox* m_charsetCombo = nullptr;
+    QLabel* m_delayCaption = nullptr;
+    QSpinBox* m_delayEdit = nullptr;
+    QLabel* m_subtitleLine = nullptr;
+    QLabel* m_currentLabel = nullptr;
+    QLabel* m_totalLabel = nullptr;
+    std::vector<QWidget*> m_controls; // hidden in the overlay
+
+    QFont m_textFont;
+    QColor m_textColor;
+    FontColorDialog* m_fontDialog = nullptr; // created on the first press of "Font"
+    QTimer* m_autoHide = nullptr;
+    int m_baseX = 6; // dialog base units of the window's font
+    int m_baseY = 13;
+    bool m_overlay = false;
+};

@@ -1,0 +1,140 @@
+// The player's SubRip loader: line rules, time fields, over-long lines and file handling.
+#include "player/player_line.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+const char kTwoRecords[] =
+    "1\n00:00:01,000 --> 00:00:04,500\nHello\n\n2\n00:00:05,000 --> 00:00:06,000\nWorld\n\n";
+
+void expectLine(const PlayerLine& line, int number, int show, int duration, int hide, std::string_view text) {
+    EXPECT_EQ(line.number, number);
+    EXPECT_EQ(line.show, show);
+    EXPECT_EQ(line.duration, duration);
+    EXPECT_EQ(line.hide, hide);
+    EXPECT_EQ(line.textBytes(), text);
+}
+
+TEST(PlayerLoader, ReadsTwoRecordsWithTheirClosingNewlines) {
+    for (const std::string& file :
+         {std::string(kTwoRecords), std::string("1\r\n00:00:01,000 --> 00:00:04,500\r\nHello\r\n\r\n2\r\n"
+                                                "00:00:05,000 --> 00:00:06,000\r\nWorld\r\n\r\n")}) {
+        SCOPED_TRACE(file);
+        const PlayerLoadResult result = parsePlayerLines(file);
+        EXPECT_FALSE(result.message);
+        ASSERT_EQ(result.lines.size(), 2u);
+        expectLine(result.lines[0], 1, 1000, 3500, 4500, "Hello\n\n");
+        expectLine(result.lines[1], 2, 5000, 1000, 6000, "World\n\n");
+    }
+}
+
+TEST(PlayerLoader, LineKindsFollowTheFirstCharacterAfterSpaces) {
+    // An indented number line is still one; a text line starting with a digit counts as a number
+    // line and is not kept; leading spaces of text lines go.
+    const PlayerLoadResult result =
+        parsePlayerLines("   1\n00:00:01,000 --> 00:00:02,000\n  two lines\n3 men\n\n"
+                         "  2\n  00:00:03,000 --> 00:00:04,000\nB\n\n");
+    ASSERT_EQ(result.lines.size(), 2u);
+    // "3 men" took the next count, so the second subtitle carries 3.
+    expectLine(result.lines[0], 2, 1000, 1000, 2000, "two lines\n\n");
+    expectLine(result.lines[1], 3, 3000, 1000, 4000, "B\n\n");
+}
+
+TEST(PlayerLoader, BlankLinesBeforeTheFirstNumberStartItsText) {
+    const PlayerLoadResult result = parsePlayerLines("\n\n1\n00:00:01,000 --> 00:00:02,000\nA\n\n");
+    ASSERT_EQ(result.lines.size(), 1u);
+    EXPECT_EQ(result.lines[0].textBytes(), "\n\nA\n\n");
+}
+
+TEST(PlayerLoader, ExtraBlankLinesAddNoRecordWithoutTimes) {
+    const PlayerLoadResult result = parsePlayerLines(std::string(kTwoRecords) + "\n\n\n");
+    ASSERT_EQ(result.lines.size(), 2u);
+    EXPECT_EQ(result.lines.back().hide, 6000);
+}
+
+TEST(PlayerLoader, LastRecordWithoutBlankLineIsKept) {
+    for (const char* tail : {"World\n", "World"}) {
+        SCOPED_TRACE(tail);
+        const PlayerLoadResult result = parsePlayerLines(
+            std::string("1\n00:00:01,000 --> 00:00:04,500\nHello\n\n2\n00:00:05,000 --> 00:00:06,000\n") +
+            tail);
+        ASSERT_EQ(result.lines.size(), 2u);
+        expectLine(result.lines[1], 2, 5000, 1000, 6000, tail);
+    }
+}
+
+TEST(PlayerLoader, Utf8ByteOrderMarkDoesNotHideTheFirstNumber) {
+    const PlayerLoadResult result = parsePlayerLines(std::string("\xEF\xBB\xBF") + kTwoRecords);
+    ASSERT_EQ(result.lines.size(), 2u);
+    expectLine(result.lines[0], 1, 1000, 3500, 4500, "Hello\n\n");
+}
+
+TEST(PlayerLoader, OverLongLineStopsWithThePartialListKept) {
+    const std::string longLine(1023, 'x');
+    const PlayerLoadResult result = parsePlayerLines(
+        std::string(kTwoRecords) + "3\n00:00:07,000 --> 00:00:08,000\n" + longLine + "\nafter\n\n");
+    ASSERT_TRUE(result.message);
+    EXPECT_EQ(result.message->text, "Invalid Subtitle File!");
+    EXPECT_EQ(result.message->caption, "ERROR!");
+    EXPECT_EQ(result.message->icon, MessageIcon::Error);
+    EXPECT_EQ(result.lines.size(), 2u);
+
+    // 1022 bytes and the newline fit one read.
+    const PlayerLoadResult fits =
+        parsePlayerLines("1\n00:00:01,000 --> 00:00:02,000\n" + std::string(1022, 'y') + "\n\n");
+    EXPECT_FALSE(fits.message);
+    ASSERT_EQ(fits.lines.size(), 1u);
+}
+
+TEST(PlayerLoader, TextBeyondTheFieldIsCutAtItsEnd) {
+    std::string file = "1\n00:00:01,000 --> 00:00:02,000\n";
+    for (int i = 0; i < 20; ++i)
+        file += std::string(99, char('a' + i)) + "\n";
+    file += "\n2\n00:00:03,000 --> 00:00:04,000\nnext\n\n";
+    const PlayerLoadResult result = parsePlayerLines(file);
+    ASSERT_EQ(result.lines.size(), 2u);
+    const std::string_view text = result.lines[0].textBytes();
+    EXPECT_EQ(text.size(), kPlayerTextSize - 1);
+    EXPECT_EQ(text.substr(0, 100), std::string(99, 'a') + "\n");
+    EXPECT_EQ(result.lines[1].textBytes(), "next\n\n");
+}
+
+TEST(PlayerTimeLine, SpacesReadAsZerosWhereFieldsAllowThem) {
+    EXPECT_EQ(parsePlayerTimeLine("00:00:01, 45 --> 00:00:02,000").show, 1045);
+    EXPECT_EQ(parsePlayerTimeLine("00:00:01,4 5 --> 00:00:02,000").show, 1405);
+    EXPECT_EQ(parsePlayerTimeLine("00:00:01,000 --> 00:00:02,  7").hide, 2007);
+    // The first position of minutes and seconds, not the second: "1 " stops at the space.
+    EXPECT_EQ(parsePlayerTimeLine("01: 2: 3,004 --> 00:00:00,000").show, 3600000 + 2 * 60000 + 3 * 1000 + 4);
+    EXPECT_EQ(parsePlayerTimeLine("00:00:1 ,000 --> 00:00:00,000").show, 1000);
+    const PlayerTimes full = parsePlayerTimeLine("12:34:56,789 --> 23:59:58,999\n");
+    EXPECT_EQ(full.show, 12 * 3600000 + 34 * 60000 + 56 * 1000 + 789);
+    EXPECT_EQ(full.hide, 23 * 3600000 + 59 * 60000 + 58 * 1000 + 999);
+}
+
+TEST(PlayerTimeLine, MalformedLinesStayWithinTheLine) {
+    EXPECT_EQ(parsePlayerTimeLine("1:02:03,004 --> 1:02:04,000").show, 3600000 + 2 * 60000 + 3000 + 4);
+    const PlayerTimes noHide = parsePlayerTimeLine("00:00:01,000 -->");
+    EXPECT_EQ(noHide.show, 1000);
+    EXPECT_EQ(noHide.hide, 0);
+    EXPECT_EQ(parsePlayerTimeLine("0-->").show, 0);
+    EXPECT_EQ(parsePlayerTimeLine("00:00:05,1").show, 5001);
+}
+
+TEST(PlayerLoader, FileThatCannotBeOpenedChangesNothing) {
+    QTemporaryDir dir;
+    EXPECT_FALSE(loadPlayerFile(dir.filePath("missing.srt")));
+
+    QFile file(dir.filePath("a.srt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(kTwoRecords);
+    file.close();
+    const auto loaded = loadPlayerFile(file.fileName());
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->lines.size(), 2u);
+}
+
+} // namespace

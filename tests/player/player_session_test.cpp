@@ -1,0 +1,300 @@
+// The playback sequence on a clock that the test moves: timing, pause, stop, seek, delay, the end.
+#include "player/player_session.h"
+#include "player/player_text.h"
+
+#include "charset/code_page.h"
+#include "manual_clock.h"
+
+#include <gtest/gtest.h>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Kind = PlaybackEvent::Kind;
+using namespace std::chrono_literals;
+
+struct Seen {
+    long long at; // milliseconds on the manual clock
+    Kind kind;
+    QString text;
+    int position;
+    std::uint64_t generation;
+};
+
+PlayerLine line(int show, int hide, const char* text) {
+    PlayerLine l;
+    l.show = show;
+    l.hide = hide;
+    l.duration = hide - show;
+    std::snprintf(l.text, sizeof l.text, "%s", text);
+    return l;
+}
+
+class PlaybackTest : public ::testing::Test {
+protected:
+    PlaybackTest()
+        : session(clock, [this](const PlaybackEvent& e) {
+              std::lock_guard lock(mutex);
+              seen.push_back({clock.elapsed(), e.kind, e.text, e.position, e.generation});
+          }) {}
+
+    void load(std::vector<PlayerLine> lines) {
+        PlayerLoadResult result;
+        result.lines = std::move(lines);
+        ASSERT_TRUE(session.replaceLines(std::move(result)).replaced);
+    }
+    void loadTwo() { load({line(1000, 4500, "Hello\n\n"), line(5000, 6000, "World\n\n")}); }
+
+    bool settle() {
+        return clock.settle([this] { return !session.threadRunning(); });
+    }
+    // Lets the clock run until the thread has ended.
+    void runToEnd() {
+        for (int guard = 0; guard < 1000; ++guard) {
+            ASSERT_TRUE(settle());
+            if (!session.threadRunning())
+                return;
+            clock.advanceToDeadline();
+        }
+        FAIL() << "playback did not end";
+    }
+    std::vector<Seen> events() {
+        std::lock_guard lock(mutex);
+        return seen;
+    }
+    std::vector<Seen> shown() {
+        std::vector<Seen> out;
+        for (const Seen& s : events())
+            if (s.kind == Kind::ShowLine || s.kind == Kind::ShowEnd)
+                out.push_back(s);
+        return out;
+    }
+
+    ManualClock clock;
+    std::mutex mutex;
+    std::vector<Seen> seen;
+    PlayerSession session;
+};
+
+TEST_F(PlaybackTest, TwoLinesAppearAtTheirTimesThenTheEnd) {
+    EXPECT_EQ(session.currentLabel(), "current:00:00:00,000");
+    EXPECT_EQ(session.totalLabel(), "total:00:00:00,000");
+    loadTwo();
+    EXPECT_EQ(session.totalLabel(), "total:00:00:06,000");
+    EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Started);
+    runToEnd();
+
+    std::vector<std::tuple<long long, Kind, QString>> got;
+    for (const Seen& s : events())
+        got.emplace_back(s.at, s.kind, s.text);
+    const std::vector<std::tuple<long long, Kind, QString>> want = {
+        {0, Kind::ClearText, ""},    {1000, Kind::ShowLine, "Hello\n\n"}, {4500, Kind::PositionAdvanced, ""},
+        {4500, Kind::ClearText, ""}, {5000, Kind::ShowLine, "World\n\n"}, {6000, Kind::PositionAdvanced, ""},
+        {6000, Kind::ShowEnd, ""},
+    };
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(session.position(), 3);
+    EXPECT_EQ(session.currentLabel(), "current:00:00:06,000");
+    EXPECT_EQ(session.state(), PlaybackState::Playing);
+    EXPECT_EQ(formatTimeLabel("current", 3 * 3600000 + 25 * 60000 + 7 * 1000 + 9), "current:03:25:07,009");
+}
+
+TEST_F(PlaybackTest, PauseEndsTheWaitAtOnceAndResumeReplaysTheGap) {
+    loadTwo();
+    session.playPause();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // line 1 shows at 1000 and waits 3500
+    ASSERT_TRUE(settle());
+    const std::uint64_t first = session.generation();
+    EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Paused);
+    // The thread ended inside its wait, without moving on or touching the display.
+    EXPECT_FALSE(session.threadRunning());
+    EXPECT_FALSE(session.isCurrent(first));
+    EXPECT_EQ(session.position(), 1);
+    EXPECT_EQ(shown().size(), 1u);
+
+    clock.advance(10s);
+    EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Started);
+    ASSERT_TRUE(settle());
+    const long long resumedAt = clock.elapsed();
+    clock.advanceToDeadline();
+    ASSERT_TRUE(settle());
+    const std::vector<Seen> lines = shown();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].text, "Hello\n\n");
+    EXPECT_EQ(lines[1].at - resumedAt, 1000); // the gap before line 1 again
+    EXPECT_TRUE(session.isCurrent(lines[1].generation));
+}
+
+TEST_F(PlaybackTest, StopReturnsToLineOneAndLeavesTheDisplayAlone) {
+    loadTwo();
+    EXPECT_FALSE(session.stop());
+    session.playPause();
+    runToEnd();
+    const size_t before = events().size();
+    EXPECT_TRUE(session.stop());
+    EXPECT_EQ(session.state(), PlaybackState::Stopped);
+    EXPECT_EQ(session.position(), 1);
+    EXPECT_EQ(session.textAt(1), "Hello\n\n");
+    EXPECT_EQ(session.currentLabel(), "current:00:00:00,000");
+    EXPECT_EQ(events().size(), before);
+
+    // Stop during a wait ends the thread at once.
+    session.playPause();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(session.stop());
+    EXPECT_FALSE(session.threadRunning());
+    EXPECT_EQ(session.position(), 1);
+}
+
+TEST_F(PlaybackTest, SeekWhileStoppedQueuesOneWakeSoPlayShowsTheLineWithoutItsGap) {
+    load({line(1000, 2000, "a\n"), line(3000, 4000, "b\n"), line(60000, 61000, "c\n")});
+    EXPECT_EQ(session.seek(3), "c\n");
+    EXPECT_EQ(session.position(), 3);
+    EXPECT_EQ(session.currentLabel(), "current:00:00:04,000");
+    session.playPause();
+    ASSERT_TRUE(settle());
+    std::vector<Seen> lines = shown();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "c\n");
+    EXPECT_EQ(lines[0].at, 0);
+    // The wake was used up: the line's own time is waited in full.
+    clock.advance(999ms);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(session.position(), 3);
+    clock.advance(1ms);
+    runToEnd();
+    EXPECT_EQ(shown().back().kind, Kind::ShowEnd);
+}
+
+TEST_F(PlaybackTest, SeekDuringALineMovesOnToTheLineAfterTheChosenOne) {
+    load(
+        {line(1000, 2000, "a\n"), line(3000, 4000, "b\n"), line(5000, 9000, "c\n"), line(9500, 9600, "d\n")});
+    session.playPause();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // "a" shows
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(session.seek(2), "b\n");
+    ASSERT_TRUE(settle()); // woken: position 3, the gap from b's hide to c's show
+    EXPECT_EQ(session.position(), 3);
+    const long long at = clock.elapsed();
+    clock.advanceToDeadline();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shown().back().text, "c\n");
+    EXPECT_EQ(clock.elapsed() - at, 1000);
+
+    // Seeking during a gap shows the chosen line at once.
+    clock.advanceToDeadline();
+    ASSERT_TRUE(settle()); // the gap before "d"
+    session.seek(1);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shown().back().text, "a\n");
+    EXPECT_EQ(shown().back().position, 1);
+    EXPECT_EQ(shown().back().at, clock.elapsed());
+}
+
+TEST_F(PlaybackTest, DelayIsWaitedBeforeEveryLineAndAddsUp) {
+    load({line(1000, 2000, "a\n"), line(3000, 4000, "b\n"), line(5000, 6000, "c\n")});
+    session.setDelay(100);
+    session.playPause();
+    runToEnd();
+    const std::vector<Seen> lines = shown();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].at, 1000 + 100);
+    EXPECT_EQ(lines[1].at, 3000 + 200);
+    EXPECT_EQ(lines[2].at, 5000 + 300);
+
+    session.setDelay(70000);
+    EXPECT_EQ(session.delay(), kMaxDelay);
+    session.setDelay(-5);
+    EXPECT_EQ(session.delay(), 0);
+}
+
+TEST_F(PlaybackTest, BackwardGapsAndDurationsWaitNothing) {
+    // Line 2 starts before line 1 ends, and line 3's hide lies before its show.
+    load(
+        {line(1000, 5000, "a\n"), line(3000, 4000, "b\n"), line(7000, 6000, "c\n"), line(8000, 8500, "d\n")});
+    session.playPause();
+    runToEnd();
+    const std::vector<Seen> lines = shown();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0].at, 1000);
+    EXPECT_EQ(lines[1].at, 5000);
+    EXPECT_EQ(lines[2].at, 5000 + 1000 + 3000);
+    EXPECT_EQ(lines[3].at, 9000 + 2000); // from c's hide (6000) to d's show (8000)
+    EXPECT_EQ(lines[4].kind, Kind::ShowEnd);
+}
+
+TEST_F(PlaybackTest, AfterTheEndPauseThenPlayShowsTheEndAtOnce) {
+    loadTwo();
+    session.playPause();
+    runToEnd();
+    EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Paused);
+    const size_t before = shown().size();
+    EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Started);
+    runToEnd();
+    const std::vector<Seen> lines = shown();
+    ASSERT_EQ(lines.size(), before + 1);
+    EXPECT_EQ(lines.back().kind, Kind::ShowEnd);
+    EXPECT_TRUE(session.isCurrent(lines.back().generation));
+}
+
+TEST_F(PlaybackTest, PositionBeyondAShorterFileIsNeverRead) {
+    load(
+        {line(1000, 2000, "a\n"), line(3000, 4000, "b\n"), line(5000, 6000, "c\n"), line(7000, 8000, "d\n")});
+    session.seek(4);
+    load({line(1000, 2000, "x\n")});
+    EXPECT_EQ(session.position(), 4);
+    EXPECT_EQ(session.currentLabel(), "current:00:00:02,000");
+    EXPECT_FALSE(session.textAt(4));
+    EXPECT_FALSE(session.changeCharset("Japanese(EUC)"));
+    EXPECT_EQ(session.codePage(), 51932u);
+    session.playPause();
+    runToEnd();
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_EQ(shown()[0].kind, Kind::ShowEnd);
+}
+
+TEST_F(PlaybackTest, CharsetChangeRedecodesTheLineAtThePositionWhenNotPlaying) {
+    // "日本" in EUC-JP.
+    load({line(1000, 2000, "\xC6\xFC\xCB\xDC\n")});
+    EXPECT_EQ(session.changeCharset("Japanese(EUC)"), QString::fromUtf8("日本\n"));
+    EXPECT_FALSE(session.changeCharset("Japanese(Nothing)"));
+    EXPECT_EQ(session.codePage(), 51932u);
+    session.playPause();
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(session.changeCharset("Unicode(UTF-8)")); // playing: the next line shown picks it up
+    EXPECT_EQ(session.codePage(), 65001u);
+}
+
+TEST_F(PlaybackTest, LoadingIsRefusedWhilePlayingOrPaused) {
+    loadTwo();
+    session.playPause();
+    PlayerLoadResult other;
+    other.lines = {line(0, 1, "z\n")};
+    EXPECT_FALSE(session.replaceLines(other).replaced);
+    session.playPause();
+    EXPECT_FALSE(session.replaceLines(other).replaced);
+    EXPECT_EQ(session.count(), 2);
+}
+
+TEST_F(PlaybackTest, PartialLoadKeepsTheDisplayButReplacesTheList) {
+    PlayerLoadResult partial;
+    partial.lines = {line(1000, 2000, "a\n")};
+    partial.message = errorMessage("Invalid Subtitle File!");
+    const PlayerSession::LoadOutcome outcome = session.replaceLines(partial);
+    EXPECT_TRUE(outcome.replaced);
+    ASSERT_TRUE(outcome.message);
+    EXPECT_FALSE(outcome.firstText);
+    // Play then plays what was read before the long line.
+    EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Started);
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline();
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_EQ(shown()[0].text, "a\n");
+}
+
+} // namespace
