@@ -120,10 +120,12 @@ TEST_F(TrellineWindow, OpensAcrossTheScreenNearItsBottom) {
             continue;
         EXPECT_TRUE(a->geometry().left() >= 0 && a->geometry().bottom() < 200)
             << a->objectName().toStdString();
-        for (QWidget* b : controls)
-            if (b != a && b != line)
+        for (QWidget* b : controls) {
+            if (b != a && b != line) {
                 EXPECT_FALSE(a->geometry().intersects(b->geometry()))
                     << a->objectName().toStdString() << " / " << b->objectName().toStdString();
+            }
+        }
     }
 }
 
