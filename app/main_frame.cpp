@@ -481,8 +481,8 @@ void CMainFrame::saveDocument(SaveKind kind) {
     SubtitleDocument& document = m_session.document;
     if (!hasSomethingToSave(document, kind))
         return;
-    const SaveDialogSpec spec = saveDialogSpec(kind, document.formatMode);
-    const QString path = m_seam->getSaveFileName(this, qtNameFilters(spec.filter), spec.defaultExtension);
+    const SaveDialogSpec dialog = saveDialogSpec(kind, document.formatMode);
+    const QString path = m_seam->getSaveFileName(this, qtNameFilters(dialog.filter), dialog.defaultExtension);
     if (path.isEmpty())
         return;
     const SaveResult result = SaveDocument(document, kind, path);

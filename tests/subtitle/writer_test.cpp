@@ -381,14 +381,14 @@ TEST_F(WriterTest, SaveDialogFilters) {
     for (const Row& row : rows) {
         for (SaveKind kind :
              {SaveKind::OriginalSubtitle, SaveKind::TranslatedSubtitle, SaveKind::MixSubtitle}) {
-            const SaveDialogSpec spec = saveDialogSpec(kind, row.format);
-            EXPECT_EQ(spec.filter, row.filter) << row.format;
-            EXPECT_EQ(spec.defaultExtension, row.extension) << row.format;
+            const SaveDialogSpec dialog = saveDialogSpec(kind, row.format);
+            EXPECT_EQ(dialog.filter, row.filter) << row.format;
+            EXPECT_EQ(dialog.defaultExtension, row.extension) << row.format;
         }
         for (SaveKind kind : {SaveKind::OriginalText, SaveKind::TranslatedText, SaveKind::MixText}) {
-            const SaveDialogSpec spec = saveDialogSpec(kind, row.format);
-            EXPECT_EQ(spec.filter, "txt file(*.txt)|*.txt|All files (*.*)|*.*||");
-            EXPECT_EQ(spec.defaultExtension, "txt");
+            const SaveDialogSpec dialog = saveDialogSpec(kind, row.format);
+            EXPECT_EQ(dialog.filter, "txt file(*.txt)|*.txt|All files (*.*)|*.*||");
+            EXPECT_EQ(dialog.defaultExtension, "txt");
         }
     }
 }
