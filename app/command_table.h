@@ -1,9 +1,7 @@
-// Every command of velmora by its numeric id, with the label that captions and tooltips show.
+// Every command of velmora by its numeric id; labels, images and handlers are in the registry.
 #pragma once
 
-#include <QString>
-#include <cstdint>
-#include <span>
+#include <QtGlobal>
 
 enum class CommandId : quint16 {
     LoadOriginal = 32771,
@@ -48,18 +46,10 @@ enum class CommandId : quint16 {
     ViewVocabularyLibrary = 32783,
     MiniStudyVocabulary = 32787,
     ApplicationButton = 131,
+    // Ours: the edit history.
+    Undo = 57643,
+    Redo = 57644,
 };
-
-struct CommandInfo {
-    CommandId id;
-    const char* label;
-};
-
-// In ribbon order, then the two commands that have no control.
-std::span<const CommandInfo> commandTable();
-// The label of an id, or an empty string for an id that is not in the table.
-QString commandLabel(CommandId id);
-bool isKnownCommand(quint16 id);
 
 // Group captions that come from the string table.
 inline constexpr char kGroupFile[] = "File";               // 32799

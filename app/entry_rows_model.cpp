@@ -12,13 +12,7 @@ constexpr ColumnSpec kColumns[kColumnCount] = {
 } // namespace
 
 EntryRowsModel::EntryRowsModel(SubtitleSession& session, QObject* parent)
-    : QAbstractTableModel(parent), m_session(session), m_count(session.rows.count()) {
-    EntryRows* rows = &m_session.rows;
-    connect(rows, &EntryRows::rowsInserted, this, &EntryRowsModel::onRowsInserted);
-    connect(rows, &EntryRows::rowsRemoved, this, &EntryRowsModel::onRowsRemoved);
-    connect(rows, &EntryRows::cellChanged, this, &EntryRowsModel::onCellChanged);
-    connect(rows, &EntryRows::rowsCleared, this, &EntryRowsModel::onRowsCleared);
-}
+    : QAbstractTableModel(parent), m_session(session), m_count(session.rowCount()) {}
 
 QString EntryRowsModel::columnCaption(int column) {
     return column >= 0 && column < kColumnCount ? QString::fromLatin1(kColumns[column].caption) : QString();
@@ -40,7 +34,7 @@ QVariant EntryRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     // Out-of-range reads (while a removal is being announced) give an empty text.
-    return m_session.rows.cellText(index.row(), index.column());
+    return m_session.rows().cellText(index.row(), index.column());
 }
 
 QVariant EntryRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -61,14 +55,17 @@ Qt::ItemFlags EntryRowsModel::flags(const QModelIndex& index) const {
 bool EntryRowsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    if (index.row() >= m_session.rows.count())
+    if (index.row() >= m_session.rowCount())
         return false;
     OnEditChanged(index.row(), index.column(), value.toString());
     return true;
 }
 
 void EntryRowsModel::OnEditChanged(int row, int column, const QString& text) {
-    m_session.editCell(row, column, text);
+    if (m_editor)
+        m_editor(row, column, text);
+    else
+        apply(m_session.setTextCell(row, column, text));
 }
 
 void EntryRowsModel::beginBulkChange() {
@@ -79,37 +76,48 @@ void EntryRowsModel::beginBulkChange() {
 void EntryRowsModel::endBulkChange() {
     if (m_bulkDepth == 0 || --m_bulkDepth > 0)
         return;
-    m_count = m_session.rows.count();
+    m_count = m_session.rowCount();
     endResetModel();
 }
 
-void EntryRowsModel::onRowsInserted(int first, int last) {
+void EntryRowsModel::apply(const SessionChange& change) {
     if (m_bulkDepth > 0)
         return;
-    beginInsertRows({}, first, last);
-    m_count += last - first + 1;
-    endInsertRows();
-}
-
-void EntryRowsModel::onRowsRemoved(int first, int last) {
-    if (m_bulkDepth > 0)
+    const int rows = m_session.rowCount();
+    using Shape = SessionChange::Shape;
+    Shape shape = change.shape;
+    // The rows must have moved the way the change says; if anything else moved them, start over
+    // rather than let the views read rows that are not there.
+    if ((shape == Shape::Inserted && m_count + change.count != rows) ||
+        (shape == Shape::Removed && m_count - change.count != rows) ||
+        (shape == Shape::Unchanged && m_count != rows))
+        shape = Shape::Rebuilt;
+    switch (shape) {
+    case Shape::Inserted:
+        beginInsertRows({}, change.first, change.first + change.count - 1);
+        m_count = rows;
+        endInsertRows();
+        break;
+    case Shape::Removed:
+        beginRemoveRows({}, change.first, change.first + change.count - 1);
+        m_count = rows;
+        endRemoveRows();
+        break;
+    case Shape::Rebuilt:
+        beginResetModel();
+        m_count = rows;
+        endResetModel();
         return;
-    beginRemoveRows({}, first, last);
-    m_count -= last - first + 1;
-    endRemoveRows();
-}
-
-void EntryRowsModel::onCellChanged(int row, int column) {
-    if (m_bulkDepth > 0)
+    case Shape::Unchanged:
+        break;
+    }
+    if (change.firstChangedRow < 0 || change.columns == 0 || change.lastChangedRow >= m_count)
         return;
-    const QModelIndex i = index(row, column);
-    emit dataChanged(i, i, {Qt::DisplayRole, Qt::EditRole});
-}
-
-void EntryRowsModel::onRowsCleared() {
-    if (m_bulkDepth > 0)
-        return;
-    beginResetModel();
-    m_count = 0;
-    endResetModel();
+    int left = 0, right = kColumnCount - 1;
+    while (!(change.columns & columnBit(left)))
+        ++left;
+    while (!(change.columns & columnBit(right)))
+        --right;
+    emit dataChanged(index(change.firstChangedRow, left), index(change.lastChangedRow, right),
+                     {Qt::DisplayRole, Qt::EditRole});
 }

@@ -1,11 +1,13 @@
-// The subtitle grid's model: the session's entry rows as a five-column table. Changes of the
-// rows arrive as row and cell signals and leave as the matching model signals, so a view keeps
-// its selection and focus across them.
+// The subtitle grid's model: the session's entry rows as a five-column table. Each change of the
+// session arrives as one change description and leaves as one model signal (an insert, a removal,
+// a reset, or one dataChanged over the changed block), so a view keeps its selection and focus
+// and a command over thousands of rows costs one redraw.
 #pragma once
 
 #include "subtitle/subtitle_session.h"
 
 #include <QAbstractTableModel>
+#include <functional>
 
 class EntryRowsModel : public QAbstractTableModel {
     Q_OBJECT
@@ -21,6 +23,12 @@ public:
 
     // The end of an in-place edit: the document's list takes the text where it has the row.
     void OnEditChanged(int row, int column, const QString& text);
+    // Who carries out an in-place edit; by default the session, with this model following.
+    using CellEditor = std::function<void(int row, int column, const QString& text)>;
+    void setCellEditor(CellEditor editor) { m_editor = std::move(editor); }
+
+    // Follows a change of the session.
+    void apply(const SessionChange& change);
 
     // Around an operation that rebuilds the rows wholesale (a load): one reset instead of
     // thousands of single-row inserts.
@@ -31,12 +39,8 @@ public:
     static int columnWidth(int column);
 
 private:
-    void onRowsInserted(int first, int last);
-    void onRowsRemoved(int first, int last);
-    void onCellChanged(int row, int column);
-    void onRowsCleared();
-
     SubtitleSession& m_session;
+    CellEditor m_editor;
     // The row count the views know; the rows change before they announce it.
     int m_count = 0;
     int m_bulkDepth = 0;

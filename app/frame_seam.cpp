@@ -57,6 +57,12 @@ int DesktopSeam::runModal(QDialog& dialog) {
     return dialog.exec();
 }
 
+void DesktopSeam::showModeless(QDialog* dialog) {
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
 bool DesktopSeam::openUrl(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }

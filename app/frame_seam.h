@@ -26,6 +26,8 @@ public:
     virtual void showMessage(QWidget* parent, const UserMessage& message) = 0;
     // Runs a dialog modally and returns its result code.
     virtual int runModal(QDialog& dialog) = 0;
+    // Shows a modeless dialog that lives on its own (it deletes itself when closed).
+    virtual void showModeless(QDialog* dialog) = 0;
     virtual bool openUrl(const QUrl& url) = 0;
     // Starts a program on its own, never through a shell; nothing waits for it.
     virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
@@ -41,6 +43,7 @@ public:
                             const QString& defaultSuffix) override;
     void showMessage(QWidget* parent, const UserMessage& message) override;
     int runModal(QDialog& dialog) override;
+    void showModeless(QDialog* dialog) override;
     bool openUrl(const QUrl& url) override;
     bool startDetached(const QString& program, const QStringList& arguments) override;
     [[noreturn]] void exitProcess(int status) override;

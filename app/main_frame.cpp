@@ -3,6 +3,7 @@
 
 #include "app/about_dialog.h"
 #include "app/child_view.h"
+#include "app/commands/all_commands.h"
 #include "app/entry_rows_model.h"
 #include "app/mapping_view.h"
 #include "app/report_view.h"
@@ -11,7 +12,6 @@
 #include "app/view_voca_lib.h"
 #include "app/voca_form_view.h"
 #include "charset/charset_table.h"
-#include "charset/redecode.h"
 #include "subtitle/mapping_text.h"
 #include "subtitle/subtitle_reader.h"
 #include "support/log.h"
@@ -23,6 +23,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -61,51 +62,6 @@ QString defaultLayoutFile() {
 }
 } // namespace
 
-// One row per command id of the table; later features are bound but harmless.
-const CMainFrame::Handler CMainFrame::kHandlers[] = {
-    {CommandId::LoadOriginal, &CMainFrame::OnLoadOriginal},
-    {CommandId::LoadTranslated, &CMainFrame::OnLoadTranslated},
-    {CommandId::Save, &CMainFrame::OnNoAction},
-    {CommandId::SaveOriginalSubtitle, &CMainFrame::OnSaveOriginalSubtitle},
-    {CommandId::SaveTranslatedSubtitle, &CMainFrame::OnSaveTranslatedSubtitle},
-    {CommandId::SaveMixSubtitle, &CMainFrame::OnSaveMixSubtitle},
-    {CommandId::SaveOriginalText, &CMainFrame::OnSaveOriginalText},
-    {CommandId::SaveTranslatedText, &CMainFrame::OnSaveTranslatedText},
-    {CommandId::SaveMixText, &CMainFrame::OnSaveMixText},
-    {CommandId::StartTranslate, &CMainFrame::OnNoAction},
-    {CommandId::TranslateAll, &CMainFrame::OnLaterFeature},
-    {CommandId::TranslateSelected, &CMainFrame::OnLaterFeature},
-    {CommandId::TranslateFrom, &CMainFrame::OnNoAction},
-    {CommandId::ChangeOriginalCharset, &CMainFrame::OnChangeOriginalCharset},
-    {CommandId::ChangeTranslatedCharset, &CMainFrame::OnChangeTranslatedCharset},
-    {CommandId::TranslateTo, &CMainFrame::OnNoAction},
-    {CommandId::HelpTopics, &CMainFrame::OnHelpTopics},
-    {CommandId::About, &CMainFrame::OnAbout},
-    {CommandId::WebPage, &CMainFrame::OnWebPage},
-    {CommandId::Exit, &CMainFrame::OnExit},
-    {CommandId::ShowTime, &CMainFrame::OnNoAction},
-    {CommandId::HideTime, &CMainFrame::OnNoAction},
-    {CommandId::RestoreOriginalTime, &CMainFrame::OnLaterFeature},
-    {CommandId::SetDelay, &CMainFrame::OnLaterFeature},
-    {CommandId::CutLine, &CMainFrame::OnLaterFeature},
-    {CommandId::CopyLine, &CMainFrame::OnLaterFeature},
-    {CommandId::PasteLine, &CMainFrame::OnLaterFeature},
-    {CommandId::InsertSubtitle, &CMainFrame::OnLaterFeature},
-    {CommandId::InsertBefore, &CMainFrame::OnLaterFeature},
-    {CommandId::DeleteSelected, &CMainFrame::OnLaterFeature},
-    {CommandId::CombineSubtitles, &CMainFrame::OnLaterFeature},
-    {CommandId::Search, &CMainFrame::OnLaterFeature},
-    {CommandId::FindNext, &CMainFrame::OnLaterFeature},
-    {CommandId::Replace, &CMainFrame::OnLaterFeature},
-    {CommandId::GoToLineNumber, &CMainFrame::OnLaterFeature},
-    {CommandId::ViewDictionary, &CMainFrame::OnViewDictionary},
-    {CommandId::StudyDictionary, &CMainFrame::OnStudyDictionary},
-    {CommandId::ConvertFileCodeSchema, &CMainFrame::OnLaterFeature},
-    {CommandId::PlaySubtitle, &CMainFrame::OnPlaySubtitle},
-    {CommandId::ViewVocabularyLibrary, &CMainFrame::OnViewVocabularyLibrary},
-    {CommandId::MiniStudyVocabulary, &CMainFrame::OnMiniStudyVocabulary},
-};
-
 CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
     if (m_options.seam) {
         m_seam = m_options.seam;
@@ -117,6 +73,7 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
     setWindowTitle(QStringLiteral("velmora"));
     setObjectName(QStringLiteral("mainFrame"));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+    registerAllCommands(m_commands, *this);
 }
 
 CMainFrame::~CMainFrame() {
@@ -137,18 +94,21 @@ bool CMainFrame::OnCreate() {
     if (folder.isEmpty())
         folder = QCoreApplication::applicationDirPath();
     setProgramFolder(folder);
-    enterProgramFolder();
 
     deleteTemporaryTranslatedFiles(programFolder());
     m_store.OpenDictionaryFiles(programFolder());
 
     if (!createStatusBar())
         return false;
-    log_init("../log/dOzororuv.log");
+    log_init(QFile::encodeName(resolveInProgramFolder(QStringLiteral("../log/dOzororuv.log"))).constData());
 
     m_view = new CChildView(m_session, this);
     setCentralWidget(m_view);
     connect(grid(), &CReportView::gridFocusChanged, this, &CMainFrame::OnGridFocusChanged);
+    // An in-place edit is an edit like any other: one undo step, and the views follow.
+    grid()->rowsModel()->setCellEditor([this](int row, int column, const QString& text) {
+        applyChange(m_session.setTextCell(row, column, text));
+    });
 
     QIcon icon = QIcon::fromTheme(QStringLiteral("accessories-text-editor"),
                                   style()->standardIcon(QStyle::SP_FileDialogDetailedView));
@@ -254,7 +214,7 @@ bool CMainFrame::buildPaneTabStrip() {
 }
 
 bool CMainFrame::BuildRibbon() {
-    m_ribbon = BuildVelmoraRibbon(this);
+    m_ribbon = BuildVelmoraRibbon(this, m_commands);
     if (!m_ribbon)
         return false;
     setMenuWidget(m_ribbon);
@@ -267,45 +227,32 @@ bool CMainFrame::BuildRibbon() {
     hideTimeEdit = m_ribbon->timeEdit(quint16(CommandId::HideTime));
     restoreTimeButton = m_ribbon->button(quint16(CommandId::RestoreOriginalTime));
     // The code pages the two charset combos start from; the original follows the system.
-    m_session.document.originalCodePage = 0;
-    m_session.document.translatedCodePage = 1252;
+    m_session.setStartCodePage(Side::Original, 0);
+    m_session.setStartCodePage(Side::Translated, 1252);
 
-    // The grid, not the ribbon, decides when these three can be used.
-    for (QWidget* w : {static_cast<QWidget*>(showTimeEdit), static_cast<QWidget*>(hideTimeEdit),
-                       static_cast<QWidget*>(restoreTimeButton)})
-        if (w)
-            w->setEnabled(false);
-
-    connect(m_ribbon, &RibbonBar::commandTriggered, this, [this](quint16 id) {
-        if (isKnownCommand(id))
-            dispatchCommand(CommandId(id));
-    });
+    connect(m_ribbon, &RibbonBar::commandTriggered, this,
+            [this](quint16 id) { dispatchCommand(CommandId(id)); });
     connect(m_ribbon, &RibbonBar::currentTabChanged, this, &CMainFrame::OnRibbonTabChanged);
+    refreshCommandStates();
+    emit ribbonBuilt();
     return true;
 }
 
 void CMainFrame::installShortcuts() {
-    struct Shortcut {
-        QKeySequence keys;
-        CommandId id;
-    };
-    const Shortcut shortcuts[] = {
-        {QKeySequence::Open, CommandId::LoadOriginal},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), CommandId::LoadTranslated},
-        {QKeySequence::Save, CommandId::SaveTranslatedSubtitle},
-        {QKeySequence::Find, CommandId::Search},
-        {QKeySequence::FindNext, CommandId::FindNext},
-        {QKeySequence::Replace, CommandId::Replace},
-        {QKeySequence(Qt::CTRL | Qt::Key_G), CommandId::GoToLineNumber},
-        {QKeySequence::HelpContents, CommandId::HelpTopics},
-        {QKeySequence::Quit, CommandId::Exit},
-    };
-    for (const Shortcut& s : shortcuts) {
-        auto* action = new QAction(commandLabel(s.id), this);
-        action->setShortcut(s.keys);
+    for (CommandId id : m_commands.ids()) {
+        const CommandSpec* spec = m_commands.find(id);
+        if (spec->shortcuts.isEmpty())
+            continue;
+        auto* action = new QAction(spec->label, this);
+        action->setShortcuts(spec->shortcuts);
         action->setShortcutContext(Qt::WindowShortcut);
-        const CommandId id = s.id;
+        action->setEnabled(m_commands.isEnabled(id));
         connect(action, &QAction::triggered, this, [this, id] { dispatchCommand(id); });
+        connect(&m_commands, &CommandRegistry::enabledChanged, action,
+                [action, id](CommandId changed, bool on) {
+                    if (changed == id)
+                        action->setEnabled(on);
+                });
         addAction(action);
     }
 }
@@ -336,21 +283,110 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 // ---------------------------------------------------------------- routing
 
-bool CMainFrame::hasHandler(CommandId id) {
-    for (const Handler& h : kHandlers)
-        if (h.id == id)
-            return true;
-    return false;
-}
-
 void CMainFrame::dispatchCommand(CommandId id) {
     if (m_view && m_view->OnCmdMsg(id))
         return;
-    for (const Handler& h : kHandlers)
-        if (h.id == id) {
-            (this->*h.run)();
-            return;
-        }
+    // A command sent at once after a click must see the selection the click made.
+    refreshCommandStates();
+    m_commands.dispatch(id);
+}
+
+void CMainFrame::refreshCommandStates() {
+    CommandState state;
+    state.rowCount = m_session.rowCount();
+    state.formatMode = m_session.document().formatMode;
+    state.translating = m_translating;
+    state.canUndo = m_session.canUndo();
+    state.canRedo = m_session.canRedo();
+    if (CReportView* view = grid()) {
+        state.selectedRows = view->selectedRowCount();
+        const int row = view->focusedRow();
+        state.hasFocusedRow = row >= 0 && row < m_session.rowCount();
+        if (state.hasFocusedRow)
+            state.focusedShow = m_session.rows().at(row).show;
+    }
+    m_commands.update(state);
+}
+
+void CMainFrame::setTranslating(bool translating) {
+    m_translating = translating;
+    refreshCommandStates();
+}
+
+// ---------------------------------------------------------------- changes
+
+SessionChange CMainFrame::runEdit(const SessionEdit& edit) {
+    const SessionChange change = m_session.apply(edit);
+    applyChange(change);
+    return change;
+}
+
+void CMainFrame::applyChange(const SessionChange& change) {
+    CReportView* view = grid();
+    if (view) {
+        view->rowsModel()->apply(change);
+        if (change.selection)
+            view->selectRows(*change.selection, change.focus);
+    }
+    if (change.rebuildsMapping)
+        rebuildMappingText();
+    if (change.codePagesChanged)
+        syncCharsetCombos();
+    // The boxes show the focused row's times; an edit of them must show at once, but a box being
+    // typed into already holds its text and keeps its caret.
+    if (view && (change.columns & kTimeColumns)) {
+        const int row = view->focusedRow();
+        if (row >= 0 && row < m_session.rowCount())
+            fillTimingBoxes(row);
+    }
+    refreshCommandStates();
+    emit sessionChanged();
+}
+
+void CMainFrame::undo() {
+    if (m_translating)
+        return;
+    applyChange(m_session.undo());
+}
+
+void CMainFrame::redo() {
+    if (m_translating)
+        return;
+    applyChange(m_session.redo());
+}
+
+void CMainFrame::fillTimingBoxes(int row) {
+    const EntryRow& entry = m_session.rows().at(row);
+    if (showTimeEdit && showTimeEdit->text() != entry.show)
+        showTimeEdit->setText(entry.show);
+    if (hideTimeEdit && hideTimeEdit->text() != entry.hide)
+        hideTimeEdit->setText(entry.hide);
+}
+
+void CMainFrame::syncCharsetCombos() {
+    const SubtitleDocument& document = m_session.document();
+    for (auto [combo, codePage] : {std::pair{originalCharsetCombo, document.originalCodePage},
+                                   std::pair{translatedCharsetCombo, document.translatedCodePage}}) {
+        if (!combo || lookupCharsetKey(combo->currentText()) == codePage)
+            continue;
+        for (int i = 0; i < combo->count(); ++i)
+            if (lookupCharsetKey(combo->itemText(i)) == codePage) {
+                combo->setCurrentIndex(i);
+                break;
+            }
+    }
+}
+
+QList<int> CMainFrame::selectedRows() const {
+    return grid() ? grid()->selectedRowIndexes() : QList<int>();
+}
+
+int CMainFrame::focusedRow() const {
+    return grid() ? grid()->focusedRow() : -1;
+}
+
+void CMainFrame::showStatus(const QString& text, int milliseconds) {
+    statusBar()->showMessage(text, milliseconds);
 }
 
 CReportView* CMainFrame::grid() const {
@@ -361,7 +397,7 @@ void CMainFrame::OnRibbonTabChanged(int tab) {
     if (!m_ribbon || tab < 0 || tab >= m_ribbon->tabCount())
         return;
     CReportView* view = grid();
-    const std::int32_t format = m_session.document.formatMode;
+    const std::int32_t format = m_session.document().formatMode;
     if (m_ribbon->tabCaption(tab) == QLatin1String(kTimingsTab)) {
         view->setColumnHidden(kColumnShow, false);
         if (format != kSAMI)
@@ -373,12 +409,8 @@ void CMainFrame::OnRibbonTabChanged(int tab) {
                 hideTimeEdit->setInputMask(*mask);
         }
         const int row = view->focusedRow();
-        if (row >= 0 && row < m_session.rows.count()) {
-            if (showTimeEdit)
-                showTimeEdit->setText(m_session.rows.at(row).show);
-            if (hideTimeEdit)
-                hideTimeEdit->setText(m_session.rows.at(row).hide);
-        }
+        if (row >= 0 && row < m_session.rowCount())
+            fillTimingBoxes(row);
     } else {
         view->setColumnHidden(kColumnShow, true);
         view->setColumnHidden(kColumnHide, true);
@@ -386,21 +418,14 @@ void CMainFrame::OnRibbonTabChanged(int tab) {
 }
 
 void CMainFrame::OnGridFocusChanged(bool focusMoved) {
-    CReportView* view = grid();
-    const int row = view->focusedRow();
-    const bool hasRecord = row >= 0 && row < m_session.rows.count();
-    const TimingControlStates states = timingControlStates(
-        view->selectedRowCount(), hasRecord, hasRecord ? m_session.rows.at(row).show : QString(),
-        m_session.document.formatMode);
-    if (showTimeEdit)
-        showTimeEdit->setEnabled(states.showEdit);
-    if (hideTimeEdit)
-        hideTimeEdit->setEnabled(states.hideEdit);
-    if (restoreTimeButton)
-        restoreTimeButton->setEnabled(states.restoreButton);
+    // The Show and Hide boxes and "Restore Original Time" follow the registry's rules like every
+    // other control.
+    refreshCommandStates();
+    const int row = grid()->focusedRow();
+    const bool hasRecord = row >= 0 && row < m_session.rowCount();
     if (!hasRecord || !focusMoved)
         return;
-    const EntryRow& entry = m_session.rows.at(row);
+    const EntryRow& entry = m_session.rows().at(row);
     if (m_sentencePane)
         m_sentencePane->setTexts(entry.original, entry.translated);
     if (showTimeEdit)
@@ -410,7 +435,7 @@ void CMainFrame::OnGridFocusChanged(bool focusMoved) {
 }
 
 void CMainFrame::rebuildMappingText() {
-    m_view->mappingView()->setRuns(BuildMappingRuns(m_session.rows));
+    m_view->mappingView()->setRuns(BuildMappingRuns(m_session.rows()));
 }
 
 // ---------------------------------------------------------------- loading
@@ -433,26 +458,25 @@ void CMainFrame::loadSubtitle(Side side) {
     std::int32_t format = choice.filterIndex + 1;
     if (!isValidFormat(format))
         format = GuessSubtitleFormat(choice.path);
-    m_session.document.formatMode = format;
+    m_session.setFormatMode(format);
     readSubtitle(choice.path, SubtitleFormat(format), side);
 }
 
 void CMainFrame::readSubtitle(const QString& path, SubtitleFormat format, Side side) {
-    enterProgramFolder();
-    // An original load rebuilds every row: one reset instead of a signal per row.
+    // A load rebuilds the rows: one reset instead of a signal per row.
     EntryRowsModel* model = grid()->rowsModel();
-    const bool bulk = side == Side::Original;
-    if (bulk)
-        model->beginBulkChange();
+    model->beginBulkChange();
     const ReadResult result = LoadSubtitleFile(m_session, path, format, side);
-    if (bulk)
-        model->endBulkChange();
+    model->endBulkChange();
     if (result.message)
         m_seam->showMessage(this, *result.message);
     if (result.completed)
         rebuildMappingText();
-    if (result.changed)
+    refreshCommandStates();
+    if (result.changed) {
+        emit sessionChanged();
         emit documentLoaded();
+    }
 }
 
 void CMainFrame::loadFromCommandLine(const QStringList& files) {
@@ -468,7 +492,7 @@ void CMainFrame::loadFromCommandLine(const QStringList& files) {
     }
     // The original's format is the document's: its time lines are the ones that are saved.
     const SubtitleFormat format = GuessSubtitleFormat(original);
-    m_session.document.formatMode = format;
+    m_session.setFormatMode(format);
     readSubtitle(original, format, Side::Original);
     if (!translated.isEmpty())
         readSubtitle(translated, GuessSubtitleFormat(translated), Side::Translated);
@@ -477,53 +501,33 @@ void CMainFrame::loadFromCommandLine(const QStringList& files) {
 // ---------------------------------------------------------------- saving
 
 void CMainFrame::saveDocument(SaveKind kind) {
-    enterProgramFolder();
-    SubtitleDocument& document = m_session.document;
+    const SubtitleDocument& document = m_session.document();
     if (!hasSomethingToSave(document, kind))
         return;
     const SaveDialogSpec dialog = saveDialogSpec(kind, document.formatMode);
     const QString path = m_seam->getSaveFileName(this, qtNameFilters(dialog.filter), dialog.defaultExtension);
     if (path.isEmpty())
         return;
-    const SaveResult result = SaveDocument(document, kind, path);
+    const SaveResult result = m_session.save(kind, path);
     if (result.message)
         m_seam->showMessage(this, *result.message);
-}
-
-void CMainFrame::OnSaveOriginalSubtitle() {
-    saveDocument(SaveKind::OriginalSubtitle);
-}
-void CMainFrame::OnSaveTranslatedSubtitle() {
-    saveDocument(SaveKind::TranslatedSubtitle);
-}
-void CMainFrame::OnSaveMixSubtitle() {
-    saveDocument(SaveKind::MixSubtitle);
-}
-void CMainFrame::OnSaveOriginalText() {
-    saveDocument(SaveKind::OriginalText);
-}
-void CMainFrame::OnSaveTranslatedText() {
-    saveDocument(SaveKind::TranslatedText);
-}
-void CMainFrame::OnSaveMixText() {
-    saveDocument(SaveKind::MixText);
 }
 
 // ---------------------------------------------------------------- character sets
 
 void CMainFrame::changeCharset(Side side) {
     QComboBox* combo = side == Side::Original ? originalCharsetCombo : translatedCharsetCombo;
-    std::uint32_t& codePage =
-        side == Side::Original ? m_session.document.originalCodePage : m_session.document.translatedCodePage;
+    const SubtitleDocument& document = m_session.document();
+    std::uint32_t codePage = side == Side::Original ? document.originalCodePage : document.translatedCodePage;
+    // A name without a known key keeps the side's code page.
     if (combo)
         if (const std::optional<std::uint32_t> page = lookupCharsetKey(combo->currentText()))
             codePage = *page;
-    const RedecodeResult result = RedecodeSide(m_session, side, codePage);
-    rebuildMappingText();
+    RedecodeResult result;
+    applyChange(m_session.redecodeSide(side, codePage, &result));
     if (result.rowsKept > 0)
-        statusBar()->showMessage(tr("%n row(s) could not be read in this character set and kept their text.",
-                                    nullptr, result.rowsKept),
-                                 8000);
+        showStatus(tr("%n row(s) could not be read in this character set and kept their text.", nullptr,
+                      result.rowsKept));
 }
 
 void CMainFrame::OnChangeOriginalCharset() {
@@ -537,13 +541,11 @@ void CMainFrame::OnChangeTranslatedCharset() {
 // ---------------------------------------------------------------- small handlers
 
 void CMainFrame::startProgram(const QString& name, const QStringList& arguments) {
-    enterProgramFolder();
     // A missing program is not reported: the user sees that nothing started.
     m_seam->startDetached(programFolder() + name, arguments);
 }
 
 void CMainFrame::OnHelpTopics() {
-    enterProgramFolder();
     m_seam->openUrl(QUrl::fromLocalFile(programFolder() + QStringLiteral("help.chm")));
 }
 
@@ -574,7 +576,6 @@ void CMainFrame::OnStudyDictionary() {
 }
 
 void CMainFrame::showLibrary(LibraryMode mode) {
-    enterProgramFolder();
     const std::vector<DictionaryRecord> records =
         m_store.ReadRecords(mode == LibraryMode::Vocabulary ? kVocabulary : kSentences);
     CViewVocaLib dialog(mode, records, this);
@@ -590,7 +591,6 @@ void CMainFrame::OnViewDictionary() {
 }
 
 bool CMainFrame::appendRecord(const DictionaryRecord& record, int selector) {
-    enterProgramFolder();
     return m_store.AppendDictionaryRecord(record, selector) == 0;
 }
 

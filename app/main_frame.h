@@ -1,11 +1,13 @@
-// velmora's main window: owns the session, the dictionary store, the ribbon, the client view,
-// the Toolbox dock and the status bar, and routes every command.
+// velmora's main window: owns the session, the dictionary store, the command registry, the ribbon,
+// the client view, the Toolbox dock and the status bar, and makes the views follow every change.
 #pragma once
 
 #include "app/command_table.h"
+#include "app/commands/command_registry.h"
 #include "app/frame_seam.h"
 #include "app/shell_rules.h"
 #include "dictionary/dictionary_store.h"
+#include "edit/line_operations.h"
 #include "subtitle/subtitle_session.h"
 #include "subtitle/subtitle_writer.h"
 
@@ -47,21 +49,43 @@ public:
     // Builds the frame step by step; false when a step that must succeed failed.
     bool OnCreate();
 
-    // Every command by id: the client view first, then the frame's own table. Unknown ids are ignored.
+    // Every command by id, as a click on its control would send it: the client view first, then
+    // the registry, which runs it only while it is enabled.
     void dispatchCommand(CommandId id);
     // Reads "FILE [TRANSLATED]" as the original and the translated subtitle.
     void loadFromCommandLine(const QStringList& files);
+
+    // ---- the one place where the views follow the session
+    // Runs an edit as one undo step and shows what it changed.
+    SessionChange runEdit(const SessionEdit& edit);
+    // Grid model, selection and focus, timing boxes, charset combos, "Mapping Text", command states.
+    void applyChange(const SessionChange& change);
+    void undo();
+    void redo();
+    // Recomputes what the commands may do now (selection, document, history, a running job).
+    void refreshCommandStates();
+    // A translation job runs: commands that would touch the document wait.
+    void setTranslating(bool translating);
+    bool isTranslating() const { return m_translating; }
 
     // The ribbon's tab selection, by tab index (-1: none).
     void OnRibbonTabChanged(int tab);
     // The grid's focused row or selection changed.
     void OnGridFocusChanged(bool focusMoved);
     void rebuildMappingText();
+    // Shows a passing message in the status bar.
+    void showStatus(const QString& text, int milliseconds = 8000);
 
     SubtitleSession& session() { return m_session; }
+    const SubtitleSession& session() const { return m_session; }
+    CommandRegistry& commands() { return m_commands; }
+    FrameSeam& seam() { return *m_seam; }
     DictionaryStore& store() { return m_store; }
     CChildView* childView() const { return m_view; }
     CReportView* grid() const;
+    // The selected rows in ascending order, and the focused row (-1: none).
+    QList<int> selectedRows() const;
+    int focusedRow() const;
     RibbonBar* ribbon() const { return m_ribbon; }
     QDockWidget* toolbox() const { return m_toolbox; }
     QTabWidget* paneTabStrip() const { return m_paneTabs; }
@@ -69,61 +93,11 @@ public:
     CVocaFormView* vocaPane() const { return m_vocaPane; }
     QLabel* indicator(int index) const; // 0 CAP, 1 NUM, 2 SCRL
     QString layoutFile() const { return m_layoutFile; }
-    // Whether any frame handler is bound to id.
-    static bool hasHandler(CommandId id);
 
-    // The ribbon controls that handlers read and drive; empty until the ribbon is built.
-    QComboBox* translateFromCombo = nullptr;
-    QComboBox* translateToCombo = nullptr;
-    QComboBox* originalCharsetCombo = nullptr;
-    QComboBox* translatedCharsetCombo = nullptr;
-    TimeSpinEdit* showTimeEdit = nullptr;
-    TimeSpinEdit* hideTimeEdit = nullptr;
-    QToolButton* restoreTimeButton = nullptr;
-
-signals:
-    // A load from a dialog or the command line has put its rows into the grid.
-    void documentLoaded();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    struct Handler {
-        CommandId id;
-        void (CMainFrame::*run)();
-    };
-    static const Handler kHandlers[];
-
-    bool createStatusBar();
-    bool createToolbox(int clientHeight);
-    bool buildPaneTabStrip();
-    bool BuildRibbon();
-    void restoreLayout();
-    void saveLayout();
-    void installShortcuts();
-    void updateLockIndicators(quint32 nativeModifiers);
-
-    void loadSubtitle(Side side);
-    void readSubtitle(const QString& path, SubtitleFormat format, Side side);
-    void saveDocument(SaveKind kind);
-    void changeCharset(Side side);
-    bool appendRecord(const DictionaryRecord& record, int selector);
-    void startProgram(const QString& name, const QStringList& arguments);
-    void showLibrary(LibraryMode mode);
-
-    void OnNoAction() {}
-    // Bound to the commands whose features come later; they must be harmless until then.
-    void OnLaterFeature() {}
+    // The shell's own handlers; the registry binds them (app/commands/shell_commands.cpp).
     void OnLoadOriginal();
     void OnLoadTranslated();
-    void OnSaveOriginalSubtitle();
-    void OnSaveTranslatedSubtitle();
-    void OnSaveMixSubtitle();
-    void OnSaveOriginalText();
-    void OnSaveTranslatedText();
-    void OnSaveMixText();
+    void saveDocument(SaveKind kind);
     void OnChangeOriginalCharset();
     void OnChangeTranslatedCharset();
     void OnHelpTopics();
@@ -136,14 +110,61 @@ private:
     void OnMiniStudyVocabulary();
     void OnStudyDictionary();
 
+    // The ribbon controls that handlers read and drive; empty until the ribbon is built.
+    QComboBox* translateFromCombo = nullptr;
+    QComboBox* translateToCombo = nullptr;
+    QComboBox* originalCharsetCombo = nullptr;
+    QComboBox* translatedCharsetCombo = nullptr;
+    TimeSpinEdit* showTimeEdit = nullptr;
+    TimeSpinEdit* hideTimeEdit = nullptr;
+    QToolButton* restoreTimeButton = nullptr;
+
+    // Run-long state of the editing commands.
+    LineClipboard lineClipboard;
+    QString findText;
+    QString replaceText;
+
+signals:
+    // A load from a dialog or the command line has put its rows into the grid.
+    void documentLoaded();
+    // The ribbon exists: features that drive its controls connect to them now.
+    void ribbonBuilt();
+    // The session changed (an edit, an undo, a redo or a load).
+    void sessionChanged();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool createStatusBar();
+    bool createToolbox(int clientHeight);
+    bool buildPaneTabStrip();
+    bool BuildRibbon();
+    void restoreLayout();
+    void saveLayout();
+    void installShortcuts();
+    void updateLockIndicators(quint32 nativeModifiers);
+    void fillTimingBoxes(int row);
+    void syncCharsetCombos();
+
+    void loadSubtitle(Side side);
+    void readSubtitle(const QString& path, SubtitleFormat format, Side side);
+    void changeCharset(Side side);
+    bool appendRecord(const DictionaryRecord& record, int selector);
+    void startProgram(const QString& name, const QStringList& arguments);
+    void showLibrary(LibraryMode mode);
+
     FrameOptions m_options;
     std::unique_ptr<FrameSeam> m_ownSeam;
     FrameSeam* m_seam;
     QString m_layoutFile;
 
     SubtitleSession m_session;
+    CommandRegistry m_commands;
     DictionaryStore m_store;
     TimingsMaskLatch m_maskLatch;
+    bool m_translating = false;
 
     CChildView* m_view = nullptr;
     RibbonBar* m_ribbon = nullptr;

@@ -63,6 +63,26 @@ void CReportView::setFocusedRow(int row) {
     scrollTo(i);
 }
 
+void CReportView::selectRows(const QList<int>& rows, int focus) {
+    const int count = m_model->rowCount();
+    QItemSelection selection;
+    // Runs of consecutive rows become one range each: selecting 5,000 rows is one range, not 5,000.
+    for (qsizetype i = 0; i < rows.size();) {
+        qsizetype j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+            ++j;
+        if (rows[i] >= 0 && rows[j] < count)
+            selection.select(m_model->index(rows[i], 0), m_model->index(rows[j], kColumnCount - 1));
+        i = j + 1;
+    }
+    if (focus >= 0 && focus < count) {
+        const QModelIndex current = m_model->index(focus, 0);
+        selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+        scrollTo(current);
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
 int CReportView::selectedRowCount() const {
     return int(selectionModel()->selectedRows().size());
 }

@@ -17,6 +17,8 @@ public:
     void setFocusedRow(int row);
     int selectedRowCount() const;
     QList<int> selectedRowIndexes() const;
+    // Selects exactly these rows and makes `focus` the focused row (kept selected), shown in view.
+    void selectRows(const QList<int>& rows, int focus);
 
 signals:
     // The focused row or the selection changed. Sent once the view has settled (a click moves

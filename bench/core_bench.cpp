@@ -102,7 +102,7 @@ void BM_ReadOriginal(benchmark::State& state) {
     for (auto _ : state) {
         auto session = std::make_unique<SubtitleSession>();
         const ReadResult r = LoadSubtitleFile(*session, f.original, kSubRip, Side::Original);
-        if (session->rows.count() != f.entries || !r.completed)
+        if (session->rowCount() != f.entries || !r.completed)
             state.SkipWithError("the reader did not read every entry");
         // Freeing the document is not part of filling it.
         state.PauseTiming();
@@ -121,7 +121,7 @@ void BM_ReadTranslatedOnTop(benchmark::State& state) {
         LoadSubtitleFile(*session, f.original, kSubRip, Side::Original);
         state.ResumeTiming();
         LoadSubtitleFile(*session, f.translated, kSubRip, Side::Translated);
-        if (session->document.translatedTexts.size() != f.entries)
+        if (session->document().translatedTexts.size() != f.entries)
             state.SkipWithError("the translated reader did not place every entry");
         state.PauseTiming();
         session.reset();
@@ -136,7 +136,7 @@ void BM_WriteOriginal(benchmark::State& state) {
     LoadSubtitleFile(session, f.original, kSubRip, Side::Original);
     const QString out = f.dir.filePath("saved.srt");
     for (auto _ : state) {
-        const SaveResult r = SaveDocument(session.document, SaveKind::OriginalSubtitle, out);
+        const SaveResult r = session.save(SaveKind::OriginalSubtitle, out);
         if (!r.written)
             state.SkipWithError("the save failed");
     }

@@ -1,7 +1,6 @@
 // The grid's records as a plain core model. Row i shows entry i of the document.
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -28,13 +27,10 @@ struct EntryRow {
     friend bool operator==(const EntryRow&, const EntryRow&) = default;
 };
 
-// Every change is announced, so that a view can follow with inserts, removals and cell updates
-// instead of a reset that would lose its selection.
-class EntryRows : public QObject {
-    Q_OBJECT
+// The rows as the grid shows them. Only the session changes them, so that they move with the lists;
+// it tells the views what changed (see SessionChange).
+class EntryRows {
 public:
-    explicit EntryRows(QObject* parent = nullptr) : QObject(parent) {}
-
     int count() const { return int(m_rows.size()); }
     bool isEmpty() const { return m_rows.isEmpty(); }
     const EntryRow& at(int row) const { return m_rows.at(row); }
@@ -42,22 +38,14 @@ public:
     // Cell text, or an empty string for a row or column that does not exist.
     QString cellText(int row, int column) const;
 
-    void append(const EntryRow& row);
-    // One announcement for many rows: a load of thousands of entries should not redraw per row.
+    void append(const EntryRow& row) { m_rows.append(row); }
     // Taken by value so that a caller can hand its vector over without a copy.
     void appendRows(QVector<EntryRow> rows);
-    void insert(int at, const EntryRow& row);
-    void remove(int at, int count = 1);
-    void clear();
+    void clear() { m_rows.clear(); }
     // Sets the text of a text cell (columns 1 to 4); ignored outside the rows.
     void setCell(int row, int column, const QString& text);
-    void setNumber(int row, std::optional<double> number);
 
-signals:
-    void rowsInserted(int first, int last);
-    void rowsRemoved(int first, int last);
-    void cellChanged(int row, int column);
-    void rowsCleared();
+    QVector<EntryRow>& items() { return m_rows; }
 
 private:
     QVector<EntryRow> m_rows;

@@ -14,6 +14,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// The readers fill a fresh document in place: a load is not an edit, it starts a new history.
+class SessionLoader {
+public:
+    static SubtitleDocument& document(SubtitleSession& session) { return session.m_document; }
+    static EntryRows& rows(SubtitleSession& session) { return session.m_rows; }
+};
+
 namespace {
 
 bool isDigit(QChar c) {
@@ -63,7 +70,8 @@ std::int32_t splitRule(SubtitleFormat format) {
 class LineLoop {
 public:
     LineLoop(SubtitleSession& session, SubtitleFormat format, Side side)
-        : m_session(session), m_doc(session.document), m_format(format), m_side(side) {}
+        : m_rows(SessionLoader::rows(session)), m_doc(SessionLoader::document(session)), m_format(format),
+          m_side(side) {}
 
     void prepare(qint64 fileSize) {
         if (m_side == Side::Original) {
@@ -71,7 +79,7 @@ public:
             // rows costs more than the whole line scan.
             const qsizetype expected = qsizetype(fileSize / kTypicalEntryBytes) + 16;
             m_newRows.reserve(expected);
-            m_session.rows.clear();
+            m_rows.clear();
             m_doc.loadedTimeLines.clear();
             m_doc.originalTexts.clear();
             if (m_format == kSAMI || m_format == kSubViewer || m_format == kSubViewer2)
@@ -82,7 +90,7 @@ public:
             m_doc.translatedTimeLines.clear();
             m_doc.translatedTexts.clear();
         }
-        m_existingRows = m_session.rows.count();
+        m_existingRows = m_rows.count();
     }
 
     void feed(const QString& rawLine) {
@@ -336,7 +344,7 @@ private:
                 m_newRows.append(row);
             }
         }
-        m_session.rows.appendRows(std::move(m_newRows));
+        m_rows.appendRows(std::move(m_newRows));
         // Also after an invalid line: timeLines must never pair the previous document's times with
         // the texts just read, and a short timeLines would leave rows without a time to save.
         doc.timeLines = doc.loadedTimeLines;
@@ -347,7 +355,7 @@ private:
     // grid, out of step with translatedTexts. Rows are added only past the end of the grid, so
     // the added row's index is the entry's index.
     void finishTranslated() {
-        EntryRows& rows = m_session.rows;
+        EntryRows& rows = m_rows;
         QStringList& translated = m_doc.translatedTexts;
         const qsizetype existing = std::min<qsizetype>(m_existingRows, rows.count());
         for (qsizetype k = 0; k < existing && k < translated.size(); ++k)
@@ -365,7 +373,7 @@ private:
         // translated save then writes only the entries the translation file had.
     }
 
-    SubtitleSession& m_session;
+    EntryRows& m_rows;
     SubtitleDocument& m_doc;
     const SubtitleFormat m_format;
     const Side m_side;
@@ -420,11 +428,12 @@ FileCheck checkFile(const QString& path) {
 
 } // namespace
 
-ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, SubtitleFormat format, Side side) {
+ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& givenPath, SubtitleFormat format,
+                            Side side) {
     ReadResult result;
     if (!isValidFormat(format))
         format = kSubRip;
-    enterProgramFolder();
+    const QString path = resolveInProgramFolder(givenPath);
 
     FileCheck check = checkFile(path);
     if (!check.ok) {
@@ -445,6 +454,7 @@ ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, Subti
     LineLoop loop(session, format, side);
     loop.prepare(check.size);
     result.changed = true;
+    session.clearHistory();
 
     QString line;
     bool completed = true;

@@ -1,14 +1,106 @@
-// The document and its entry rows in one object, so that keeping them aligned has one keeper.
+// The document and its entry rows in one object, the one keeper of their alignment: they change
+// only through the operations below, each of which says what it changed and can be undone.
 #pragma once
 
 #include "subtitle/entry_rows.h"
+#include "subtitle/session_edit.h"
 #include "subtitle/subtitle_document.h"
+#include "subtitle/subtitle_writer.h"
+
+#include <cstdint>
+
+struct RedecodeResult {
+    // Rows whose cell or list element now differs from before.
+    int rowsChanged = 0;
+    // Rows whose text could not be decoded in the chosen code page and so kept their old text.
+    int rowsKept = 0;
+};
 
 class SubtitleSession {
 public:
-    SubtitleDocument document;
-    EntryRows rows;
+    const SubtitleDocument& document() const { return m_document; }
+    const EntryRows& rows() const { return m_rows; }
+    int rowCount() const { return m_rows.count(); }
+    // Row i with its list elements; an empty entry for a row that does not exist.
+    SessionEntry entry(int row) const;
 
-    // The end of an in-place edit of a text cell: the list follows only where it has the element.
-    void editCell(int row, int column, const QString& text);
+    // A new document in place of the old one, with a fresh history.
+    void reset(SubtitleDocument document, QVector<EntryRow> rows);
+    // Settings that a load or the start of the program makes; they are not edits and not undone.
+    void setFormatMode(std::int32_t formatMode) { m_document.formatMode = formatMode; }
+    void setStartCodePage(Side side, std::uint32_t codePage);
+
+    // Saves write the lists as they are. A translated subtitle save also makes the current times the
+    // translated file's, which is not an edit of the document.
+    SaveResult save(SaveKind kind, const QString& path) { return SaveDocument(m_document, kind, path); }
+    std::optional<QString> writeTemporaryTranslatedSubtitle(const QString& folder, qint64 secondsSince1970,
+                                                            SaveResult* result = nullptr) {
+        return WriteTemporaryTranslatedSubtitle(m_document, folder, secondsSince1970, result);
+    }
+
+    // ---- edits: each is one undo step and never leaves rows and lists out of step. Rows beyond
+    // a list's end have no element in it and get none: an edit of such a row changes the row only.
+    SessionChange apply(const SessionEdit& edit);
+    // New entries before row `at` (at the end for the row count); they are selected, the last focused.
+    SessionChange insertEntries(int at, QVector<SessionEntry> entries);
+    SessionChange removeEntries(QList<int> rows);
+    SessionChange replaceEntry(int row, SessionEntry entry);
+    // Rows from `from` on are numbered firstNumber, firstNumber + 1, ...
+    SessionChange renumber(int from, double firstNumber);
+    // The row's Show and Hide cells and its element of timeLines, built in the document's format.
+    SessionChange setTimes(int row, const QString& show, const QString& hide);
+    // An Original or Translated cell with its list element (the end of an in-place edit).
+    SessionChange setTextCell(int row, int column, const QString& text);
+    // Translations of many rows at once (a batch of a translation job).
+    SessionChange setTranslatedTexts(const QList<int>& rows, const QStringList& texts);
+    // Reads one side's texts again in another code page (see redecode.cpp).
+    SessionChange redecodeSide(Side side, std::uint32_t codePage, RedecodeResult* result = nullptr);
+
+    // ---- history
+    bool canUndo() const { return !m_group && m_index > 0; }
+    bool canRedo() const { return !m_group && m_index < m_steps.size(); }
+    QString undoLabel() const { return canUndo() ? m_steps[m_index - 1].label : QString(); }
+    QString redoLabel() const { return canRedo() ? m_steps[m_index].label : QString(); }
+    SessionChange undo();
+    SessionChange redo();
+    void clearHistory();
+    // Every edit until endGroup() becomes one undo step (a translation job's batches).
+    void beginGroup(const QString& label);
+    void endGroup(bool rebuildsMapping = false);
+    bool inGroup() const { return bool(m_group); }
+    // Whether the document is as it was last loaded or saved, as far as the history knows.
+    bool isClean() const { return !m_group && m_cleanIndex == m_index; }
+    void setClean() { m_cleanIndex = m_index; }
+    int historySize() const { return int(m_steps.size()); }
+
+private:
+    friend class SessionLoader; // the readers fill a fresh document in place
+
+    struct HistoryStep {
+        QString label;
+        QVector<SessionEdit::Step> redo;
+        QVector<SessionEdit::Step> undo; // in the order to apply
+        std::optional<QList<int>> selection;
+        int focus = -1;
+        bool rebuildsMapping = false;
+        QString mergeKey;
+    };
+
+    class ChangeBuilder;
+    SessionEdit::Step run(const SessionEdit::Step& step, ChangeBuilder& change);
+    SessionEdit::Step runInsert(const SessionEdit::Insert& insert, ChangeBuilder& change);
+    SessionEdit::Step runRemove(const SessionEdit::Remove& remove, ChangeBuilder& change);
+    SessionEdit::Step runReplace(const SessionEdit::Replace& replace, ChangeBuilder& change);
+    SessionEdit::Step runSetNumbers(const SessionEdit::SetNumbers& numbers, ChangeBuilder& change);
+    SessionEdit::Step runSetCodePage(const SessionEdit::SetCodePage& page, ChangeBuilder& change);
+    SessionChange replay(const QVector<SessionEdit::Step>& steps, bool selectTouched);
+    void record(HistoryStep step);
+
+    SubtitleDocument m_document;
+    EntryRows m_rows;
+
+    QVector<HistoryStep> m_steps;
+    qsizetype m_index = 0;      // steps applied
+    qsizetype m_cleanIndex = 0; // -1 when the clean state can no longer be reached
+    std::optional<HistoryStep> m_group;
 };

@@ -164,10 +164,10 @@ bool hasSomethingToSave(const SubtitleDocument& document, SaveKind kind) {
     return false;
 }
 
-SaveResult SaveDocument(SubtitleDocument& document, SaveKind kind, const QString& path) {
+SaveResult SaveDocument(SubtitleDocument& document, SaveKind kind, const QString& givenPath) {
     if (!hasSomethingToSave(document, kind))
         return {};
-    enterProgramFolder();
+    const QString path = resolveInProgramFolder(givenPath);
 
     CStdioFileEx file;
     int errorNumber = 0;

@@ -22,8 +22,9 @@ void setProgramFolder(const QString& folder) {
     g_folder = f;
 }
 
-void enterProgramFolder() {
-    const QString f = programFolder();
-    if (!f.isEmpty())
-        QDir::setCurrent(f);
+QString resolveInProgramFolder(const QString& path) {
+    if (path.isEmpty() || QDir::isAbsolutePath(path))
+        return path;
+    const QString folder = programFolder();
+    return folder.isEmpty() ? path : QDir::cleanPath(folder + path);
 }

@@ -6,5 +6,6 @@
 // Returns the folder with a trailing "/", or an empty string before it was set.
 QString programFolder();
 void setProgramFolder(const QString& folder);
-// Makes the program folder the working directory, when one is set.
-void enterProgramFolder();
+// A relative path taken against the program folder (the working directory is never changed:
+// threads and child processes share it). Absolute paths and an unset folder leave it as it is.
+QString resolveInProgramFolder(const QString& path);

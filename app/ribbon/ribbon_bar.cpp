@@ -382,6 +382,22 @@ QToolButton* RibbonBar::addTabRowButton(quint16 id, const QString& caption) {
     return b;
 }
 
+QToolButton* RibbonBar::addQuickAccessButton(quint16 id, const QString& caption, const QIcon& icon) {
+    auto* b = new QToolButton(this);
+    b->setIcon(icon);
+    b->setIconSize(QSize(18, 18));
+    b->setToolTip(caption);
+    b->setAccessibleName(caption);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(b, &QToolButton::clicked, this, [this, id] { emit commandTriggered(id); });
+    // After the application button and the strip's earlier buttons, before the tabs.
+    m_tabRow->insertWidget(1 + m_quickAccessCount++, b, 0, Qt::AlignVCenter);
+    registerControl(id, b, caption);
+    return b;
+}
+
 int RibbonBar::tabCount() const {
     return m_tabs->count();
 }

@@ -84,6 +84,8 @@ public:
     // The menu's actions that carry a command id in data() (also inside sub-menus) emit it.
     void setApplicationMenu(QMenu* menu);
     QToolButton* addTabRowButton(quint16 id, const QString& caption); // at the right of the tab row
+    // A small image button in the strip beside the application button (Undo, Redo).
+    QToolButton* addQuickAccessButton(quint16 id, const QString& caption, const QIcon& icon);
 
     // Reading and driving.
     int tabCount() const;
@@ -121,6 +123,7 @@ private:
     QStackedWidget* m_pages;
     QHBoxLayout* m_tabRow;
     QToolButton* m_appButton = nullptr;
+    int m_quickAccessCount = 0;
     QMenu* m_appMenu = nullptr;
     QHash<quint16, QWidget*> m_controls;
     QHash<quint16, QAction*> m_actions;

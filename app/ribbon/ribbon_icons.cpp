@@ -438,38 +438,60 @@ void drawPlaySubtitle(QPainter& p) {
     p.drawLine(QPointF(11, 29), QPointF(21, 29));
 }
 
+// A curved arrow over the top, turning left (undo) or right (redo).
+void drawHistoryArrow(QPainter& p, bool forward) {
+    QPainterPath arc;
+    const QRectF circle(6, 7, 20, 20);
+    arc.arcMoveTo(circle, forward ? 200 : -20);
+    arc.arcTo(circle, forward ? 200 : -20, forward ? -190 : 190);
+    p.setPen(inkPen(3, kBlue));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(arc);
+    arrowHead(p, arc.pointAtPercent(1), forward ? 100 : 80, kBlue, 6.5);
+}
+
+void drawUndo(QPainter& p) {
+    drawHistoryArrow(p, false);
+}
+
+void drawRedo(QPainter& p) {
+    drawHistoryArrow(p, true);
+}
+
 struct IconSource {
-    CommandId id;
     const char* themeName;
     Draw draw;
 };
 
+// Our drawings for the theme names the commands ask for, used when the desktop theme lacks one.
 constexpr IconSource kIcons[] = {
-    {CommandId::LoadOriginal, "document-open", drawLoadOriginal},
-    {CommandId::LoadTranslated, "document-import", drawLoadTranslated},
-    {CommandId::Save, "document-save", drawSave},
-    {CommandId::StartTranslate, "preferences-desktop-locale", drawStartTranslate},
-    {CommandId::HelpTopics, "help-contents", drawHelpTopics},
-    {CommandId::About, "help-about", drawAbout},
-    {CommandId::WebPage, "internet-web-browser", drawWebPage},
-    {CommandId::Exit, "application-exit", drawExit},
-    {CommandId::RestoreOriginalTime, "edit-undo", drawRestoreOriginalTime},
-    {CommandId::SetDelay, "appointment-new", drawSetDelay},
-    {CommandId::CutLine, "edit-cut", drawCutLine},
-    {CommandId::CopyLine, "edit-copy", drawCopyLine},
-    {CommandId::PasteLine, "edit-paste", drawPasteLine},
-    {CommandId::InsertSubtitle, "list-add", drawInsertSubtitle},
-    {CommandId::InsertBefore, "go-top", drawInsertBefore},
-    {CommandId::DeleteSelected, "edit-delete", drawDeleteSelected},
-    {CommandId::CombineSubtitles, "format-join-node", drawCombineSubtitles},
-    {CommandId::Search, "edit-find", drawSearch},
-    {CommandId::FindNext, "go-down-search", drawFindNext},
-    {CommandId::Replace, "edit-find-replace", drawReplace},
-    {CommandId::GoToLineNumber, "go-jump", drawGoToLineNumber},
-    {CommandId::ViewDictionary, "accessories-dictionary", drawViewDictionary},
-    {CommandId::StudyDictionary, "applications-education", drawStudyDictionary},
-    {CommandId::ConvertFileCodeSchema, "view-refresh", drawConvertFileCodeSchema},
-    {CommandId::PlaySubtitle, "media-playback-start", drawPlaySubtitle},
+    {"document-open", drawLoadOriginal},
+    {"document-import", drawLoadTranslated},
+    {"document-save", drawSave},
+    {"preferences-desktop-locale", drawStartTranslate},
+    {"help-contents", drawHelpTopics},
+    {"help-about", drawAbout},
+    {"internet-web-browser", drawWebPage},
+    {"application-exit", drawExit},
+    {"document-revert", drawRestoreOriginalTime},
+    {"appointment-new", drawSetDelay},
+    {"edit-cut", drawCutLine},
+    {"edit-copy", drawCopyLine},
+    {"edit-paste", drawPasteLine},
+    {"list-add", drawInsertSubtitle},
+    {"go-top", drawInsertBefore},
+    {"edit-delete", drawDeleteSelected},
+    {"format-join-node", drawCombineSubtitles},
+    {"edit-find", drawSearch},
+    {"go-down-search", drawFindNext},
+    {"edit-find-replace", drawReplace},
+    {"go-jump", drawGoToLineNumber},
+    {"accessories-dictionary", drawViewDictionary},
+    {"applications-education", drawStudyDictionary},
+    {"view-refresh", drawConvertFileCodeSchema},
+    {"media-playback-start", drawPlaySubtitle},
+    {"edit-undo", drawUndo},
+    {"edit-redo", drawRedo},
 };
 
 // The images are drawn on a 32-unit square and rendered at the sizes menus, buttons and
@@ -503,11 +525,11 @@ void drawApplicationButton(QPainter& p) {
 
 } // namespace
 
-QIcon ribbonIcon(CommandId id) {
+QIcon commandIcon(const QString& themeName) {
     for (const IconSource& source : kIcons)
-        if (source.id == id)
-            return QIcon::fromTheme(QString::fromLatin1(source.themeName), drawnIcon(source.draw));
-    return {};
+        if (themeName == QLatin1String(source.themeName))
+            return QIcon::fromTheme(themeName, drawnIcon(source.draw));
+    return QIcon::fromTheme(themeName);
 }
 
 QIcon applicationButtonIcon() {

@@ -2,6 +2,7 @@
 #include "app/ribbon/velmora_ribbon.h"
 
 #include "app/command_table.h"
+#include "app/commands/command_registry.h"
 #include "app/ribbon/ribbon_icons.h"
 #include "charset/charset_table.h"
 
@@ -100,10 +101,10 @@ const QList<CommandId> kSaveMenu = {
 };
 const QList<CommandId> kTranslateMenu = {CommandId::TranslateAll, CommandId::TranslateSelected};
 
-QList<QPair<quint16, QString>> menuOf(const QList<CommandId>& ids) {
+QList<QPair<quint16, QString>> menuOf(const CommandRegistry& commands, const QList<CommandId>& ids) {
     QList<QPair<quint16, QString>> items;
     for (CommandId id : ids)
-        items.append({quint16(id), commandLabel(id)});
+        items.append({quint16(id), commands.label(id)});
     return items;
 }
 
@@ -117,21 +118,21 @@ public:
     }
 };
 
-QAction* addMenuCommand(QMenu* menu, CommandId id, const QString& text) {
-    QAction* action = menu->addAction(ribbonIcon(id), text);
+QAction* addMenuCommand(const CommandRegistry& commands, QMenu* menu, CommandId id, const QString& text) {
+    QAction* action = menu->addAction(commands.icon(id), text);
     action->setData(uint(quint16(id)));
     return action;
 }
 
-QMenu* buildApplicationMenu(QWidget* parent) {
+QMenu* buildApplicationMenu(const CommandRegistry& commands, QWidget* parent) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("ribbonApplicationMenu"));
-    QMenu* help = menu->addMenu(ribbonIcon(CommandId::HelpTopics), QStringLiteral("&Help"));
-    addMenuCommand(help, CommandId::HelpTopics, QStringLiteral("H&elp Topics"));
-    addMenuCommand(help, CommandId::WebPage, QStringLiteral("&Web Page"));
-    addMenuCommand(help, CommandId::About, QStringLiteral("&About"));
+    QMenu* help = menu->addMenu(commands.icon(CommandId::HelpTopics), QStringLiteral("&Help"));
+    addMenuCommand(commands, help, CommandId::HelpTopics, QStringLiteral("H&elp Topics"));
+    addMenuCommand(commands, help, CommandId::WebPage, QStringLiteral("&Web Page"));
+    addMenuCommand(commands, help, CommandId::About, QStringLiteral("&About"));
     menu->addSeparator();
-    addMenuCommand(menu, CommandId::Exit, QStringLiteral("&Exit"));
+    addMenuCommand(commands, menu, CommandId::Exit, QStringLiteral("&Exit"));
     for (QMenu* m : {menu, help}) {
         auto* style = new LargeMenuImages;
         style->setParent(m);
@@ -146,9 +147,22 @@ void fillCharsets(QComboBox* box) {
     box->setCurrentIndex(box->findText(QString::fromUtf16(kDefaultCharsetName), Qt::MatchExactly));
 }
 
+// Every control and menu item of a command takes the registry's enabled state, now and later.
+void followEnabledStates(RibbonBar* ribbon, CommandRegistry& commands) {
+    auto apply = [ribbon](CommandId id, bool enabled) {
+        if (QWidget* control = ribbon->control(quint16(id)))
+            control->setEnabled(enabled);
+        if (QAction* action = ribbon->menuAction(quint16(id)))
+            action->setEnabled(enabled);
+    };
+    for (CommandId id : commands.ids())
+        apply(id, commands.isEnabled(id));
+    QObject::connect(&commands, &CommandRegistry::enabledChanged, ribbon, apply);
+}
+
 } // namespace
 
-RibbonBar* BuildVelmoraRibbon(QWidget* parent) {
+RibbonBar* BuildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
     auto* ribbon = new RibbonBar(parent);
     ribbon->setObjectName(QStringLiteral("theRibbon"));
     ribbon->setWindowTitle(QStringLiteral("The Ribbon"));
@@ -160,15 +174,16 @@ RibbonBar* BuildVelmoraRibbon(QWidget* parent) {
             RibbonGroup* group = ribbon->addGroup(tab, QString::fromLatin1(groupEntry.caption));
             for (const ControlEntry& c : groupEntry.controls) {
                 const quint16 id = quint16(c.id);
-                const QString label = commandLabel(c.id);
+                const QString label = commands.label(c.id);
                 switch (c.kind) {
                 case Kind::Button:
-                    ribbon->addButton(group, id, label, ribbonIcon(c.id));
+                    ribbon->addButton(group, id, label, commands.icon(c.id));
                     break;
                 case Kind::Split:
-                    ribbon->addSplitButton(group, id, label,
-                                           menuOf(c.id == CommandId::Save ? kSaveMenu : kTranslateMenu),
-                                           ribbonIcon(c.id));
+                    ribbon->addSplitButton(
+                        group, id, label,
+                        menuOf(commands, c.id == CommandId::Save ? kSaveMenu : kTranslateMenu),
+                        commands.icon(c.id));
                     break;
                 case Kind::Combo:
                     ribbon->addCombo(group, id, label, c.width);
@@ -184,17 +199,17 @@ RibbonBar* BuildVelmoraRibbon(QWidget* parent) {
     fillCharsets(ribbon->combo(quint16(CommandId::ChangeOriginalCharset)));
     fillCharsets(ribbon->combo(quint16(CommandId::ChangeTranslatedCharset)));
 
-    for (CommandId id : {CommandId::ShowTime, CommandId::HideTime}) {
-        TimeSpinEdit* edit = ribbon->timeEdit(quint16(id));
-        edit->setText(kStartTime);
-        edit->setEnabled(false);
-    }
-    ribbon->control(quint16(CommandId::RestoreOriginalTime))->setEnabled(false);
+    for (CommandId id : {CommandId::ShowTime, CommandId::HideTime})
+        ribbon->timeEdit(quint16(id))->setText(kStartTime);
 
-    QToolButton* about = ribbon->addTabRowButton(quint16(CommandId::About), commandLabel(CommandId::About));
-    about->setIcon(ribbonIcon(CommandId::About));
+    QToolButton* about = ribbon->addTabRowButton(quint16(CommandId::About), commands.label(CommandId::About));
+    about->setIcon(commands.icon(CommandId::About));
     about->setIconSize(QSize(16, 16));
+    for (CommandId id : {CommandId::Undo, CommandId::Redo})
+        if (commands.contains(id))
+            ribbon->addQuickAccessButton(quint16(id), commands.label(id), commands.icon(id));
 
-    ribbon->setApplicationMenu(buildApplicationMenu(ribbon));
+    ribbon->setApplicationMenu(buildApplicationMenu(commands, ribbon));
+    followEnabledStates(ribbon, commands);
     return ribbon;
 }

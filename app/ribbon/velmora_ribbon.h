@@ -1,11 +1,14 @@
-// velmora's ribbon: tabs, groups and controls in their order, captions from the command table.
+// velmora's ribbon: tabs, groups and controls in their order, captions and images from the command registry.
 #pragma once
 
 #include "app/ribbon/ribbon_bar.h"
+
+class CommandRegistry;
 
 // Builds the whole ribbon: "&Home", "&Timings", "&Edit", "&Search", "&Dictionary", "&Tools",
 // "About" in the tab row and the application menu (Help sub-menu, separator, "&Exit").
 // The charset combos are filled from the character set table with "America(ANSI)" selected;
 // the language combos are left for the translation feature to fill. The two time edits start
-// with "00:00:00,000" and, like "Restore Original Time", disabled.
-RibbonBar* BuildVelmoraRibbon(QWidget* parent);
+// with "00:00:00,000". Undo and Redo sit in a quick-access strip beside the application button.
+// Every control follows its command's enabled state in the registry from then on.
+RibbonBar* BuildVelmoraRibbon(QWidget* parent, CommandRegistry& commands);

@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -68,6 +69,8 @@ public:
         return p;
     }
     void showMessage(QWidget*, const UserMessage& m) override { messages.append(m); }
+    QList<QPointer<QDialog>> modeless;
+    void showModeless(QDialog* d) override { modeless.append(d); }
     int runModal(QDialog& d) override {
         modalTitles.append(d.windowTitle());
         if (onModal)
@@ -214,8 +217,8 @@ TEST_F(FrameTest, CreatesFrameStatusBarViewsDockAndStore) {
     EXPECT_EQ(f.showTimeEdit->text(), QStringLiteral("00:00:00,000"));
     EXPECT_EQ(f.originalCharsetCombo->currentText(), QStringLiteral("America(ANSI)"));
     EXPECT_EQ(f.translatedCharsetCombo->count(), 21);
-    EXPECT_EQ(f.session().document.translatedCodePage, 1252u);
-    EXPECT_EQ(f.session().document.formatMode, kSubRip);
+    EXPECT_EQ(f.session().document().translatedCodePage, 1252u);
+    EXPECT_EQ(f.session().document().formatMode, kSubRip);
 }
 
 TEST_F(FrameTest, ToolboxStartsFiveHundredWideOnTheLeft) {
@@ -225,17 +228,26 @@ TEST_F(FrameTest, ToolboxStartsFiveHundredWideOnTheLeft) {
     EXPECT_TRUE(f.toolbox()->isVisible());
 }
 
-TEST_F(FrameTest, EveryCommandIsBoundAndHarmlessOnAnEmptyDocument) {
+TEST_F(FrameTest, EveryControlHasACommandAndEveryCommandIsHarmlessOnAnEmptyDocument) {
     CMainFrame& f = frame();
-    for (const CommandInfo& c : commandTable()) {
-        EXPECT_TRUE(CMainFrame::hasHandler(c.id)) << c.label;
-        if (c.id != CommandId::Exit)
-            f.dispatchCommand(c.id);
+    int controls = 0;
+    for (QWidget* w : f.ribbon()->findChildren<QWidget*>()) {
+        const QVariant id = w->property("ribbonCommandId");
+        if (!id.isValid())
+            continue;
+        ++controls;
+        EXPECT_TRUE(f.commands().contains(CommandId(id.toUInt()))) << id.toUInt();
+        EXPECT_FALSE(f.commands().label(CommandId(id.toUInt())).isEmpty()) << id.toUInt();
     }
+    EXPECT_EQ(controls, 31); // the ribbon's 28 controls, "About" and the quick-access Undo and Redo
+    for (CommandId id : f.commands().ids())
+        if (id != CommandId::Exit)
+            f.dispatchCommand(id);
     // The savers have nothing to write: no dialog is even asked for.
     EXPECT_EQ(m_seam.saveAsked, 0);
     EXPECT_EQ(m_seam.openAsked, 2);
-    EXPECT_EQ(f.session().rows.count(), 0);
+    // Only "Insert Subtitle" has something to do in an empty document: it adds the first entry.
+    EXPECT_EQ(f.session().rows().count(), 1);
     f.dispatchCommand(CommandId(12345));
 }
 
@@ -246,7 +258,7 @@ TEST_F(FrameTest, LoadSetsFormatFromTheChosenFilterAndFillsGridAndMapping) {
     ASSERT_EQ(f.grid()->model()->rowCount(), 3);
     EXPECT_EQ(f.grid()->model()->index(2, 3).data().toString(), QStringLiteral("Line 3"));
     EXPECT_EQ(f.grid()->model()->index(0, 4).data().toString(), QStringLiteral("untranslated"));
-    EXPECT_EQ(f.session().document.formatMode, kSubRip);
+    EXPECT_EQ(f.session().document().formatMode, kSubRip);
 
     QTextEdit* mapping = f.childView()->mappingView()->richEdit();
     EXPECT_TRUE(mapping->toPlainText().startsWith(QStringLiteral("Line 1\nuntranslated\n\n\n")));
@@ -258,12 +270,12 @@ TEST_F(FrameTest, LoadSetsFormatFromTheChosenFilterAndFillsGridAndMapping) {
     // The filter decides the format, whatever the extension; a cancel changes nothing.
     m_seam.openAnswers.push_back({QString(), 2});
     f.dispatchCommand(CommandId::LoadOriginal);
-    EXPECT_EQ(f.session().document.formatMode, kSubRip);
+    EXPECT_EQ(f.session().document().formatMode, kSubRip);
     load(CommandId::LoadTranslated, path, 3);
-    EXPECT_EQ(f.session().document.formatMode, kSubViewer);
+    EXPECT_EQ(f.session().document().formatMode, kSubViewer);
     // A dialog that cannot say which filter was picked: the file decides.
     load(CommandId::LoadTranslated, path, -1);
-    EXPECT_EQ(f.session().document.formatMode, kSubRip);
+    EXPECT_EQ(f.session().document().formatMode, kSubRip);
 
     const QString big = writeFile(QStringLiteral("big.srt"), QByteArray(409601, 'a'));
     load(CommandId::LoadOriginal, big);
@@ -277,7 +289,7 @@ TEST_F(FrameTest, FocusedRowDrivesTimingControlsAndDictionaryPane) {
     CMainFrame& f = frame();
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(2)));
     load(CommandId::LoadTranslated, writeFile(QStringLiteral("t.srt"), srt(4, "Ligne")));
-    ASSERT_EQ(f.session().rows.count(), 4);
+    ASSERT_EQ(f.session().rows().count(), 4);
 
     selectRows({1});
     EXPECT_TRUE(f.showTimeEdit->isEnabled());
@@ -293,11 +305,11 @@ TEST_F(FrameTest, FocusedRowDrivesTimingControlsAndDictionaryPane) {
     EXPECT_FALSE(f.hideTimeEdit->isEnabled());
     EXPECT_FALSE(f.restoreTimeButton->isEnabled());
 
-    f.session().document.formatMode = kSAMI;
+    f.session().setFormatMode(kSAMI);
     selectRows({0});
     EXPECT_TRUE(f.showTimeEdit->isEnabled());
     EXPECT_FALSE(f.hideTimeEdit->isEnabled());
-    f.session().document.formatMode = kSubRip;
+    f.session().setFormatMode(kSubRip);
 
     // A row added for a translated entry has no time: nothing to adjust, yet the pane follows it.
     selectRows({3});
@@ -318,7 +330,7 @@ TEST_F(FrameTest, InPlaceEditReachesTheListAndTheSavedFile) {
     EXPECT_FALSE(model->flags(model->index(5, 1)) & Qt::ItemIsEditable);
     EXPECT_FALSE(model->flags(model->index(5, 2)) & Qt::ItemIsEditable);
     ASSERT_TRUE(model->setData(model->index(5, 4), QStringLiteral("Edited five")));
-    EXPECT_EQ(f.session().document.translatedTexts.value(5), QStringLiteral("Edited five"));
+    EXPECT_EQ(f.session().document().translatedTexts.value(5), QStringLiteral("Edited five"));
     EXPECT_EQ(model->index(5, 4).data().toString(), QStringLiteral("Edited five"));
     // A cell change is not a reset: the focus stays where it was.
     EXPECT_EQ(resets.count(), 0);
@@ -342,10 +354,10 @@ TEST_F(FrameTest, EditOfARowWithoutListElementChangesTheCellOnly) {
     CMainFrame& f = frame();
     load(CommandId::LoadTranslated, writeFile(QStringLiteral("t.srt"), srt(2, "Ligne")));
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(1)));
-    ASSERT_EQ(f.session().rows.count(), 2);
+    ASSERT_EQ(f.session().rows().count(), 2);
     QAbstractItemModel* model = f.grid()->model();
     ASSERT_TRUE(model->setData(model->index(1, 3), QStringLiteral("typed")));
-    EXPECT_EQ(f.session().document.originalTexts, QStringList{"Line 1"});
+    EXPECT_EQ(f.session().document().originalTexts, QStringList{"Line 1"});
     EXPECT_EQ(model->index(1, 3).data().toString(), QStringLiteral("typed"));
 }
 
@@ -369,11 +381,11 @@ TEST_F(FrameTest, TimingsTabShowsTimeColumnsAndSetsMasksOnce) {
     EXPECT_TRUE(f.grid()->isColumnHidden(2));
 
     // A SubViewer document later: the SubRip masks stay. SAMI: only Show comes back.
-    f.session().document.formatMode = kSubViewer;
+    f.session().setFormatMode(kSubViewer);
     f.ribbon()->setCurrentTab(timings);
     EXPECT_EQ(f.showTimeEdit->inputMask(), QStringLiteral("99:99:99,999;0"));
     f.ribbon()->setCurrentTab(home);
-    f.session().document.formatMode = kSAMI;
+    f.session().setFormatMode(kSAMI);
     f.ribbon()->setCurrentTab(timings);
     EXPECT_FALSE(f.grid()->isColumnHidden(1));
     EXPECT_TRUE(f.grid()->isColumnHidden(2));
@@ -381,10 +393,10 @@ TEST_F(FrameTest, TimingsTabShowsTimeColumnsAndSetsMasksOnce) {
 
 TEST_F(FrameTest, MicroDvdFirstVisitLeavesTheBoxesWithoutMask) {
     CMainFrame& f = frame();
-    f.session().document.formatMode = kMicroDVD;
+    f.session().setFormatMode(kMicroDVD);
     f.ribbon()->setCurrentTab(tabIndex("&Timings"));
     f.ribbon()->setCurrentTab(tabIndex("&Home"));
-    f.session().document.formatMode = kSubRip;
+    f.session().setFormatMode(kSubRip);
     f.ribbon()->setCurrentTab(tabIndex("&Timings"));
     EXPECT_TRUE(f.showTimeEdit->inputMask().isEmpty());
 }
@@ -505,15 +517,15 @@ TEST_F(FrameTest, CharsetComboRedecodesAtOnceAndRebuildsMapping) {
     // UTF-8 without a byte-order mark is read in the ANSI code page, garbling the accent.
     QByteArray bytes = "1\r\n00:00:01,000 --> 00:00:02,000\r\ncaf\xC3\xA9\r\n\r\n";
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("utf8.srt"), bytes));
-    ASSERT_EQ(f.session().rows.count(), 1);
-    EXPECT_NE(f.session().rows.at(0).original, QStringLiteral("café"));
+    ASSERT_EQ(f.session().rows().count(), 1);
+    EXPECT_NE(f.session().rows().at(0).original, QStringLiteral("café"));
 
     QComboBox* combo = f.originalCharsetCombo;
     combo->setCurrentIndex(combo->findText(QStringLiteral("Unicode(UTF-8)")));
     emit combo->activated(combo->currentIndex());
-    EXPECT_EQ(f.session().document.originalCodePage, 65001u);
-    EXPECT_EQ(f.session().rows.at(0).original, QStringLiteral("café"));
-    EXPECT_EQ(f.session().document.originalTexts.value(0), QStringLiteral("café"));
+    EXPECT_EQ(f.session().document().originalCodePage, 65001u);
+    EXPECT_EQ(f.session().rows().at(0).original, QStringLiteral("café"));
+    EXPECT_EQ(f.session().document().originalTexts.value(0), QStringLiteral("café"));
     EXPECT_TRUE(f.childView()->mappingView()->richEdit()->toPlainText().startsWith(QStringLiteral("café\n")));
 }
 
@@ -524,19 +536,19 @@ TEST_F(FrameTest, CommandLineLoadsOriginalAndTranslated) {
     QSignalSpy loaded(&f, &CMainFrame::documentLoaded);
     f.loadFromCommandLine({original, translated});
     EXPECT_EQ(loaded.count(), 2);
-    ASSERT_EQ(f.session().rows.count(), 2);
-    EXPECT_EQ(f.session().rows.at(1).translated, QStringLiteral("Ligne 2"));
-    EXPECT_EQ(f.session().document.formatMode, kSubRip);
+    ASSERT_EQ(f.session().rows().count(), 2);
+    EXPECT_EQ(f.session().rows().at(1).translated, QStringLiteral("Ligne 2"));
+    EXPECT_EQ(f.session().document().formatMode, kSubRip);
 
     f.loadFromCommandLine({m_root.filePath(QStringLiteral("missing.srt"))});
     ASSERT_EQ(m_seam.messages.size(), 1);
-    EXPECT_EQ(f.session().rows.count(), 2);
+    EXPECT_EQ(f.session().rows().count(), 2);
 
     // ".sub" is MicroDVD or SubViewer: the content tells.
     f.loadFromCommandLine({writeFile(QStringLiteral("film.sub"), "{0}{25}Hello|World\r\n{30}{50}Bye\r\n")});
-    EXPECT_EQ(f.session().document.formatMode, kMicroDVD);
-    EXPECT_EQ(f.session().rows.count(), 2);
-    EXPECT_EQ(f.session().rows.at(1).original, QStringLiteral("Bye"));
+    EXPECT_EQ(f.session().document().formatMode, kMicroDVD);
+    EXPECT_EQ(f.session().rows().count(), 2);
+    EXPECT_EQ(f.session().rows().at(1).original, QStringLiteral("Bye"));
 }
 
 TEST_F(FrameTest, RowChangesReachTheViewWithoutReset) {
@@ -545,8 +557,10 @@ TEST_F(FrameTest, RowChangesReachTheViewWithoutReset) {
     selectRows({2});
     QSignalSpy resets(f.grid()->model(), &QAbstractItemModel::modelReset);
     QSignalSpy inserts(f.grid()->model(), &QAbstractItemModel::rowsInserted);
-    f.session().rows.insert(0, EntryRow{});
-    f.session().rows.remove(4);
+    SessionEdit insert; // without a selection of its own: the view keeps its focus on the entry
+    insert.insert(0, {SessionEntry{}});
+    f.runEdit(insert);
+    f.applyChange(f.session().removeEntries({4}));
     EXPECT_EQ(resets.count(), 0);
     EXPECT_EQ(inserts.count(), 1);
     EXPECT_EQ(f.grid()->model()->rowCount(), 4);

@@ -1,5 +1,6 @@
 // Saves a picture of velmora's ribbon for every tab, for a look at the layout by eye.
 // Usage: ribbon_screenshots [folder] (default /tmp/ribbon-shots); run under xvfb-run -a.
+#include "app/main_frame.h"
 #include "app/ribbon/velmora_ribbon.h"
 
 #include <QApplication>
@@ -18,7 +19,8 @@ int main(int argc, char** argv) {
     QDir().mkpath(folder);
 
     QMainWindow window;
-    RibbonBar* ribbon = BuildVelmoraRibbon(&window);
+    CMainFrame frame; // only for its command registry
+    RibbonBar* ribbon = BuildVelmoraRibbon(&window, frame.commands());
     window.setMenuWidget(ribbon);
     auto* client = new QWidget(&window);
     client->setMinimumHeight(60);

@@ -1,5 +1,6 @@
 // velmora's ribbon: tabs, groups, controls, start states and the application menu.
 #include "app/command_table.h"
+#include "app/main_frame.h"
 #include "app/ribbon/velmora_ribbon.h"
 #include "charset/charset_table.h"
 
@@ -57,7 +58,9 @@ class VelmoraRibbonTest : public ::testing::Test {
 protected:
     void SetUp() override {
         window = std::make_unique<QWidget>();
-        ribbon = BuildVelmoraRibbon(window.get());
+        // The frame's registry holds the commands' labels and images; the frame itself is not built.
+        frame = std::make_unique<CMainFrame>();
+        ribbon = BuildVelmoraRibbon(window.get(), frame->commands());
         ribbon->resize(1280, ribbon->sizeHint().height());
     }
 
@@ -68,6 +71,7 @@ protected:
         QTest::qWait(0);
     }
 
+    std::unique_ptr<CMainFrame> frame;
     std::unique_ptr<QWidget> window;
     RibbonBar* ribbon = nullptr;
 };
@@ -104,7 +108,7 @@ TEST_F(VelmoraRibbonTest, GroupsAndControlsInOrderWithTheirCaptions) {
             QWidget* c = ribbon->control(id);
             ASSERT_NE(c, nullptr) << id;
             ASSERT_TRUE(group->isAncestorOf(c)) << id << " in " << g.caption.toStdString();
-            const QString label = commandLabel(CommandId(id));
+            const QString label = frame->commands().label(CommandId(id));
             EXPECT_FALSE(label.isEmpty()) << id;
             EXPECT_EQ(ribbon->caption(id), label) << id;
             EXPECT_EQ(c->toolTip(), label) << id;
@@ -148,6 +152,11 @@ TEST_F(VelmoraRibbonTest, WidthsOfCombosAndTimeEdits) {
 
 TEST_F(VelmoraRibbonTest, SplitButtonsFaceAndMenus) {
     showAll();
+    // With rows loaded and one selected, every save and translate command can run.
+    CommandState state;
+    state.rowCount = 3;
+    state.selectedRows = 1;
+    frame->commands().update(state);
     const QList<QPair<quint16, QList<quint16>>> splits = {
         {32808, {32805, 32807, 32810, 32812, 32814, 108}},
         {32813, {32776, 32778}},
@@ -164,7 +173,7 @@ TEST_F(VelmoraRibbonTest, SplitButtonsFaceAndMenus) {
         QList<quint16> inMenu;
         for (QAction* a : b->menu()->actions()) {
             inMenu.append(quint16(a->data().toUInt()));
-            EXPECT_EQ(a->text(), commandLabel(CommandId(a->data().toUInt())));
+            EXPECT_EQ(a->text(), frame->commands().label(CommandId(a->data().toUInt())));
         }
         EXPECT_EQ(inMenu, menuIds);
 
@@ -211,7 +220,15 @@ TEST_F(VelmoraRibbonTest, TimeControlsStartDisabled) {
     }
     EXPECT_FALSE(ribbon->control(114)->isEnabled());
     EXPECT_FALSE(ribbon->trigger(114));
+    // "Set Delay" waits for rows; every control follows its command's state.
+    EXPECT_FALSE(ribbon->control(162)->isEnabled());
+    CommandState state;
+    state.rowCount = 2;
+    frame->commands().update(state);
     EXPECT_TRUE(ribbon->control(162)->isEnabled());
+    state.translating = true;
+    frame->commands().update(state);
+    EXPECT_FALSE(ribbon->control(162)->isEnabled());
 
     // The frame enables the edits later; their steps then reach it.
     TimeSpinEdit* show = ribbon->timeEdit(111);

@@ -1,0 +1,148 @@
+// The shell's commands: loading, saving, character sets, help, the dictionary and the programs
+// velmora starts.
+#include "app/commands/all_commands.h"
+#include "app/commands/command_registry.h"
+#include "app/main_frame.h"
+
+namespace {
+bool idleWithRows(const CommandState& s) {
+    return when::hasRows(s) && when::idle(s);
+}
+} // namespace
+
+void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
+    CMainFrame* f = &frame;
+    auto save = [f](SaveKind kind) { return [f, kind] { f->saveDocument(kind); }; };
+    auto nothing = [] {};
+    const QList<CommandSpec> rows = {
+        {CommandId::LoadOriginal,
+         "Load Original",
+         "document-open",
+         {QKeySequence::Open},
+         [f] { f->OnLoadOriginal(); },
+         when::idle},
+        {CommandId::LoadTranslated,
+         "Load Translated",
+         "document-import",
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+         [f] { f->OnLoadTranslated(); },
+         when::idle},
+        // The face of "Save" only opens its menu.
+        {CommandId::Save, "Save", "document-save", {}, nothing, {}},
+        {CommandId::SaveOriginalSubtitle,
+         "Save Original Subtitle",
+         "",
+         {},
+         save(SaveKind::OriginalSubtitle),
+         when::hasRows},
+        {CommandId::SaveTranslatedSubtitle,
+         "Save Translated Subtitle",
+         "",
+         {QKeySequence::Save},
+         save(SaveKind::TranslatedSubtitle),
+         when::hasRows},
+        {CommandId::SaveMixSubtitle, "Save Mix Subtitle", "", {}, save(SaveKind::MixSubtitle), when::hasRows},
+        {CommandId::SaveOriginalText,
+         "Save Original Text",
+         "",
+         {},
+         save(SaveKind::OriginalText),
+         when::hasRows},
+        {CommandId::SaveTranslatedText,
+         "Save Translated Text",
+         "",
+         {},
+         save(SaveKind::TranslatedText),
+         when::hasRows},
+        {CommandId::SaveMixText, "Save Mix Text", "", {}, save(SaveKind::MixText), when::hasRows},
+        {CommandId::StartTranslate, "Start Translate", "preferences-desktop-locale", {}, nothing, {}},
+        {CommandId::TranslateAll, "Translate All", "", {}, nothing, idleWithRows},
+        {CommandId::TranslateSelected,
+         "Translate Selected",
+         "",
+         {},
+         nothing,
+         [](const CommandState& s) { return idleWithRows(s) && when::hasSelection(s); }},
+        // The language combos are read when a job starts.
+        {CommandId::TranslateFrom, "Translate From", "", {}, nothing, {}},
+        {CommandId::TranslateTo, "To", "", {}, nothing, {}},
+        {CommandId::ChangeOriginalCharset,
+         "Change Original CharSet",
+         "",
+         {},
+         [f] { f->OnChangeOriginalCharset(); },
+         when::idle},
+        {CommandId::ChangeTranslatedCharset,
+         "Change Translated CharSet",
+         "",
+         {},
+         [f] { f->OnChangeTranslatedCharset(); },
+         when::idle},
+        {CommandId::HelpTopics,
+         "Help Topics",
+         "help-contents",
+         {QKeySequence::HelpContents},
+         [f] { f->OnHelpTopics(); },
+         {}},
+        {CommandId::About, "About", "help-about", {}, [f] { f->OnAbout(); }, {}},
+        {CommandId::WebPage, "&Web Page", "internet-web-browser", {}, [f] { f->OnWebPage(); }, {}},
+        {CommandId::Exit, "&Exit", "application-exit", {QKeySequence::Quit}, [f] { f->OnExit(); }, {}},
+        {CommandId::ViewDictionary,
+         "View Dictionary",
+         "accessories-dictionary",
+         {},
+         [f] { f->OnViewDictionary(); },
+         {}},
+        {CommandId::StudyDictionary,
+         "Study Dictionary",
+         "applications-education",
+         {},
+         [f] { f->OnStudyDictionary(); },
+         {}},
+        {CommandId::ConvertFileCodeSchema, "Convert File Code Schema", "view-refresh", {}, nothing, {}},
+        {CommandId::PlaySubtitle,
+         "Play Subtitle",
+         "media-playback-start",
+         {},
+         [f] { f->OnPlaySubtitle(); },
+         {}},
+        {CommandId::ViewVocabularyLibrary,
+         "View Vocabulary Library",
+         "",
+         {},
+         [f] { f->OnViewVocabularyLibrary(); },
+         {}},
+        {CommandId::MiniStudyVocabulary,
+         "Mini Study Vocabulary",
+         "",
+         {},
+         [f] { f->OnMiniStudyVocabulary(); },
+         {}},
+    };
+    for (const CommandSpec& row : rows)
+        commands.add(row);
+}
+
+void registerHistoryCommands(CommandRegistry& commands, CMainFrame& frame) {
+    CMainFrame* f = &frame;
+    commands.add({CommandId::Undo,
+                  "Undo",
+                  "edit-undo",
+                  {QKeySequence::Undo},
+                  [f] { f->undo(); },
+                  [](const CommandState& s) { return s.canUndo && when::idle(s); }});
+    commands.add({CommandId::Redo,
+                  "Redo",
+                  "edit-redo",
+                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+                  [f] { f->redo(); },
+                  [](const CommandState& s) { return s.canRedo && when::idle(s); }});
+}
+
+void registerAllCommands(CommandRegistry& commands, CMainFrame& frame) {
+    registerShellCommands(commands, frame);
+    registerHistoryCommands(commands, frame);
+    registerEditCommands(commands, frame);
+    registerTimingCommands(commands, frame);
+    registerSearchCommands(commands, frame);
+}

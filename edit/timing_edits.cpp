@@ -1,0 +1,172 @@
+// Timing edits over the session.
+#include "edit/timing_edits.h"
+
+#include "subtitle/time_codes.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr std::int32_t kSpinUnits = 10;
+
+// A step count times ten, kept inside 32 bits however far a key is held down.
+std::int32_t spinDelta(int steps) {
+    const std::int64_t delta = std::int64_t(steps) * kSpinUnits;
+    return std::int32_t(std::clamp<std::int64_t>(delta, INT32_MIN, INT32_MAX));
+}
+
+std::int32_t field(QStringView text, qsizetype first, qsizetype last) {
+    if (first >= text.size())
+        return 0;
+    return decimalValue(text.mid(first, std::min(last + 1, text.size()) - first));
+}
+
+} // namespace
+
+std::optional<BoxEdit> stepTimeBox(const SubtitleSession& session, int focusedRow, TimeBox box, int steps,
+                                   const QString& boxText) {
+    const std::int32_t format = session.document().formatMode;
+    if ((box == TimeBox::Hide && format == kSAMI) || boxText.isEmpty())
+        return std::nullopt;
+    BoxEdit result;
+    result.boxText = ShiftTimeText(boxText, spinDelta(steps), format);
+    result.edit = SessionEdit(QStringLiteral("Change Time"));
+    if (focusedRow < 0 || focusedRow >= session.rowCount())
+        return result;
+    SessionEntry e = session.entry(focusedRow);
+    (box == TimeBox::Show ? e.row.show : e.row.hide) = result.boxText;
+    if (e.timeLine)
+        e.timeLine = BuildTimeLine(e.row.show, e.row.hide, format);
+    result.edit.replace(focusedRow, std::move(e));
+    return result;
+}
+
+SessionEdit typeTimeBoxes(const SubtitleSession& session, int focusedRow, const QString& showText,
+                          const QString& hideText) {
+    SessionEdit edit(QStringLiteral("Change Time"));
+    if (focusedRow < 0 || focusedRow >= session.rowCount())
+        return edit;
+    SessionEntry e = session.entry(focusedRow);
+    e.row.show = showText;
+    e.row.hide = hideText;
+    if (e.timeLine)
+        e.timeLine = BuildTimeLine(showText, hideText, session.document().formatMode);
+    edit.replace(focusedRow, std::move(e));
+    edit.setMergeKey(QStringLiteral("type-time:%1").arg(focusedRow));
+    return edit;
+}
+
+std::int32_t readDelayValue(const QString& text, std::int32_t formatMode) {
+    const QStringView t(text);
+    // The largest value the masks allow (99:99:99,999) fits 32 bits; free text saturates.
+    std::int64_t value = 0;
+    switch (formatMode) {
+    case kMicroDVD:
+    case kSAMI:
+        return decimalValue(t);
+    case kSubViewer:
+    case kSubViewer2:
+        value = std::int64_t(field(t, 0, 1)) * 360000 + std::int64_t(field(t, 3, 4)) * 6000 +
+                std::int64_t(field(t, 6, 7)) * 100 + field(t, 9, 10);
+        break;
+    default:
+        value = std::int64_t(field(t, 0, 1)) * 3600000 + std::int64_t(field(t, 3, 4)) * 60000 +
+                std::int64_t(field(t, 6, 7)) * 1000 + field(t, 9, 11);
+        break;
+    }
+    return std::int32_t(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+std::int32_t stepDelayValue(std::int32_t value, int steps) {
+    const std::int64_t next = std::int64_t(value) + std::int64_t(spinDelta(steps));
+    return std::int32_t(std::clamp<std::int64_t>(next, 0, INT32_MAX));
+}
+
+QString formatDelayValue(std::int32_t value, std::int32_t formatMode) {
+    char buffer[64];
+    const std::int64_t v = std::max<std::int32_t>(value, 0);
+    switch (formatMode) {
+    case kMicroDVD:
+    case kSAMI:
+        std::snprintf(buffer, sizeof buffer, "%d", value);
+        break;
+    case kSubViewer:
+    case kSubViewer2:
+        std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld,%02lld", (long long)(v / 360000),
+                      (long long)(v / 6000 % 60), (long long)(v / 100 % 60), (long long)(v % 100));
+        break;
+    default:
+        std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld,%03lld", (long long)(v / 3600000),
+                      (long long)(v / 60000 % 60), (long long)(v / 1000 % 60), (long long)(v % 1000));
+        break;
+    }
+    return QString::fromLatin1(buffer);
+}
+
+SessionEdit setDelay(const SubtitleSession& session, const DelayChoice& choice, const QList<int>& selection) {
+    SessionEdit edit(QStringLiteral("Set Delay"));
+    if (choice.value == 0)
+        return edit;
+    // The value is at least 0, so its negation always fits.
+    const std::int32_t delta = choice.negative ? -choice.value : choice.value;
+    const std::int32_t format = session.document().formatMode;
+    QList<int> rows;
+    if (choice.selectedOnly) {
+        rows = selection;
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        rows.erase(
+            std::remove_if(rows.begin(), rows.end(), [&](int r) { return r < 0 || r >= session.rowCount(); }),
+            rows.end());
+    } else {
+        rows.reserve(session.rowCount());
+        for (int r = 0; r < session.rowCount(); ++r)
+            rows.append(r);
+    }
+    QVector<SessionEntry> entries;
+    entries.reserve(rows.size());
+    for (int row : rows) {
+        SessionEntry e = session.entry(row);
+        e.row.show = ShiftTimeText(e.row.show, delta, format);
+        e.row.hide = ShiftTimeText(e.row.hide, delta, format);
+        if (e.timeLine)
+            e.timeLine = BuildTimeLine(e.row.show, e.row.hide, format);
+        entries.append(std::move(e));
+    }
+    edit.replace(std::move(rows), std::move(entries));
+    return edit;
+}
+
+std::optional<RestoredTimes> restoreOriginalTime(const SubtitleSession& session, int focusedRow) {
+    if (focusedRow < 0 || focusedRow >= session.rowCount())
+        return std::nullopt;
+    const SubtitleDocument& document = session.document();
+    if (focusedRow >= document.loadedTimeLines.size())
+        return std::nullopt;
+    const QString& source = document.loadedTimeLines[focusedRow];
+    const std::int32_t format = document.formatMode;
+    if (format == kMicroDVD) {
+        // Both brace groups must be there, or nothing at all changes.
+        const qsizetype a = source.indexOf(u'{');
+        const qsizetype b = a < 0 ? -1 : source.indexOf(u'}', a + 1);
+        const qsizetype c = b < 0 ? -1 : source.indexOf(u'{', b + 1);
+        const qsizetype d = c < 0 ? -1 : source.indexOf(u'}', c + 1);
+        if (d < 0)
+            return std::nullopt;
+    }
+    const TimeTexts times = SplitTimeLine(source, format == kSubViewer2 ? kSubViewer : format);
+    RestoredTimes restored;
+    SessionEntry e = session.entry(focusedRow);
+    restored.show = times.show;
+    e.row.show = times.show;
+    if (format != kSAMI) {
+        restored.hide = times.hide;
+        e.row.hide = times.hide;
+    }
+    if (e.timeLine)
+        e.timeLine = source;
+    restored.edit = SessionEdit(QStringLiteral("Restore Original Time"));
+    restored.edit.replace(focusedRow, std::move(e));
+    return restored;
+}

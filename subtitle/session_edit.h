@@ -1,0 +1,136 @@
+// What an edit of the session is made of, and what it changed: the steps that undo and redo replay.
+#pragma once
+
+#include "subtitle/entry_rows.h"
+#include "subtitle/subtitle_format.h"
+
+#include <QList>
+#include <QString>
+#include <QVector>
+#include <cstdint>
+#include <optional>
+#include <variant>
+
+// One entry in both forms: its row and its elements of the four lists that move with the rows.
+// A list that does not reach the entry's index has no element for it (nullopt): rows may outnumber
+// the lists after an interrupted load or when a translation is shorter than the original.
+struct SessionEntry {
+    EntryRow row;
+    std::optional<QString> loadedTimeLine;
+    std::optional<QString> timeLine;
+    std::optional<QString> originalText;
+    std::optional<QString> translatedText;
+
+    friend bool operator==(const SessionEntry&, const SessionEntry&) = default;
+};
+
+// Columns of a change, as bits of 1 << EntryColumn.
+using ColumnMask = std::uint8_t;
+inline constexpr ColumnMask columnBit(int column) {
+    return ColumnMask(1u << column);
+}
+inline constexpr ColumnMask kTimeColumns = columnBit(kColumnShow) | columnBit(kColumnHide);
+inline constexpr ColumnMask kTextColumns = columnBit(kColumnOriginal) | columnBit(kColumnTranslated);
+
+// What an edit, an undo or a redo changed, so that the views can follow in one step.
+struct SessionChange {
+    enum class Shape {
+        Unchanged, // no row came or went
+        Inserted,  // rows [first, first + count) are new
+        Removed,   // the rows that were at [first, first + count) are gone
+        Rebuilt,   // rows came or went in several places: the views start over
+    };
+    Shape shape = Shape::Unchanged;
+    int first = 0;
+    int count = 0;
+
+    // Rows whose cells may differ, in the indexes after the change; -1 when none.
+    int firstChangedRow = -1;
+    int lastChangedRow = -1;
+    ColumnMask columns = 0;
+    // Which lists of the document changed.
+    bool timeLinesChanged = false;
+    bool textsChanged = false;
+    bool codePagesChanged = false;
+    // The "Mapping Text" page shows the rows anew (after re-decoding and translation, not after edits).
+    bool rebuildsMapping = false;
+
+    // What to select and focus afterwards; nullopt leaves the selection as it is.
+    std::optional<QList<int>> selection;
+    int focus = -1;
+
+    bool isEmpty() const {
+        return shape == Shape::Unchanged && firstChangedRow < 0 && !timeLinesChanged && !textsChanged &&
+               !codePagesChanged;
+    }
+    bool changesRows() const { return shape != Shape::Unchanged; }
+};
+
+// The steps of one edit, applied in order; each refers to the rows as the steps before it left them.
+// A session applies an edit as one undo step and checks every index it is given.
+class SessionEdit {
+public:
+    // New entries at ascending positions, each position counted after the ones before were placed.
+    struct Insert {
+        QList<int> positions;
+        QVector<SessionEntry> entries;
+    };
+    // The rows at these indexes (ascending, distinct) leave together.
+    struct Remove {
+        QList<int> rows;
+    };
+    // Rows (ascending, distinct) take these entries; a list element changes only where the list
+    // reaches the row, so no list grows or shrinks.
+    struct Replace {
+        QList<int> rows;
+        QVector<SessionEntry> entries;
+    };
+    // Rows from `from` on take these numbers.
+    struct SetNumbers {
+        int from = 0;
+        QVector<std::optional<double>> numbers;
+    };
+    struct SetCodePage {
+        Side side = Side::Original;
+        std::uint32_t codePage = 0;
+    };
+    using Step = std::variant<Insert, Remove, Replace, SetNumbers, SetCodePage>;
+
+    explicit SessionEdit(QString label = {}) : m_label(std::move(label)) {}
+
+    void insert(int at, QVector<SessionEntry> entries);
+    void insertAt(QList<int> positions, QVector<SessionEntry> entries);
+    // Sorts and drops repeated rows.
+    void remove(QList<int> rows);
+    void replace(int row, SessionEntry entry);
+    void replace(QList<int> rows, QVector<SessionEntry> entries);
+    void setNumbers(int from, QVector<std::optional<double>> numbers);
+    void setCodePage(Side side, std::uint32_t codePage);
+    void append(Step step) { m_steps.append(std::move(step)); }
+
+    // The selection and focus to show once the edit is done.
+    void select(QList<int> rows, int focus) {
+        m_selection = std::move(rows);
+        m_focus = focus;
+    }
+    // Re-decoding and translation redraw the "Mapping Text" page; other edits leave it.
+    void setRebuildsMapping(bool on) { m_rebuildsMapping = on; }
+    // Consecutive edits with the same non-empty key become one undo step (typing into a time box).
+    void setMergeKey(QString key) { m_mergeKey = std::move(key); }
+
+    const QString& label() const { return m_label; }
+    const QVector<Step>& steps() const { return m_steps; }
+    bool isEmpty() const { return m_steps.isEmpty(); }
+    const std::optional<QList<int>>& selection() const { return m_selection; }
+    int focus() const { return m_focus; }
+    bool rebuildsMapping() const { return m_rebuildsMapping; }
+    const QString& mergeKey() const { return m_mergeKey; }
+
+private:
+    QString m_label;
+    QVector<Step> m_steps;
+    std::optional<QList<int>> m_selection;
+    int m_focus = -1;
+    bool m_rebuildsMapping = false;
+    QString m_mergeKey;
+};
