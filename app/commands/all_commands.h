@@ -12,3 +12,4 @@ void registerHistoryCommands(CommandRegistry& commands, CMainFrame& frame);
 void registerEditCommands(CommandRegistry& commands, CMainFrame& frame);
 void registerTimingCommands(CommandRegistry& commands, CMainFrame& frame);
 void registerSearchCommands(CommandRegistry& commands, CMainFrame& frame);
+void registerConvertCommands(CommandRegistry& commands, CMainFrame& frame);

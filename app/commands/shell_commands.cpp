@@ -99,7 +99,6 @@ void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
          {},
          [f] { f->OnStudyDictionary(); },
          {}},
-        {CommandId::ConvertFileCodeSchema, "Convert File Code Schema", "view-refresh", {}, nothing, {}},
         {CommandId::PlaySubtitle,
          "Play Subtitle",
          "media-playback-start",
@@ -145,4 +144,5 @@ void registerAllCommands(CommandRegistry& commands, CMainFrame& frame) {
     registerEditCommands(commands, frame);
     registerTimingCommands(commands, frame);
     registerSearchCommands(commands, frame);
+    registerConvertCommands(commands, frame);
 }
