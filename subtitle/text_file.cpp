@@ -9,6 +9,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <optional>
+#include <unicode/ucnv.h>
 
 namespace {
 int currentErrno() {
@@ -31,6 +34,41 @@ bool lineFeedIsAlwaysALineFeed(std::uint32_t codePage) {
 }
 } // namespace
 
+namespace {
+// The whole rest decoded in one call, when that is sure to equal decoding it line by line. In a
+// multi-byte page an invalid sequence decodes differently in one piece: a lead byte before a line
+// feed may take the feed's place in one substitute where a line of its own ends in another one. So
+// a multi-byte page gives a result only for input without any invalid or unmapped sequence, where
+// every character ends before each line feed. Single-byte pages map each byte on its own.
+std::optional<QString> decodeWhole(const char* data, qint64 size, std::uint32_t codePage) {
+    const char* name = icuConverterName(codePage);
+    if (!name)
+        return std::nullopt;
+    UErrorCode err = U_ZERO_ERROR;
+    UConverter* conv = ucnv_open(name, &err);
+    if (U_FAILURE(err))
+        return std::nullopt;
+    std::optional<QString> result;
+    if (ucnv_getMaxCharSize(conv) > 1) {
+        ucnv_setToUCallBack(conv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        if (U_SUCCESS(err)) {
+            // No page here needs more than one UTF-16 unit per byte.
+            QString out(qsizetype(size) + 1, Qt::Uninitialized);
+            const int32_t n = ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()), int32_t(out.size()),
+                                            data, int32_t(size), &err);
+            if (U_SUCCESS(err) && n <= out.size()) {
+                out.resize(n);
+                result = std::move(out);
+            }
+        }
+    } else {
+        result = decodeBytes(data, size, codePage);
+    }
+    ucnv_close(conv);
+    return result;
+}
+} // namespace
+
 void CStdioFileEx::decodeAhead() {
     m_aheadTried = true;
     const std::uint32_t cp = decodingCodePage();
@@ -38,7 +76,9 @@ void CStdioFileEx::decodeAhead() {
         return;
     const char* start = m_bytes.constData() + m_pos;
     const qint64 n = m_bytes.size() - m_pos;
-    auto text = decodeBytes(start, n, cp);
+    if (n <= 0 || n > std::numeric_limits<int32_t>::max() - 1)
+        return;
+    auto text = decodeWhole(start, n, cp);
     if (!text)
         return;
     // A converter that swallowed or invented a line feed would put lines out of step.
@@ -55,7 +95,7 @@ std::uint32_t CStdioFileEx::decodingCodePage() const {
     return m_codePage < 0 ? kAnsiCodePage : std::uint32_t(m_codePage);
 }
 
-bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumber) {
+void CStdioFileEx::resetState(std::uint32_t flags) {
     Close();
     m_unicode = (flags & writeUtf16Flag) != 0;
     flags &= ~std::uint32_t(typeText);
@@ -66,6 +106,17 @@ bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumb
     m_writeFailed = false;
     m_written = 0;
     m_pos = 0;
+}
+
+bool CStdioFileEx::OpenBytes(QByteArray bytes) {
+    resetState(modeRead | typeText);
+    startReading(std::move(bytes));
+    return true;
+}
+
+bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumber) {
+    resetState(flags);
+    flags = m_openFlags;
 
     const bool writing = (flags & (modeWrite | modeReadWrite | modeCreate)) != 0;
     errno = 0;
@@ -95,13 +146,18 @@ bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumb
             *errorNumber = currentErrno();
         return false;
     }
-    m_bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         if (errorNumber)
             *errorNumber = currentErrno();
-        m_bytes.clear();
         return false;
     }
+    startReading(std::move(bytes));
+    return true;
+}
+
+void CStdioFileEx::startReading(QByteArray bytes) {
+    m_bytes = std::move(bytes);
     m_reading = true;
     const auto* b = reinterpret_cast<const unsigned char*>(m_bytes.constData());
     const qint64 n = m_bytes.size();
@@ -114,7 +170,6 @@ bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumb
         m_pos = 0;
     }
     m_firstRead = true;
-    return true;
 }
 
 bool CStdioFileEx::ReadString(QString& line) {

@@ -29,6 +29,8 @@ public:
 
     // On failure returns false with the system error number in *errorNumber (never 0).
     bool Open(const QString& path, std::uint32_t flags, int* errorNumber = nullptr);
+    // Reads from bytes already in memory as from a file of that content opened for reading.
+    bool OpenBytes(QByteArray bytes);
     // Reads the next line without its line feed and one trailing carriage return.
     bool ReadString(QString& line);
     // Writes the text in the file's encoding; adds no line end.
@@ -52,6 +54,8 @@ public:
 
 private:
     std::uint32_t decodingCodePage() const;
+    void resetState(std::uint32_t flags);
+    void startReading(QByteArray bytes);
 
     bool m_unicode = false;
     std::uint32_t m_openFlags = 0;
