@@ -139,18 +139,24 @@ int DictionaryStore::AppendDictionaryRecord(const DictionaryRecord& record, int 
     if (!isOpen())
         return -1;
     std::FILE* file = selector == kVocabulary ? m_wordFile : m_sentenceFile;
-    QByteArray bytes = record.toBytes();
+    const QByteArray bytes = record.toBytes();
 
     if (std::fseek(file, 0, SEEK_END) != 0)
         return -1;
-    const long start = std::ftell(file);
-    if (start < 0)
+    const long end = std::ftell(file);
+    if (end < 0)
         return -1;
-    // A short tail (a record cut off by a crash) would put this and every later record out of
-    // step with the reader for good; zeros complete it to a whole record, losing no byte.
-    const std::size_t tail = std::size_t(start) % kDictionaryRecordSize;
-    if (tail != 0)
-        bytes.prepend(QByteArray(qsizetype(kDictionaryRecordSize - tail), '\0'));
+    // A short tail is what a crash part-way through an append leaves. Completed to a record it
+    // would be listed as an entry made of half a text and zeros; it goes before the new record.
+    const long start = end - long(std::size_t(end) % kDictionaryRecordSize);
+    if (start != end) {
+        if (std::fflush(file) != 0 || ::ftruncate(::fileno(file), off_t(start)) != 0 ||
+            std::fseek(file, start, SEEK_SET) != 0) {
+            log_printf("cut short dictionary record error, errno is %d\n", errno);
+            std::clearerr(file);
+            return -1;
+        }
+    }
     const std::size_t written = std::fwrite(bytes.constData(), 1, bytes.size(), file);
     const bool ok = written == std::size_t(bytes.size()) && std::fflush(file) == 0;
     std::fflush(m_wordFile);
@@ -167,6 +173,17 @@ int DictionaryStore::AppendDictionaryRecord(const DictionaryRecord& record, int 
     return 0;
 }
 
+std::vector<DictionaryRecord> listDictionaryRecords(QByteArrayView bytes) {
+    std::vector<DictionaryRecord> records;
+    const std::size_t whole = std::size_t(bytes.size()) / kDictionaryRecordSize;
+    for (std::size_t i = 0; i < whole; ++i) {
+        DictionaryRecord record = DictionaryRecord::fromBytes(bytes.data() + i * kDictionaryRecordSize);
+        if (record.flag == 1)
+            records.push_back(std::move(record));
+    }
+    return records;
+}
+
 std::vector<DictionaryRecord> DictionaryStore::ReadRecords(int selector) {
     std::vector<DictionaryRecord> records;
     if (!isOpen())
@@ -174,12 +191,18 @@ std::vector<DictionaryRecord> DictionaryStore::ReadRecords(int selector) {
     std::FILE* file = selector == kVocabulary ? m_wordFile : m_sentenceFile;
     if (std::fseek(file, 0, SEEK_SET) != 0)
         return records;
-    QByteArray block(qsizetype(kDictionaryRecordSize), '\0');
-    while (std::fread(block.data(), 1, kDictionaryRecordSize, file) == kDictionaryRecordSize) {
-        DictionaryRecord record = DictionaryRecord::fromBytes(block.constData());
-        if (record.flag == 1)
-            records.push_back(std::move(record));
+    // Whole records at a time, until a read comes back short.
+    constexpr std::size_t kChunk = 64 * kDictionaryRecordSize;
+    QByteArray bytes;
+    for (;;) {
+        const qsizetype at = bytes.size();
+        bytes.resize(at + qsizetype(kChunk));
+        const std::size_t got = std::fread(bytes.data() + at, 1, kChunk, file);
+        bytes.resize(at + qsizetype(got));
+        if (got < kChunk)
+            break;
     }
+    records = listDictionaryRecords(bytes);
     // The short read that ended the loop sets end-of-file; the next append must not inherit it.
     std::clearerr(file);
     return records;

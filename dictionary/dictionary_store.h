@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,10 @@ struct DictionaryRecord {
     static DictionaryRecord fromBytes(const char* bytes);
 };
 
+// The entries among whole records of a store file's bytes: records whose flag is 1, in order. A
+// short tail after the last whole record is no entry.
+std::vector<DictionaryRecord> listDictionaryRecords(QByteArrayView bytes);
+
 enum DictionarySelector : int { kVocabulary = 0, kSentences = 1 };
 
 class DictionaryStore {
@@ -37,9 +42,10 @@ public:
     // failure (logged; the store then stays closed, with neither file open).
     int OpenDictionaryFiles(const QString& programFolder);
     // Appends one record to the vocabulary (selector 0) or the dictionary (any other). 0 on
-    // success, -1 when the store is not open or the write failed; a failed write leaves the file
-    // as it was, so that no partial record shifts the ones appended after it. A short tail already
-    // in the file is first completed with zeros, so the new record starts on a record boundary.
+    // success, -1 when the store is not open or the write failed; a failed write leaves the file's
+    // whole records as they were, so that no partial record shifts the ones appended after it. A
+    // short tail already in the file (a record cut off by a crash) is cut away first, so the new
+    // record starts on a record boundary and the half record never becomes an entry.
     int AppendDictionaryRecord(const DictionaryRecord& record, int selector);
     // The entries of the file (records whose flag is 1), in file order. Records with another flag
     // and a short tail are skipped. Nothing when the store is not open.

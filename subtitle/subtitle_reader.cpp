@@ -390,6 +390,10 @@ private:
     const QString* m_rawLine = nullptr;
 };
 
+UserMessage oversized() {
+    return errorMessage(QStringLiteral("The size of this file is bigger than 400K bytes!"));
+}
+
 struct FileCheck {
     bool ok = false;
     qint64 size = 0;
@@ -418,7 +422,7 @@ FileCheck checkFile(const QString& path) {
         return check;
     }
     if (st.st_size > kMaxSubtitleFileSize) {
-        check.message = errorMessage(QStringLiteral("The size of this file is bigger than 400K bytes!"));
+        check.message = oversized();
         return check;
     }
     check.ok = true;
@@ -426,33 +430,11 @@ FileCheck checkFile(const QString& path) {
     return check;
 }
 
-} // namespace
-
-ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& givenPath, SubtitleFormat format,
-                            Side side) {
+ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, SubtitleFormat format,
+                     Side side) {
     ReadResult result;
-    if (!isValidFormat(format))
-        format = kSubRip;
-    const QString path = resolveInProgramFolder(givenPath);
-
-    FileCheck check = checkFile(path);
-    if (!check.ok) {
-        result.message = std::move(check.message);
-        return result;
-    }
-
-    CStdioFileEx file;
-    int errorNumber = 0;
-    if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText, &errorNumber)) {
-        log_printf("cannot open %s as text: error %d\n", QFile::encodeName(path).constData(), errorNumber);
-        // A plain message box: the framework gives it the exclamation icon.
-        result.message =
-            UserMessage{QString::number(errorNumber), QStringLiteral("velmora"), MessageIcon::Warning};
-        return result;
-    }
-
     LineLoop loop(session, format, side);
-    loop.prepare(check.size);
+    loop.prepare(size);
     result.changed = true;
     session.clearHistory();
 
@@ -470,6 +452,53 @@ ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& givenPath, 
     loop.finish(completed);
     result.completed = completed;
     return result;
+}
+
+} // namespace
+
+ReadResult loadSubtitleBytes(SubtitleSession& session, QByteArray bytes, SubtitleFormat format, Side side) {
+    if (!isValidFormat(format))
+        format = kSubRip;
+    if (bytes.size() > kMaxSubtitleFileSize)
+        return ReadResult{false, false, oversized()};
+    const qint64 size = bytes.size();
+    CStdioFileEx file;
+    file.OpenBytes(std::move(bytes));
+    return readLines(session, file, size, format, side);
+}
+
+ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& givenPath, SubtitleFormat format,
+                            Side side) {
+    ReadResult result;
+    if (!isValidFormat(format))
+        format = kSubRip;
+    const QString path = resolveInProgramFolder(givenPath);
+
+    FileCheck check = checkFile(path);
+    if (!check.ok) {
+        result.message = std::move(check.message);
+        return result;
+    }
+
+    errno = 0;
+    QFile file(path);
+    QByteArray bytes;
+    bool read = file.open(QIODevice::ReadOnly);
+    if (read) {
+        // One byte past the limit tells a file that grew since it was measured.
+        bytes = file.read(kMaxSubtitleFileSize + 1);
+        read = file.error() == QFileDevice::NoError;
+    }
+    if (!read) {
+        const int errorNumber = errno != 0 ? errno : EIO;
+        log_printf("cannot open %s as text: error %d\n", QFile::encodeName(path).constData(), errorNumber);
+        // A plain message box: the framework gives it the exclamation icon.
+        result.message =
+            UserMessage{QString::number(errorNumber), QStringLiteral("velmora"), MessageIcon::Warning};
+        return result;
+    }
+    // The file may have grown since it was measured; what is read is what is checked.
+    return loadSubtitleBytes(session, std::move(bytes), format, side);
 }
 
 namespace {

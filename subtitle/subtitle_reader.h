@@ -31,6 +31,8 @@ struct ReadResult {
 // least as long; a translated load leaves one element per entry of its file in translatedTexts,
 // element k shown in row k's Translated cell, with rows added only for entries beyond the grid.
 ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, SubtitleFormat format, Side side);
+// The same from a file's bytes already in memory, with the same size limit.
+ReadResult loadSubtitleBytes(SubtitleSession& session, QByteArray bytes, SubtitleFormat format, Side side);
 
 // The format of a file named on the command line, from its extension and, for ".sub" or an
 // unknown extension, its content; SubRip when nothing tells.

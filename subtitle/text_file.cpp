@@ -2,6 +2,7 @@
 #include "subtitle/text_file.h"
 
 #include "charset/code_page.h"
+#include "support/log.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -9,6 +10,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <optional>
+#include <sys/stat.h>
+#include <unicode/ucnv.h>
+#include <unistd.h>
 
 namespace {
 int currentErrno() {
@@ -31,6 +38,41 @@ bool lineFeedIsAlwaysALineFeed(std::uint32_t codePage) {
 }
 } // namespace
 
+namespace {
+// The whole rest decoded in one call, when that is sure to equal decoding it line by line. In a
+// multi-byte page an invalid sequence decodes differently in one piece: a lead byte before a line
+// feed may take the feed's place in one substitute where a line of its own ends in another one. So
+// a multi-byte page gives a result only for input without any invalid or unmapped sequence, where
+// every character ends before each line feed. Single-byte pages map each byte on its own.
+std::optional<QString> decodeWhole(const char* data, qint64 size, std::uint32_t codePage) {
+    const char* name = icuConverterName(codePage);
+    if (!name)
+        return std::nullopt;
+    UErrorCode err = U_ZERO_ERROR;
+    UConverter* conv = ucnv_open(name, &err);
+    if (U_FAILURE(err))
+        return std::nullopt;
+    std::optional<QString> result;
+    if (ucnv_getMaxCharSize(conv) > 1) {
+        ucnv_setToUCallBack(conv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        if (U_SUCCESS(err)) {
+            // No page here needs more than one UTF-16 unit per byte.
+            QString out(qsizetype(size) + 1, Qt::Uninitialized);
+            const int32_t n = ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()), int32_t(out.size()),
+                                            data, int32_t(size), &err);
+            if (U_SUCCESS(err) && n <= out.size()) {
+                out.resize(n);
+                result = std::move(out);
+            }
+        }
+    } else {
+        result = decodeBytes(data, size, codePage);
+    }
+    ucnv_close(conv);
+    return result;
+}
+} // namespace
+
 void CStdioFileEx::decodeAhead() {
     m_aheadTried = true;
     const std::uint32_t cp = decodingCodePage();
@@ -38,7 +80,9 @@ void CStdioFileEx::decodeAhead() {
         return;
     const char* start = m_bytes.constData() + m_pos;
     const qint64 n = m_bytes.size() - m_pos;
-    auto text = decodeBytes(start, n, cp);
+    if (n <= 0 || n > std::numeric_limits<int32_t>::max() - 1)
+        return;
+    auto text = decodeWhole(start, n, cp);
     if (!text)
         return;
     // A converter that swallowed or invented a line feed would put lines out of step.
@@ -55,7 +99,13 @@ std::uint32_t CStdioFileEx::decodingCodePage() const {
     return m_codePage < 0 ? kAnsiCodePage : std::uint32_t(m_codePage);
 }
 
-bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumber) {
+CStdioFileEx::~CStdioFileEx() {
+    // Unclosed: nothing gathered for a direct write reaches the file.
+    if (m_directFd >= 0)
+        ::close(m_directFd);
+}
+
+void CStdioFileEx::resetState(std::uint32_t flags) {
     Close();
     m_unicode = (flags & writeUtf16Flag) != 0;
     flags &= ~std::uint32_t(typeText);
@@ -66,26 +116,45 @@ bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumb
     m_writeFailed = false;
     m_written = 0;
     m_pos = 0;
+}
+
+bool CStdioFileEx::OpenBytes(QByteArray bytes) {
+    resetState(modeRead | typeText);
+    startReading(std::move(bytes));
+    return true;
+}
+
+bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumber) {
+    resetState(flags);
+    flags = m_openFlags;
 
     const bool writing = (flags & (modeWrite | modeReadWrite | modeCreate)) != 0;
     errno = 0;
     if (writing) {
         auto writer = std::make_unique<QSaveFile>(path);
-        // Without modeCreate an existing file keeps what is not overwritten: start from its content.
-        if (!writer->open(QIODevice::WriteOnly)) {
-            if (errorNumber)
-                *errorNumber = currentErrno();
-            return false;
+        if (writer->open(QIODevice::WriteOnly)) {
+            m_writer = std::move(writer);
+        } else {
+            const int saveError = currentErrno();
+            writer.reset();
+            if (!openDirect(path)) {
+                if (errorNumber)
+                    *errorNumber = saveError;
+                return false;
+            }
         }
+        // Without modeCreate an existing file keeps what is not overwritten: start from its content.
         if (!(flags & modeCreate)) {
             QFile old(path);
             if (old.open(QIODevice::ReadOnly)) {
                 const QByteArray content = old.readAll();
-                writer->write(content);
+                if (m_writer)
+                    m_writer->write(content);
+                else
+                    m_directContent = content;
                 m_written = content.size();
             }
         }
-        m_writer = std::move(writer);
         return true;
     }
 
@@ -95,13 +164,18 @@ bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumb
             *errorNumber = currentErrno();
         return false;
     }
-    m_bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         if (errorNumber)
             *errorNumber = currentErrno();
-        m_bytes.clear();
         return false;
     }
+    startReading(std::move(bytes));
+    return true;
+}
+
+void CStdioFileEx::startReading(QByteArray bytes) {
+    m_bytes = std::move(bytes);
     m_reading = true;
     const auto* b = reinterpret_cast<const unsigned char*>(m_bytes.constData());
     const qint64 n = m_bytes.size();
@@ -114,7 +188,88 @@ bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumb
         m_pos = 0;
     }
     m_firstRead = true;
+}
+
+bool CStdioFileEx::openDirect(const QString& path) {
+    // Only an existing regular file that this user may write; anything else keeps the error of the
+    // file beside it.
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    m_directFd = fd;
+    m_directContent.clear();
     return true;
+}
+
+namespace {
+bool writeAllAt(int fd, const char* data, qint64 size) {
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd, data + done, std::size_t(size - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+QByteArray readAllOf(int fd, bool* ok) {
+    QByteArray bytes;
+    *ok = false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return bytes;
+    bytes.resize(qsizetype(st.st_size));
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, std::size_t(bytes.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return bytes;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    bytes.resize(qsizetype(done));
+    *ok = true;
+    return bytes;
+}
+} // namespace
+
+bool CStdioFileEx::writeDirect() {
+    const qint64 size = m_directContent.size();
+    bool haveOld = false;
+    const QByteArray old = readAllOf(m_directFd, &haveOld);
+    if (!haveOld)
+        return false;
+    // Taking the room first means the writes below cannot run out of it half-way, where the file
+    // system can reserve it; a file system that cannot still gets the write and the repair below.
+    if (size > old.size()) {
+        const int err = ::posix_fallocate(m_directFd, 0, off_t(size));
+        if (err != 0 && err != EOPNOTSUPP && err != EINVAL && err != ENOSYS) {
+            errno = err;
+            return false;
+        }
+    }
+    if (writeAllAt(m_directFd, m_directContent.constData(), size) &&
+        ::ftruncate(m_directFd, off_t(size)) == 0 && ::fsync(m_directFd) == 0)
+        return true;
+    // Put the old content back as well as the platform lets us.
+    const int err = errno;
+    if (!writeAllAt(m_directFd, old.constData(), old.size()) ||
+        ::ftruncate(m_directFd, off_t(old.size())) != 0)
+        log_printf("cannot restore %d bytes after a failed write: error %d\n", int(old.size()), errno);
+    errno = err;
+    return false;
 }
 
 bool CStdioFileEx::ReadString(QString& line) {
@@ -178,7 +333,7 @@ bool CStdioFileEx::ReadString(QString& line) {
 }
 
 bool CStdioFileEx::WriteString(QStringView text) {
-    if (!m_writer)
+    if (!m_writer && m_directFd < 0)
         return false;
     QByteArray bytes;
     if (m_firstWrite && m_written == 0) {
@@ -207,6 +362,11 @@ bool CStdioFileEx::WriteString(QStringView text) {
     }
     if (bytes.isEmpty())
         return true;
+    if (m_directFd >= 0) {
+        m_directContent.append(bytes);
+        m_written += bytes.size();
+        return true;
+    }
     if (m_writer->write(bytes) != bytes.size()) {
         m_writeFailed = true;
         return false;
@@ -245,6 +405,12 @@ bool CStdioFileEx::Close() {
             ok = m_writer->commit();
         }
         m_writer.reset();
+    }
+    if (m_directFd >= 0) {
+        ok = !m_writeFailed && writeDirect();
+        ::close(m_directFd);
+        m_directFd = -1;
+        m_directContent.clear();
     }
     m_reading = false;
     m_bytes.clear();

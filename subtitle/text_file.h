@@ -23,12 +23,14 @@ public:
 
     CStdioFileEx() = default;
     // A file opened for writing and not closed is discarded: the target keeps its old content.
-    ~CStdioFileEx() = default;
+    ~CStdioFileEx();
     CStdioFileEx(const CStdioFileEx&) = delete;
     CStdioFileEx& operator=(const CStdioFileEx&) = delete;
 
     // On failure returns false with the system error number in *errorNumber (never 0).
     bool Open(const QString& path, std::uint32_t flags, int* errorNumber = nullptr);
+    // Reads from bytes already in memory as from a file of that content opened for reading.
+    bool OpenBytes(QByteArray bytes);
     // Reads the next line without its line feed and one trailing carriage return.
     bool ReadString(QString& line);
     // Writes the text in the file's encoding; adds no line end.
@@ -36,6 +38,8 @@ public:
     // Seeks in the bytes of a file opened for reading; origin as in fseek.
     bool Seek(qint64 offset, int origin);
     // For a written file: replaces the target only when every write succeeded. Returns success.
+    // A target in a folder where no file can be made beside it is written over in place, and
+    // gets its old content back when that write fails part-way.
     bool Close();
 
     // -1 means the system ANSI code page.
@@ -47,11 +51,13 @@ public:
     std::int32_t GetCodePage() const { return m_codePage; }
     bool IsFileUnicodeText() const { return m_unicode; }
     std::uint32_t OpenFlags() const { return m_openFlags; }
-    bool IsOpen() const { return m_reading || m_writer != nullptr; }
+    bool IsOpen() const { return m_reading || m_writer != nullptr || m_directFd >= 0; }
     qint64 Position() const { return m_pos; }
 
 private:
     std::uint32_t decodingCodePage() const;
+    void resetState(std::uint32_t flags);
+    void startReading(QByteArray bytes);
 
     bool m_unicode = false;
     std::uint32_t m_openFlags = 0;
@@ -76,6 +82,12 @@ private:
 
     // Writing goes to a file beside the target that replaces it on Close.
     std::unique_ptr<QSaveFile> m_writer;
+    // Where no file can be made beside the target (a folder the user may not write) but the target
+    // itself may be written, the content is gathered here and written over the target on Close.
+    bool openDirect(const QString& path);
+    bool writeDirect();
+    int m_directFd = -1;
+    QByteArray m_directContent;
     qint64 m_written = 0;
     bool m_writeFailed = false;
 };

@@ -1,6 +1,7 @@
 #include "charset/code_page.h"
 #include "subtitle/text_file.h"
 
+#include "charset/charset_table.h"
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -177,4 +178,62 @@ TEST_F(TextFileTest, WholeFileDecodingKeepsLinesInStepWithTheBytes) {
     file.SetCodePage(936);
     ASSERT_TRUE(file.ReadString(line));
     EXPECT_EQ(line, QString::fromUtf8("\xE4\xB8\xAD"));
+}
+
+namespace {
+
+// What reading line by line gives: each line's bytes decoded on their own, one carriage return cut.
+QStringList decodedLineByLine(const QByteArray& bytes, std::uint32_t codePage) {
+    QByteArray rest = bytes;
+    if (resolveCodePage(codePage) == kUtf8CodePage)
+        rest = rest.mid(3); // the first read skips a UTF-8 mark whether or not it is there
+    QStringList lines;
+    qsizetype at = 0;
+    while (at < rest.size()) {
+        qsizetype feed = rest.indexOf('\n', at);
+        const qsizetype end = feed < 0 ? rest.size() : feed;
+        QString line = decodeBytes(rest.constData() + at, end - at, codePage).value_or(QString());
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        lines << line;
+        at = feed < 0 ? rest.size() : feed + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(TextFileTest, WholeFileDecodingEqualsLineByLineDecodingInEveryCodePage) {
+    // An invalid EUC-JP sequence right before a line feed once decoded differently in one piece.
+    const QByteArray eucJp("\xA1\x8F\xEF\n\xE0");
+    // Random bytes, dense in line feeds, carriage returns and lead bytes of the multi-byte pages.
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    const char alphabet[] = "\n\r\x1B~{}+-a0\x80\x8E\x8F\xA1\xE0\xEF\xFE\xFF";
+    std::vector<QByteArray> inputs{eucJp};
+    for (int n = 0; n < 200; ++n) {
+        QByteArray bytes(qsizetype(next() % 64), '\0');
+        for (char& b : bytes)
+            b = next() % 2 ? char(next() & 0xFF) : alphabet[next() % (sizeof alphabet - 1)];
+        // Byte-order marks are a different rule: keep them out of the first bytes.
+        if (!bytes.isEmpty() && (uchar(bytes[0]) == 0xEF || uchar(bytes[0]) >= 0xFE))
+            bytes[0] = 'x';
+        inputs.push_back(bytes);
+    }
+    for (const CharsetEntry& entry : charsetTable()) {
+        for (const QByteArray& bytes : inputs) {
+            CStdioFileEx file;
+            ASSERT_TRUE(file.OpenBytes(bytes));
+            file.SetCodePage(std::int32_t(entry.codePage));
+            QStringList lines;
+            QString line;
+            while (file.ReadString(line))
+                lines << line;
+            ASSERT_EQ(lines, decodedLineByLine(bytes, entry.codePage))
+                << entry.key << " on " << bytes.toHex(' ').constData();
+        }
+    }
 }

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -350,19 +351,89 @@ TEST_F(WriterTest, FailedWriteKeepsTheOldFile) {
 }
 
 TEST_F(WriterTest, ReadOnlyFolderKeepsTheOldFile) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "folder permissions do not bind root";
+    // A folder that cannot take a file at all, whoever runs the test: its name is a regular file.
+    const QString notAFolder = path("good.txt");
+    writeBytes(notAFolder, "good");
+    SubtitleDocument doc = twoEntries(kSubRip, kSrtTimes);
+    const SaveResult result = SaveDocument(doc, SaveKind::OriginalText, notAFolder + "/out.txt");
+    EXPECT_FALSE(result.written);
+    ASSERT_TRUE(result.message.has_value());
+    EXPECT_EQ(result.message->text, QString::number(ENOTDIR));
+    EXPECT_EQ(readBytes(notAFolder), QByteArray("good"));
+    EXPECT_EQ(entriesIn(dir.path()), QStringList{"good.txt"});
+}
+
+namespace {
+
+// Runs the save in a child process without the rights of root, whose file permissions bind
+// nobody; the child's exit status tells what the save reported: 0 written, 1 refused with a message.
+int saveAsUnprivilegedUser(const QString& target, std::optional<rlim_t> fileSizeLimit) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        if (fileSizeLimit) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small{*fileSizeLimit, *fileSizeLimit};
+            if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+                _exit(4);
+        }
+        SubtitleDocument doc;
+        for (int i = 0; i < 2000; ++i) {
+            doc.timeLines << "00:00:01,000 --> 00:00:02,000";
+            doc.originalTexts << QStringLiteral("line %1").arg(i);
+        }
+        const SaveResult result = SaveDocument(doc, SaveKind::OriginalSubtitle, target);
+        _exit(result.written && !result.message ? 0 : !result.written && result.message ? 1 : 2);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+TEST_F(WriterTest, FileInAFolderThatIsNotWritableIsWrittenDirectly) {
     const QString folder = path("ro");
     ASSERT_TRUE(QDir().mkdir(folder));
-    const QString target = folder + "/good.txt";
-    writeBytes(target, "good");
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    SubtitleDocument doc = twoEntries(kSubRip, kSrtTimes);
-    const SaveResult result = SaveDocument(doc, SaveKind::OriginalText, target);
+    // The unprivileged child must reach the folder.
+    QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFileDevice::ExeOther);
+    const QString target = folder + "/good.srt";
+    const QByteArray good = utf16File("1\r\n00:00:01,000 --> 00:00:02,000\r\ngood\r\n\r\n");
+    auto reset = [&](QFileDevice::Permissions filePermissions) {
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        writeBytes(target, good);
+        const auto all = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther |
+                         QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+        QFile::setPermissions(folder, all);
+        QFile::setPermissions(target, filePermissions);
+    };
+    const auto readable = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const auto writable =
+        readable | QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+
+    // The file may be written: the save goes into it in place, as no file can be made beside it.
+    reset(writable);
+    EXPECT_EQ(saveAsUnprivilegedUser(target, std::nullopt), 0);
+    const QByteArray saved = readBytes(target);
+    EXPECT_TRUE(saved.startsWith(utf16File("1\r\n00:00:01,000 --> 00:00:02,000\r\nline 0\r\n\r\n2\r\n")));
+    EXPECT_TRUE(saved.endsWith(utf16File("line 1999\r\n\r\n").mid(2)));
+    EXPECT_EQ(entriesIn(folder), QStringList{"good.srt"});
+
+    // A write that cannot complete (a file size limit, as a full disk) keeps the old content.
+    reset(writable);
+    EXPECT_EQ(saveAsUnprivilegedUser(target, rlim_t(1000)), 1);
+    EXPECT_EQ(readBytes(target), good);
+    EXPECT_EQ(entriesIn(folder), QStringList{"good.srt"});
+
+    // Neither the folder nor the file may be written: refused, the file untouched.
+    reset(readable);
+    EXPECT_EQ(saveAsUnprivilegedUser(target, std::nullopt), 1);
+    EXPECT_EQ(readBytes(target), good);
+
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(result.written);
-    EXPECT_TRUE(result.message.has_value());
-    EXPECT_EQ(readBytes(target), QByteArray("good"));
 }
 
 TEST_F(WriterTest, SaveDialogFilters) {
