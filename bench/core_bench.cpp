@@ -1,5 +1,6 @@
 // Reading and writing a full-size SubRip file, against the floor of merely decoding its bytes.
 #include "charset/code_page.h"
+#include "subrip_sample.h"
 #include "subtitle/subtitle_reader.h"
 #include "subtitle/subtitle_writer.h"
 #include "subtitle/text_file.h"
@@ -14,47 +15,6 @@
 #include <random>
 
 namespace {
-
-// About 5,000 entries of one or two lines, padded to exactly the largest size a load accepts.
-QByteArray makeSubRip(qint64 size) {
-    static const char* words[] = {
-        "the",   "you",  "know", "what",    "I",      "said", "never", "again",  "we",    "should",
-        "go",    "home", "now",  "before",  "it",     "gets", "dark",  "and",    "cold",  "outside",
-        "where", "is",   "she",  "tonight", "listen", "to",   "me",    "please", "don't", "run"};
-    std::mt19937 rng(7);
-    auto sentence = [&](int minWords, int maxWords) {
-        std::uniform_int_distribution<int> count(minWords, maxWords), pick(0, std::size(words) - 1);
-        QByteArray s;
-        for (int n = count(rng), i = 0; i < n; ++i) {
-            if (i)
-                s += ' ';
-            s += words[pick(rng)];
-        }
-        s[0] = char(std::toupper(s[0]));
-        return s + '.';
-    };
-    QByteArray out;
-    int ms = 1000;
-    for (int i = 1;; ++i) {
-        char head[96];
-        const int show = ms, hide = ms + 1800;
-        std::snprintf(head, sizeof head, "%d\r\n%02d:%02d:%02d,%03d --> %02d:%02d:%02d,%03d\r\n", i,
-                      show / 3600000, show / 60000 % 60, show / 1000 % 60, show % 1000, hide / 3600000,
-                      hide / 60000 % 60, hide / 1000 % 60, hide % 1000);
-        QByteArray entry = head;
-        entry += sentence(2, 5) + "\r\n";
-        if (i % 3 == 0)
-            entry += sentence(1, 3) + "\r\n";
-        entry += "\r\n";
-        if (out.size() + entry.size() > size) {
-            out += QByteArray(size - out.size(), ' '); // trailing blanks: a line the readers ignore
-            break;
-        }
-        out += entry;
-        ms += 2500;
-    }
-    return out;
-}
 
 struct Fixture {
     QTemporaryDir dir;
