@@ -138,13 +138,15 @@ bool CMainFrame::OnCreate() {
         folder = QCoreApplication::applicationDirPath();
     setProgramFolder(folder);
     enterProgramFolder();
+    // Beside the program in a build tree, in the user's folders when installed.
+    decideWritableFolders();
 
-    deleteTemporaryTranslatedFiles(programFolder());
-    m_store.OpenDictionaryFiles(programFolder());
+    deleteTemporaryTranslatedFiles(temporaryFolder());
+    m_store.OpenDictionaryFilesIn(dataFolder());
 
     if (!createStatusBar())
         return false;
-    log_init("../log/dOzororuv.log");
+    log_init(QFile::encodeName(logFolder() + QStringLiteral("dOzororuv.log")).constData());
 
     m_view = new CChildView(m_session, this);
     setCentralWidget(m_view);
