@@ -52,6 +52,9 @@ void enterProgramFolder() {
 
 FolderLayout folderLayoutFor(const QString& programFolder) {
     const QString folder = withSlash(programFolder);
+    // Without a folder every test below would look at the working directory instead.
+    if (folder.isEmpty() || QDir::isRelativePath(folder))
+        return FolderLayout::PerUser;
     if (QFileInfo::exists(folder + QLatin1String(kInstalledEntry)))
         return FolderLayout::PerUser;
     const QFileInfo parent(QDir::cleanPath(folder + QStringLiteral("..")));

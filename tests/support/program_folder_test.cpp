@@ -57,6 +57,9 @@ TEST_F(WritableFoldersTest, LayoutFollowsInstallPrefixAndWritableParent) {
     EXPECT_EQ(folderLayoutFor(prefix + QStringLiteral("bin/")), FolderLayout::PerUser);
     // A program folder whose parent does not exist cannot hold data/ beside it.
     EXPECT_EQ(folderLayoutFor(root() + QStringLiteral("gone/bin/")), FolderLayout::PerUser);
+    // No folder, or a relative one, would be read against the working directory.
+    EXPECT_EQ(folderLayoutFor(QString()), FolderLayout::PerUser);
+    EXPECT_EQ(folderLayoutFor(QStringLiteral("bin")), FolderLayout::PerUser);
 }
 
 TEST_F(WritableFoldersTest, FoldersOfEachLayout) {
