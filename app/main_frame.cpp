@@ -94,13 +94,15 @@ bool CMainFrame::OnCreate() {
     if (folder.isEmpty())
         folder = QCoreApplication::applicationDirPath();
     setProgramFolder(folder);
+    // Beside the program in a build tree, in the user's folders when installed.
+    decideWritableFolders();
 
-    deleteTemporaryTranslatedFiles(programFolder());
-    m_store.OpenDictionaryFiles(programFolder());
+    deleteTemporaryTranslatedFiles(temporaryFolder());
+    m_store.OpenDictionaryFilesIn(dataFolder());
 
     if (!createStatusBar())
         return false;
-    log_init(QFile::encodeName(resolveInProgramFolder(QStringLiteral("../log/dOzororuv.log"))).constData());
+    log_init(QFile::encodeName(logFolder() + QStringLiteral("dOzororuv.log")).constData());
 
     m_view = new CChildView(m_session, this);
     setCentralWidget(m_view);

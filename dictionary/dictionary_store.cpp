@@ -92,12 +92,19 @@ void DictionaryStore::close() {
 }
 
 int DictionaryStore::OpenDictionaryFiles(const QString& programFolder) {
-    close();
     QString folder = programFolder;
     if (!folder.isEmpty() && !folder.endsWith(u'/'))
         folder += u'/';
-    const QByteArray wordPath = QFile::encodeName(folder + QStringLiteral("../data/word.lxd"));
-    const QByteArray sentencePath = QFile::encodeName(folder + QStringLiteral("../data/sentence.lxd"));
+    return OpenDictionaryFilesIn(folder + QStringLiteral("../data/"));
+}
+
+int DictionaryStore::OpenDictionaryFilesIn(const QString& dataFolder) {
+    close();
+    QString folder = dataFolder;
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
+        folder += u'/';
+    const QByteArray wordPath = QFile::encodeName(folder + QStringLiteral("word.lxd"));
+    const QByteArray sentencePath = QFile::encodeName(folder + QStringLiteral("sentence.lxd"));
 
     // Appending creates a missing file without ever truncating an existing one.
     std::FILE* word = openFile(wordPath, kCreateMode);

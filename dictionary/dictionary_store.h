@@ -41,6 +41,8 @@ public:
     // creating them when missing; the working directory is left alone. 0 on success, -1 on
     // failure (logged; the store then stays closed, with neither file open).
     int OpenDictionaryFiles(const QString& programFolder);
+    // The same with "word.lxd" and "sentence.lxd" directly in dataFolder, wherever that is.
+    int OpenDictionaryFilesIn(const QString& dataFolder);
     // Appends one record to the vocabulary (selector 0) or the dictionary (any other). 0 on
     // success, -1 when the store is not open or the write failed; a failed write leaves the file's
     // whole records as they were, so that no partial record shifts the ones appended after it. A

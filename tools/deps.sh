@@ -8,6 +8,10 @@ packages=(
     libicu-dev libpoco-dev libcurl4-openssl-dev libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick fonts-wqy-microhei fonts-dejavu-core xcompmgr
+    dpkg-dev file  # tools/package: dpkg-shlibdeps finds the .deb's dependencies, file spots the programs
+    desktop-file-utils  # desktop-file-validate checks the desktop entries in tools/test
+    librsvg2-bin  # rsvg-convert renders the hicolor PNG icons from their SVG drawings
+    python3  # packaging/check_package.sh walks the package's dependencies
 )
 
 missing=()
