@@ -53,6 +53,20 @@ void DesktopSeam::showMessage(QWidget* parent, const UserMessage& message) {
     box.exec();
 }
 
+SaveChoice DesktopSeam::askToSave(QWidget* parent, const QString& question) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("velmora"), question,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
 int DesktopSeam::runModal(QDialog& dialog) {
     return dialog.exec();
 }

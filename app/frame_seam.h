@@ -11,6 +11,9 @@ class QDialog;
 class QUrl;
 class QWidget;
 
+// The answer to "Save the translated subtitle?" before work would be lost.
+enum class SaveChoice { Save, Discard, Cancel };
+
 struct FileChoice {
     QString path;        // empty when the user cancelled
     int filterIndex = 0; // index of the name filter selected when the dialog closed, -1 if unknown
@@ -24,6 +27,7 @@ public:
     virtual QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
                                     const QString& defaultSuffix) = 0;
     virtual void showMessage(QWidget* parent, const UserMessage& message) = 0;
+    virtual SaveChoice askToSave(QWidget* parent, const QString& question) = 0;
     // Runs a dialog modally and returns its result code.
     virtual int runModal(QDialog& dialog) = 0;
     // Shows a modeless dialog that lives on its own (it deletes itself when closed).
@@ -42,6 +46,7 @@ public:
     QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
                             const QString& defaultSuffix) override;
     void showMessage(QWidget* parent, const UserMessage& message) override;
+    SaveChoice askToSave(QWidget* parent, const QString& question) override;
     int runModal(QDialog& dialog) override;
     void showModeless(QDialog* dialog) override;
     bool openUrl(const QUrl& url) override;

@@ -279,8 +279,43 @@ void CMainFrame::saveLayout() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!maySetAsideDocument()) {
+        event->ignore();
+        return;
+    }
     saveLayout();
     event->accept();
+}
+
+bool CMainFrame::maySetAsideDocument() {
+    if (!isModified())
+        return true;
+    switch (m_seam->askToSave(this, tr("Save the translated subtitle?"))) {
+    case SaveChoice::Discard:
+        return true;
+    case SaveChoice::Cancel:
+        return false;
+    case SaveChoice::Save:
+        break;
+    }
+    // Without translated texts the original is what there is to keep.
+    const SaveKind kind = hasSomethingToSave(m_session.document(), SaveKind::TranslatedSubtitle)
+                              ? SaveKind::TranslatedSubtitle
+                              : SaveKind::OriginalSubtitle;
+    return saveDocument(kind);
+}
+
+void CMainFrame::updateTitle() {
+    QString title = QStringLiteral("velmora");
+    QStringList names;
+    for (const QString& name : {m_originalName, m_translatedName})
+        if (!name.isEmpty())
+            names.append(name);
+    if (!names.isEmpty())
+        title += QStringLiteral(" \u2014 ") + names.join(QStringLiteral(" + "));
+    if (isModified())
+        title += QStringLiteral(" \u2022");
+    setWindowTitle(title);
 }
 
 // ---------------------------------------------------------------- routing
@@ -342,6 +377,7 @@ void CMainFrame::applyChange(const SessionChange& change) {
             fillTimingBoxes(row);
     }
     refreshCommandStates();
+    updateTitle();
     emit sessionChanged();
 }
 
@@ -451,6 +487,8 @@ void CMainFrame::OnLoadTranslated() {
 }
 
 void CMainFrame::loadSubtitle(Side side) {
+    if (!maySetAsideDocument())
+        return;
     const QStringList filters = qtNameFilters(kLoadFilter);
     const FileChoice choice = m_seam->getOpenFileName(this, filters);
     if (choice.path.isEmpty())
@@ -476,6 +514,12 @@ void CMainFrame::readSubtitle(const QString& path, SubtitleFormat format, Side s
         rebuildMappingText();
     refreshCommandStates();
     if (result.changed) {
+        QString& name = side == Side::Original ? m_originalName : m_translatedName;
+        name = QFileInfo(path).fileName();
+        // A new original leaves the old translation's name meaningless.
+        if (side == Side::Original)
+            m_translatedName.clear();
+        updateTitle();
         emit sessionChanged();
         emit documentLoaded();
     }
@@ -502,17 +546,25 @@ void CMainFrame::loadFromCommandLine(const QStringList& files) {
 
 // ---------------------------------------------------------------- saving
 
-void CMainFrame::saveDocument(SaveKind kind) {
+bool CMainFrame::saveDocument(SaveKind kind) {
     const SubtitleDocument& document = m_session.document();
     if (!hasSomethingToSave(document, kind))
-        return;
+        return false;
     const SaveDialogSpec dialog = saveDialogSpec(kind, document.formatMode);
     const QString path = m_seam->getSaveFileName(this, qtNameFilters(dialog.filter), dialog.defaultExtension);
     if (path.isEmpty())
-        return;
+        return false;
     const SaveResult result = m_session.save(kind, path);
     if (result.message)
         m_seam->showMessage(this, *result.message);
+    // A subtitle written is what the work is kept as; a text export is not.
+    if (result.written && (kind == SaveKind::OriginalSubtitle || kind == SaveKind::TranslatedSubtitle ||
+                           kind == SaveKind::MixSubtitle)) {
+        m_session.setClean();
+        updateTitle();
+        refreshCommandStates();
+    }
+    return result.written;
 }
 
 // ---------------------------------------------------------------- character sets
@@ -561,6 +613,8 @@ void CMainFrame::OnAbout() {
 }
 
 void CMainFrame::OnExit() {
+    if (!maySetAsideDocument())
+        return;
     // Ends at once: the layout of this run is deliberately not saved.
     m_seam->exitProcess(0);
 }

@@ -97,7 +97,12 @@ public:
     // The shell's own handlers; the registry binds them (app/commands/shell_commands.cpp).
     void OnLoadOriginal();
     void OnLoadTranslated();
-    void saveDocument(SaveKind kind);
+    // True when the file was written.
+    bool saveDocument(SaveKind kind);
+    // Asks "Save the translated subtitle?" when the document has unsaved changes; false when the
+    // user cancelled (or the save did not happen), so whatever was about to drop the work must not.
+    bool maySetAsideDocument();
+    bool isModified() const { return !m_session.isClean(); }
     void OnChangeOriginalCharset();
     void OnChangeTranslatedCharset();
     void OnHelpTopics();
@@ -146,6 +151,7 @@ private:
     void installShortcuts();
     void updateLockIndicators(quint32 nativeModifiers);
     void fillTimingBoxes(int row);
+    void updateTitle();
     void syncCharsetCombos();
 
     void loadSubtitle(Side side);
@@ -165,6 +171,9 @@ private:
     DictionaryStore m_store;
     TimingsMaskLatch m_maskLatch;
     bool m_translating = false;
+    // The names of the files last loaded, for the title.
+    QString m_originalName;
+    QString m_translatedName;
 
     CChildView* m_view = nullptr;
     RibbonBar* m_ribbon = nullptr;

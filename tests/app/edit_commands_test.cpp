@@ -248,3 +248,51 @@ TEST_F(EditCommands, GoToLineNumberSaysWhatIsWrongAndStaysOpen) {
     f.dispatchCommand(CommandId::GoToLineNumber);
     EXPECT_EQ(f.focusedRow(), 2); // beyond the last row: nothing happens
 }
+
+TEST_F(EditCommands, UnsavedChangesShowInTheTitleAndAreAskedAboutBeforeTheyAreLost) {
+    CMainFrame& f = frame();
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("film.en.srt"), srt(3)));
+    load(CommandId::LoadTranslated, writeFile(QStringLiteral("film.fr.srt"), srt(3, "Ligne")));
+    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("velmora \u2014 film.en.srt + film.fr.srt"));
+    EXPECT_TRUE(m_seam.questions.isEmpty());
+
+    selectRows({0});
+    f.dispatchCommand(CommandId::DeleteSelected);
+    EXPECT_TRUE(f.isModified());
+    EXPECT_TRUE(f.windowTitle().endsWith(QString::fromUtf8(" \u2022")));
+    f.dispatchCommand(CommandId::Undo);
+    EXPECT_FALSE(f.isModified()); // back where the load left it
+    f.dispatchCommand(CommandId::Redo);
+
+    // Cancel keeps the window and the work.
+    m_seam.saveChoices = {SaveChoice::Cancel};
+    EXPECT_FALSE(f.close());
+    EXPECT_EQ(m_seam.questions, QStringList{"Save the translated subtitle?"});
+    m_seam.saveChoices = {SaveChoice::Cancel};
+    f.dispatchCommand(CommandId::Exit);
+    EXPECT_EQ(m_seam.exitStatus, -1);
+
+    // Loading over the work asks first; Cancel does not even open the file dialog.
+    m_seam.saveChoices = {SaveChoice::Cancel};
+    const int opened = m_seam.openAsked;
+    f.dispatchCommand(CommandId::LoadOriginal);
+    EXPECT_EQ(m_seam.openAsked, opened);
+
+    // Save writes the translated subtitle, marks the document saved and lets the window close.
+    const QString saved = m_root.filePath(QStringLiteral("saved.srt"));
+    m_seam.saveAnswers.push_back(saved);
+    m_seam.saveChoices = {SaveChoice::Save};
+    EXPECT_TRUE(f.close());
+    EXPECT_TRUE(QFile::exists(saved));
+    EXPECT_FALSE(f.isModified());
+    EXPECT_FALSE(f.windowTitle().endsWith(QString::fromUtf8(" \u2022")));
+
+    // A save the user cancels keeps the window open.
+    f.dispatchCommand(CommandId::DeleteSelected);
+    selectRows({0});
+    f.dispatchCommand(CommandId::DeleteSelected);
+    m_seam.saveChoices = {SaveChoice::Save};
+    EXPECT_FALSE(f.close());
+    m_seam.saveChoices = {SaveChoice::Discard};
+    EXPECT_TRUE(f.close());
+}

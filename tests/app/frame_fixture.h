@@ -71,6 +71,16 @@ public:
         return p;
     }
     void showMessage(QWidget*, const UserMessage& m) override { messages.append(m); }
+    std::deque<SaveChoice> saveChoices; // answers to "Save the translated subtitle?"; Discard when none
+    QStringList questions;
+    SaveChoice askToSave(QWidget*, const QString& question) override {
+        questions.append(question);
+        if (saveChoices.empty())
+            return SaveChoice::Discard;
+        const SaveChoice c = saveChoices.front();
+        saveChoices.pop_front();
+        return c;
+    }
     QList<QPointer<QDialog>> modeless;
     void showModeless(QDialog* d) override { modeless.append(d); }
     int runModal(QDialog& d) override {

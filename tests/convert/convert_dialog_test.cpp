@@ -248,6 +248,7 @@ struct RecordingSeam : FrameSeam {
         return 7;
     }
     void showModeless(QDialog*) override {}
+    SaveChoice askToSave(QWidget*, const QString&) override { return SaveChoice::Cancel; }
     bool openUrl(const QUrl&) override { return false; }
     bool startDetached(const QString&, const QStringList&) override { return false; }
     void exitProcess(int) override {}
