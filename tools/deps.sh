@@ -8,6 +8,8 @@ packages=(
     libicu-dev libpoco-dev libcurl4-openssl-dev libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick fonts-wqy-microhei fonts-dejavu-core xcompmgr
+    libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin  # movie pane: libVLC, its decoders and video outputs
+    qt6-webengine-dev  # the web search page, loaded from a plugin on first use
 )
 
 missing=()
