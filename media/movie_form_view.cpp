@@ -63,7 +63,9 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
     m_video->setMinimumSize(160, 90);
     m_video->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
+    // A symbol beside the volume slider rather than a button.
     m_speaker->setEnabled(false);
+    m_speaker->setAutoRaise(true);
     m_position->setObjectName(QStringLiteral("moviePosition"));
     m_position->setRange(0, kPositionSliderMax);
     m_position->setPageStep(kPositionSliderMax / 20);
@@ -217,6 +219,8 @@ void CMovieFormView::OnStop() {
     // What the closed film still has on its way is stale from here on.
     ++m_generation;
     m_player.reset();
+    // libVLC's window is gone; its last picture would stay on the screen until something covers it.
+    m_video->update();
     m_openPath.clear();
     m_endTimer.stop();
 }

@@ -33,6 +33,8 @@ public:
     explicit CMovieFormView(QWidget* parent = nullptr, EngineFactory engineFactory = {});
     ~CMovieFormView() override;
 
+    // Takes effect until the first open has made the engine.
+    void setEngineFactory(EngineFactory factory) { m_engineFactory = std::move(factory); }
     void setFilePicker(FilePicker picker) { m_pickFile = std::move(picker); }
     void setSubtitleWriter(SubtitleWriter writer) { m_writeSubtitle = std::move(writer); }
     void setMessageSink(MessageSink sink) { m_showMessage = std::move(sink); }

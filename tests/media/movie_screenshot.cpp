@@ -1,5 +1,6 @@
 // Saves a picture of the movie pane playing a generated film with its translated subtitle.
-// Run under an X server: xvfb-run -a movie_screenshot OUT.png
+// Run under an X server: ASAN_OPTIONS=detect_leaks=0 xvfb-run -a movie_screenshot OUT.png
+// (libVLC unloads its plugins when released; what they keep for good then looks like leaks).
 #include "media/movie_form_view.h"
 #include "subtitle/subtitle_writer.h"
 #include "y4m.h"
@@ -50,5 +51,11 @@ int main(int argc, char** argv) {
     const QRect frame = pane.frameGeometry();
     const QPixmap shot = pane.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     pane.OnStop();
-    return shot.save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    QTest::qWait(200);
+    // The first state beside it: black area, only the open button enabled.
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    const QPixmap stopped = pane.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    QString stoppedOut = out;
+    stoppedOut.insert(out.lastIndexOf(u'.'), QStringLiteral("-stopped"));
+    return shot.save(out) && stopped.save(stoppedOut) ? 0 : 1;
 }
