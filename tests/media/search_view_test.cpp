@@ -117,12 +117,3 @@ TEST(SearchView, MissingBrowserPluginIsSaidOnThePage) {
     ASSERT_EQ(failures.size(), 1);
     EXPECT_TRUE(failures[0]->property("text").toString().contains(QStringLiteral("cannot be shown")));
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The web engine shares its GL contexts with the application's; set before the application exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
