@@ -3,8 +3,8 @@
 
 #include "app/mapping_view.h"
 #include "app/report_view.h"
+#include "media/search_view.h"
 
-#include <QLabel>
 #include <QStyleOptionTab>
 #include <QStylePainter>
 #include <QTabBar>
@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 
 namespace {
+constexpr int kSearchPage = 2;
+
 // The grid's tab stands out in dark red, bright red while selected; the others keep the style's look.
 class ViewTabBar : public QTabBar {
 public:
@@ -41,23 +43,21 @@ public:
 
 CChildView::CChildView(SubtitleSession& session, QWidget* parent)
     : QWidget(parent), m_tabs(new TabWidget(this)), m_grid(new CReportView(session)),
-      m_mapping(new CCusFormView), m_search(new QWidget) {
+      m_mapping(new CCusFormView), m_search(new CSearchView) {
     setObjectName(QStringLiteral("childView"));
     m_tabs->setObjectName(QStringLiteral("viewTabs"));
     m_tabs->setTabPosition(QTabWidget::South);
     m_tabs->setDocumentMode(true);
 
-    // The browser comes with the web search feature; until then the page says so.
-    m_search->setObjectName(QStringLiteral("searchPage"));
-    auto* searchLayout = new QVBoxLayout(m_search);
-    auto* note = new QLabel(tr("The web search page is not available in this build."), m_search);
-    note->setAlignment(Qt::AlignCenter);
-    searchLayout->addWidget(note);
-
     m_tabs->addTab(m_grid, QStringLiteral("Language Text"));
     m_tabs->addTab(m_mapping, QStringLiteral("Mapping Text"));
     m_tabs->addTab(m_search, QStringLiteral("Search by Google"));
     m_tabs->setCurrentIndex(0);
+    // The browser is made and sent to the start page only when its page is selected, every time.
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == kSearchPage)
+            m_search->navigateToStartPage();
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

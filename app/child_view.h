@@ -8,6 +8,7 @@
 
 class CCusFormView;
 class CReportView;
+class CSearchView;
 class QTabWidget;
 class SubtitleSession;
 
@@ -22,11 +23,11 @@ public:
     QTabWidget* tabStrip() const { return m_tabs; }
     CReportView* grid() const { return m_grid; }
     CCusFormView* mappingView() const { return m_mapping; }
-    QWidget* searchPage() const { return m_search; }
+    CSearchView* searchPage() const { return m_search; }
 
 private:
     QTabWidget* m_tabs;
     CReportView* m_grid;
     CCusFormView* m_mapping;
-    QWidget* m_search;
+    CSearchView* m_search;
 };

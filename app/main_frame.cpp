@@ -12,6 +12,7 @@
 #include "app/view_voca_lib.h"
 #include "app/voca_form_view.h"
 #include "charset/charset_table.h"
+#include "media/movie_form_view.h"
 #include "subtitle/mapping_text.h"
 #include "subtitle/subtitle_reader.h"
 #include "support/log.h"
@@ -21,6 +22,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
@@ -187,13 +189,19 @@ bool CMainFrame::buildPaneTabStrip() {
         return true;
     m_sentencePane = new CSentenceFormView(m_paneTabs);
     m_sentencePane->setAppender([this](const DictionaryRecord& r) { return appendRecord(r, kSentences); });
-    // The film player comes with the media feature; the page holds its place until then.
-    m_moviePage = new QWidget(m_paneTabs);
-    m_moviePage->setObjectName(QStringLiteral("moviePage"));
-    auto* movieLayout = new QVBoxLayout(m_moviePage);
-    auto* note = new QLabel(tr("The film player is not available in this build."), m_moviePage);
-    note->setAlignment(Qt::AlignCenter);
-    movieLayout->addWidget(note);
+    auto* movie = new CMovieFormView(m_paneTabs);
+    movie->setFilePicker(
+        [this] { return m_seam->getOpenFileName(this, {QStringLiteral("All Files (*)")}).path; });
+    movie->setMessageSink([this](const UserMessage& message) { m_seam->showMessage(this, message); });
+    movie->setSubtitleWriter([this]() -> std::optional<QString> {
+        SaveResult saved;
+        std::optional<QString> path = m_session.writeTemporaryTranslatedSubtitle(
+            temporaryFolder(), QDateTime::currentSecsSinceEpoch(), &saved);
+        if (saved.message)
+            m_seam->showMessage(this, *saved.message);
+        return saved.written ? path : std::nullopt;
+    });
+    m_moviePage = movie;
 
     // The vocabulary form exists but is never a page: word pairs are not added from the window.
     m_vocaPane = new CVocaFormView(m_paneTabs);
@@ -203,9 +211,9 @@ bool CMainFrame::buildPaneTabStrip() {
     for (PairFormView* pane :
          {static_cast<PairFormView*>(m_sentencePane), static_cast<PairFormView*>(m_vocaPane)})
         connect(pane, &PairFormView::storeFailed, this, [this] {
-            m_seam->showMessage(this,
-                                errorMessage(tr("The dictionary could not be written. The data folder "
-                                                "beside the program folder must exist and be writable.")));
+            m_seam->showMessage(this, errorMessage(tr("The dictionary could not be written. The folder %1 "
+                                                      "must exist and be writable.")
+                                                       .arg(QDir::toNativeSeparators(dataFolder()))));
         });
 
     if (m_paneTabs->addTab(m_sentencePane, QStringLiteral("Dictionary Library")) < 0)

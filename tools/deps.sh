@@ -12,6 +12,8 @@ packages=(
     desktop-file-utils  # desktop-file-validate checks the desktop entries in tools/test
     librsvg2-bin  # rsvg-convert renders the hicolor PNG icons from their SVG drawings
     python3  # packaging/check_package.sh walks the package's dependencies
+    libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin  # movie pane: libVLC, its decoders and video outputs
+    qt6-webengine-dev  # the web search page, loaded from a plugin on first use
 )
 
 missing=()

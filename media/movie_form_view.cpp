@@ -1,0 +1,302 @@
+// The movie pane. libVLC's events arrive on its own thread; they are posted here with the
+// generation of the film they belong to and dropped when that film has been closed since.
+#include "media/movie_form_view.h"
+
+#include "media/movie_rules.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kIconSize = 24;
+constexpr int kEndCheckMilliseconds = 1000;
+
+std::unique_ptr<MediaEngine> defaultEngine(QString& error) {
+    // The file's title would sit on the picture where the subtitles go.
+    return loadMediaEngine(defaultPlayerPluginPath(), {QStringLiteral("--no-video-title-show")}, &error);
+}
+
+QToolButton* mediaButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& tip, const char* name) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setIconSize(QSize(kIconSize, kIconSize));
+    button->setToolTip(tip);
+    button->setAutoRaise(false);
+    return button;
+}
+
+} // namespace
+
+CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
+    : QWidget(parent),
+      m_engineFactory(engineFactory ? std::move(engineFactory) : EngineFactory(defaultEngine)),
+      m_video(new QWidget(this)),
+      m_play(mediaButton(this, QStyle::SP_MediaPlay, tr("Open a film and play it"), "moviePlay")),
+      m_stop(mediaButton(this, QStyle::SP_MediaStop, tr("Stop"), "movieStop")),
+      m_back(mediaButton(this, QStyle::SP_MediaSeekBackward, tr("Back 5 seconds"), "movieBack")),
+      m_forward(mediaButton(this, QStyle::SP_MediaSeekForward, tr("Forward 5 seconds"), "movieForward")),
+      m_speaker(mediaButton(this, QStyle::SP_MediaVolume, tr("Volume"), "movieSpeaker")),
+      m_position(new QSlider(Qt::Horizontal, this)), m_volume(new QSlider(Qt::Horizontal, this)),
+      m_time(new QLabel(formatMovieTimeLabel(0, 0), this)),
+      m_reload(new QPushButton(QStringLiteral("Reload Subtitle"), this)) {
+    setObjectName(QStringLiteral("movieFormView"));
+
+    // libVLC draws into the video area's own window, made on the first open: a native child window
+    // from the start would slow the frame's first show down by tens of milliseconds.
+    m_video->setObjectName(QStringLiteral("movieVideo"));
+    m_video->setAttribute(Qt::WA_DontCreateNativeAncestors);
+    QPalette black = m_video->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_video->setPalette(black);
+    m_video->setAutoFillBackground(true);
+    m_video->setMinimumSize(160, 90);
+    m_video->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+
+    // A symbol beside the volume slider rather than a button.
+    m_speaker->setEnabled(false);
+    m_speaker->setAutoRaise(true);
+    m_position->setObjectName(QStringLiteral("moviePosition"));
+    m_position->setRange(0, kPositionSliderMax);
+    m_position->setPageStep(kPositionSliderMax / 20);
+    m_volume->setObjectName(QStringLiteral("movieVolume"));
+    m_volume->setRange(0, kVolumeSliderMax);
+    m_volume->setValue(kStartVolume);
+    m_volume->setFixedWidth(100);
+    m_volume->setToolTip(tr("Volume"));
+    m_time->setObjectName(QStringLiteral("movieTime"));
+    // The label keeps its width as the digits change, so the slider beside it does not jump.
+    m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance(QStringLiteral("[88:88:88/88:88:88]")) +
+                            4);
+    m_time->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_reload->setObjectName(QStringLiteral("movieReload"));
+
+    auto* seekRow = new QHBoxLayout;
+    seekRow->addWidget(m_position, 1);
+    seekRow->addWidget(m_time);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setSpacing(4);
+    for (QWidget* w : {static_cast<QWidget*>(m_play), static_cast<QWidget*>(m_stop),
+                       static_cast<QWidget*>(m_back), static_cast<QWidget*>(m_forward)})
+        buttonRow->addWidget(w);
+    buttonRow->addSpacing(12);
+    buttonRow->addWidget(m_speaker);
+    buttonRow->addWidget(m_volume);
+    buttonRow->addSpacing(12);
+    buttonRow->addWidget(m_reload);
+    buttonRow->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(4);
+    layout->addWidget(m_video, 1);
+    layout->addLayout(seekRow);
+    layout->addLayout(buttonRow);
+
+    connect(m_play, &QToolButton::clicked, this, &CMovieFormView::OnPlayPause);
+    connect(m_stop, &QToolButton::clicked, this, &CMovieFormView::OnStop);
+    connect(m_back, &QToolButton::clicked, this, &CMovieFormView::OnBack);
+    connect(m_forward, &QToolButton::clicked, this, &CMovieFormView::OnForward);
+    connect(m_reload, &QPushButton::clicked, this, &CMovieFormView::OnReloadSubtitle);
+    // Only the user's moves reach the player: the pane's own moves block the sliders' signals.
+    connect(m_volume, &QSlider::valueChanged, this, [this](int value) {
+        if (m_player)
+            m_player->setVolume(value);
+    });
+    connect(m_position, &QSlider::valueChanged, this, [this](int value) {
+        if (m_player)
+            m_player->setTime(seekTimeForSlider(m_player->length(), value));
+    });
+    m_endTimer.setInterval(kEndCheckMilliseconds);
+    connect(&m_endTimer, &QTimer::timeout, this, &CMovieFormView::OnTimer);
+
+    m_pickFile = [this] {
+        return QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("All Files (*)"));
+    };
+    m_showMessage = [this](const UserMessage& message) {
+        const QMessageBox::Icon icon = message.icon == MessageIcon::Error     ? QMessageBox::Critical
+                                       : message.icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                                              : QMessageBox::Information;
+        QMessageBox box(icon, message.caption, message.text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    setPlayingControlsEnabled(false);
+}
+
+CMovieFormView::~CMovieFormView() {
+    // No event handler may still run once the widgets start to go.
+    m_player.reset();
+}
+
+void CMovieFormView::OnPlayPause() {
+    switch (m_state) {
+    case PlayState::Playing:
+        m_player->setPause(true);
+        m_state = PlayState::Paused;
+        break;
+    case PlayState::Paused:
+        m_player->setPause(false);
+        m_state = PlayState::Playing;
+        break;
+    case PlayState::NothingOpen:
+        openFilm();
+        return;
+    }
+    updatePlayButton();
+}
+
+void CMovieFormView::openFilm() {
+    const QString path = m_pickFile ? m_pickFile() : QString();
+    if (path.isEmpty())
+        return;
+    if (!m_engine) {
+        QString why;
+        m_engine = m_engineFactory(why);
+        if (!m_engine) {
+            showMessage(errorMessage(tr("The film player (libVLC) could not be started:\n%1").arg(why)));
+            return;
+        }
+    }
+    const std::uint64_t generation = ++m_generation;
+    // Called on libVLC's thread.
+    PlayerEventSink sink = [this, generation](PlayerEvent event) {
+        QMetaObject::invokeMethod(
+            this, [this, generation, event] { applyPlayerEvent(generation, event); }, Qt::QueuedConnection);
+    };
+    m_player = m_engine->open(path, std::move(sink));
+    m_openPath = path;
+    if (!m_player) {
+        failPlayback();
+        return;
+    }
+    // Asking for the window id makes the video area a native window of its own.
+    m_player->setVideoWindow(m_video->winId());
+    // A new player starts at the library's own volume, not at what the slider shows.
+    m_player->setVolume(m_volume->value());
+    if (!m_player->play()) {
+        failPlayback();
+        return;
+    }
+    loadSubtitle();
+    // A message shown while the subtitle was written lets events run; one may have closed the film.
+    if (generation != m_generation)
+        return;
+    m_state = PlayState::Playing;
+    updatePlayButton();
+    setPlayingControlsEnabled(true);
+    m_endTimer.start();
+}
+
+void CMovieFormView::loadSubtitle() {
+    if (!m_writeSubtitle)
+        return;
+    const std::uint64_t generation = m_generation;
+    const std::optional<QString> path = m_writeSubtitle();
+    if (path && m_player && generation == m_generation)
+        m_player->setSubtitleFile(*path);
+}
+
+void CMovieFormView::OnStop() {
+    setPlayingControlsEnabled(false);
+    {
+        const QSignalBlocker position(m_position);
+        const QSignalBlocker volume(m_volume);
+        m_position->setValue(0);
+        m_volume->setValue(kStartVolume);
+    }
+    m_time->setText(formatMovieTimeLabel(0, 0));
+    m_state = PlayState::NothingOpen;
+    updatePlayButton();
+    // What the closed film still has on its way is stale from here on.
+    ++m_generation;
+    m_player.reset();
+    // libVLC's window is gone; its last picture would stay on the screen until something covers it.
+    m_video->update();
+    m_openPath.clear();
+    m_endTimer.stop();
+}
+
+void CMovieFormView::OnBack() {
+    if (m_player)
+        m_player->setTime(timeBack(m_player->time()));
+}
+
+void CMovieFormView::OnForward() {
+    if (m_player)
+        m_player->setTime(timeForward(m_player->time(), m_player->length()));
+}
+
+void CMovieFormView::OnReloadSubtitle() {
+    if (m_player)
+        loadSubtitle();
+}
+
+void CMovieFormView::OnTimer() {
+    if (!m_player)
+        return;
+    switch (m_player->state()) {
+    case PlayerState::Ended:
+        OnStop();
+        break;
+    case PlayerState::Failed:
+        failPlayback();
+        break;
+    case PlayerState::Busy:
+        break;
+    }
+}
+
+void CMovieFormView::applyPlayerEvent(std::uint64_t generation, PlayerEvent event) {
+    if (generation != m_generation || !m_player)
+        return;
+    if (event == PlayerEvent::EncounteredError)
+        failPlayback();
+    else
+        showPosition();
+}
+
+void CMovieFormView::showPosition() {
+    const qint64 length = m_player->length();
+    const qint64 time = m_player->time();
+    m_time->setText(formatMovieTimeLabel(time, length));
+    // The thumb stays where the user holds it.
+    if (m_position->isSliderDown())
+        return;
+    const QSignalBlocker blocker(m_position);
+    m_position->setValue(positionSliderValue(time, length));
+}
+
+void CMovieFormView::failPlayback() {
+    const QString path = m_openPath;
+    OnStop();
+    showMessage(errorMessage(tr("This film cannot be played:\n%1").arg(QDir::toNativeSeparators(path))));
+}
+
+void CMovieFormView::setPlayingControlsEnabled(bool enabled) {
+    for (QWidget* w : {static_cast<QWidget*>(m_stop), static_cast<QWidget*>(m_back),
+                       static_cast<QWidget*>(m_forward), static_cast<QWidget*>(m_position),
+                       static_cast<QWidget*>(m_volume), static_cast<QWidget*>(m_reload)})
+        w->setEnabled(enabled);
+}
+
+void CMovieFormView::updatePlayButton() {
+    const bool playing = m_state == PlayState::Playing;
+    m_play->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_play->setToolTip(playing                        ? tr("Pause")
+                       : m_state == PlayState::Paused ? tr("Play")
+                                                      : tr("Open a film and play it"));
+}
+
+void CMovieFormView::showMessage(const UserMessage& message) {
+    if (m_showMessage)
+        m_showMessage(message);
+}

@@ -1,0 +1,97 @@
+// The "Play Movie" page of the Toolbox: plays a film with the current translated subtitles over it.
+#pragma once
+
+#include "media/media_player.h"
+#include "support/user_message.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+class QSlider;
+class QToolButton;
+
+class CMovieFormView : public QWidget {
+    Q_OBJECT
+public:
+    // Makes the library's engine on the first open; nullptr, and why, when the library cannot start.
+    using EngineFactory = std::function<std::unique_ptr<MediaEngine>(QString& error)>;
+    // Asks for the film to open; empty when the user cancelled.
+    using FilePicker = std::function<QString()>;
+    // Writes a fresh temporary translated subtitle and gives back its path; nothing when there is none.
+    using SubtitleWriter = std::function<std::optional<QString>()>;
+    using MessageSink = std::function<void(const UserMessage&)>;
+
+    enum class PlayState { NothingOpen = 0, Playing = 1, Paused = 2 };
+
+    // Without a factory the pane plays through the libVLC plugin beside the program.
+    explicit CMovieFormView(QWidget* parent = nullptr, EngineFactory engineFactory = {});
+    ~CMovieFormView() override;
+
+    // Takes effect until the first open has made the engine.
+    void setEngineFactory(EngineFactory factory) { m_engineFactory = std::move(factory); }
+    void setFilePicker(FilePicker picker) { m_pickFile = std::move(picker); }
+    void setSubtitleWriter(SubtitleWriter writer) { m_writeSubtitle = std::move(writer); }
+    void setMessageSink(MessageSink sink) { m_showMessage = std::move(sink); }
+
+    PlayState playState() const { return m_state; }
+    MediaPlayer* player() const { return m_player.get(); }
+    QWidget* videoArea() const { return m_video; }
+    QToolButton* playButton() const { return m_play; }
+    QToolButton* stopButton() const { return m_stop; }
+    QToolButton* backButton() const { return m_back; }
+    QToolButton* forwardButton() const { return m_forward; }
+    QSlider* positionSlider() const { return m_position; }
+    QSlider* volumeSlider() const { return m_volume; }
+    QLabel* timeLabel() const { return m_time; }
+    QPushButton* reloadButton() const { return m_reload; }
+    const QTimer& endTimer() const { return m_endTimer; }
+
+    void OnPlayPause();
+    void OnStop();
+    void OnBack();
+    void OnForward();
+    void OnReloadSubtitle();
+    // The once-a-second look whether the film has ended or failed.
+    void OnTimer();
+
+private:
+    void openFilm();
+    void loadSubtitle();
+    void applyPlayerEvent(std::uint64_t generation, PlayerEvent event);
+    void showPosition();
+    void failPlayback();
+    void setPlayingControlsEnabled(bool enabled);
+    void updatePlayButton();
+    void showMessage(const UserMessage& message);
+
+    EngineFactory m_engineFactory;
+    FilePicker m_pickFile;
+    SubtitleWriter m_writeSubtitle;
+    MessageSink m_showMessage;
+
+    // The engine outlives every player made from it.
+    std::unique_ptr<MediaEngine> m_engine;
+    std::unique_ptr<MediaPlayer> m_player;
+    PlayState m_state = PlayState::NothingOpen;
+    // Tells the player's events of the film now open from those of a film closed since.
+    std::uint64_t m_generation = 0;
+    QString m_openPath;
+    QTimer m_endTimer;
+
+    QWidget* m_video;
+    QToolButton* m_play;
+    QToolButton* m_stop;
+    QToolButton* m_back;
+    QToolButton* m_forward;
+    QToolButton* m_speaker;
+    QSlider* m_position;
+    QSlider* m_volume;
+    QLabel* m_time;
+    QPushButton* m_reload;
+};
