@@ -4,6 +4,7 @@
 #include "app/command_table.h"
 #include "app/ribbon/ribbon_icons.h"
 #include "charset/charset_table.h"
+#include "translate/language_table.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -140,6 +141,11 @@ QMenu* buildApplicationMenu(QWidget* parent) {
     return menu;
 }
 
+void fillLanguages(QComboBox* box, const QStringList& names, const char16_t* selected) {
+    box->addItems(names);
+    box->setCurrentIndex(box->findText(QString::fromUtf16(selected), Qt::MatchExactly));
+}
+
 void fillCharsets(QComboBox* box) {
     for (const CharsetEntry& entry : charsetTable())
         box->addItem(QString::fromUtf16(entry.displayName));
@@ -181,6 +187,9 @@ RibbonBar* BuildVelmoraRibbon(QWidget* parent) {
         }
     }
 
+    fillLanguages(ribbon->combo(quint16(CommandId::TranslateFrom)), translateFromNames(),
+                  kDefaultFromLanguage);
+    fillLanguages(ribbon->combo(quint16(CommandId::TranslateTo)), translateToNames(), kDefaultToLanguage);
     fillCharsets(ribbon->combo(quint16(CommandId::ChangeOriginalCharset)));
     fillCharsets(ribbon->combo(quint16(CommandId::ChangeTranslatedCharset)));
 

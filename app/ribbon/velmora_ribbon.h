@@ -5,7 +5,7 @@
 
 // Builds the whole ribbon: "&Home", "&Timings", "&Edit", "&Search", "&Dictionary", "&Tools",
 // "About" in the tab row and the application menu (Help sub-menu, separator, "&Exit").
-// The charset combos are filled from the character set table with "America(ANSI)" selected;
-// the language combos are left for the translation feature to fill. The two time edits start
+// The charset combos are filled from the character set table with "America(ANSI)" selected, the
+// language combos from the language table with "English" and "French". The two time edits start
 // with "00:00:00,000" and, like "Restore Original Time", disabled.
 RibbonBar* BuildVelmoraRibbon(QWidget* parent);
