@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -31,6 +32,8 @@ CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
     outer->addWidget(panel);
 
     m_status = new QLabel(QStringLiteral("Processing..."), panel);
+    m_note = new QLabel(panel);
+    m_note->setForegroundRole(QPalette::PlaceholderText);
     m_bar = new QProgressBar(panel);
     m_bar->setMinimumSize(kBarWidth, kBarHeight);
     m_bar->setTextVisible(false);
@@ -48,17 +51,20 @@ CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
     buttons->addWidget(m_cancel);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(14, 12, 14, 12);
-    layout->addWidget(m_status);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(m_status);
+    statusRow->addStretch(1);
+    statusRow->addWidget(m_note);
+    layout->addLayout(statusRow);
     layout->addWidget(m_bar);
     layout->addLayout(buttons);
 
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &CProgress::reject);
     connect(&job, &TranslateJob::retrying, this, [this](int, int waitMs) {
-        m_retryNote = QStringLiteral("no answer, trying again in %1 s").arg((waitMs + 999) / 1000);
-        OnTimer();
+        m_note->setText(QStringLiteral("no answer, trying again in %1 s").arg((waitMs + 999) / 1000));
     });
-    connect(&job, &TranslateJob::batchTranslated, this, [this] { m_retryNote.clear(); });
+    connect(&job, &TranslateJob::batchTranslated, m_note, &QLabel::clear);
 
     m_timer.setInterval(kTimerMs);
     connect(&m_timer, &QTimer::timeout, this, &CProgress::OnTimer);
@@ -71,14 +77,11 @@ void CProgress::OnTimer() {
     if (!running) {
         m_status->setText(QStringLiteral("Done"));
         m_ok->setEnabled(true);
-        m_retryNote.clear();
+        m_note->clear();
     }
     m_bar->setValue(std::min(m_job.translatedUpTo() + 1, m_bar->maximum()));
-    QString count =
-        QStringLiteral("%1 / %2 lines").arg(std::min(m_job.linesDone(), m_lineTotal)).arg(m_lineTotal);
-    if (!m_retryNote.isEmpty())
-        count += QStringLiteral(" \u2014 ") + m_retryNote;
-    m_count->setText(count);
+    m_count->setText(
+        QStringLiteral("%1 / %2 lines").arg(std::min(m_job.linesDone(), m_lineTotal)).arg(m_lineTotal));
 }
 
 void CProgress::reject() {

@@ -19,6 +19,8 @@ public:
 
     QLabel* statusText() const { return m_status; }
     QLabel* countText() const { return m_count; }
+    // Says why the bar stands still while the network gives no answer; empty otherwise.
+    QLabel* noteText() const { return m_note; }
     QProgressBar* bar() const { return m_bar; }
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
@@ -31,8 +33,8 @@ public:
 private:
     TranslateJob& m_job;
     int m_lineTotal;
-    QString m_retryNote;
     QLabel* m_status = nullptr;
+    QLabel* m_note = nullptr;
     QLabel* m_count = nullptr;
     QProgressBar* m_bar = nullptr;
     QPushButton* m_ok = nullptr;

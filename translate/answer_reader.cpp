@@ -44,9 +44,17 @@ constexpr Replacement kNamedEntities[] = {
 
 // What the service does to the tags of subtitle text: a space after the slash, an upper-case
 // "I", a capitalised "Font". A line break tag means nothing inside one entry's text.
-constexpr Replacement kTagMending[] = {
-    {u"<br>", u""},     {u"</ I>", u"</i>"}, {u"</ i>", u"</i>"},
-    {u"</I>", u"</i>"}, {u"</ b>", u"</b>"}, {u"</ Font>", u"</font>"},
+struct TagMend {
+    QLatin1StringView from;
+    QLatin1StringView to;
+};
+constexpr TagMend kTagMending[] = {
+    {QLatin1StringView("<br>"), QLatin1StringView("")},
+    {QLatin1StringView("</ I>"), QLatin1StringView("</i>")},
+    {QLatin1StringView("</ i>"), QLatin1StringView("</i>")},
+    {QLatin1StringView("</I>"), QLatin1StringView("</i>")},
+    {QLatin1StringView("</ b>"), QLatin1StringView("</b>")},
+    {QLatin1StringView("</ Font>"), QLatin1StringView("</font>")},
 };
 
 UserMessage withText(const char* text) {
@@ -80,33 +88,37 @@ std::optional<char32_t> numericReference(QStringView body) {
 
 // The text an entity at `at` (an "&") stands for, and its length; nothing when it is no entity.
 struct Decoded {
-    QString text;
+    QStringView text;  // a fixed replacement, or
+    char32_t code = 0; // the character of a numeric reference
     qsizetype length = 0;
 };
 std::optional<Decoded> entityAt(QStringView text, qsizetype at) {
+    const QStringView rest = text.mid(at);
     for (const Replacement& r : kDoubledEscapes)
-        if (text.mid(at).startsWith(r.from))
-            return Decoded{r.to.toString(), r.from.size()};
+        if (rest.startsWith(r.from))
+            return Decoded{r.to, 0, r.from.size()};
     // Entity names and numbers are short; a ";" further on belongs to ordinary text.
     constexpr qsizetype kLongestEntity = 12;
-    const qsizetype semicolon = text.mid(at + 1, kLongestEntity).indexOf(u';');
+    const qsizetype semicolon = rest.mid(1, kLongestEntity).indexOf(u';');
     if (semicolon <= 0)
         return std::nullopt;
-    const QStringView body = text.mid(at + 1, semicolon);
+    const QStringView body = rest.mid(1, semicolon);
     const qsizetype length = semicolon + 2;
     if (body.startsWith(u'#')) {
         if (std::optional<char32_t> c = numericReference(body.mid(1)))
-            return Decoded{QString::fromUcs4(&*c, 1), length};
+            return Decoded{{}, *c, length};
         return std::nullopt;
     }
     for (const Replacement& r : kNamedEntities)
         if (body == r.from)
-            return Decoded{r.to.toString(), length};
+            return Decoded{r.to, 0, length};
     return std::nullopt;
 }
 
 // One pass, so that what one entity decodes to is never read as the start of another.
 QString decodeEntities(QStringView text) {
+    if (!text.contains(u'&'))
+        return text.toString();
     QString out;
     out.reserve(text.size());
     qsizetype i = 0;
@@ -118,7 +130,10 @@ QString decodeEntities(QStringView text) {
         }
         out += text.mid(i, amp - i);
         if (std::optional<Decoded> d = entityAt(text, amp)) {
-            out += d->text;
+            if (d->code)
+                out += QChar::fromUcs4(d->code);
+            else
+                out += d->text;
             i = amp + d->length;
         } else {
             out += u'&';
@@ -131,6 +146,8 @@ QString decodeEntities(QStringView text) {
 // "|" with its line feed (and any spaces the service put between them) becomes "|" alone; the
 // shaping puts exactly one line feed back where the format wants it.
 QString dropJoinerLineFeeds(const QString& text) {
+    if (!text.contains(kJoinerBar))
+        return text;
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -191,8 +208,10 @@ AnswerText readAnswer(QByteArrayView answer) {
 
 QString repairText(const QString& text) {
     QString out = decodeEntities(text);
-    for (const Replacement& r : kTagMending)
-        out.replace(r.from.toString(), r.to.toString());
+    if (out.contains(u'<')) {
+        for (const TagMend& r : kTagMending)
+            out.replace(r.from, r.to);
+    }
     return dropJoinerLineFeeds(out);
 }
 

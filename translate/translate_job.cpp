@@ -89,6 +89,9 @@ void TranslateJob::post(std::uint64_t generation, std::function<void()> apply) {
 }
 
 bool TranslateJob::pause(std::stop_token stop, std::chrono::milliseconds time) {
+    // A timed wait of nothing still costs a scheduler round on a busy machine.
+    if (time <= std::chrono::milliseconds(0))
+        return !stop.stop_requested();
     std::unique_lock lock(m_waitMutex);
     m_wakeWorker.wait_for(lock, stop, time, [] { return false; });
     return !stop.stop_requested();
@@ -126,7 +129,10 @@ void TranslateJob::TranslateThreadProc(std::stop_token stop, std::uint64_t gener
     if (count == 0)
         return finish({});
 
-    std::unique_ptr<TranslateTransport> transport = m_transports ? m_transports() : nullptr;
+    // The transport outlives the job, so that the next job finds its connection open.
+    if (!m_transport && m_transports)
+        m_transport = m_transports();
+    TranslateTransport* transport = m_transport.get();
     if (!transport)
         return finish({JobOutcome::Failed, networkUnavailableMessage()});
     if (credentials)
@@ -147,8 +153,10 @@ void TranslateJob::TranslateThreadProc(std::stop_token stop, std::uint64_t gener
                 return;
             if (auto* failure = std::get_if<TransportFailure>(&result)) {
                 log_printf("translation request failed: %s\n", failure->reason.toUtf8().constData());
-                if (failure->lasting)
+                if (failure->lasting) {
+                    m_transport.reset();
                     return finish({JobOutcome::Failed, networkUnavailableMessage()});
+                }
                 // The same batch again, after a wait that grows so that a dead network is not
                 // hammered; the lines written before keep their translation.
                 std::chrono::milliseconds wait = m_config.firstRetryWait;

@@ -93,6 +93,8 @@ private:
     JobConfig m_config;
     ProxyCredentialsAsker m_askProxy;
     std::optional<ProxyCredentials> m_proxyCredentials; // the last ones given, for the next job too
+    // Used by one worker at a time: start() collects the last worker before it starts the next.
+    std::unique_ptr<TranslateTransport> m_transport;
 
     std::atomic<bool> m_translating{false};
     std::atomic<bool> m_workerAlive{false};

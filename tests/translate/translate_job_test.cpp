@@ -155,11 +155,11 @@ TEST_F(LoopbackJob, ASlowAnswerIsSentAgainFromTheFailedBatch) {
     service.setHandler([](const RecordedRequest& request, int index) {
         FakeReply reply = serviceLikeHandler(&markedTranslation)(request, index);
         if (index == 1)
-            reply.delay = 3000ms;
+            reply.delay = 8000ms;
         return reply;
     });
     TransportConfig config = serviceAt(service.url());
-    config.transferTimeout = 300ms;
+    config.transferTimeout = 1000ms;
     TranslateJob slowJob(curlTo(config), quickConfig());
     JobRecorder slowSeen(slowJob);
     ASSERT_TRUE(slowJob.start(numberedRequest(30)));

@@ -111,6 +111,8 @@ struct FakeTranslator::Server {
 FakeTranslator::FakeTranslator(FakeHandler handler) : m_server(std::make_unique<Server>()) {
     Server* s = m_server.get();
     s->handler = std::move(handler);
+    // Headers and body go out in two writes; without this each answer waits for a delayed ACK.
+    s->http.set_tcp_nodelay(true);
     // Every path: a request that comes to us as a proxy names the whole address.
     s->http.Post(".*", [s](const httplib::Request& req, httplib::Response& res) { s->answer(req, res); });
     s->http.Get(".*", [s](const httplib::Request& req, httplib::Response& res) { s->answer(req, res); });
