@@ -13,3 +13,4 @@ void registerEditCommands(CommandRegistry& commands, CMainFrame& frame);
 void registerTimingCommands(CommandRegistry& commands, CMainFrame& frame);
 void registerSearchCommands(CommandRegistry& commands, CMainFrame& frame);
 void registerConvertCommands(CommandRegistry& commands, CMainFrame& frame);
+void registerTranslateCommands(CommandRegistry& commands, CMainFrame& frame);

@@ -4,12 +4,6 @@
 #include "app/commands/command_registry.h"
 #include "app/main_frame.h"
 
-namespace {
-bool idleWithRows(const CommandState& s) {
-    return when::hasRows(s) && when::idle(s);
-}
-} // namespace
-
 void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
     CMainFrame* f = &frame;
     auto save = [f](SaveKind kind) { return [f, kind] { f->saveDocument(kind); }; };
@@ -56,13 +50,6 @@ void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
          when::hasRows},
         {CommandId::SaveMixText, "Save Mix Text", "", {}, save(SaveKind::MixText), when::hasRows},
         {CommandId::StartTranslate, "Start Translate", "preferences-desktop-locale", {}, nothing, {}},
-        {CommandId::TranslateAll, "Translate All", "", {}, nothing, idleWithRows},
-        {CommandId::TranslateSelected,
-         "Translate Selected",
-         "",
-         {},
-         nothing,
-         [](const CommandState& s) { return idleWithRows(s) && when::hasSelection(s); }},
         // The language combos are read when a job starts.
         {CommandId::TranslateFrom, "Translate From", "", {}, nothing, {}},
         {CommandId::TranslateTo, "To", "", {}, nothing, {}},
@@ -145,4 +132,5 @@ void registerAllCommands(CommandRegistry& commands, CMainFrame& frame) {
     registerTimingCommands(commands, frame);
     registerSearchCommands(commands, frame);
     registerConvertCommands(commands, frame);
+    registerTranslateCommands(commands, frame);
 }

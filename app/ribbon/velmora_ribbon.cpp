@@ -5,6 +5,7 @@
 #include "app/commands/command_registry.h"
 #include "app/ribbon/ribbon_icons.h"
 #include "charset/charset_table.h"
+#include "translate/language_table.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -141,6 +142,11 @@ QMenu* buildApplicationMenu(const CommandRegistry& commands, QWidget* parent) {
     return menu;
 }
 
+void fillLanguages(QComboBox* box, const QStringList& names, const char16_t* selected) {
+    box->addItems(names);
+    box->setCurrentIndex(box->findText(QString::fromUtf16(selected), Qt::MatchExactly));
+}
+
 void fillCharsets(QComboBox* box) {
     for (const CharsetEntry& entry : charsetTable())
         box->addItem(QString::fromUtf16(entry.displayName));
@@ -196,6 +202,9 @@ RibbonBar* BuildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
         }
     }
 
+    fillLanguages(ribbon->combo(quint16(CommandId::TranslateFrom)), translateFromNames(),
+                  kDefaultFromLanguage);
+    fillLanguages(ribbon->combo(quint16(CommandId::TranslateTo)), translateToNames(), kDefaultToLanguage);
     fillCharsets(ribbon->combo(quint16(CommandId::ChangeOriginalCharset)));
     fillCharsets(ribbon->combo(quint16(CommandId::ChangeTranslatedCharset)));
 

@@ -7,8 +7,8 @@ class CommandRegistry;
 
 // Builds the whole ribbon: "&Home", "&Timings", "&Edit", "&Search", "&Dictionary", "&Tools",
 // "About" in the tab row and the application menu (Help sub-menu, separator, "&Exit").
-// The charset combos are filled from the character set table with "America(ANSI)" selected;
-// the language combos are left for the translation feature to fill. The two time edits start
+// The charset combos are filled from the character set table with "America(ANSI)" selected, the
+// language combos from the language table with "English" and "French". The two time edits start
 // with "00:00:00,000". Undo and Redo sit in a quick-access strip beside the application button.
 // Every control follows its command's enabled state in the registry from then on.
 RibbonBar* BuildVelmoraRibbon(QWidget* parent, CommandRegistry& commands);

@@ -207,8 +207,18 @@ TEST_F(VelmoraRibbonTest, CharsetCombosHoldTheTableWithAnsiSelected) {
         EXPECT_EQ(box->currentText(), QStringLiteral("America(ANSI)")) << id;
         EXPECT_EQ(box->currentIndex(), 0) << id;
     }
-    EXPECT_EQ(ribbon->combo(32818)->count(), 0);
-    EXPECT_EQ(ribbon->combo(33818)->count(), 0);
+}
+
+TEST_F(VelmoraRibbonTest, LanguageCombosHoldTheTableWithEnglishToFrench) {
+    QComboBox* from = ribbon->combo(32818);
+    QComboBox* to = ribbon->combo(33818);
+    ASSERT_EQ(from->count(), 92);
+    ASSERT_EQ(to->count(), 91);
+    EXPECT_EQ(from->currentText(), QStringLiteral("English"));
+    EXPECT_EQ(to->currentText(), QStringLiteral("French"));
+    EXPECT_EQ(from->itemText(5), QStringLiteral("Afrikaans"));
+    EXPECT_EQ(to->itemText(1), QStringLiteral("English"));
+    EXPECT_EQ(to->findText(QStringLiteral("Detect language")), -1);
 }
 
 TEST_F(VelmoraRibbonTest, TimeControlsStartDisabled) {

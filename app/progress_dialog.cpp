@@ -1,0 +1,91 @@
+// The translation progress dialog.
+#include "app/progress_dialog.h"
+
+#include "translate/translate_job.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPalette>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+// 275 x 14 dialog units at the usual 8-point dialog font.
+constexpr int kBarWidth = 412;
+constexpr int kBarHeight = 22;
+} // namespace
+
+CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), m_job(job), m_lineTotal(std::max(0, lineTotal)) {
+    setModal(true);
+    setObjectName(QStringLiteral("CProgress"));
+
+    // Without a caption the window needs an edge of its own to stand out from the frame behind.
+    auto* panel = new QFrame(this);
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Raised);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(panel);
+
+    m_status = new QLabel(QStringLiteral("Processing..."), panel);
+    m_note = new QLabel(panel);
+    m_note->setForegroundRole(QPalette::PlaceholderText);
+    m_bar = new QProgressBar(panel);
+    m_bar->setMinimumSize(kBarWidth, kBarHeight);
+    m_bar->setTextVisible(false);
+    // A range whose maximum lies below its minimum makes Qt collapse it to the minimum.
+    m_bar->setRange(1, std::max(1, m_lineTotal));
+    m_count = new QLabel(panel);
+    m_ok = new QPushButton(QStringLiteral("OK"), panel);
+    m_cancel = new QPushButton(QStringLiteral("CANCEL"), panel);
+    m_ok->setEnabled(false);
+    m_ok->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_count, 1);
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(14, 12, 14, 12);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(m_status);
+    statusRow->addStretch(1);
+    statusRow->addWidget(m_note);
+    layout->addLayout(statusRow);
+    layout->addWidget(m_bar);
+    layout->addLayout(buttons);
+
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &CProgress::reject);
+    connect(&job, &TranslateJob::retrying, this, [this](int, int waitMs) {
+        m_note->setText(QStringLiteral("no answer, trying again in %1 s").arg((waitMs + 999) / 1000));
+    });
+    connect(&job, &TranslateJob::batchTranslated, m_note, &QLabel::clear);
+
+    m_timer.setInterval(kTimerMs);
+    connect(&m_timer, &QTimer::timeout, this, &CProgress::OnTimer);
+    m_timer.start();
+    m_count->setText(QStringLiteral("0 / %1 lines").arg(m_lineTotal));
+}
+
+void CProgress::OnTimer() {
+    const bool running = m_job.translating();
+    if (!running) {
+        m_status->setText(QStringLiteral("Done"));
+        m_ok->setEnabled(true);
+        m_note->clear();
+    }
+    m_bar->setValue(std::min(m_job.translatedUpTo() + 1, m_bar->maximum()));
+    m_count->setText(
+        QStringLiteral("%1 / %2 lines").arg(std::min(m_job.linesDone(), m_lineTotal)).arg(m_lineTotal));
+}
+
+void CProgress::reject() {
+    m_timer.stop();
+    m_job.cancel();
+    QDialog::reject();
+}

@@ -1,0 +1,79 @@
+// The glue between the main frame and the translation job.
+#include "app/translation_runner.h"
+
+#include "app/progress_dialog.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+TranslationRunner::TranslationRunner(TranslationHooks hooks, QWidget* dialogOwner,
+                                     TransportFactory transports, JobConfig config)
+    : QObject(dialogOwner), m_hooks(std::move(hooks)), m_owner(dialogOwner) {
+    if (!transports) {
+        transports = [service = TransportConfig::fromEnvironment()] { return makeCurlTransport(service); };
+    }
+    m_job = new TranslateJob(std::move(transports), config, this);
+    m_job->setProxyCredentialsAsker(m_hooks.askProxyCredentials
+                                        ? m_hooks.askProxyCredentials
+                                        : [this](const QString& proxy) { return askWithDialog(proxy); });
+    connect(m_job, &TranslateJob::started, this, [this] {
+        if (m_hooks.jobStarted)
+            m_hooks.jobStarted();
+    });
+    connect(m_job, &TranslateJob::batchTranslated, this,
+            [this](const QList<int>& rows, const QStringList& pieces) {
+                if (m_hooks.applyBatch)
+                    m_hooks.applyBatch(rows, pieces);
+            });
+    connect(m_job, &TranslateJob::finished, this, [this](const JobEnd& end) {
+        if (end.message && m_hooks.showMessage)
+            m_hooks.showMessage(*end.message);
+        if (m_hooks.jobFinished)
+            m_hooks.jobFinished();
+    });
+}
+
+bool TranslationRunner::run(TranslateRequest request) {
+    const int total = int(request.lines.size());
+    if (!m_job->start(std::move(request)))
+        return false;
+    CProgress dialog(*m_job, total, m_owner);
+    if (m_hooks.runModal)
+        m_hooks.runModal(dialog);
+    else
+        dialog.exec();
+    return true;
+}
+
+std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const QString& proxyName) {
+    QDialog dialog(m_owner);
+    dialog.setObjectName(QStringLiteral("ProxyCredentials"));
+    dialog.setWindowTitle(QStringLiteral("Proxy Authentication"));
+    auto* user = new QLineEdit(&dialog);
+    user->setObjectName(QStringLiteral("user"));
+    auto* password = new QLineEdit(&dialog);
+    password->setObjectName(QStringLiteral("password"));
+    password->setEchoMode(QLineEdit::Password);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    const QString who =
+        proxyName.isEmpty() ? QStringLiteral("The proxy") : QStringLiteral("The proxy %1").arg(proxyName);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("User name:"), user);
+    form->addRow(QStringLiteral("Password:"), password);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(who + QStringLiteral(" asks for a user name and password."), &dialog));
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    const int result = m_hooks.runModal ? m_hooks.runModal(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return std::nullopt;
+    return ProxyCredentials{user->text(), password->text()};
+}

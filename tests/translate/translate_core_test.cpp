@@ -1,0 +1,231 @@
+// The language table, the request text and the reading of answers, without a network.
+#include "subtitle/entry_rows.h"
+#include "translate/answer_reader.h"
+#include "translate/language_table.h"
+#include "translate/translate_request.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString piecesText(const QStringList& pieces) {
+    return pieces.join(QStringLiteral(" / "));
+}
+
+TEST(LanguageTable, CodesOrdersAndPairs) {
+    ASSERT_EQ(languageTable().size(), 92u);
+    const QStringList from = translateFromNames();
+    const QStringList to = translateToNames();
+    ASSERT_EQ(from.size(), 92);
+    ASSERT_EQ(to.size(), 91);
+    EXPECT_EQ(from.mid(0, 6),
+              (QStringList{"English", "Detect language", "French", "Spanish", "Italian", "Afrikaans"}));
+    EXPECT_EQ(to.mid(0, 5), (QStringList{"French", "English", "Spanish", "Italian", "Afrikaans"}));
+    EXPECT_EQ(to.last(), QStringLiteral("Zulu"));
+    // Each row appears once in either combo, and both offer the same languages but detection.
+    EXPECT_EQ(QSet<QString>(from.begin(), from.end()).size(), 92);
+    QStringList fromWithoutDetect = from;
+    fromWithoutDetect.removeAll(QStringLiteral("Detect language"));
+    fromWithoutDetect.sort();
+    QStringList toSorted = to;
+    toSorted.sort();
+    EXPECT_EQ(toSorted, fromWithoutDetect);
+
+    // The service's own codes, where general code lists differ.
+    const struct {
+        const char* name;
+        const char* code;
+    } codes[] = {{"Hebrew", "iw"},
+                 {"Filipino", "tl"},
+                 {"Javanese", "jw"},
+                 {"Cebuano", "ceb"},
+                 {"Hmong", "hmn"},
+                 {"Chinese(Simplified)", "zh-CN"},
+                 {"Myanmar (Burmese)", "my"},
+                 {"english", ""},
+                 {"", ""}};
+    for (const auto& c : codes)
+        EXPECT_EQ(languageCode(QString::fromUtf8(c.name)), QByteArray(c.code)) << c.name;
+
+    EXPECT_EQ(BuildLanguagePair("English", "French"), "en&tl=fr");
+    EXPECT_EQ(BuildLanguagePair("Detect language", "Chinese(Traditional)"), "auto&tl=zh-TW");
+    EXPECT_EQ(BuildLanguagePair("Klingon", "German"), "&tl=de");
+    EXPECT_EQ(BuildLanguagePair("German", ""), "de&tl=");
+}
+
+TEST(TranslateRequest, PercentEncoding) {
+    const struct {
+        QByteArray in;
+        QByteArray out;
+    } cases[] = {
+        {" ", "%20"},
+        {"\xC3\xA9", "%C3%A9"},
+        {"-_~", "%2D%5F%7E"},
+        {"a/b.c", "a/b.c"},
+        {"Hi|\nyou", "Hi%7C%0Ayou"},
+        {"a\rb", "a%0Db"},
+        {QByteArray("\0\xFF", 2), "%00%FF"},
+        {"AZaz09", "AZaz09"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PercentEncode(c.in), c.out) << c.in.toHex().constData();
+}
+
+TEST(TranslateRequest, BatchesAndBody) {
+    QStringList sixty;
+    for (int i = 0; i < 60; ++i)
+        sixty.append(QStringLiteral("line %1").arg(i));
+    QList<int> ends;
+    QList<int> sizes;
+    for (int pos = 0; pos < 60;) {
+        const BatchText batch = assembleBatch(sixty, pos);
+        ends.append(batch.end);
+        sizes.append(int(batch.text.split(u'\r').size()));
+        pos = batch.end;
+    }
+    EXPECT_EQ(ends, (QList<int>{25, 50, 60}));
+    EXPECT_EQ(sizes, (QList<int>{25, 25, 10}));
+
+    EXPECT_EQ(assembleBatch({"a", "b"}, 0).text, QStringLiteral("a\rb"));
+    EXPECT_EQ(assembleBatch({"only"}, 0).text, QStringLiteral("only"));
+    EXPECT_EQ(assembleBatch({"a", "", "c"}, 0).text, QStringLiteral("a\r\rc"));
+    EXPECT_EQ(assembleBatch({"a"}, 5).end, 5);
+
+    EXPECT_EQ(buildRequestBody("auto&tl=zh-TW", QStringLiteral("Hi|\nyou\rb")),
+              "sl=auto&tl=zh-TW&ie=UTF-8&oe=UTF-8&client=gtx&dt=t&q=Hi%7C%0Ayou%0Db");
+}
+
+TEST(TranslateRequest, SelectedRowsInAscendingOrderOnce) {
+    EntryRows rows;
+    for (int i = 0; i < 15; ++i)
+        rows.append(EntryRow{double(i + 1), {}, {}, QStringLiteral("o%1").arg(i), {}});
+    const TranslateRequest r = requestForRows(rows, {12, 10, 11, 10, 99, -1}, "en&tl=fr", kMicroDVD);
+    EXPECT_EQ(r.rows, (QList<int>{10, 11, 12}));
+    EXPECT_EQ(r.lines, (QStringList{"o10", "o11", "o12"}));
+    EXPECT_EQ(r.formatMode, kMicroDVD);
+    const TranslateRequest all = requestForAllRows(rows, "en&tl=fr", kSubRip);
+    EXPECT_EQ(all.rows.size(), 15);
+    EXPECT_EQ(all.lines.value(14), QStringLiteral("o14"));
+}
+
+// What is not an answer is told apart by its markers and its JSON, with the two messages.
+TEST(AnswerReader, MessagesForWhatIsNoAnswer) {
+    const QString network = QStringLiteral("network is not available right now!");
+    const QString translator = QStringLiteral(
+        "The translator is not available now! Pls send a email to support@velmora.example.org, thank you!");
+    const struct {
+        const char* what;
+        QByteArray answer;
+        QString message; // empty: an answer
+    } cases[] = {
+        {"empty", "", network},
+        {"error page", "<html><body>500 Internal Server Error</body></html>", translator},
+        {"no start marker", R"([["Bonjour","Hello"]])", translator},
+        {"segment without end", R"([[["Bonjour\r","Hello\r",null],["le monde)", translator},
+        {"cut after a segment", R"([[["Bonjour","Hello",null,null,1])", translator},
+        {"too large", "[[[\"" + QByteArray(kMaxAnswerBytes, 'a') + "\"]]]", translator},
+        {"first member not a list", R"([1,[["x","y"]],[[["z"]]]])", translator},
+        {"answer", R"([[["Bonjour","Hello",null,null,1]],null,"en"])", {}},
+        {"answer after a prefix",
+         R"()]}'
+[[["Bonjour","Hello",null,null,1]]])",
+         {}},
+    };
+    for (const auto& c : cases) {
+        const AnswerText read = readAnswer(c.answer);
+        if (c.message.isEmpty()) {
+            EXPECT_FALSE(read.message) << c.what;
+            continue;
+        }
+        ASSERT_TRUE(read.message) << c.what;
+        EXPECT_EQ(read.message->text, c.message) << c.what;
+        EXPECT_EQ(read.message->caption, QStringLiteral("ERROR!")) << c.what;
+        EXPECT_EQ(read.message->icon, MessageIcon::Error) << c.what;
+    }
+}
+
+// Escapes, entities and tags: each decoded once, the service's damage to tags mended, and any
+// other text left as it is.
+TEST(AnswerReader, RepairDecodesOnceAndLeavesOrdinaryTextAlone) {
+    const struct {
+        QString in;
+        QString out;
+    } cases[] = {
+        {"Tom &amp; Jerry", "Tom & Jerry"},
+        {"salt; and pepper", "salt; and pepper"},
+        {"it&#x27;s over", "it's over"},
+        {"it&#39;s", "it's"},
+        {"caf&#233;", QStringLiteral("caf\u00e9")},
+        {"&#128512;!", QStringLiteral("\U0001F600!")},
+        {"&#x1F600;", QStringLiteral("\U0001F600")},
+        {"&lt;b&gt;x&lt;/b&gt;", "<b>x</b>"},
+        {"&lt;i&gt;x&lt;/ I&gt;", "<i>x</i>"},
+        {"&amp;lt;i&amp;gt;x&amp;lt;/ i&amp;gt;", "<i>x</i>"},
+        {"&amp;quot;a&amp;quot; &amp;#39;", "\"a\" '"},
+        {"&quot;yes&quot;", "\"yes\""},
+        {"a&lt;br&gt;b<br>c", "abc"},
+        {"<font color=red>x</ Font>", "<font color=red>x</font>"},
+        {"x</I> y</ b>", "x</i> y</b>"},
+        {"&amp;amp;", "&amp;"},
+        {"&amp;#233;", "&#233;"},
+        {"AT&T; R&D &; &#; &#0; &#xD800; &#99999999; &bogus; &",
+         "AT&T; R&D &; &#; &#0; &#xD800; &#99999999; &bogus; &"},
+        {"lt;gt;", "lt;gt;"},
+        {"a|\nb", "a|b"},
+        {"a|   \nb", "a|b"},
+        {"a\nb", "a\nb"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(repairText(c.in), c.out) << c.in.toStdString();
+}
+
+TEST(AnswerReader, JsonEscapesAndSegmentsComeThroughOnce) {
+    const QByteArray answer = R"([[["say \"hi\" \\ \u00e9 \u003ci\u003ea\",\"b\u003c/i\u003e\r","src",null],)"
+                              R"([null,null,"translit"],["second","src2",null]],null,"en"])";
+    const BatchAnswer read = readBatchAnswer(answer, 2, kSubRip);
+    ASSERT_FALSE(read.message);
+    EXPECT_EQ(read.pieces, (QStringList{QStringLiteral("say \"hi\" \\ \u00e9 <i>a\",\"b</i>"), "second"}));
+}
+
+// The split gives the k-th piece to the k-th line and shapes it for the document's format.
+TEST(AnswerReader, SplitAndShape) {
+    const struct {
+        const char* what;
+        QByteArray answer;
+        int lines;
+        std::int32_t format;
+        QString pieces;
+    } cases[] = {
+        {"the example",
+         R"([[["Bonjour\r","Hello\r",null,null,1],["le monde","world",null,null,1]],null,"en"])", 2, kSubRip,
+         "Bonjour / le monde"},
+        {"one separator for three lines", R"([[["a\rb"]]])", 3, kSubRip, "a / b / b"},
+        {"extra separators", R"([[["a\rb\rc"]]])", 2, kSubRip, "a / b"},
+        {"joiner, SubRip", R"([[["A|\nB"]]])", 1, kSubRip, "A|\nB"},
+        {"bar, SubRip", R"([[["A|B"]]])", 1, kSubRip, "A|\nB"},
+        {"bar, MicroDVD", R"([[["A|B"]]])", 1, kMicroDVD, "A|B"},
+        {"joiner, MicroDVD", R"([[["A|\nB"]]])", 1, kMicroDVD, "A|B"},
+        {"space before the joiner's line feed", R"([[["A| \nB"]]])", 1, kSAMI, "A|\nB"},
+        {"leading blanks, SubViewer", R"([[["  Hola\r  Adios"]]])", 2, kSubViewer, "Hola / Adios"},
+        {"leading blanks, MicroDVD", R"([[["  Hola"]]])", 1, kMicroDVD, "  Hola"},
+        {"empty lines keep their place", R"([[["a\r\rc"]]])", 3, kSubRip, "a /  / c"},
+    };
+    for (const auto& c : cases) {
+        const BatchAnswer read = readBatchAnswer(c.answer, c.lines, c.format);
+        ASSERT_FALSE(read.message) << c.what;
+        EXPECT_EQ(piecesText(read.pieces), c.pieces) << c.what;
+    }
+}
+
+TEST(AnswerReader, PiecesOfAnyLength) {
+    const QString longLine = QString(20000, u'x') + QStringLiteral("|") + QString(60000, u'y');
+    const QByteArray answer = "[[[\"" + longLine.toUtf8() + "\"]]]";
+    const BatchAnswer read = readBatchAnswer(answer, 1, kSubRip);
+    ASSERT_FALSE(read.message);
+    ASSERT_EQ(read.pieces.size(), 1);
+    EXPECT_EQ(read.pieces[0].size(), longLine.size() + 1);
+    EXPECT_EQ(read.pieces[0].mid(20000, 2), QStringLiteral("|\n"));
+}
+
+} // namespace

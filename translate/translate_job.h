@@ -1,0 +1,115 @@
+// A translation job: one worker thread sends the batches, reads the answers and hands each batch's
+// pieces to the UI thread; the UI thread applies them. Progress and cancel are shared as atomics.
+#pragma once
+
+#include "support/user_message.h"
+#include "translate/translate_request.h"
+#include "translate/translate_transport.h"
+
+#include <QObject>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+struct JobConfig {
+    // Between batches, so that the service does not take us for a robot; also after the last one,
+    // so that a next job cannot follow at once.
+    std::chrono::milliseconds pause{10000};
+    // Waits before sending a failed batch again: doubled after every failure up to the longest.
+    std::chrono::milliseconds firstRetryWait{1000};
+    std::chrono::milliseconds longestRetryWait{30000};
+
+    // The default with the pause taken from VELMORA_TRANSLATE_PAUSE_MS when it is set.
+    static JobConfig fromEnvironment();
+};
+
+// For working against a local fake service, where ten seconds per batch only slow the developer.
+inline constexpr char kPauseVariable[] = "VELMORA_TRANSLATE_PAUSE_MS";
+
+enum class JobOutcome { Completed, Cancelled, Failed };
+
+struct JobEnd {
+    JobOutcome outcome = JobOutcome::Completed;
+    std::optional<UserMessage> message; // to show with Failed
+};
+
+using TransportFactory = std::function<std::unique_ptr<TranslateTransport>()>;
+// Called on the UI thread when the proxy asks for credentials; nullopt means the user cancelled.
+using ProxyCredentialsAsker = std::function<std::optional<ProxyCredentials>(const QString& proxyName)>;
+
+class TranslateJob : public QObject {
+    Q_OBJECT
+public:
+    explicit TranslateJob(TransportFactory transports, JobConfig config = {}, QObject* parent = nullptr);
+    // Stops the worker and waits for it; every wait of the worker ends on the stop.
+    ~TranslateJob() override;
+
+    // Starts the worker over the request's lines. Ignored (false) while a worker, also that of a
+    // cancelled job, has not returned yet. Emits started() before it returns.
+    bool start(TranslateRequest request);
+    // Ends the job for the UI at once: finished(Cancelled) is emitted before this returns, and
+    // nothing of the job arrives afterwards. The worker returns soon after.
+    void cancel();
+
+    void setProxyCredentialsAsker(ProxyCredentialsAsker asker) { m_askProxy = std::move(asker); }
+
+    // True from start() until finished() has been emitted.
+    bool translating() const { return m_translating.load(); }
+    bool workerAlive() const { return m_workerAlive.load(); }
+    // The 0-based position of the last line of the last batch handed over; 0 at the start.
+    int translatedUpTo() const { return m_translatedUpTo.load(); }
+    // The lines handed over so far.
+    int linesDone() const { return m_linesDone.load(); }
+    int lineCount() const { return m_lineCount.load(); }
+    // Blocks until the worker has returned or the time is up; true when no worker is alive.
+    bool waitForWorker(std::chrono::milliseconds timeout);
+
+signals:
+    void started();
+    // A batch's pieces, the k-th for rows[k]; on the UI thread, in batch order.
+    void batchTranslated(const QList<int>& rows, const QStringList& pieces);
+    // No answer came; the batch is sent again after the wait.
+    void retrying(int attempt, int waitMs);
+    void finished(const JobEnd& end);
+
+private:
+    void TranslateThreadProc(std::stop_token stop, std::uint64_t generation, TranslateRequest request,
+                             std::optional<ProxyCredentials> credentials);
+    // Waits the time or until stop; false when stopped.
+    bool pause(std::stop_token stop, std::chrono::milliseconds time);
+    std::optional<ProxyCredentials> askProxyCredentials(std::stop_token stop, std::uint64_t generation,
+                                                        const QString& proxyName);
+    // Runs `apply` on the UI thread if the job of `generation` is still the current one.
+    void post(std::uint64_t generation, std::function<void()> apply);
+    void end(const JobEnd& how);
+
+    TransportFactory m_transports;
+    JobConfig m_config;
+    ProxyCredentialsAsker m_askProxy;
+    std::optional<ProxyCredentials> m_proxyCredentials; // the last ones given, for the next job too
+    // Used by one worker at a time: start() collects the last worker before it starts the next.
+    std::unique_ptr<TranslateTransport> m_transport;
+
+    std::atomic<bool> m_translating{false};
+    std::atomic<bool> m_workerAlive{false};
+    std::atomic<int> m_translatedUpTo{0};
+    std::atomic<int> m_linesDone{0};
+    std::atomic<int> m_lineCount{0};
+    std::uint64_t m_generation = 0; // changed and read on the UI thread only
+
+    // The worker's waits: pauses, retry waits and the answer to a credentials question.
+    std::mutex m_waitMutex;
+    std::condition_variable_any m_wakeWorker;
+    bool m_proxyAnswered = false;
+    std::optional<ProxyCredentials> m_proxyAnswer;
+
+    std::mutex m_aliveMutex;
+    std::condition_variable m_workerReturned;
+    std::jthread m_thread;
+};

@@ -1,0 +1,215 @@
+// The libcurl transport: one easy handle in a multi handle, so that a stop ends a transfer at once.
+#include "translate/translate_transport.h"
+
+#include "translate/answer_reader.h"
+#include "translate/translate_request.h"
+
+#include <curl/curl.h>
+#include <mutex>
+#include <stop_token>
+
+namespace {
+constexpr char kUserAgent[] = "Microsoft Internet Explorer";
+constexpr char kLoopback[] = "127.0.0.1,localhost,::1";
+constexpr long kProxyAuthenticationRequired = 407;
+
+// The curl calls to wait in; a stop wakes the poll at once.
+constexpr int kPollMs = 1000;
+
+void initCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+QByteArray environment(const char* lower, const char* upper) {
+    QByteArray value = qgetenv(lower);
+    if (value.isEmpty() && upper)
+        value = qgetenv(upper);
+    return value;
+}
+
+// CURLOPT_NOPROXY replaces no_proxy from the environment, so the user's list is kept in ours.
+QByteArray noProxyList() {
+    QByteArray list = kLoopback;
+    const QByteArray user = environment("no_proxy", "NO_PROXY").trimmed();
+    if (!user.isEmpty())
+        list += ',' + user;
+    return list;
+}
+
+bool isLasting(CURLcode code) {
+    switch (code) {
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+    case CURLE_NOT_BUILT_IN:
+    case CURLE_OUT_OF_MEMORY:
+    case CURLE_BAD_FUNCTION_ARGUMENT:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+struct CurlTransport::State {
+    TransportConfig config;
+    CURL* easy = nullptr;
+    CURLM* multi = nullptr;
+    curl_slist* headers = nullptr;
+    QByteArray url;
+    QByteArray referer;
+    QByteArray noProxy;
+    QByteArray proxyUser;
+    QByteArray proxyPassword;
+    QByteArray answer;
+    bool tooLarge = false;
+
+    static size_t write(char* data, size_t size, size_t count, void* user) {
+        auto* s = static_cast<State*>(user);
+        const size_t n = size * count;
+        if (s->answer.size() + qsizetype(n) >= kMaxAnswerBytes) {
+            s->tooLarge = true;
+            s->answer.clear();
+            return CURL_WRITEFUNC_ERROR;
+        }
+        s->answer.append(data, qsizetype(n));
+        return n;
+    }
+};
+
+CurlTransport::CurlTransport(TransportConfig config) : d(std::make_unique<State>()) {
+    initCurlOnce();
+    d->config = std::move(config);
+    d->easy = curl_easy_init();
+    d->multi = curl_multi_init();
+    if (!isValid())
+        return;
+
+    QUrl url = d->config.serviceUrl;
+    QString path = url.path();
+    while (path.endsWith(u'/'))
+        path.chop(1);
+    url.setPath(path + QString::fromLatin1(kTranslatePath));
+    d->url = url.toEncoded();
+    d->referer = "https://" + d->config.serviceUrl.host().toUtf8();
+    d->noProxy = noProxyList();
+
+    for (const char* header : {"Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8",
+                               "X-HTTP-Method-Override: GET",
+                               // The service reads the body without a declared type; curl would add
+                               // one, and an "Expect" that costs a round trip on longer bodies.
+                               "Content-Type:", "Expect:"})
+        d->headers = curl_slist_append(d->headers, header);
+
+    CURL* e = d->easy;
+    curl_easy_setopt(e, CURLOPT_URL, d->url.constData());
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(e, CURLOPT_POST, 1L);
+    curl_easy_setopt(e, CURLOPT_USERAGENT, kUserAgent);
+    curl_easy_setopt(e, CURLOPT_REFERER, d->referer.constData());
+    curl_easy_setopt(e, CURLOPT_HTTPHEADER, d->headers);
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(d->config.connectTimeout.count()));
+    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, long(d->config.transferTimeout.count()));
+    curl_easy_setopt(e, CURLOPT_NOPROXY, d->noProxy.constData());
+    curl_easy_setopt(e, CURLOPT_PROXYAUTH, long(CURLAUTH_ANY));
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &State::write);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, d.get());
+}
+
+CurlTransport::~CurlTransport() {
+    if (d->multi)
+        curl_multi_cleanup(d->multi);
+    if (d->easy)
+        curl_easy_cleanup(d->easy);
+    curl_slist_free_all(d->headers);
+}
+
+bool CurlTransport::isValid() const {
+    return d->easy && d->multi;
+}
+
+TransportResult CurlTransport::send(const QByteArray& body, std::stop_token stop) {
+    if (!isValid())
+        return TransportFailure{QStringLiteral("no libcurl handle"), true, false};
+    d->answer.clear();
+    d->tooLarge = false;
+    curl_easy_setopt(d->easy, CURLOPT_POSTFIELDS, body.constData());
+    curl_easy_setopt(d->easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
+
+    if (curl_multi_add_handle(d->multi, d->easy) != CURLM_OK)
+        return TransportFailure{QStringLiteral("curl_multi_add_handle failed"), true, false};
+    CURLcode result = CURLE_OK;
+    bool done = false;
+    {
+        CURLM* multi = d->multi;
+        std::stop_callback wake(stop, [multi] { curl_multi_wakeup(multi); });
+        int running = 1;
+        while (!stop.stop_requested()) {
+            if (curl_multi_perform(d->multi, &running) != CURLM_OK)
+                break;
+            if (running == 0)
+                break;
+            curl_multi_poll(d->multi, nullptr, 0, kPollMs, nullptr);
+        }
+        int queued = 0;
+        while (CURLMsg* msg = curl_multi_info_read(d->multi, &queued)) {
+            if (msg->msg == CURLMSG_DONE && msg->easy_handle == d->easy) {
+                result = msg->data.result;
+                done = true;
+            }
+        }
+    }
+    curl_multi_remove_handle(d->multi, d->easy);
+
+    if (!done) {
+        if (stop.stop_requested())
+            return TransportFailure{QStringLiteral("stopped"), false, true};
+        return TransportFailure{QStringLiteral("curl_multi_perform failed"), false, false};
+    }
+    long status = 0;
+    curl_easy_getinfo(d->easy, CURLINFO_RESPONSE_CODE, &status);
+    if (d->tooLarge)
+        return TransportReply{status, {}, true};
+    if (result != CURLE_OK) {
+        // A proxy refusing the tunnel of an HTTPS request ends the transfer; it still asks for
+        // credentials like a 407 answer to a plain request.
+        long connectCode = 0;
+        curl_easy_getinfo(d->easy, CURLINFO_HTTP_CONNECTCODE, &connectCode);
+        if (connectCode == kProxyAuthenticationRequired)
+            return TransportReply{connectCode, {}, false};
+        return TransportFailure{QString::fromUtf8(curl_easy_strerror(result)), isLasting(result), false};
+    }
+    return TransportReply{status, std::move(d->answer), false};
+}
+
+void CurlTransport::setProxyCredentials(const ProxyCredentials& credentials) {
+    d->proxyUser = credentials.user.toUtf8();
+    d->proxyPassword = credentials.password.toUtf8();
+    if (!isValid())
+        return;
+    curl_easy_setopt(d->easy, CURLOPT_PROXYUSERNAME, d->proxyUser.constData());
+    curl_easy_setopt(d->easy, CURLOPT_PROXYPASSWORD, d->proxyPassword.constData());
+}
+
+QString CurlTransport::proxyName() const {
+    const bool https = d->config.serviceUrl.scheme() == u"https";
+    QByteArray proxy = https ? environment("https_proxy", "HTTPS_PROXY") : environment("http_proxy", nullptr);
+    if (proxy.isEmpty())
+        proxy = environment("all_proxy", "ALL_PROXY");
+    const QUrl url = QUrl::fromUserInput(QString::fromLocal8Bit(proxy));
+    return url.host().isEmpty() ? QString() : url.host() + u':' + QString::number(url.port(1080));
+}
+
+TransportConfig TransportConfig::fromEnvironment() {
+    TransportConfig config;
+    const QByteArray url = qgetenv(kServiceUrlVariable).trimmed();
+    if (!url.isEmpty())
+        config.serviceUrl = QUrl(QString::fromUtf8(url));
+    return config;
+}
+
+std::unique_ptr<TranslateTransport> makeCurlTransport(const TransportConfig& config) {
+    return std::make_unique<CurlTransport>(config);
+}
