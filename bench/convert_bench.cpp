@@ -2,7 +2,6 @@
 // converting the same file in the same run (started with an argument list, output into a file).
 #include "charset/file_conversion.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -124,11 +123,3 @@ BENCHMARK(BM_Floor_IconvGb2312)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ConvertGb2312)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Floor_IconvCp1251)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ConvertCp1251)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

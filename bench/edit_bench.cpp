@@ -8,7 +8,6 @@
 #include "subrip_sample.h"
 #include "subtitle/subtitle_reader.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 #include <functional>
@@ -124,11 +123,3 @@ BENCHMARK_CAPTURE(runCommand, ReplaceAll_Undo, kReplaceAll, true)->Unit(benchmar
 BENCHMARK_CAPTURE(runCommand, ReplaceAllNoCase, kReplaceAllNoCase, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(runCommand, SetDelayAll, kSetDelayAll, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(runCommand, SetDelayAll_Undo, kSetDelayAll, true)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

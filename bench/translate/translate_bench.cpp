@@ -8,7 +8,6 @@
 #include "translate/translate_job.h"
 #include "translate/translate_request.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonDocument>
@@ -173,11 +172,3 @@ void BM_Job1000LinesAgainstBareRoundTrips(benchmark::State& state) {
 BENCHMARK(BM_Job1000LinesAgainstBareRoundTrips)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
