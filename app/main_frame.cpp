@@ -250,11 +250,11 @@ bool CMainFrame::BuildRibbon() {
 
 void CMainFrame::installShortcuts() {
     for (CommandId id : m_commands.ids()) {
-        const CommandSpec* spec = m_commands.find(id);
-        if (spec->shortcuts.isEmpty())
+        const CommandSpec* command = m_commands.find(id);
+        if (command->shortcuts.isEmpty())
             continue;
-        auto* action = new QAction(spec->label, this);
-        action->setShortcuts(spec->shortcuts);
+        auto* action = new QAction(command->label, this);
+        action->setShortcuts(command->shortcuts);
         action->setShortcutContext(Qt::WindowShortcut);
         action->setEnabled(m_commands.isEnabled(id));
         connect(action, &QAction::triggered, this, [this, id] { dispatchCommand(id); });

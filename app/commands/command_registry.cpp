@@ -3,56 +3,56 @@
 
 #include "app/ribbon/ribbon_icons.h"
 
-void CommandRegistry::add(CommandSpec spec) {
+void CommandRegistry::add(CommandSpec command) {
     for (Row& row : m_rows)
-        if (row.spec.id == spec.id) {
-            row.spec = std::move(spec);
+        if (row.command.id == command.id) {
+            row.command = std::move(command);
             row.enabled = evaluate(row);
             return;
         }
-    m_rows.push_back(Row{std::move(spec), true});
+    m_rows.push_back(Row{std::move(command), true});
     m_rows.back().enabled = evaluate(m_rows.back());
 }
 
 const CommandSpec* CommandRegistry::find(CommandId id) const {
     for (const Row& row : m_rows)
-        if (row.spec.id == id)
-            return &row.spec;
+        if (row.command.id == id)
+            return &row.command;
     return nullptr;
 }
 
 QList<CommandId> CommandRegistry::ids() const {
     QList<CommandId> ids;
     for (const Row& row : m_rows)
-        ids.append(row.spec.id);
+        ids.append(row.command.id);
     return ids;
 }
 
 QString CommandRegistry::label(CommandId id) const {
-    const CommandSpec* spec = find(id);
-    return spec ? spec->label : QString();
+    const CommandSpec* command = find(id);
+    return command ? command->label : QString();
 }
 
 QIcon CommandRegistry::icon(CommandId id) const {
-    const CommandSpec* spec = find(id);
-    return spec && !spec->iconName.isEmpty() ? commandIcon(spec->iconName) : QIcon();
+    const CommandSpec* command = find(id);
+    return command && !command->iconName.isEmpty() ? commandIcon(command->iconName) : QIcon();
 }
 
 bool CommandRegistry::isEnabled(CommandId id) const {
     for (const Row& row : m_rows)
-        if (row.spec.id == id)
+        if (row.command.id == id)
             return row.enabled;
     return false;
 }
 
 bool CommandRegistry::dispatch(CommandId id) {
     for (const Row& row : m_rows) {
-        if (row.spec.id != id)
+        if (row.command.id != id)
             continue;
-        if (!row.enabled || !row.spec.run)
+        if (!row.enabled || !row.command.run)
             return false;
         // A copy: the handler may register or replace commands while it runs.
-        const std::function<void()> run = row.spec.run;
+        const std::function<void()> run = row.command.run;
         run();
         return true;
     }
@@ -60,7 +60,7 @@ bool CommandRegistry::dispatch(CommandId id) {
 }
 
 bool CommandRegistry::evaluate(const Row& row) const {
-    return !row.spec.enabledWhen || row.spec.enabledWhen(m_state);
+    return !row.command.enabledWhen || row.command.enabledWhen(m_state);
 }
 
 void CommandRegistry::update(const CommandState& state) {
@@ -70,6 +70,6 @@ void CommandRegistry::update(const CommandState& state) {
         if (enabled == row.enabled)
             continue;
         row.enabled = enabled;
-        emit enabledChanged(row.spec.id, enabled);
+        emit enabledChanged(row.command.id, enabled);
     }
 }

@@ -62,7 +62,7 @@ public:
     explicit CommandRegistry(QObject* parent = nullptr) : QObject(parent) {}
 
     // A later row for the same id replaces the earlier one.
-    void add(CommandSpec spec);
+    void add(CommandSpec command);
     const CommandSpec* find(CommandId id) const;
     bool contains(CommandId id) const { return find(id) != nullptr; }
     QList<CommandId> ids() const;
@@ -82,7 +82,7 @@ signals:
 
 private:
     struct Row {
-        CommandSpec spec;
+        CommandSpec command;
         bool enabled = true;
     };
     bool evaluate(const Row& row) const;
