@@ -297,7 +297,7 @@ TEST_F(EditCommands, UnsavedChangesShowInTheTitleAndAreAskedAboutBeforeTheyAreLo
     EXPECT_TRUE(f.close());
 }
 
-TEST_F(EditCommands, EveryShortcutIsOneCommandsAndReachesItFromTheGrid) {
+TEST_F(EditCommands, EveryShortcutBelongsToOneCommandAndReachesItFromTheGrid) {
     CMainFrame& f = frame(true);
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("film.srt"), srt(5)));
     // A key two commands share runs neither (Qt calls it ambiguous), and an empty one runs nothing.
