@@ -4,6 +4,7 @@
 #include "app/main_frame.h"
 #include "app/report_view.h"
 #include "app/ribbon/ribbon_bar.h"
+#include "media/media_player.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -34,11 +35,15 @@ ReadyReport* ReadyReport::install(CMainFrame* frame, bool expectRows) {
         frame->ribbon()->setCurrentTab(tab);
     const bool print = qEnvironmentVariableIntValue("VELMORA_REPORT_READY") == 1;
     const QString shot = qEnvironmentVariable("VELMORA_SCREENSHOT");
-    if (!print && shot.isEmpty())
+    const QString command = qEnvironmentVariable("VELMORA_START_COMMAND");
+    const bool checkPlugins = qEnvironmentVariableIntValue("VELMORA_CHECK_PLUGINS") == 1;
+    if (!print && shot.isEmpty() && command.isEmpty() && !checkPlugins)
         return nullptr;
     auto* report = new ReadyReport(frame, expectRows);
     report->m_print = print;
     report->m_screenshot = shot;
+    report->m_command = command;
+    report->m_checkPlugins = checkPlugins;
     return report;
 }
 
@@ -63,6 +68,31 @@ void ReadyReport::ready() {
     if (m_print) {
         std::printf("velmora ready %lld\n", static_cast<long long>(startClock().elapsed()));
         std::fflush(stdout);
+    }
+    if (m_checkPlugins) {
+        // What the movie pane does on its first open, minus the film.
+        const QString path = defaultPlayerPluginPath();
+        QString error;
+        if (std::unique_ptr<MediaEngine> engine = loadMediaEngine(path, {}, &error)) {
+            // Kept for the run: libVLC unloads its plugins when released, and what they keep for
+            // good would then show as leaks in a sanitized build.
+            static MediaEngine* kept = engine.release();
+            Q_UNUSED(kept);
+            std::printf("velmora plugin %s\n", qPrintable(path));
+        } else {
+            std::printf("velmora plugin failure: %s\n", qPrintable(error));
+        }
+        std::fflush(stdout);
+    }
+    if (!m_command.isEmpty()) {
+        CommandRegistry& commands = m_frame->commands();
+        for (CommandId id : commands.ids()) {
+            if (commands.label(id).remove(u'&') == m_command) {
+                // Queued, so that a command's modal loop cannot hold up the hooks below.
+                QTimer::singleShot(0, m_frame, [&commands, id] { commands.dispatch(id); });
+                break;
+            }
+        }
     }
     if (!m_screenshot.isEmpty()) {
         // Give the rest of the window one more round to paint before the picture is taken.

@@ -42,8 +42,8 @@ public:
     virtual std::unique_ptr<MediaPlayer> open(const QString& path, PlayerEventSink sink) = 0;
 };
 
-// The libVLC player lives in a plugin beside the program, loaded on the first open: linking libVLC
-// into the program would cost every start-up the loading of libVLC's libraries.
+// The libVLC player lives in a plugin of its own (media/plugin_location.h), loaded on the first
+// open: linking libVLC into the program would cost every start-up the loading of libVLC's libraries.
 class MediaEngineFactory {
 public:
     virtual ~MediaEngineFactory() = default;

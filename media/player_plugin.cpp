@@ -1,11 +1,12 @@
 // Loading the player plugin.
 #include "media/media_player.h"
 
-#include <QCoreApplication>
+#include "media/plugin_location.h"
+
 #include <QPluginLoader>
 
 QString defaultPlayerPluginPath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/velmora_vlc.so");
+    return locateMediaPlugin(QStringLiteral("velmora_vlc.so"));
 }
 
 std::unique_ptr<MediaEngine> loadMediaEngine(const QString& pluginPath, const QStringList& arguments,

@@ -1,9 +1,9 @@
 // The web search page.
 #include "media/search_view.h"
 
+#include "media/plugin_location.h"
 #include "media/web_view_factory.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPluginLoader>
 #include <QVBoxLayout>
@@ -14,7 +14,7 @@ QUrl CSearchView::defaultStartPage() {
 }
 
 QString CSearchView::defaultPluginPath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/velmora_webview.so");
+    return locateMediaPlugin(QStringLiteral("velmora_webview.so"));
 }
 
 CSearchView::CSearchView(QUrl startPage, QString pluginPath, QWidget* parent)

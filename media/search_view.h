@@ -13,7 +13,7 @@ class CSearchView : public QWidget {
     Q_OBJECT
 public:
     static QUrl defaultStartPage();
-    // The plugin beside the program that makes the browser.
+    // The plugin that makes the browser, beside the program or in the install prefix.
     static QString defaultPluginPath();
 
     explicit CSearchView(QUrl startPage = defaultStartPage(), QString pluginPath = defaultPluginPath(),

@@ -3,14 +3,16 @@
 #   1. unpacks the .deb into a fresh root folder (dpkg-deb -x), as dpkg would lay it out under /;
 #   2. checks that the programs, desktop entries and every hicolor icon size are there and that the
 #      entries pass desktop-file-validate (when installed);
-#   3. checks the Depends field: every shared library that the two programs and Qt's X11 platform
-#      plugin load belongs to a package that "apt-get install ./velmora_*.deb" would pull in
-#      (the Depends packages and, recursively, their own dependencies);
+#   3. checks the Depends field: every shared library that the two programs, velmora's two plugins
+#      (film player, web view) and what is loaded at run time (Qt's X11 platform plugin, the libVLC
+#      plugins a film with subtitles needs, the web engine's page process and resources) load
+#      belongs to a package that "apt-get install ./velmora_*.deb" would pull in (the Depends
+#      packages and, recursively, their own dependencies), and no library is missing;
 #   4. starts the unpacked velmora under Xvfb (offscreen without xvfb-run) with a home folder of its
-#      own and a subtitle file: it must load the file, paint the grid, save a screenshot and exit 0,
-#      create its store in $XDG_DATA_HOME/velmora and its log folder in $XDG_CACHE_HOME/velmora,
-#      delete an old temporary subtitle there and keep other files, and write nothing into the
-#      unpacked root;
+#      own and a subtitle file: it must load the file, paint the grid, find its film player plugin in
+#      the unpacked tree and start libVLC from it, save a screenshot and exit 0, create its store in
+#      $XDG_DATA_HOME/velmora and its log folder in $XDG_CACHE_HOME/velmora, delete an old temporary
+#      subtitle there and keep other files, and write nothing into the unpacked root;
 #   5. starts the unpacked trelline and requires it to report its window and keep running.
 # Usage: check_package.sh FILE.deb | check_package.sh --build BUILD_DIR (packs that tree first)
 set -euo pipefail
@@ -53,6 +55,11 @@ if [ "$inside" = 0 ]; then
     for f in usr/bin/velmora usr/bin/trelline; do
         [ -x "$root/$f" ] || fail "$f missing or not executable"
     done
+    # Private plugins, where velmora looks for them relative to its own folder.
+    plugins=("$root/usr/lib/velmora/velmora_vlc.so" "$root/usr/lib/velmora/velmora_webview.so")
+    for f in "${plugins[@]}"; do
+        [ -f "$f" ] || fail "${f#"$root/"} missing"
+    done
     for name in velmora trelline; do
         [ -f "$root/usr/share/applications/$name.desktop" ] || fail "$name.desktop missing"
         [ -f "$root/usr/share/icons/hicolor/scalable/apps/$name.svg" ] || fail "$name.svg missing"
@@ -69,10 +76,42 @@ if [ "$inside" = 0 ]; then
     # ---------------------------------------------------------------- 3. dependencies
     depends="$(dpkg-deb -f "$deb" Depends)"
     step "Depends: $depends"
-    plugin="$(dpkg -S '*/qt6/plugins/platforms/libqxcb.so' 2>/dev/null | sed -n 's/^[^:]*:[^ ]* //p' | head -n1 || true)"
-    [ -n "$plugin" ] || fail "Qt's X11 platform plugin is not installed here"
-    libs="$( { ldd "$root/usr/bin/velmora"; ldd "$root/usr/bin/trelline"; ldd "$plugin"; echo " => $plugin ("; } |
-        awk '/=>/ && $3 ~ /^\// {print $3}' | sort -u)"
+    # Files loaded at run time without a linker record, as this machine has them: what apt installs
+    # for the Depends must hold them too. Found by path, whichever package ships them.
+    installed_file() {
+        dpkg -S "$1" 2>/dev/null | sed -n 's/^[^:]*:[^ ]* //p' | head -n1 || true
+    }
+    runtime=() # programs and libraries
+    data=()    # files read
+    for pattern in '*/qt6/plugins/platforms/libqxcb.so' '*/QtWebEngineProcess' '*/qtwebengine_resources.pak'; do
+        f="$(installed_file "$pattern")"
+        [ -n "$f" ] || fail "nothing installed here matches $pattern"
+        case "$f" in *.pak) data+=("$f") ;; *) runtime+=("$f") ;; esac
+    done
+    # libVLC's plugins for a film with subtitles: the file, common containers, the decoders, the
+    # subtitle reader and renderer, the X11/OpenGL picture and the sound.
+    vlccore="$(ldd "$root/usr/lib/velmora/velmora_vlc.so" | awk '$1 ~ /^libvlccore\.so/ {print $3}')"
+    [ -n "$vlccore" ] || fail "velmora_vlc.so does not load libvlccore"
+    vlc_plugins="$(dirname "$(readlink -f "$vlccore")")/vlc/plugins"
+    for f in access/libfilesystem_plugin.so demux/libmp4_plugin.so demux/libmkv_plugin.so \
+        demux/libavi_plugin.so codec/libavcodec_plugin.so demux/libsubtitle_plugin.so \
+        codec/libsubsdec_plugin.so text_renderer/libfreetype_plugin.so video_chroma/libswscale_plugin.so \
+        video_output/libxcb_x11_plugin.so video_output/libgl_plugin.so audio_output/libpulse_plugin.so \
+        audio_output/libalsa_plugin.so; do
+        [ -f "$vlc_plugins/$f" ] || fail "libVLC plugin $f is not installed here"
+        runtime+=("$vlc_plugins/$f")
+    done
+    libs=""
+    for f in "$root/usr/bin/velmora" "$root/usr/bin/trelline" "${plugins[@]}" "${runtime[@]}"; do
+        linked="$(ldd "$f")" || fail "ldd cannot read $f"
+        if grep -q 'not found' <<<"$linked"; then
+            grep 'not found' <<<"$linked" >&2
+            fail "${f#"$root/"} misses a library"
+        fi
+        libs+="$(awk '/=>/ && $3 ~ /^\// {print $3}' <<<"$linked")"$'\n'
+    done
+    libs="$(printf '%s\n' "$libs" "${runtime[@]}" "${data[@]}" | sed '/^$/d' | sort -u)"
+    step "$(wc -l <<<"$libs") libraries and run-time files to cover"
     python3 - "$depends" $libs <<'PY' || fail "the package's dependencies miss a library"
 import subprocess, sys
 
@@ -170,20 +209,22 @@ export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}
 
 cd "$work"
 status=0
-VELMORA_SCREENSHOT="$work/velmora.png" timeout 120 "$root/usr/bin/velmora" "$work/sample.srt" \
-    >"$work/velmora.out" 2>&1 || status=$?
+VELMORA_SCREENSHOT="$work/velmora.png" VELMORA_CHECK_PLUGINS=1 timeout 120 "$root/usr/bin/velmora" \
+    "$work/sample.srt" >"$work/velmora.out" 2>&1 || status=$?
 if [ "$status" != 0 ]; then
     cat "$work/velmora.out" >&2
     fail "velmora exited with status $status"
 fi
 [ -s "$work/velmora.png" ] || fail "velmora did not show the loaded file (no screenshot)"
+grep -q "^velmora plugin .*/usr/lib/velmora/velmora_vlc\.so$" "$work/velmora.out" ||
+    { cat "$work/velmora.out" >&2; fail "velmora did not start libVLC from its installed plugin"; }
 for f in word.lxd sentence.lxd; do
     [ -f "$XDG_DATA_HOME/velmora/$f" ] || fail "velmora did not open its store in \$XDG_DATA_HOME/velmora ($f)"
 done
 [ -d "$XDG_CACHE_HOME/velmora/log" ] || fail "velmora made no log folder in \$XDG_CACHE_HOME/velmora"
 [ ! -e "$XDG_CACHE_HOME/velmora/1700000000translated.srt" ] || fail "the old temporary subtitle was not removed"
 [ -f "$XDG_CACHE_HOME/velmora/notes.txt" ] || fail "velmora removed a file that is not its own"
-step "velmora started ($QT_QPA_PLATFORM), showed the file, kept its files in the XDG folders"
+step "velmora started ($QT_QPA_PLATFORM), showed the file, started libVLC from its plugin, kept its files in the XDG folders"
 
 "$root/usr/bin/trelline" >"$work/trelline.out" 2>&1 &
 pid=$!

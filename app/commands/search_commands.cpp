@@ -69,13 +69,15 @@ void registerSearchCommands(CommandRegistry& commands, CMainFrame& frame) {
         {CommandId::FindNext,
          "Find Next",
          "go-down-search",
-         {QKeySequence::FindNext},
+         // Fixed keys rather than the desktop's: GNOME's Find Next is Ctrl+G, which would take Go to
+         // Line Number's key from both, and KDE and plain X11 give Replace no key at all.
+         {QKeySequence(Qt::Key_F3)},
          [f] { FocusRecordRow(*f, OnFindNext(f->session(), f->findText, f->focusedRow())); },
          {}},
         {CommandId::Replace,
          "Replace",
          "edit-find-replace",
-         {QKeySequence::Replace},
+         {QKeySequence(Qt::CTRL | Qt::Key_H)},
          [f] { openFindDialog(*f, FindReplaceDialog::Kind::Replace); },
          {}},
         {CommandId::GoToLineNumber,

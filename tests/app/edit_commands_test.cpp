@@ -296,3 +296,33 @@ TEST_F(EditCommands, UnsavedChangesShowInTheTitleAndAreAskedAboutBeforeTheyAreLo
     m_seam.saveChoices = {SaveChoice::Discard};
     EXPECT_TRUE(f.close());
 }
+
+TEST_F(EditCommands, EveryShortcutBelongsToOneCommandAndReachesItFromTheGrid) {
+    CMainFrame& f = frame(true);
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("film.srt"), srt(5)));
+    // A key two commands share runs neither (Qt calls it ambiguous), and an empty one runs nothing.
+    QHash<QString, QString> owners;
+    for (CommandId id : f.commands().ids()) {
+        const CommandSpec* spec = f.commands().find(id);
+        for (const QKeySequence& key : spec->shortcuts) {
+            EXPECT_FALSE(key.isEmpty()) << spec->label.toStdString();
+            const QString text = key.toString();
+            EXPECT_FALSE(owners.contains(text))
+                << text.toStdString() << ": " << owners.value(text).toStdString() << " and "
+                << spec->label.toStdString();
+            owners.insert(text, spec->label);
+        }
+    }
+
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    selectRows({1});
+    f.grid()->setFocus();
+    QTest::keyClick(f.grid(), Qt::Key_Delete);
+    EXPECT_EQ(originals(), (QStringList{"Line 1", "Line 3", "Line 4", "Line 5"}));
+    QTest::keyClick(f.grid(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(originals(), (QStringList{"Line 1", "Line 2", "Line 3", "Line 4", "Line 5"}));
+    QTest::keyClick(f.grid(), Qt::Key_H, Qt::ControlModifier);
+    ASSERT_EQ(m_seam.modeless.size(), 1);
+    EXPECT_EQ(m_seam.modeless[0]->windowTitle(), "Replace");
+}
