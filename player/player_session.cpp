@@ -115,6 +115,8 @@ std::optional<QString> PlayerSession::seek(int position) {
         std::lock_guard lock(m_positionMutex);
         m_position.store(position);
     }
+    // After the position: a thread that reads the new serial also reads the new position.
+    m_seekSerial.fetch_add(1);
     std::optional<QString> text = textAt(position);
     m_clock.wake();
     return text;
@@ -146,15 +148,25 @@ QString PlayerSession::totalLabel() const {
 void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generation,
                                    PlaybackClock::TimePoint start) {
     using Kind = PlaybackEvent::Kind;
-    auto post = [&](Kind kind, int position = 0, QString text = {}) {
-        if (m_sink && !stop.stop_requested())
-            m_sink(PlaybackEvent{kind, generation, position, std::move(text)});
-    };
-
     // The waits follow one schedule from Play, so the time spent on showing a line does not add up
     // from line to line; a wake starts the schedule afresh from its moment.
     PlaybackClock::TimePoint anchor = start;
-    auto waitOrWake = [&](std::int64_t from, std::int64_t to) {
+    // The serial of the seek that the current decision about the position saw: an event decided
+    // from a position that a seek has since replaced carries an older one and is dropped.
+    std::uint64_t serial = 0;
+    auto decide = [&] {
+        serial = m_seekSerial.load(); // before the position, which a seek sets before its serial
+        return position();
+    };
+    auto post = [&](Kind kind, int position = 0, QString text = {}) {
+        if (m_sink && !stop.stop_requested())
+            m_sink(PlaybackEvent{kind, generation, position, std::move(text), anchor, serial});
+    };
+    // Waits `to - from` milliseconds on the schedule, or until a wake or a stop. When `ahead` is
+    // given, it is called the show lead before the end, unless a wake comes first: what it posts is
+    // due at the end. Only the hand-over moves earlier; the wait still ends at its time, so that a
+    // wake in its last stretch is handled as the wake of this wait it is.
+    auto waitOrWake = [&](std::int64_t from, std::int64_t to, const std::function<void()>& ahead) {
         // A span whose end lies before its start waits nothing, not the ~49.7 days that the
         // negative difference would be as an unsigned number.
         const std::int64_t span = std::max<std::int64_t>(0, to - from);
@@ -162,43 +174,94 @@ void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generatio
         if (now - anchor > kMaxCatchUp)
             anchor = now;
         anchor += std::chrono::milliseconds(span);
-        const WaitResult result = m_clock.waitUntil(anchor, stop);
+        WaitResult result = WaitResult::Elapsed;
+        if (ahead) {
+            result = m_clock.waitUntil(anchor - showLead(), stop);
+            if (result == WaitResult::Elapsed) {
+                ahead();
+                result = m_clock.waitUntil(anchor, stop);
+            }
+        } else {
+            result = m_clock.waitUntil(anchor, stop);
+        }
+        if (stop.stop_requested())
+            return WaitResult::Stopped;
         if (result == WaitResult::Woken)
             anchor = m_clock.now();
-        return result != WaitResult::Stopped && !stop.stop_requested();
+        return result;
     };
 
     const int count = this->count();
+    int pos = decide();
+    // Whether the blank line or "The End" that is due as a line's time ends was handed over ahead.
+    bool endOfLineHandedOver = false;
     for (;;) {
-        int pos = position();
         if (pos < 1 || pos > count) {
-            post(Kind::ShowEnd);
+            if (!endOfLineHandedOver)
+                post(Kind::ShowEnd);
             break;
         }
         if (stop.stop_requested())
             break;
-        post(Kind::ClearText);
+        if (!endOfLineHandedOver)
+            post(Kind::ClearText);
+        endOfLineHandedOver = false;
+
+        bool lineHandedOver = false;
+        auto showAhead = [&] {
+            post(Kind::ShowLine, pos, decodePlayerText(m_lines[std::size_t(pos - 1)], codePage()));
+            lineHandedOver = true;
+        };
+        // Without a delay the line is due as the gap ends, and goes ahead from the gap's wait.
+        std::optional<int> delay;
         const std::int64_t gapFrom = pos == 1 ? 0 : m_lines[std::size_t(pos - 2)].hide;
-        if (!waitOrWake(gapFrom, m_lines[std::size_t(pos - 1)].show))
+        WaitResult result = waitOrWake(gapFrom, m_lines[std::size_t(pos - 1)].show, [&] {
+            delay = m_delay.load();
+            if (*delay == 0)
+                showAhead();
+        });
+        if (result == WaitResult::Stopped)
             break;
-        if (!waitOrWake(0, m_delay.load()))
+        if (result == WaitResult::Woken) {
+            // A seek during the gap chose the line, which still follows the delay.
+            lineHandedOver = false;
+            delay.reset();
+            pos = decide();
+            if (pos < 1 || pos > count)
+                continue;
+        }
+        if (!delay)
+            delay = m_delay.load();
+        result = waitOrWake(0, *delay, lineHandedOver ? std::function<void()>() : showAhead);
+        if (result == WaitResult::Stopped)
             break;
-        // A seek during the waits chose the line to show.
-        pos = position();
-        if (pos < 1 || pos > count)
-            continue;
-        const PlayerLine& line = m_lines[std::size_t(pos - 1)];
-        post(Kind::ShowLine, pos, decodePlayerText(line, codePage()));
-        if (!waitOrWake(0, line.duration))
+        if (result == WaitResult::Woken) {
+            // A seek during the delay: the chosen line shows at once.
+            pos = decide();
+            if (pos < 1 || pos > count)
+                continue;
+            lineHandedOver = false;
+        }
+        if (!lineHandedOver)
+            showAhead();
+
+        result = waitOrWake(0, m_lines[std::size_t(pos - 1)].duration, [&] {
+            post(pos + 1 > count ? Kind::ShowEnd : Kind::ClearText);
+            endOfLineHandedOver = true;
+        });
+        if (result == WaitResult::Stopped)
             break;
         {
             std::lock_guard lock(m_positionMutex);
             if (stop.stop_requested())
                 break;
             // From the position now, which a seek during the line's time may have changed.
+            serial = m_seekSerial.load();
             pos = m_position.load() + 1;
             m_position.store(pos);
         }
+        // After a seek, what went ahead belonged to the line before it.
+        endOfLineHandedOver = endOfLineHandedOver && result == WaitResult::Elapsed;
         post(Kind::PositionAdvanced, pos);
     }
     m_threadRunning.store(false);

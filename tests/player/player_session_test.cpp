@@ -21,6 +21,8 @@ struct Seen {
     QString text;
     int position;
     std::uint64_t generation;
+    long long due; // when the event is to be shown, on the same clock
+    std::uint64_t seekSerial;
 };
 
 PlayerLine line(int show, int hide, const char* text) {
@@ -37,7 +39,11 @@ protected:
     PlaybackTest()
         : session(clock, [this](const PlaybackEvent& e) {
               std::lock_guard lock(mutex);
-              seen.push_back({clock.elapsed(), e.kind, e.text, e.position, e.generation});
+              seen.push_back(
+                  {clock.elapsed(), e.kind, e.text, e.position, e.generation,
+                   std::chrono::duration_cast<std::chrono::milliseconds>(e.due - ManualClock::TimePoint{})
+                       .count(),
+                   e.seekSerial});
           }) {}
 
     void load(std::vector<PlayerLine> lines) {
@@ -90,15 +96,58 @@ TEST_F(PlaybackTest, TwoLinesAppearAtTheirTimesThenTheEnd) {
     for (const Seen& s : events())
         got.emplace_back(s.at, s.kind, s.text);
     const std::vector<std::tuple<long long, Kind, QString>> want = {
-        {0, Kind::ClearText, ""},    {1000, Kind::ShowLine, "Hello\n\n"}, {4500, Kind::PositionAdvanced, ""},
-        {4500, Kind::ClearText, ""}, {5000, Kind::ShowLine, "World\n\n"}, {6000, Kind::PositionAdvanced, ""},
-        {6000, Kind::ShowEnd, ""},
+        {0, Kind::ClearText, ""},           {1000, Kind::ShowLine, "Hello\n\n"}, {4500, Kind::ClearText, ""},
+        {4500, Kind::PositionAdvanced, ""}, {5000, Kind::ShowLine, "World\n\n"}, {6000, Kind::ShowEnd, ""},
+        {6000, Kind::PositionAdvanced, ""},
     };
     EXPECT_EQ(got, want);
     EXPECT_EQ(session.position(), 3);
     EXPECT_EQ(session.currentLabel(), "current:00:00:06,000");
     EXPECT_EQ(session.state(), PlaybackState::Playing);
     EXPECT_EQ(formatTimeLabel("current", 3 * 3600000 + 25 * 60000 + 7 * 1000 + 9), "current:03:25:07,009");
+}
+
+TEST_F(PlaybackTest, ShowLeadHandsEachEventOverAheadOfItsTime) {
+    session.setShowLead(40ms);
+    loadTwo();
+    session.playPause();
+    runToEnd();
+    std::vector<std::tuple<long long, long long, Kind>> got;
+    for (const Seen& s : events())
+        got.emplace_back(s.at, s.due, s.kind);
+    const std::vector<std::tuple<long long, long long, Kind>> want = {
+        // What shows or blanks the line goes ahead; the labels follow the position when it moves on.
+        {0, 0, Kind::ClearText},
+        {960, 1000, Kind::ShowLine},
+        {4460, 4500, Kind::ClearText},
+        {4500, 4500, Kind::PositionAdvanced},
+        {4960, 5000, Kind::ShowLine},
+        {5960, 6000, Kind::ShowEnd},
+        {6000, 6000, Kind::PositionAdvanced},
+    };
+    EXPECT_EQ(got, want);
+}
+
+TEST_F(PlaybackTest, EventsDecidedBeforeASeekAreNoLongerCurrent) {
+    session.setShowLead(40ms);
+    loadTwo();
+    session.playPause();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // "Hello" handed over at 960 for 1000; the thread waits its time
+    ASSERT_TRUE(settle());
+    const Seen hello = shown().back();
+    ASSERT_EQ(hello.text, "Hello\n\n");
+    EXPECT_TRUE(session.isCurrent(hello.generation, hello.seekSerial));
+
+    // The seek comes before "Hello" is due: the window must not show it after the chosen line.
+    session.seek(2);
+    EXPECT_FALSE(session.isCurrent(hello.generation, hello.seekSerial));
+    EXPECT_TRUE(session.isCurrent(hello.generation)); // the same playback all the same
+    ASSERT_TRUE(settle());
+    const Seen world = shown().back();
+    EXPECT_EQ(world.text, "World\n\n");
+    EXPECT_EQ(world.due, clock.elapsed()); // chosen by the seek: due at once
+    EXPECT_TRUE(session.isCurrent(world.generation, world.seekSerial));
 }
 
 TEST_F(PlaybackTest, PauseEndsTheWaitAtOnceAndResumeReplaysTheGap) {
