@@ -8,6 +8,9 @@ packages=(
     libicu-dev libpoco-dev libcurl4-openssl-dev libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick fonts-wqy-microhei fonts-dejavu-core xcompmgr
+    clang libclang-rt-14-dev # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
+    llvm-14 # llvm-symbolizer, for readable stacks in sanitizer reports
+    stress-ng # trelline_bench's runs under load
 )
 
 missing=()
