@@ -148,11 +148,17 @@ QString PlayerSession::totalLabel() const {
 void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generation,
                                    PlaybackClock::TimePoint start) {
     using Kind = PlaybackEvent::Kind;
+    using TimePoint = PlaybackClock::TimePoint;
+    constexpr TimePoint kNever = TimePoint::max();
+    // The schedule runs the show lead ahead of the clock: each event is handed over that long before
+    // it is due, so that the hop to the window's thread is off the critical path. With no lead it
+    // runs on the clock itself. The position moves on with the schedule, so up to the lead early.
+    const std::chrono::milliseconds lead = showLead();
     // The waits follow one schedule from Play, so the time spent on showing a line does not add up
     // from line to line; a wake starts the schedule afresh from its moment.
-    PlaybackClock::TimePoint anchor = start;
-    // The serial of the seek that the current decision about the position saw: an event decided
-    // from a position that a seek has since replaced carries an older one and is dropped.
+    TimePoint anchor = start;
+    // The serial of the seek that the latest decision about the position saw: an event decided from
+    // a position that a seek has since replaced carries an older one, and the window drops it.
     std::uint64_t serial = 0;
     auto decide = [&] {
         serial = m_seekSerial.load(); // before the position, which a seek sets before its serial
@@ -162,107 +168,93 @@ void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generatio
         if (m_sink && !stop.stop_requested())
             m_sink(PlaybackEvent{kind, generation, position, std::move(text), anchor, serial});
     };
-    // Waits `to - from` milliseconds on the schedule, or until a wake or a stop. When `ahead` is
-    // given, it is called the show lead before the end, unless a wake comes first: what it posts is
-    // due at the end. Only the hand-over moves earlier; the wait still ends at its time, so that a
-    // wake in its last stretch is handled as the wake of this wait it is.
-    auto waitOrWake = [&](std::int64_t from, std::int64_t to, const std::function<void()>& ahead) {
+    auto schedule = [&](std::int64_t from, std::int64_t to) {
         // A span whose end lies before its start waits nothing, not the ~49.7 days that the
         // negative difference would be as an unsigned number.
         const std::int64_t span = std::max<std::int64_t>(0, to - from);
-        const PlaybackClock::TimePoint now = m_clock.now();
-        if (now - anchor > kMaxCatchUp)
-            anchor = now;
-        anchor += std::chrono::milliseconds(span);
-        WaitResult result = WaitResult::Elapsed;
-        if (ahead) {
-            result = m_clock.waitUntil(anchor - showLead(), stop);
-            if (result == WaitResult::Elapsed) {
-                ahead();
-                result = m_clock.waitUntil(anchor, stop);
-            }
-        } else {
-            result = m_clock.waitUntil(anchor, stop);
-        }
-        if (stop.stop_requested())
-            return WaitResult::Stopped;
-        if (result == WaitResult::Woken)
+        if (m_clock.now() - anchor > kMaxCatchUp)
             anchor = m_clock.now();
-        return result;
+        anchor += std::chrono::milliseconds(span);
+    };
+    auto waitAhead = [&] {
+        const WaitResult result = m_clock.waitUntil(anchor - lead, stop);
+        return stop.stop_requested() ? WaitResult::Stopped : result;
     };
 
+    // A line starts with its gap (after the blank line is handed over), then the delay, the line itself.
+    enum class Step { LineStart, Delay, Show, Line };
+    Step step = Step::LineStart;
     const int count = this->count();
     int pos = decide();
-    // Whether the blank line or "The End" that is due as a line's time ends was handed over ahead.
-    bool endOfLineHandedOver = false;
-    for (;;) {
-        if (pos < 1 || pos > count) {
-            if (!endOfLineHandedOver)
-                post(Kind::ShowEnd);
-            break;
-        }
-        if (stop.stop_requested())
-            break;
-        if (!endOfLineHandedOver)
-            post(Kind::ClearText);
-        endOfLineHandedOver = false;
-
-        bool lineHandedOver = false;
-        auto showAhead = [&] {
-            post(Kind::ShowLine, pos, decodePlayerText(m_lines[std::size_t(pos - 1)], codePage()));
-            lineHandedOver = true;
-        };
-        // Without a delay the line is due as the gap ends, and goes ahead from the gap's wait.
-        std::optional<int> delay;
-        const std::int64_t gapFrom = pos == 1 ? 0 : m_lines[std::size_t(pos - 2)].hide;
-        WaitResult result = waitOrWake(gapFrom, m_lines[std::size_t(pos - 1)].show, [&] {
-            delay = m_delay.load();
-            if (*delay == 0)
-                showAhead();
-        });
-        if (result == WaitResult::Stopped)
-            break;
-        if (result == WaitResult::Woken) {
-            // A seek during the gap chose the line, which still follows the delay.
-            lineHandedOver = false;
-            delay.reset();
-            pos = decide();
-            if (pos < 1 || pos > count)
-                continue;
-        }
-        if (!delay)
-            delay = m_delay.load();
-        result = waitOrWake(0, *delay, lineHandedOver ? std::function<void()>() : showAhead);
-        if (result == WaitResult::Stopped)
-            break;
-        if (result == WaitResult::Woken) {
-            // A seek during the delay: the chosen line shows at once.
-            pos = decide();
-            if (pos < 1 || pos > count)
-                continue;
-            lineHandedOver = false;
-        }
-        if (!lineHandedOver)
-            showAhead();
-
-        result = waitOrWake(0, m_lines[std::size_t(pos - 1)].duration, [&] {
-            post(pos + 1 > count ? Kind::ShowEnd : Kind::ClearText);
-            endOfLineHandedOver = true;
-        });
-        if (result == WaitResult::Stopped)
-            break;
+    // When the current line's gap began and ends and when the line shows; a wake is taken by where
+    // its moment falls among them, not by which wait the schedule, running ahead, is in.
+    TimePoint lineStart = anchor, gapEnd = kNever, showAt = kNever;
+    // The line's time is over: on to the line after the position, which a seek may have set.
+    auto moveOn = [&] {
         {
             std::lock_guard lock(m_positionMutex);
-            if (stop.stop_requested())
-                break;
-            // From the position now, which a seek during the line's time may have changed.
             serial = m_seekSerial.load();
             pos = m_position.load() + 1;
             m_position.store(pos);
         }
-        // After a seek, what went ahead belonged to the line before it.
-        endOfLineHandedOver = endOfLineHandedOver && result == WaitResult::Elapsed;
         post(Kind::PositionAdvanced, pos);
+        step = Step::LineStart;
+    };
+    auto takeWake = [&] {
+        anchor = m_clock.now();
+        if (anchor < lineStart || anchor >= showAt) {
+            moveOn(); // in a line's time
+        } else {
+            pos = decide();
+            // From the gap the delay still follows; from the delay the line shows at once.
+            step = anchor < gapEnd ? Step::Delay : Step::Show;
+            gapEnd = std::min(gapEnd, anchor);
+        }
+    };
+
+    while (!stop.stop_requested()) {
+        WaitResult result = WaitResult::Elapsed;
+        switch (step) {
+        case Step::LineStart:
+            if (pos < 1 || pos > count) {
+                post(Kind::ShowEnd);
+                m_threadRunning.store(false);
+                return;
+            }
+            post(Kind::ClearText);
+            lineStart = anchor;
+            gapEnd = showAt = kNever;
+            schedule(pos == 1 ? 0 : m_lines[std::size_t(pos - 2)].hide, m_lines[std::size_t(pos - 1)].show);
+            gapEnd = anchor;
+            result = waitAhead();
+            step = Step::Delay;
+            break;
+        case Step::Delay:
+            schedule(0, m_delay.load());
+            showAt = anchor;
+            result = waitAhead();
+            step = Step::Show;
+            break;
+        case Step::Show:
+            showAt = anchor;
+            if (pos < 1 || pos > count) {
+                step = Step::LineStart;
+                break;
+            }
+            post(Kind::ShowLine, pos, decodePlayerText(m_lines[std::size_t(pos - 1)], codePage()));
+            step = Step::Line;
+            break;
+        case Step::Line:
+            schedule(0, m_lines[std::size_t(pos - 1)].duration);
+            result = waitAhead();
+            if (result == WaitResult::Elapsed)
+                moveOn();
+            break;
+        }
+        if (result == WaitResult::Stopped)
+            break;
+        if (result == WaitResult::Woken)
+            takeWake();
     }
     m_threadRunning.store(false);
 }

@@ -96,9 +96,9 @@ TEST_F(PlaybackTest, TwoLinesAppearAtTheirTimesThenTheEnd) {
     for (const Seen& s : events())
         got.emplace_back(s.at, s.kind, s.text);
     const std::vector<std::tuple<long long, Kind, QString>> want = {
-        {0, Kind::ClearText, ""},           {1000, Kind::ShowLine, "Hello\n\n"}, {4500, Kind::ClearText, ""},
-        {4500, Kind::PositionAdvanced, ""}, {5000, Kind::ShowLine, "World\n\n"}, {6000, Kind::ShowEnd, ""},
-        {6000, Kind::PositionAdvanced, ""},
+        {0, Kind::ClearText, ""},    {1000, Kind::ShowLine, "Hello\n\n"}, {4500, Kind::PositionAdvanced, ""},
+        {4500, Kind::ClearText, ""}, {5000, Kind::ShowLine, "World\n\n"}, {6000, Kind::PositionAdvanced, ""},
+        {6000, Kind::ShowEnd, ""},
     };
     EXPECT_EQ(got, want);
     EXPECT_EQ(session.position(), 3);
@@ -116,14 +116,9 @@ TEST_F(PlaybackTest, ShowLeadHandsEachEventOverAheadOfItsTime) {
     for (const Seen& s : events())
         got.emplace_back(s.at, s.due, s.kind);
     const std::vector<std::tuple<long long, long long, Kind>> want = {
-        // What shows or blanks the line goes ahead; the labels follow the position when it moves on.
-        {0, 0, Kind::ClearText},
-        {960, 1000, Kind::ShowLine},
-        {4460, 4500, Kind::ClearText},
-        {4500, 4500, Kind::PositionAdvanced},
-        {4960, 5000, Kind::ShowLine},
+        {0, 0, Kind::ClearText},       {960, 1000, Kind::ShowLine},  {4460, 4500, Kind::PositionAdvanced},
+        {4460, 4500, Kind::ClearText}, {4960, 5000, Kind::ShowLine}, {5960, 6000, Kind::PositionAdvanced},
         {5960, 6000, Kind::ShowEnd},
-        {6000, 6000, Kind::PositionAdvanced},
     };
     EXPECT_EQ(got, want);
 }
@@ -148,6 +143,34 @@ TEST_F(PlaybackTest, EventsDecidedBeforeASeekAreNoLongerCurrent) {
     EXPECT_EQ(world.text, "World\n\n");
     EXPECT_EQ(world.due, clock.elapsed()); // chosen by the seek: due at once
     EXPECT_TRUE(session.isCurrent(world.generation, world.seekSerial));
+}
+
+TEST_F(PlaybackTest, SeekIsTakenByTheMomentItComesNotByTheScheduleRunningAhead) {
+    session.setShowLead(40ms);
+    load({line(1000, 2000, "a\n"), line(3000, 4000, "b\n"), line(5000, 6000, "c\n")});
+    session.playPause();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // 960: "a" handed over for 1000
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // 1960: the blank after "a" handed over for 2000, the gap before "b" begun
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(events().back().kind, Kind::ClearText);
+    ASSERT_EQ(events().back().due, 2000);
+
+    // At 1960 "a" is still on screen: a seek now moves on to the line after the chosen one, as
+    // during any line, rather than showing the chosen line as during a gap.
+    session.seek(1);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shown().size(), 1u);
+    const Seen blank = events().back();
+    EXPECT_EQ(blank.kind, Kind::ClearText);
+    EXPECT_EQ(blank.due, 1960);
+    EXPECT_TRUE(session.isCurrent(blank.generation, blank.seekSerial));
+    EXPECT_EQ(session.position(), 2);
+    clock.advanceToDeadline();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shown().back().text, "b\n");
+    EXPECT_EQ(shown().back().due, 1960 + 1000); // the gap from a's end to b's start
 }
 
 TEST_F(PlaybackTest, PauseEndsTheWaitAtOnceAndResumeReplaysTheGap) {
