@@ -186,8 +186,9 @@ void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generatio
     Step step = Step::LineStart;
     const int count = this->count();
     int pos = decide();
-    // When the current line's gap began and ends and when the line shows; a wake is taken by where
-    // its moment falls among them, not by which wait the schedule, running ahead, is in.
+    // When the current line's gap began and ends and when the line shows (once it was handed over);
+    // a wake is taken by where its moment falls among them, not by which wait the schedule, running
+    // ahead, is in.
     TimePoint lineStart = anchor, gapEnd = kNever, showAt = kNever;
     // The line's time is over: on to the line after the position, which a seek may have set.
     auto moveOn = [&] {
@@ -231,7 +232,6 @@ void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generatio
             break;
         case Step::Delay:
             schedule(0, m_delay.load());
-            showAt = anchor;
             result = waitAhead();
             step = Step::Show;
             break;

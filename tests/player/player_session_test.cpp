@@ -173,6 +173,36 @@ TEST_F(PlaybackTest, SeekIsTakenByTheMomentItComesNotByTheScheduleRunningAhead) 
     EXPECT_EQ(shown().back().due, 1960 + 1000); // the gap from a's end to b's start
 }
 
+TEST_F(PlaybackTest, SeekAheadOfTheScheduleInTheGapKeepsTheDelayAndInTheDelayShowsAtOnce) {
+    session.setShowLead(40ms);
+    session.setDelay(100);
+    load({line(1000, 2000, "a\n"), line(3000, 4000, "b\n")});
+    session.playPause();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // 960: the schedule is in the delay, the clock still in the gap
+    ASSERT_TRUE(settle());
+    session.seek(2);
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shown().back().text, "b\n");
+    EXPECT_EQ(shown().back().due, 960 + 100);
+
+    session.stop();
+    session.playPause(); // from 1020: the gap ends at 2020, the delay at 2120
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // 1980
+    ASSERT_TRUE(settle());
+    clock.advance(70ms); // 2050: in the delay by the clock
+    ASSERT_TRUE(settle());
+    const size_t before = shown().size();
+    session.seek(2);
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(shown().size(), before + 1);
+    EXPECT_EQ(shown().back().text, "b\n");
+    EXPECT_EQ(shown().back().due, 2050);
+}
+
 TEST_F(PlaybackTest, PauseEndsTheWaitAtOnceAndResumeReplaysTheGap) {
     loadTwo();
     session.playPause();
