@@ -115,6 +115,8 @@ std::optional<QString> PlayerSession::seek(int position) {
         std::lock_guard lock(m_positionMutex);
         m_position.store(position);
     }
+    // After the position: a thread that reads the new serial also reads the new position.
+    m_seekSerial.fetch_add(1);
     std::optional<QString> text = textAt(position);
     m_clock.wake();
     return text;
@@ -146,60 +148,113 @@ QString PlayerSession::totalLabel() const {
 void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generation,
                                    PlaybackClock::TimePoint start) {
     using Kind = PlaybackEvent::Kind;
-    auto post = [&](Kind kind, int position = 0, QString text = {}) {
-        if (m_sink && !stop.stop_requested())
-            m_sink(PlaybackEvent{kind, generation, position, std::move(text)});
-    };
-
+    using TimePoint = PlaybackClock::TimePoint;
+    constexpr TimePoint kNever = TimePoint::max();
+    // The schedule runs the show lead ahead of the clock: each event is handed over that long before
+    // it is due, so that the hop to the window's thread is off the critical path. With no lead it
+    // runs on the clock itself. The position moves on with the schedule, so up to the lead early.
+    const std::chrono::milliseconds lead = showLead();
     // The waits follow one schedule from Play, so the time spent on showing a line does not add up
     // from line to line; a wake starts the schedule afresh from its moment.
-    PlaybackClock::TimePoint anchor = start;
-    auto waitOrWake = [&](std::int64_t from, std::int64_t to) {
+    TimePoint anchor = start;
+    // The serial of the seek that the latest decision about the position saw: an event decided from
+    // a position that a seek has since replaced carries an older one, and the window drops it.
+    std::uint64_t serial = 0;
+    auto decide = [&] {
+        serial = m_seekSerial.load(); // before the position, which a seek sets before its serial
+        return position();
+    };
+    auto post = [&](Kind kind, int position = 0, QString text = {}) {
+        if (m_sink && !stop.stop_requested())
+            m_sink(PlaybackEvent{kind, generation, position, std::move(text), anchor, serial});
+    };
+    auto schedule = [&](std::int64_t from, std::int64_t to) {
         // A span whose end lies before its start waits nothing, not the ~49.7 days that the
         // negative difference would be as an unsigned number.
         const std::int64_t span = std::max<std::int64_t>(0, to - from);
-        const PlaybackClock::TimePoint now = m_clock.now();
-        if (now - anchor > kMaxCatchUp)
-            anchor = now;
-        anchor += std::chrono::milliseconds(span);
-        const WaitResult result = m_clock.waitUntil(anchor, stop);
-        if (result == WaitResult::Woken)
+        if (m_clock.now() - anchor > kMaxCatchUp)
             anchor = m_clock.now();
-        return result != WaitResult::Stopped && !stop.stop_requested();
+        anchor += std::chrono::milliseconds(span);
+    };
+    auto waitAhead = [&] {
+        const WaitResult result = m_clock.waitUntil(anchor - lead, stop);
+        return stop.stop_requested() ? WaitResult::Stopped : result;
     };
 
+    // A line starts with its gap (after the blank line is handed over), then the delay, the line itself.
+    enum class Step { LineStart, Delay, Show, Line };
+    Step step = Step::LineStart;
     const int count = this->count();
-    for (;;) {
-        int pos = position();
-        if (pos < 1 || pos > count) {
-            post(Kind::ShowEnd);
-            break;
-        }
-        if (stop.stop_requested())
-            break;
-        post(Kind::ClearText);
-        const std::int64_t gapFrom = pos == 1 ? 0 : m_lines[std::size_t(pos - 2)].hide;
-        if (!waitOrWake(gapFrom, m_lines[std::size_t(pos - 1)].show))
-            break;
-        if (!waitOrWake(0, m_delay.load()))
-            break;
-        // A seek during the waits chose the line to show.
-        pos = position();
-        if (pos < 1 || pos > count)
-            continue;
-        const PlayerLine& line = m_lines[std::size_t(pos - 1)];
-        post(Kind::ShowLine, pos, decodePlayerText(line, codePage()));
-        if (!waitOrWake(0, line.duration))
-            break;
+    int pos = decide();
+    // When the current line's gap began and ends and when the line shows (once it was handed over);
+    // a wake is taken by where its moment falls among them, not by which wait the schedule, running
+    // ahead, is in.
+    TimePoint lineStart = anchor, gapEnd = kNever, showAt = kNever;
+    // The line's time is over: on to the line after the position, which a seek may have set.
+    auto moveOn = [&] {
         {
             std::lock_guard lock(m_positionMutex);
-            if (stop.stop_requested())
-                break;
-            // From the position now, which a seek during the line's time may have changed.
+            serial = m_seekSerial.load();
             pos = m_position.load() + 1;
             m_position.store(pos);
         }
         post(Kind::PositionAdvanced, pos);
+        step = Step::LineStart;
+    };
+    auto takeWake = [&] {
+        anchor = m_clock.now();
+        if (anchor < lineStart || anchor >= showAt) {
+            moveOn(); // in a line's time
+        } else {
+            pos = decide();
+            // From the gap the delay still follows; from the delay the line shows at once.
+            step = anchor < gapEnd ? Step::Delay : Step::Show;
+            gapEnd = std::min(gapEnd, anchor);
+        }
+    };
+
+    while (!stop.stop_requested()) {
+        WaitResult result = WaitResult::Elapsed;
+        switch (step) {
+        case Step::LineStart:
+            if (pos < 1 || pos > count) {
+                post(Kind::ShowEnd);
+                m_threadRunning.store(false);
+                return;
+            }
+            post(Kind::ClearText);
+            lineStart = anchor;
+            gapEnd = showAt = kNever;
+            schedule(pos == 1 ? 0 : m_lines[std::size_t(pos - 2)].hide, m_lines[std::size_t(pos - 1)].show);
+            gapEnd = anchor;
+            result = waitAhead();
+            step = Step::Delay;
+            break;
+        case Step::Delay:
+            schedule(0, m_delay.load());
+            result = waitAhead();
+            step = Step::Show;
+            break;
+        case Step::Show:
+            showAt = anchor;
+            if (pos < 1 || pos > count) {
+                step = Step::LineStart;
+                break;
+            }
+            post(Kind::ShowLine, pos, decodePlayerText(m_lines[std::size_t(pos - 1)], codePage()));
+            step = Step::Line;
+            break;
+        case Step::Line:
+            schedule(0, m_lines[std::size_t(pos - 1)].duration);
+            result = waitAhead();
+            if (result == WaitResult::Elapsed)
+                moveOn();
+            break;
+        }
+        if (result == WaitResult::Stopped)
+            break;
+        if (result == WaitResult::Woken)
+            takeWake();
     }
     m_threadRunning.store(false);
 }

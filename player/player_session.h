@@ -7,7 +7,9 @@
 #include "support/user_message.h"
 
 #include <QString>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -18,8 +20,9 @@
 enum class PlaybackState : int { Stopped = 0, Playing = 1, Paused = 2 };
 
 // What the playback thread asks the window to show. It is handed over on the playback thread; the
-// window applies it on its own thread, and only while `PlayerSession::isCurrent(generation)`, so
-// that nothing a stopped thread sent can overwrite what Stop or Pause left on screen.
+// window applies it on its own thread at `due`, and only while `PlayerSession::isCurrent(generation,
+// seekSerial)`, so that nothing a stopped thread sent, or sent before a seek it had not yet seen,
+// can overwrite what Stop, Pause or the seek left on screen.
 struct PlaybackEvent {
     enum class Kind {
         ClearText,        // the subtitle line empties while the next line is due
@@ -31,6 +34,10 @@ struct PlaybackEvent {
     std::uint64_t generation = 0;
     int position = 0;
     QString text;
+    // When the schedule puts it, on the session's clock. With a show lead the event is handed over
+    // that much earlier, so that the hop to the window's thread is off the critical path.
+    PlaybackClock::TimePoint due{};
+    std::uint64_t seekSerial = 0;
 };
 using PlaybackSink = std::function<void(const PlaybackEvent&)>;
 
@@ -61,6 +68,11 @@ public:
     // Returns its text; nullopt when nothing is loaded.
     std::optional<QString> seek(int position);
     void setDelay(int milliseconds);
+    // How long before its time each event is handed to the sink (0 by default: at its time).
+    void setShowLead(std::chrono::milliseconds lead) {
+        m_showLead.store(std::max<std::int64_t>(0, lead.count()));
+    }
+    std::chrono::milliseconds showLead() const { return std::chrono::milliseconds(m_showLead.load()); }
 
     PlaybackState state() const { return PlaybackState(m_state.load()); }
     int position() const { return m_position.load(); }
@@ -75,6 +87,11 @@ public:
     QString totalLabel() const;
 
     bool isCurrent(std::uint64_t generation) const { return generation == m_generation; }
+    // Also false for an event decided before the latest seek.
+    bool isCurrent(std::uint64_t generation, std::uint64_t seekSerial) const {
+        return generation == m_generation && seekSerial == m_seekSerial.load();
+    }
+    std::uint64_t seekSerial() const { return m_seekSerial.load(); }
     std::uint64_t generation() const { return m_generation; }
     bool threadRunning() const { return m_threadRunning.load(); }
 
@@ -90,6 +107,8 @@ private:
     std::atomic<int> m_position{1};
     std::atomic<int> m_delay{0};
     std::atomic<bool> m_threadRunning{false};
+    std::atomic<std::int64_t> m_showLead{0};    // milliseconds
+    std::atomic<std::uint64_t> m_seekSerial{0}; // moved on by every seek, after its position
     // Orders the thread's step to the next line against a stop request and a seek.
     std::mutex m_positionMutex;
     std::uint64_t m_generation = 0; // changed and read on the window's thread only

@@ -5,6 +5,7 @@
 #include "charset/charset_table.h"
 #include "player/font_color_dialog.h"
 #include "player/player_text.h"
+#include "player/thread_hop.h"
 #include "support/log.h"
 
 #include <QApplication>
@@ -63,11 +64,24 @@ CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(pare
         m_ownClock = std::make_unique<WaitOrWake>();
         clock = m_ownClock.get();
     }
+    m_clock = clock;
     // Called on the playback thread: hand the request over to this window's thread.
     m_session = std::make_unique<PlayerSession>(*clock, [this](const PlaybackEvent& event) {
+        threadHopRelease(this);
         QMetaObject::invokeMethod(
-            this, [this, event] { applyPlaybackEvent(event); }, Qt::QueuedConnection);
+            this,
+            [this, event] {
+                threadHopAcquire(this);
+                receivePlaybackEvent(event);
+            },
+            Qt::QueuedConnection);
     });
+    if (m_ownClock)
+        m_session->setShowLead(kShowLead);
+    m_eventTimer = new QTimer(this);
+    m_eventTimer->setSingleShot(true);
+    m_eventTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_eventTimer, &QTimer::timeout, this, &CTrellineDlg::applyDueEvents);
     m_prompts =
         Prompts{defaultOpenSubtitleFile, defaultShowMessage, [](QDialog& d) { return d.exec() == Accepted; }};
 
@@ -261,6 +275,7 @@ void CTrellineDlg::onFont() {
 }
 
 void CTrellineDlg::onPlayPause() {
+    dropHeldEvents();
     switch (m_session->playPause()) {
     case PlayerSession::PlayResult::NotLoaded:
         showMessage(errorMessage(QStringLiteral("Your subtitle is not loaded yet!")));
@@ -281,6 +296,7 @@ void CTrellineDlg::onPlayPause() {
 void CTrellineDlg::onStop() {
     if (!m_session->stop())
         return;
+    dropHeldEvents();
     m_playButton->setText(QStringLiteral("Play"));
     m_loadButton->setEnabled(true);
     m_slider->setValue(1);
@@ -294,6 +310,7 @@ void CTrellineDlg::onSliderAction() {
     const std::optional<QString> text = m_session->seek(m_slider->sliderPosition());
     if (!text)
         return;
+    dropHeldEvents();
     setSubtitleText(*text);
     refreshLabels();
     updateSliderTip();
@@ -314,8 +331,53 @@ void CTrellineDlg::onDelayTextChanged(const QString& text) {
     m_session->setDelay(clampDelay(value));
 }
 
+void CTrellineDlg::receivePlaybackEvent(const PlaybackEvent& event) {
+    if (!m_session || !m_session->isCurrent(event.generation, event.seekSerial))
+        return;
+    // Held events of an older playback or from before a seek can never be shown any more.
+    while (!m_heldEvents.empty() &&
+           !m_session->isCurrent(m_heldEvents.front().generation, m_heldEvents.front().seekSerial))
+        m_heldEvents.pop_front();
+    m_heldEvents.push_back(event);
+    applyDueEvents();
+}
+
+void CTrellineDlg::applyDueEvents() {
+    using namespace std::chrono;
+    while (!m_heldEvents.empty()) {
+        const PlaybackClock::TimePoint due = m_heldEvents.front().due;
+        const auto left = due - m_clock->now();
+        if (left > kFinalStretch) {
+            scheduleNextEvent();
+            return;
+        }
+        if (left > left.zero()) {
+            // The final stretch: polling keeps this thread on its processor, where another sleep
+            // could leave it waiting behind busy threads. Bounded in real time as well, for a
+            // clock that does not move by itself.
+            const auto until = steady_clock::now() + left;
+            while (m_clock->now() < due && steady_clock::now() < until) {
+            }
+        }
+        const PlaybackEvent event = std::move(m_heldEvents.front());
+        m_heldEvents.pop_front();
+        applyPlaybackEvent(event);
+    }
+}
+
+void CTrellineDlg::scheduleNextEvent() {
+    using namespace std::chrono;
+    const auto left = m_heldEvents.front().due - m_clock->now() - kFinalStretch;
+    m_eventTimer->start(int(std::max<milliseconds::rep>(0, duration_cast<milliseconds>(left).count())));
+}
+
+void CTrellineDlg::dropHeldEvents() {
+    m_heldEvents.clear();
+    m_eventTimer->stop();
+}
+
 void CTrellineDlg::applyPlaybackEvent(const PlaybackEvent& event) {
-    if (!m_session || !m_session->isCurrent(event.generation))
+    if (!m_session || !m_session->isCurrent(event.generation, event.seekSerial))
         return;
     switch (event.kind) {
     case PlaybackEvent::Kind::ClearText:

@@ -9,6 +9,8 @@
 #include <QColor>
 #include <QDialog>
 #include <QFont>
+#include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -36,6 +38,13 @@ public:
     static constexpr int kNormalLineHeight = 50;
     static constexpr int kOverlayLineHeight = 200;
     static constexpr int kAutoHideIntervalMs = 2000;
+    // With the real clock, the playback thread hands each event over this long before its time,
+    // so that a busy machine's delay in waking this window's thread is spent before the line is due
+    // rather than after; the window then shows it on time from a timer of its own.
+    static constexpr std::chrono::milliseconds kShowLead{60};
+    // That timer fires this long before the event is due, and the rest is waited out by polling
+    // the clock: timers have millisecond steps, and a thread that just woke keeps its processor.
+    static constexpr std::chrono::microseconds kFinalStretch{1500};
 
     // Without a clock the real one is used.
     explicit CTrellineDlg(PlaybackClock* clock = nullptr, QWidget* parent = nullptr);
@@ -77,6 +86,10 @@ private:
     void onCharsetChanged();
     void onDelayTextChanged(const QString& text);
 
+    void receivePlaybackEvent(const PlaybackEvent& event);
+    void applyDueEvents();
+    void scheduleNextEvent();
+    void dropHeldEvents();
     void applyPlaybackEvent(const PlaybackEvent& event);
     void setSubtitleText(const QString& text);
     void refreshLabels();
@@ -89,6 +102,10 @@ private:
     void leaveOverlayMode();
 
     std::unique_ptr<WaitOrWake> m_ownClock;
+    PlaybackClock* m_clock = nullptr;
+    // Events handed over ahead of their time, in order, until they are due.
+    std::deque<PlaybackEvent> m_heldEvents;
+    QTimer* m_eventTimer = nullptr;
     std::unique_ptr<PlayerSession> m_session;
     Prompts m_prompts;
 

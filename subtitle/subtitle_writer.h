@@ -33,8 +33,10 @@ struct SaveResult {
 };
 
 // Writes the file (UTF-16LE with byte-order mark, CRLF) beside path and puts it in place only
-// when it is complete. A translated subtitle save, once the file is created, copies timeLines into
-// translatedTimeLines. With nothing to save it touches nothing and reports neither success nor a message.
+// when it is complete. In a folder where no file can be made beside it, a file the user may write
+// is written over in place instead, and keeps its old content when that write fails. A translated subtitle
+// save, once the file is created, copies timeLines into translatedTimeLines. With nothing to save it touches
+// nothing and reports neither success nor a message.
 SaveResult SaveDocument(SubtitleDocument& document, SaveKind kind, const QString& path);
 
 // Writes the translated subtitle to "<folder><seconds since 1970>translated.<ext>" and returns that

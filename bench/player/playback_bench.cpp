@@ -2,13 +2,18 @@
 // clock, the playback thread and the window's display path. Lateness is measured from the Play
 // press plus each line's show time to the moment the window set the text. The floor is how late a
 // bare sleep on the same clock wakes for the same schedule on this machine.
+// Every benchmark runs twice: on a quiet machine (load:0) and with `stress-ng --cpu 8` keeping every
+// core busy (load:1; TRELLINE_BENCH_LOAD sets another number of busy workers). The window's run
+// reports its p99 over the p99 of a floor measured during that very run.
 #include "player/player_line.h"
 #include "player/trelline_dlg.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -24,6 +29,56 @@ using Clock = std::chrono::steady_clock;
 constexpr int kLines = 200;
 constexpr int kGapMs = 20;
 constexpr int kDurationMs = 20;
+
+// The busy workers of the loaded runs, started by the first of them and ended at exit.
+class LoadGenerator {
+public:
+    ~LoadGenerator() { stop(); }
+    bool ensureRunning() {
+        if (m_process.state() == QProcess::Running)
+            return true;
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("stress-ng"));
+        if (program.isEmpty())
+            return false;
+        const QByteArray workers = qgetenv("TRELLINE_BENCH_LOAD");
+        // Ends by itself, should this program not get to stop it.
+        m_process.start(program,
+                        {QStringLiteral("--cpu"),
+                         workers.isEmpty() ? QStringLiteral("8") : QString::fromLatin1(workers),
+                         QStringLiteral("--timeout"), QStringLiteral("300s"), QStringLiteral("--quiet")});
+        if (!m_process.waitForStarted())
+            return false;
+        // Until every worker spins.
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        return m_process.state() == QProcess::Running;
+    }
+    void stop() {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+private:
+    QProcess m_process;
+};
+
+LoadGenerator* g_load = nullptr;
+
+// False (and the benchmark skipped) when the load cannot be had.
+bool setLoad(benchmark::State& state) {
+    if (state.range(0) == 0) {
+        g_load->stop();
+        return true;
+    }
+    if (g_load->ensureRunning())
+        return true;
+    state.SkipWithError("stress-ng could not be started");
+    return false;
+}
 
 int showTime(int index) {
     return kGapMs + index * (kGapMs + kDurationMs);
@@ -63,7 +118,24 @@ void report(benchmark::State& state, const Summary& s) {
     state.counters["worst_ms"] = s.worst;
 }
 
+// How late a bare sleep wakes for each line's time of the schedule from start.
+std::vector<double> sleepSchedule(Clock::time_point start) {
+    std::vector<double> late;
+    for (int i = 0; i < kLines; ++i) {
+        const Clock::time_point due = start + std::chrono::milliseconds(showTime(i));
+        std::this_thread::sleep_until(due);
+        late.push_back(std::chrono::duration<double, std::milli>(Clock::now() - due).count());
+        std::this_thread::sleep_until(due + std::chrono::milliseconds(kDurationMs));
+    }
+    return late;
+}
+
+// The window's run also has a bare sleep running beside it, half a line's time out of step so
+// that the two never wake together: load changes from second to second, and this floor saw the
+// same seconds as the window.
 void BM_PlaybackLateness(benchmark::State& state) {
+    if (!setLoad(state))
+        return;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.srt"));
     QFile file(path);
@@ -75,6 +147,7 @@ void BM_PlaybackLateness(benchmark::State& state) {
     file.close();
 
     Summary total;
+    Summary beside;
     for (auto _ : state) {
         CTrellineDlg dialog;
         dialog.setPrompts({[&](QWidget*) { return path; }, [](QWidget*, const UserMessage&) {}, {}});
@@ -100,10 +173,16 @@ void BM_PlaybackLateness(benchmark::State& state) {
             }
         });
         const Clock::time_point start = Clock::now();
+        std::vector<double> floorLate;
+        std::thread floor([&] {
+            floorLate = sleepSchedule(start + std::chrono::milliseconds((kGapMs + kDurationMs) / 2));
+        });
         dialog.findChild<QPushButton*>(QStringLiteral("playButton"))->click();
         QTimer::singleShot(60000, &loop, &QEventLoop::quit);
         if (!ended)
             loop.exec();
+        floor.join();
+        beside = summarise(floorLate);
 
         std::vector<double> late;
         for (int i = 0; i < kLines; ++i)
@@ -117,26 +196,25 @@ void BM_PlaybackLateness(benchmark::State& state) {
         dialog.session().stop();
     }
     report(state, total);
+    state.counters["floor_median_ms"] = beside.median;
+    state.counters["floor_p99_ms"] = beside.p99;
+    if (beside.p99 > 0)
+        state.counters["p99_over_floor"] = total.p99 / beside.p99;
 }
 
 void BM_SleepFloor(benchmark::State& state) {
+    if (!setLoad(state))
+        return;
     Summary total;
-    for (auto _ : state) {
-        std::vector<double> late;
-        const Clock::time_point start = Clock::now();
-        for (int i = 0; i < kLines; ++i) {
-            const Clock::time_point due = start + std::chrono::milliseconds(showTime(i));
-            std::this_thread::sleep_until(due);
-            late.push_back(std::chrono::duration<double, std::milli>(Clock::now() - due).count());
-            std::this_thread::sleep_until(due + std::chrono::milliseconds(kDurationMs));
-        }
-        total = summarise(late);
-    }
+    for (auto _ : state)
+        total = summarise(sleepSchedule(Clock::now()));
     report(state, total);
 }
 
 // The playback thread alone, without the hop to the window's thread: splits the lateness in two.
 void BM_PlaybackThreadOnly(benchmark::State& state) {
+    if (!setLoad(state))
+        return;
     const QByteArray bytes = generatedFile();
     WaitOrWake clock;
     std::vector<Clock::time_point> shownAt(kLines);
@@ -164,18 +242,33 @@ void BM_PlaybackThreadOnly(benchmark::State& state) {
     report(state, total);
 }
 
-BENCHMARK(BM_SleepFloor)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PlaybackThreadOnly)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PlaybackLateness)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-
 } // namespace
+
+using BenchmarkFunction = void (*)(benchmark::State&);
+const std::pair<const char*, BenchmarkFunction> kBenchmarks[] = {
+    {"BM_SleepFloor", BM_SleepFloor},
+    {"BM_PlaybackThreadOnly", BM_PlaybackThreadOnly},
+    {"BM_PlaybackLateness", BM_PlaybackLateness},
+};
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    LoadGenerator load;
+    g_load = &load;
+    // Quiet first, then loaded; each table's floor is measured right before the window's run.
+    for (int loaded : {0, 1})
+        for (const auto& [name, run] : kBenchmarks)
+            benchmark::RegisterBenchmark(name, run)
+                ->ArgName("load")
+                ->Arg(loaded)
+                ->Iterations(1)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    load.stop();
     return 0;
 }

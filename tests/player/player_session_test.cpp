@@ -21,6 +21,8 @@ struct Seen {
     QString text;
     int position;
     std::uint64_t generation;
+    long long due; // when the event is to be shown, on the same clock
+    std::uint64_t seekSerial;
 };
 
 PlayerLine line(int show, int hide, const char* text) {
@@ -37,7 +39,11 @@ protected:
     PlaybackTest()
         : session(clock, [this](const PlaybackEvent& e) {
               std::lock_guard lock(mutex);
-              seen.push_back({clock.elapsed(), e.kind, e.text, e.position, e.generation});
+              seen.push_back(
+                  {clock.elapsed(), e.kind, e.text, e.position, e.generation,
+                   std::chrono::duration_cast<std::chrono::milliseconds>(e.due - ManualClock::TimePoint{})
+                       .count(),
+                   e.seekSerial});
           }) {}
 
     void load(std::vector<PlayerLine> lines) {
@@ -99,6 +105,102 @@ TEST_F(PlaybackTest, TwoLinesAppearAtTheirTimesThenTheEnd) {
     EXPECT_EQ(session.currentLabel(), "current:00:00:06,000");
     EXPECT_EQ(session.state(), PlaybackState::Playing);
     EXPECT_EQ(formatTimeLabel("current", 3 * 3600000 + 25 * 60000 + 7 * 1000 + 9), "current:03:25:07,009");
+}
+
+TEST_F(PlaybackTest, ShowLeadHandsEachEventOverAheadOfItsTime) {
+    session.setShowLead(40ms);
+    loadTwo();
+    session.playPause();
+    runToEnd();
+    std::vector<std::tuple<long long, long long, Kind>> got;
+    for (const Seen& s : events())
+        got.emplace_back(s.at, s.due, s.kind);
+    const std::vector<std::tuple<long long, long long, Kind>> want = {
+        {0, 0, Kind::ClearText},       {960, 1000, Kind::ShowLine},  {4460, 4500, Kind::PositionAdvanced},
+        {4460, 4500, Kind::ClearText}, {4960, 5000, Kind::ShowLine}, {5960, 6000, Kind::PositionAdvanced},
+        {5960, 6000, Kind::ShowEnd},
+    };
+    EXPECT_EQ(got, want);
+}
+
+TEST_F(PlaybackTest, EventsDecidedBeforeASeekAreNoLongerCurrent) {
+    session.setShowLead(40ms);
+    loadTwo();
+    session.playPause();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // "Hello" handed over at 960 for 1000; the thread waits its time
+    ASSERT_TRUE(settle());
+    const Seen hello = shown().back();
+    ASSERT_EQ(hello.text, "Hello\n\n");
+    EXPECT_TRUE(session.isCurrent(hello.generation, hello.seekSerial));
+
+    // The seek comes before "Hello" is due: the window must not show it after the chosen line.
+    session.seek(2);
+    EXPECT_FALSE(session.isCurrent(hello.generation, hello.seekSerial));
+    EXPECT_TRUE(session.isCurrent(hello.generation)); // the same playback all the same
+    ASSERT_TRUE(settle());
+    const Seen world = shown().back();
+    EXPECT_EQ(world.text, "World\n\n");
+    EXPECT_EQ(world.due, clock.elapsed()); // chosen by the seek: due at once
+    EXPECT_TRUE(session.isCurrent(world.generation, world.seekSerial));
+}
+
+TEST_F(PlaybackTest, SeekIsTakenByTheMomentItComesNotByTheScheduleRunningAhead) {
+    session.setShowLead(40ms);
+    load({line(1000, 2000, "a\n"), line(3000, 4000, "b\n"), line(5000, 6000, "c\n")});
+    session.playPause();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // 960: "a" handed over for 1000
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // 1960: the blank after "a" handed over for 2000, the gap before "b" begun
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(events().back().kind, Kind::ClearText);
+    ASSERT_EQ(events().back().due, 2000);
+
+    // At 1960 "a" is still on screen: a seek now moves on to the line after the chosen one, as
+    // during any line, rather than showing the chosen line as during a gap.
+    session.seek(1);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shown().size(), 1u);
+    const Seen blank = events().back();
+    EXPECT_EQ(blank.kind, Kind::ClearText);
+    EXPECT_EQ(blank.due, 1960);
+    EXPECT_TRUE(session.isCurrent(blank.generation, blank.seekSerial));
+    EXPECT_EQ(session.position(), 2);
+    clock.advanceToDeadline();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shown().back().text, "b\n");
+    EXPECT_EQ(shown().back().due, 1960 + 1000); // the gap from a's end to b's start
+}
+
+TEST_F(PlaybackTest, SeekAheadOfTheScheduleInTheGapKeepsTheDelayAndInTheDelayShowsAtOnce) {
+    session.setShowLead(40ms);
+    session.setDelay(100);
+    load({line(1000, 2000, "a\n"), line(3000, 4000, "b\n")});
+    session.playPause();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // 960: the schedule is in the delay, the clock still in the gap
+    ASSERT_TRUE(settle());
+    session.seek(2);
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shown().back().text, "b\n");
+    EXPECT_EQ(shown().back().due, 960 + 100);
+
+    session.stop();
+    session.playPause(); // from 1020: the gap ends at 2020, the delay at 2120
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // 1980
+    ASSERT_TRUE(settle());
+    clock.advance(70ms); // 2050: in the delay by the clock
+    ASSERT_TRUE(settle());
+    const size_t before = shown().size();
+    session.seek(2);
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(shown().size(), before + 1);
+    EXPECT_EQ(shown().back().text, "b\n");
+    EXPECT_EQ(shown().back().due, 2050);
 }
 
 TEST_F(PlaybackTest, PauseEndsTheWaitAtOnceAndResumeReplaysTheGap) {

@@ -283,6 +283,41 @@ TEST_F(TrellineWindow, DisplayIgnoresWhatAStoppedPlaybackStillSent) {
     EXPECT_EQ(subtitle(), "Hello\n\n");
 }
 
+TEST_F(TrellineWindow, LineHandedOverAheadShowsAtItsTimeUnlessASeekCameFirst) {
+    using namespace std::chrono_literals;
+    dialog.session().setShowLead(40ms);
+    load(kTwoRecords);
+    child<QPushButton>(dialog, "playButton")->click();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // 960 ms: "Hello" is handed over, due at 1000
+    ASSERT_TRUE(settle());
+    QTest::qWait(60);
+    EXPECT_EQ(subtitle(), ""); // held until the clock says it is due
+    clock.advance(40ms);
+    for (int i = 0; i < 200 && subtitle() != "Hello\n\n"; ++i)
+        QTest::qWait(5);
+    EXPECT_EQ(subtitle(), "Hello\n\n");
+
+    // Again from the start; this time a seek comes while "Hello" is held.
+    child<QPushButton>(dialog, "stopButton")->click();
+    child<QPushButton>(dialog, "playButton")->click();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline();
+    ASSERT_TRUE(settle());
+    QCoreApplication::processEvents();
+    QSignalSpy shown(&dialog, &CTrellineDlg::subtitleShown);
+    QSlider* slider = child<QSlider>(dialog, "positionSlider");
+    slider->triggerAction(QAbstractSlider::SliderSingleStepAdd); // one seek, to line 2
+    EXPECT_EQ(subtitle(), "World\n\n");
+    ASSERT_TRUE(settle());
+    clock.advance(100ms); // past the time "Hello" was due
+    QTest::qWait(150);
+    EXPECT_EQ(subtitle(), "World\n\n");
+    EXPECT_EQ(slider->value(), 2);
+    for (const QList<QVariant>& arguments : shown)
+        EXPECT_NE(arguments.at(0).toString(), "Hello\n\n");
+}
+
 TEST_F(TrellineWindow, KeysAndDelayEdit) {
     QSpinBox* delay = child<QSpinBox>(dialog, "delayEdit");
     delay->setFocus();

@@ -1,0 +1,188 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of every fuzz target: small real files of each kind, in the encodings and
+line ends the programs meet. Run it again after changing it; the seeds are kept in the repository."""
+import os
+import shutil
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SEEDS = os.path.join(HERE, "seeds")
+
+
+def variants(text, name):
+    """The same file as 8-bit with LF and CRLF, UTF-8 with its mark, and UTF-16LE with its mark."""
+    crlf = text.replace("\n", "\r\n")
+    yield f"{name}-lf", text.encode("cp1252", "replace")
+    yield f"{name}-crlf", crlf.encode("cp1252", "replace")
+    yield f"{name}-utf8bom", b"\xef\xbb\xbf" + text.encode("utf-8")
+    yield f"{name}-utf16", b"\xff\xfe" + crlf.encode("utf-16-le")
+
+
+SRT = """1
+00:00:01,000 --> 00:00:04,500
+Hello
+World
+
+2
+00:00:05,000 --> 00:00:06,000 X1:100
+3 days later
+
+  7
+00:00:07,000 --> 00:00:08,000
+
+8
+00:00:09,000 --> 00:00:08,500
+Caf\u00e9 <i>end</i>
+"""
+
+MICRODVD = """{1}{1}23.976
+{100}{250}Hello|World
+{300}{400}{y:i}Styled
+{500}{600}
+{700}
+{800}{900}Caf\u00e9
+"""
+
+SAMI = """<SAMI>
+<HEAD>
+  <TITLE>Sample</TITLE>
+<STYLE TYPE="text/css"><!-- P { margin-left: 8pt; } --></STYLE>
+</HEAD>
+<BODY>
+<SYNC Start=1000><P Class=ENCC>
+Hello
+<b>there</b>
+<SYNC Start=3000><P Class=ENCC>&nbsp;
+<SYNC Start=4000><P Class=ENCC>
+Bye
+<sync start=5000>
+</BODY>
+</SAMI>
+"""
+
+SUBVIEWER = """[INFORMATION]
+[TITLE]Sample
+[AUTHOR]
+[END INFORMATION]
+[SUBTITLE]
+00:00:01.00,00:00:04.50
+Hello
+World
+
+00:00:05.00,00:00:06.00
+Second
+12
+"""
+
+SUBVIEWER2 = """[INFORMATION]
+[TITLE]Sample
+[END INFORMATION]
+[SUBTITLE]
+[COLF]&HFFFFFF,[STYLE]bd,[SIZE]18,[FONT]Arial
+00:00:01.00,00:00:04.50
+Hello[br]World
+
+00:00:05.00,00:00:06.00
+One[BR]Two[br]Three
+"""
+
+READERS = {
+    "fuzz_reader_srt": SRT,
+    "fuzz_reader_microdvd": MICRODVD,
+    "fuzz_reader_sami": SAMI,
+    "fuzz_reader_subviewer": SUBVIEWER,
+    "fuzz_reader_subviewer2": SUBVIEWER2,
+}
+
+
+def text_file_seeds():
+    yield "ascii-crlf", b"a\r\nb\r\r\nc\rd\n\nlast"
+    yield "shift-jis", "\u65e5\u672c\u8a9e\n\u30c6\u30b9\u30c8\r\n".encode("cp932")
+    yield "euc-jp", "\u65e5\u672c\u8a9e\n\u30c6\u30b9\u30c8\n".encode("euc_jp") + b"\xa1\x8f\xef\n\xe0"
+    yield "gbk", "\u4e2d\u6587\n\u5b57\u5e55\r\n".encode("gbk") + b"a\x81\nb"
+    yield "big5", "\u4e2d\u6587\n".encode("big5")
+    yield "korean", "\ud55c\uad6d\uc5b4\n".encode("cp949")
+    yield "iso-2022-jp", "\u65e5\u672c\nabc\n".encode("iso2022_jp")
+    yield "hz", "\u4e2d\u6587\nabc~~\n".encode("hz")
+    yield "utf-7", "Hi \u00e9\u4e2d\n+-\n".encode("utf-7")
+    yield "utf-8", "caf\u00e9\n\u4e2d\n".encode("utf-8")
+    yield "utf-8-bom", b"\xef\xbb\xbfcaf\xc3\xa9\n"
+    yield "utf-16", b"\xff\xfe" + "a\r\n\u4e2d\nb".encode("utf-16-le") + b"x"
+    yield "cyrillic", "\u041f\u0440\u0438\u0432\u0435\u0442\n".encode("cp1251")
+    yield "koi8-r", "\u041f\u0440\u0438\u0432\u0435\u0442\n".encode("koi8_r")
+    yield "greek", "\u0393\u03b5\u03b9\u03b1\n".encode("iso8859_7")
+    yield "thai", "\u0e2a\u0e27\u0e31\u0e2a\u0e14\u0e35\n".encode("cp874")
+
+
+PLAYER = """1
+00:00:01,000 --> 00:00:04,500
+Hello
+
+  2
+00:00:05,000 --> 00:00:06,000
+World
+Second line
+
+3
+00:00: 1, 45 --> 00:00:02,4 5
+spaces in times
+
+4
+00:01
+broken time line
+
+5
+00:00:09,000 --> 00:00:10,000
+last without a blank line"""
+
+
+RECORD_SIZE = 9252
+
+
+def record(original, translated, flag=1):
+    r = bytearray(RECORD_SIZE)
+    struct.pack_into("<i", r, 4, flag)
+    o = original.encode("utf-16-le")
+    t = translated.encode("utf-16-le")
+    r[8:8 + len(o)] = o
+    r[2060:2060 + len(t)] = t
+    return bytes(r)
+
+
+def dictionary_seeds():
+    yield "empty", b""
+    yield "two", record("hello", "hallo") + record("\u4e2d\u6587", "Chinese")
+    yield "unlisted-and-tail", record("a", "b") + record("gone", "weg", 0) + record("half", "halb")[:100]
+    full = record("x" * 1024, "y" * 1024)  # no terminator in either field
+    yield "unterminated", full
+
+
+def write(target, name, data):
+    folder = os.path.join(SEEDS, target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def main():
+    if os.path.isdir(SEEDS):
+        shutil.rmtree(SEEDS)
+    for target, text in READERS.items():
+        for name, data in variants(text, "sample"):
+            write(target, name, data)
+        # A line of 1023 characters stops a load as an invalid file.
+        write(target, "long-line", text.encode("cp1252", "replace") + b"x" * 1023 + b"\n")
+    for name, data in text_file_seeds():
+        write("fuzz_text_file", name, data)
+    for name, data in variants(PLAYER, "sample"):
+        if not name.endswith("utf16"):  # the player reads 8-bit files only
+            write("fuzz_player_lines", name, data)
+    write("fuzz_player_lines", "long-line", b"1\n" + b"x" * 1100 + b"\n")
+    for name, data in dictionary_seeds():
+        write("fuzz_dictionary", name, data)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

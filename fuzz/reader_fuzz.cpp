@@ -1,0 +1,80 @@
+// One subtitle format's readers on arbitrary bytes: the input loaded as original then as translation
+// (and the other way round), the "Mapping Text" built, and a mix save written.
+#include "charset/code_page.h"
+#include "subtitle/mapping_text.h"
+#include "subtitle/subtitle_reader.h"
+#include "subtitle/subtitle_writer.h"
+
+#include "fuzz_check.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#ifndef FUZZ_FORMAT
+#error "FUZZ_FORMAT names the subtitle format of this target"
+#endif
+
+namespace {
+
+constexpr SubtitleFormat kFormat = SubtitleFormat(FUZZ_FORMAT);
+QString g_savePath;
+
+// What every load leaves, also one stopped by an invalid line.
+void checkOriginal(const SubtitleSession& session) {
+    const SubtitleDocument& d = session.document;
+    FUZZ_CHECK(d.loadedTimeLines.size() == d.originalTexts.size());
+    FUZZ_CHECK(d.timeLines.size() == d.originalTexts.size());
+    FUZZ_CHECK(d.translatedTexts.size() >= d.originalTexts.size());
+    FUZZ_CHECK(session.rows.count() >= d.originalTexts.size());
+    for (qsizetype i = 0; i < d.originalTexts.size(); ++i)
+        FUZZ_CHECK(session.rows.at(int(i)).number == double(i + 1));
+}
+
+void checkTranslated(const SubtitleSession& session) {
+    const SubtitleDocument& d = session.document;
+    FUZZ_CHECK(session.rows.count() >= d.translatedTexts.size());
+    for (qsizetype k = 0; k < d.translatedTexts.size(); ++k)
+        FUZZ_CHECK(session.rows.at(int(k)).translated == d.translatedTexts[k]);
+}
+
+void loadBothSides(const QByteArray& bytes, bool originalFirst) {
+    SubtitleSession session;
+    session.document.formatMode = kFormat;
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool original = (pass == 0) == originalFirst;
+        const ReadResult result =
+            loadSubtitleBytes(session, bytes, kFormat, original ? Side::Original : Side::Translated);
+        FUZZ_CHECK(result.changed == (bytes.size() <= kMaxSubtitleFileSize));
+        if (!result.changed)
+            return;
+        if (original)
+            checkOriginal(session);
+        else
+            checkTranslated(session);
+    }
+    const QVector<MappingRun> runs = BuildMappingRuns(session.rows);
+    FUZZ_CHECK(runs.size() == 2 * session.rows.count());
+    for (const MappingRun& run : runs)
+        FUZZ_CHECK(run.text.size() <= kMappingCellLimit + 2);
+    if (hasSomethingToSave(session.document, SaveKind::MixSubtitle))
+        FUZZ_CHECK(SaveDocument(session.document, SaveKind::MixSubtitle, g_savePath).written);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    setSystemAnsiCodePage(1252);
+    static QTemporaryDir dir(fuzzScratchFolder() + QStringLiteral("/velmora-fuzz-XXXXXX"));
+    g_savePath = dir.filePath(QStringLiteral("mix.out"));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    loadBothSides(bytes, true);
+    loadBothSides(bytes, false);
+    return 0;
+}
