@@ -4,12 +4,39 @@
 #include "subtitle/entry_rows.h"
 #include "subtitle/subtitle_format.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QVector>
 #include <cstdint>
 #include <optional>
 #include <variant>
+
+// The bytes one side of an entry was read from in an 8-bit file: its text's lines as they stood in
+// the file (without what the reader cut off before the text), separated by line feed bytes. Choosing
+// another character set decodes them afresh, so no choice ever loses a character. They apply only
+// while the cell still shows `text`, what they were last decoded to: an edited cell keeps its text.
+struct SourceBytes {
+    QByteArray bytes;
+    QString text;
+    // How the reader made the text of the lines (SubViewer 2.0 turns "[br]" into "|").
+    std::int32_t format = kSubRip;
+
+    friend bool operator==(const SourceBytes&, const SourceBytes&) = default;
+};
+
+// Both sides' source bytes of one row; nullopt for text that did not come from an 8-bit file, or
+// was edited.
+struct RowSources {
+    std::optional<SourceBytes> original;
+    std::optional<SourceBytes> translated;
+
+    std::optional<SourceBytes>& side(Side s) { return s == Side::Original ? original : translated; }
+    const std::optional<SourceBytes>& side(Side s) const {
+        return s == Side::Original ? original : translated;
+    }
+    friend bool operator==(const RowSources&, const RowSources&) = default;
+};
 
 // One entry in both forms: its row and its elements of the four lists that move with the rows.
 // A list that does not reach the entry's index has no element for it (nullopt): rows may outnumber
@@ -20,6 +47,19 @@ struct SessionEntry {
     std::optional<QString> timeLine;
     std::optional<QString> originalText;
     std::optional<QString> translatedText;
+    RowSources sources;
+
+    // Sets one side's cell and, where the list reaches the row, its element. A new text drops the
+    // side's source bytes, since they no longer say what the cell holds.
+    void setText(Side side, const QString& text) {
+        QString& cell = side == Side::Original ? row.original : row.translated;
+        if (cell != text)
+            sources.side(side).reset();
+        cell = text;
+        std::optional<QString>& element = side == Side::Original ? originalText : translatedText;
+        if (element)
+            element = text;
+    }
 
     friend bool operator==(const SessionEntry&, const SessionEntry&) = default;
 };
