@@ -90,6 +90,30 @@ bool decodesCleanly(QByteArrayView bytes, std::uint32_t codePage) {
     return U_SUCCESS(err) || err == U_STRING_NOT_TERMINATED_WARNING;
 }
 
+// ICU knows no Thai. Thai in Windows-874 is written without spaces between words, so its bytes
+// come in long runs of 0xA1 to 0xFB, a good share of them the vowel and tone marks that sit on a
+// consonant; text in a Latin page has its few high bytes alone between ASCII letters.
+bool looksLikeThai(QByteArrayView bytes) {
+    qsizetype high = 0, marks = 0, runs = 0;
+    bool inRun = false;
+    for (char ch : bytes) {
+        const unsigned char c = uchar(ch);
+        if (c < 0x80) {
+            inRun = false;
+            continue;
+        }
+        if (c < 0xA1 || c > 0xFB || (c >= 0xDB && c <= 0xDE))
+            return false;
+        ++high;
+        if (c == 0xD1 || (c >= 0xD4 && c <= 0xDA) || (c >= 0xE7 && c <= 0xEE))
+            ++marks;
+        if (!inRun)
+            ++runs;
+        inRun = true;
+    }
+    return high >= 8 && high >= runs * 3 && marks * 100 >= high * 15;
+}
+
 } // namespace
 
 bool isValidUtf8(QByteArrayView bytes) {
@@ -178,12 +202,17 @@ EncodingGuess detectEncoding(QByteArrayView bytes) {
         const std::uint32_t codePage = tableCodePage(name);
         // UTF-8 and the other Unicode forms were settled above; the detector must not bring
         // them back for bytes that failed the check.
-        if (codePage == 0 || !decodesCleanly(bytes, codePage))
+        if (codePage == 0 || !decodesCleanly(sample, codePage))
             continue;
         guess.source = EncodingGuess::Source::Detector;
         guess.codePage = codePage;
         guess.confidence = confidence;
         return guess;
+    }
+    if (looksLikeThai(sample) && decodesCleanly(sample, 874)) {
+        guess.source = EncodingGuess::Source::Detector;
+        guess.codePage = 874;
+        guess.confidence = kMinConfidence;
     }
     return guess;
 }
