@@ -85,7 +85,9 @@ const TabEntry kLayout[] = {
     {"&Dictionary",
      {
          {kGroupDictionary,
-          {{CommandId::ViewDictionary, Kind::Button}, {CommandId::StudyDictionary, Kind::Button}}},
+          {{CommandId::ViewDictionary, Kind::Button},
+           {CommandId::StudyDictionary, Kind::Button},
+           {CommandId::Toolbox, Kind::Button}}},
      }},
     {"&Tools",
      {
@@ -131,6 +133,8 @@ QMenu* buildApplicationMenu(const CommandRegistry& commands, QWidget* parent) {
     addMenuCommand(commands, help, CommandId::HelpTopics, QStringLiteral("H&elp Topics"));
     addMenuCommand(commands, help, CommandId::WebPage, QStringLiteral("&Web Page"));
     addMenuCommand(commands, help, CommandId::About, QStringLiteral("&About"));
+    if (commands.contains(CommandId::Toolbox))
+        addMenuCommand(commands, menu, CommandId::Toolbox, QStringLiteral("&Toolbox"));
     menu->addSeparator();
     addMenuCommand(commands, menu, CommandId::Exit, QStringLiteral("&Exit"));
     for (QMenu* m : {menu, help}) {
