@@ -133,8 +133,6 @@ QMenu* buildApplicationMenu(const CommandRegistry& commands, QWidget* parent) {
     addMenuCommand(commands, help, CommandId::HelpTopics, QStringLiteral("H&elp Topics"));
     addMenuCommand(commands, help, CommandId::WebPage, QStringLiteral("&Web Page"));
     addMenuCommand(commands, help, CommandId::About, QStringLiteral("&About"));
-    if (commands.contains(CommandId::Toolbox))
-        addMenuCommand(commands, menu, CommandId::Toolbox, QStringLiteral("&Toolbox"));
     menu->addSeparator();
     addMenuCommand(commands, menu, CommandId::Exit, QStringLiteral("&Exit"));
     for (QMenu* m : {menu, help}) {
