@@ -42,9 +42,18 @@ std::uint32_t tableCodePage(const char* name) {
     return 0;
 }
 
+// Eight bytes at a time: a whole file of ASCII is the common case.
 bool hasHighByte(QByteArrayView bytes) {
-    for (char c : bytes)
-        if (uchar(c) >= 0x80)
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ull)
+            return true;
+    }
+    for (; p < end; ++p)
+        if (uchar(*p) >= 0x80)
             return true;
     return false;
 }
@@ -121,6 +130,16 @@ bool isValidUtf8(QByteArrayView bytes) {
     const qsizetype n = bytes.size();
     qsizetype i = 0;
     while (i < n) {
+        // Runs of ASCII, eight bytes at a time.
+        while (i + 8 <= n) {
+            std::uint64_t word;
+            std::memcpy(&word, b + i, 8);
+            if (word & 0x8080808080808080ull)
+                break;
+            i += 8;
+        }
+        if (i >= n)
+            break;
         const unsigned char c = b[i];
         if (c < 0x80) {
             ++i;

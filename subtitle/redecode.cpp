@@ -4,24 +4,27 @@
 
 #include "charset/code_page.h"
 
+#include <QHash>
 #include <algorithm>
 #include <optional>
 
-std::optional<QString> decodeSourceBytes(const SourceBytes& source, std::uint32_t codePage) {
+std::optional<QString> decodeSourceBytes(const SourceRef& source, std::uint32_t codePage) {
+    if (!source.isValid())
+        return std::nullopt;
     // Each line is decoded on its own, as the reader decoded it, then made into entry text the
     // way the reader made it.
     QString text;
     qsizetype from = 0;
-    const QByteArray& bytes = source.bytes;
+    const QByteArrayView bytes = source.bytes();
     while (true) {
         const qsizetype feed = bytes.indexOf('\n', from);
         const qsizetype end = feed < 0 ? bytes.size() : feed;
-        std::optional<QString> line = decodeBytes(bytes.constData() + from, end - from, codePage);
+        std::optional<QString> line = decodeBytes(bytes.data() + from, end - from, codePage);
         if (!line)
             return std::nullopt;
         line->remove(u'\r');
         line->remove(u'\n');
-        if (source.format == kSubViewer2)
+        if (source.load->format == kSubViewer2)
             line->replace(QStringLiteral("[br]"), QStringLiteral("|"))
                 .replace(QStringLiteral("[BR]"), QStringLiteral("|"));
         if (from > 0)
@@ -46,26 +49,33 @@ SessionChange SubtitleSession::redecodeSide(Side side, std::uint32_t codePage, R
 
     QList<int> rows;
     QVector<SessionEntry> entries;
+    // Each load the rows came from gets a copy that holds the new texts; the old one stays with
+    // the undo history.
+    QHash<const LoadedBytes*, std::shared_ptr<LoadedBytes>> renewed;
     for (int row = 0; row < count; ++row) {
-        const std::optional<SourceBytes>& source = m_sources[row].side(side);
+        const SourceRef& source = m_sources[row].side(side);
         const QString& old = column == kColumnOriginal ? m_rows.at(row).original : m_rows.at(row).translated;
-        if (!source || source->text != old) {
+        if (!source.isValid() || source.load->texts[source.index] != old) {
             ++counts.rowsWithoutBytes;
             continue;
         }
-        const std::optional<QString> decoded = decodeSourceBytes(*source, codePage);
+        const std::optional<QString> decoded = decodeSourceBytes(source, codePage);
         // A code page that yields nothing for real bytes would wipe the text; the old one is better.
-        if (!decoded || (decoded->isEmpty() && !source->bytes.isEmpty())) {
+        if (!decoded || (decoded->isEmpty() && !source.bytes().isEmpty())) {
             ++counts.rowsKept;
             continue;
         }
         if (*decoded == old && texts[row] == *decoded)
             continue;
         ++counts.rowsChanged;
+        std::shared_ptr<LoadedBytes>& copy = renewed[source.load.get()];
+        if (!copy)
+            copy = std::make_shared<LoadedBytes>(*source.load);
+        copy->texts[source.index] = *decoded;
         SessionEntry e = entry(row);
         (side == Side::Original ? e.row.original : e.row.translated) = *decoded;
         (side == Side::Original ? e.originalText : e.translatedText) = *decoded;
-        e.sources.side(side)->text = *decoded;
+        e.sources.side(side).load = copy;
         rows.append(row);
         entries.append(std::move(e));
     }

@@ -7,34 +7,58 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <variant>
 
-// The bytes one side of an entry was read from in an 8-bit file: its text's lines as they stood in
-// the file (without what the reader cut off before the text), separated by line feed bytes. Choosing
-// another character set decodes them afresh, so no choice ever loses a character. They apply only
-// while the cell still shows `text`, what they were last decoded to: an edited cell keeps its text.
-struct SourceBytes {
+// What one load kept of an 8-bit file: the bytes of each entry's text (its lines as they stood in
+// the file, without what the reader cut off before the text, separated by line feed bytes), and
+// the text each entry showed when they were last decoded. Choosing another character set decodes
+// the bytes afresh, so no choice ever loses a character. Shared by the rows of the load and by
+// the undo history; re-decoding makes a new one with the new texts.
+struct LoadedBytes {
+    struct Slice {
+        qsizetype offset = -1; // -1: this entry's bytes are not known
+        qsizetype length = 0;
+    };
     QByteArray bytes;
-    QString text;
+    QVector<Slice> slices;
+    QStringList texts;
     // How the reader made the text of the lines (SubViewer 2.0 turns "[br]" into "|").
     std::int32_t format = kSubRip;
-
-    friend bool operator==(const SourceBytes&, const SourceBytes&) = default;
 };
 
-// Both sides' source bytes of one row; nullopt for text that did not come from an 8-bit file, or
-// was edited.
-struct RowSources {
-    std::optional<SourceBytes> original;
-    std::optional<SourceBytes> translated;
+// One side of a row: which entry of which load its text was read as. It applies only while the
+// cell still shows that entry's text: an edited cell keeps its own.
+struct SourceRef {
+    std::shared_ptr<const LoadedBytes> load;
+    qint32 index = -1;
 
-    std::optional<SourceBytes>& side(Side s) { return s == Side::Original ? original : translated; }
-    const std::optional<SourceBytes>& side(Side s) const {
-        return s == Side::Original ? original : translated;
+    bool isValid() const {
+        return load && index >= 0 && index < load->slices.size() && index < load->texts.size() &&
+               load->slices[index].offset >= 0;
     }
+    QByteArrayView bytes() const {
+        if (!isValid())
+            return {};
+        const LoadedBytes::Slice& s = load->slices[index];
+        return QByteArrayView(load->bytes).sliced(s.offset, s.length);
+    }
+    QString text() const { return isValid() ? load->texts[index] : QString(); }
+    friend bool operator==(const SourceRef&, const SourceRef&) = default;
+};
+
+// Both sides' sources of one row; invalid for text that did not come from an 8-bit file, or was
+// edited.
+struct RowSources {
+    SourceRef original;
+    SourceRef translated;
+
+    SourceRef& side(Side s) { return s == Side::Original ? original : translated; }
+    const SourceRef& side(Side s) const { return s == Side::Original ? original : translated; }
     friend bool operator==(const RowSources&, const RowSources&) = default;
 };
 
@@ -54,7 +78,7 @@ struct SessionEntry {
     void setText(Side side, const QString& text) {
         QString& cell = side == Side::Original ? row.original : row.translated;
         if (cell != text)
-            sources.side(side).reset();
+            sources.side(side) = SourceRef{};
         cell = text;
         std::optional<QString>& element = side == Side::Original ? originalText : translatedText;
         if (element)

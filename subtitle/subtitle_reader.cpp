@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,63 +51,73 @@ bool isDigitsOnly(QStringView line) {
     return true;
 }
 
+// A clock text "h:m:s" with an optional fraction after one of the fraction separators, from p; the
+// position after it, or nullptr. Runs on every line of a file, so it works on the units directly.
+const char16_t* clockTextAt(const char16_t* p, const char16_t* end, char16_t separatorA,
+                            char16_t separatorB) {
+    auto digits = [end](const char16_t* q) {
+        while (q < end && *q >= u'0' && *q <= u'9')
+            ++q;
+        return q;
+    };
+    for (int field = 0; field < 3; ++field) {
+        if (field > 0) {
+            if (p >= end || *p != u':')
+                return nullptr;
+            ++p;
+        }
+        const char16_t* after = digits(p);
+        if (after == p)
+            return nullptr;
+        p = after;
+    }
+    if (p < end && (*p == separatorA || *p == separatorB)) {
+        const char16_t* after = digits(p + 1);
+        if (after > p + 1)
+            p = after;
+    }
+    return p;
+}
+
+const char16_t* skipBlanks(const char16_t* p, const char16_t* end) {
+    while (p < end && (*p == u' ' || *p == u'\t'))
+        ++p;
+    return p;
+}
+
+// "00:00:01,000 --> 00:00:04,000", with whatever follows (coordinates). Files written with a full
+// stop before the milliseconds are common enough to count as well.
+bool isSubRipTimeLine(QStringView line) {
+    const char16_t* p = line.utf16();
+    const char16_t* end = p + line.size();
+    p = clockTextAt(p, end, u',', u'.');
+    if (!p)
+        return false;
+    p = skipBlanks(p, end);
+    if (end - p < 3 || p[0] != u'-' || p[1] != u'-' || p[2] != u'>')
+        return false;
+    return clockTextAt(skipBlanks(p + 3, end), end, u',', u'.') != nullptr;
+}
+
+// "00:00:01.00,00:00:04.00".
+bool isSubViewerTimeLine(QStringView line) {
+    const char16_t* p = line.utf16();
+    const char16_t* end = p + line.size();
+    p = clockTextAt(p, end, u'.', u'.');
+    if (!p)
+        return false;
+    p = skipBlanks(p, end);
+    if (p >= end || *p != u',')
+        return false;
+    return clockTextAt(skipBlanks(p + 1, end), end, u'.', u'.') != nullptr;
+}
+
 // Reads digits from `at`; returns how many.
 qsizetype digitsAt(QStringView line, qsizetype at) {
     qsizetype n = 0;
     while (at + n < line.size() && isDigit(line[at + n]))
         ++n;
     return n;
-}
-
-// A clock text "h:m:s" with an optional fraction after one of `fractionSeparators`; returns the
-// position after it, or -1.
-qsizetype clockTextAt(QStringView line, qsizetype at, QStringView fractionSeparators) {
-    for (int field = 0; field < 3; ++field) {
-        if (field > 0) {
-            if (at >= line.size() || line[at] != u':')
-                return -1;
-            ++at;
-        }
-        const qsizetype n = digitsAt(line, at);
-        if (n == 0)
-            return -1;
-        at += n;
-    }
-    if (at < line.size() && fractionSeparators.contains(line[at])) {
-        const qsizetype n = digitsAt(line, at + 1);
-        if (n > 0)
-            at += 1 + n;
-    }
-    return at;
-}
-
-qsizetype skipBlanks(QStringView line, qsizetype at) {
-    while (at < line.size() && (line[at] == u' ' || line[at] == u'\t'))
-        ++at;
-    return at;
-}
-
-// "00:00:01,000 --> 00:00:04,000", with whatever follows (coordinates). Files written with a full
-// stop before the milliseconds are common enough to count as well.
-bool isSubRipTimeLine(QStringView line) {
-    qsizetype at = clockTextAt(line, 0, u",.");
-    if (at < 0)
-        return false;
-    at = skipBlanks(line, at);
-    if (!line.mid(at).startsWith(u"-->"))
-        return false;
-    return clockTextAt(line, skipBlanks(line, at + 3), u",.") >= 0;
-}
-
-// "00:00:01.00,00:00:04.00".
-bool isSubViewerTimeLine(QStringView line) {
-    qsizetype at = clockTextAt(line, 0, u".");
-    if (at < 0)
-        return false;
-    at = skipBlanks(line, at);
-    if (at >= line.size() || line[at] != u',')
-        return false;
-    return clockTextAt(line, skipBlanks(line, at + 1), u".") >= 0;
 }
 
 // A MicroDVD entry line begins with two brace groups of frame numbers ("{100}{250}"; the second
@@ -179,11 +190,16 @@ public:
             m_doc.translatedTexts.clear();
         }
         m_existingRows = m_rows.count();
+        if (m_keepBytes)
+            m_kept.reserve(qsizetype(fileSize));
     }
 
     // `next` is the following non-empty line, if any: an index is known by the time line after it.
     void feed(const ReadLine& raw, const ReadLine* next) {
         m_raw = &raw;
+        // Only the very line that was looked at as the next one; its buffer lives until now.
+        m_lineIsKnownTimeLine = m_knownTimeLine && raw.text.constData() == m_knownTimeLine;
+        m_knownTimeLine = nullptr;
         const QStringView line = withoutLeadingBlanks(raw.text);
         switch (m_format) {
         case kMicroDVD:
@@ -242,7 +258,7 @@ private:
 
     // The bytes of the text that begins at `text` within the current line: what lies before it
     // must be ASCII that the bytes spell out one to one, or the bytes cannot be told apart.
-    std::optional<QByteArray> bytesOf(QStringView text) const {
+    std::optional<QByteArrayView> bytesOf(QStringView text) const {
         if (!m_keepBytes || !m_raw)
             return std::nullopt;
         const qsizetype offset = text.data() - m_raw->text.constData();
@@ -255,7 +271,16 @@ private:
         QByteArrayView rest = bytes.sliced(offset);
         if (rest.endsWith('\r'))
             rest.chop(1);
-        return rest.toByteArray();
+        return rest;
+    }
+
+    using Slice = LoadedBytes::Slice;
+    Slice keep(const std::optional<QByteArrayView>& bytes) {
+        if (!bytes)
+            return {};
+        const Slice slice{m_kept.size(), bytes->size()};
+        m_kept.append(*bytes);
+        return slice;
     }
 
     QStringList* timeList() {
@@ -284,7 +309,7 @@ private:
         if (m_format == kSAMI)
             dropUntakenTimeLine();
         else
-            beginEntry(QString(), QByteArray());
+            beginEntry(QString(), QByteArrayView());
         m_entryHasText = true;
     }
 
@@ -324,7 +349,7 @@ private:
         m_entryHasText = true;
     }
 
-    void continueEntry(const QString& text, const std::optional<QByteArray>& bytes) {
+    void continueEntry(const QString& text, const std::optional<QByteArrayView>& bytes) {
         QStringList& texts = m_doc.texts(m_side);
         if (texts.isEmpty())
             return;
@@ -333,32 +358,35 @@ private:
         last += kLineJoiner;
         last += text;
         if (m_keepBytes) {
-            std::optional<QByteArray>& kept =
-                m_side == Side::Original ? m_newSources.last() : m_newTranslated.last();
-            if (kept && bytes)
-                kept->append('\n').append(*bytes);
-            else
-                kept.reset(); // a line whose bytes are unknown: the entry cannot be read afresh
+            Slice& kept = m_side == Side::Original ? m_newSources.last() : m_newTranslated.last();
+            // The entry's lines follow one another in the kept bytes; a line whose bytes are
+            // unknown leaves the entry without any.
+            if (kept.offset >= 0 && bytes && kept.offset + kept.length == m_kept.size()) {
+                m_kept.append('\n').append(*bytes);
+                kept.length += 1 + bytes->size();
+            } else {
+                kept = Slice{};
+            }
         }
         // The original's rows were all made in this run; the translated side syncs its rows at the end.
         if (m_side == Side::Original && !m_newRows.isEmpty())
             m_newRows.last().original = last;
     }
 
-    void beginEntry(const QString& text, std::optional<QByteArray> bytes) {
+    void beginEntry(const QString& text, const std::optional<QByteArrayView>& bytes) {
         const QString timeLine = takeTimeLineForEntry();
         if (m_side == Side::Translated) {
             m_doc.translatedTexts.append(text);
             if (m_keepBytes)
-                m_newTranslated.append(std::move(bytes));
+                m_newTranslated.append(keep(bytes));
             return;
         }
         const TimeTexts times = SplitTimeLine(timeLine, splitRule(m_format));
-        appendOriginalEntry(times.show, times.hide, text, std::move(bytes));
+        appendOriginalEntry(times.show, times.hide, text, bytes);
     }
 
     void appendOriginalEntry(const QString& show, const QString& hide, const QString& text,
-                             std::optional<QByteArray> bytes) {
+                             const std::optional<QByteArrayView>& bytes) {
         m_doc.originalTexts.append(text);
         QStringList& translated = m_doc.translatedTexts;
         const qsizetype entry = m_nextEntry;
@@ -366,16 +394,32 @@ private:
             translated.append(kUntranslated);
         m_newRows.append(EntryRow{double(entry + 1), show, hide, text, translated[entry]});
         if (m_keepBytes)
-            m_newSources.append(std::move(bytes));
+            m_newSources.append(keep(bytes));
         ++m_nextEntry;
     }
 
+    // Whether a line is a time line of the format; an index already asked it of the line after it.
+    bool isTimeLine(QStringView line) {
+        if (m_lineIsKnownTimeLine)
+            return true;
+        return m_format == kSubRip ? isSubRipTimeLine(line) : isSubViewerTimeLine(line);
+    }
+    bool isIndexBefore(QStringView line, const ReadLine* next) {
+        if (!next || !isDigitsOnly(line))
+            return false;
+        const QStringView nextLine = withoutLeadingBlanks(next->text);
+        if (!(m_format == kSubRip ? isSubRipTimeLine(nextLine) : isSubViewerTimeLine(nextLine)))
+            return false;
+        m_knownTimeLine = next->text.constData();
+        return true;
+    }
+
     void subRipLine(QStringView line, const ReadLine* next) {
-        if (isSubRipTimeLine(line)) {
+        if (isTimeLine(line)) {
             openEntry(line);
             return;
         }
-        if (next && isDigitsOnly(line) && isSubRipTimeLine(withoutLeadingBlanks(next->text)))
+        if (isIndexBefore(line, next))
             return; // the next entry's index
         if (m_entryOpen)
             entryLine(line);
@@ -395,12 +439,12 @@ private:
     }
 
     void subViewerLine(QStringView line, const ReadLine* next) {
-        if (isSubViewerTimeLine(line)) {
+        if (isTimeLine(line)) {
             openEntry(line);
             return;
         }
         if (m_entryOpen) {
-            if (!(next && isDigitsOnly(line) && isSubViewerTimeLine(withoutLeadingBlanks(next->text))))
+            if (!isIndexBefore(line, next))
                 entryLine(line);
             return;
         }
@@ -426,7 +470,7 @@ private:
         if (m_side == Side::Translated) {
             m_doc.translatedTexts.append(text);
             if (m_keepBytes)
-                m_newTranslated.append(bytesOf(rest));
+                m_newTranslated.append(keep(bytesOf(rest)));
             return;
         }
         const qsizetype close = line.indexOf(u'}');
@@ -435,10 +479,15 @@ private:
         appendOriginalEntry(show, hide, text, bytesOf(rest));
     }
 
-    std::optional<SourceBytes> source(std::optional<QByteArray>& bytes, const QString& text) const {
-        if (!bytes)
-            return std::nullopt;
-        return SourceBytes{std::move(*bytes), text, m_format};
+    // What this load kept, shared by its rows: entry k's bytes and text are element k.
+    std::shared_ptr<const LoadedBytes> keptLoad(QVector<Slice> slices, const QStringList& texts) {
+        auto load = std::make_shared<LoadedBytes>();
+        m_kept.squeeze();
+        load->bytes = std::move(m_kept);
+        load->slices = std::move(slices);
+        load->texts = texts; // shared with the document's list until either changes
+        load->format = m_format;
+        return load;
     }
 
     void finishOriginal(bool completed) {
@@ -463,8 +512,12 @@ private:
         QVector<RowSources> sources(m_newRows.size());
         for (qsizetype k = 0; k < sources.size() && k < m_sources.size(); ++k)
             sources[k].translated = std::move(m_sources[k].translated);
-        for (qsizetype k = 0; k < made && k < m_newSources.size(); ++k)
-            sources[k].original = source(m_newSources[k], m_newRows[k].original);
+        if (m_keepBytes && made > 0) {
+            const std::shared_ptr<const LoadedBytes> load =
+                keptLoad(std::move(m_newSources), doc.originalTexts);
+            for (qsizetype k = 0; k < made; ++k)
+                sources[k].original = SourceRef{load, qint32(k)};
+        }
         m_sources = std::move(sources);
         m_rows.appendRows(std::move(m_newRows));
         // Also after an invalid line: timeLines must never pair the previous document's times with
@@ -492,9 +545,11 @@ private:
         }
         rows.appendRows(std::move(added));
         m_sources.resize(rows.count());
+        std::shared_ptr<const LoadedBytes> load;
+        if (m_keepBytes && !translated.isEmpty())
+            load = keptLoad(std::move(m_newTranslated), translated);
         for (qsizetype k = 0; k < translated.size(); ++k)
-            m_sources[k].translated =
-                k < m_newTranslated.size() ? source(m_newTranslated[k], translated[k]) : std::nullopt;
+            m_sources[k].translated = load ? SourceRef{load, qint32(k)} : SourceRef{};
         // Rows beyond this file's entries keep the text they show but get no list element: a
         // translated save then writes only the entries the translation file had.
     }
@@ -515,9 +570,15 @@ private:
     int m_existingRows = 0;
     QVector<EntryRow> m_newRows;
     // The bytes of each entry made in this run, by entry (original or translated side).
-    QVector<std::optional<QByteArray>> m_newSources;
-    QVector<std::optional<QByteArray>> m_newTranslated;
+    QVector<Slice> m_newSources;
+    QVector<Slice> m_newTranslated;
+    // The bytes of the entries made in this run, one after the other; shared by the entries once
+    // the load is done.
+    QByteArray m_kept;
     const ReadLine* m_raw = nullptr;
+    // The text of the line after an index, found to be a time line while looking ahead.
+    const QChar* m_knownTimeLine = nullptr;
+    bool m_lineIsKnownTimeLine = false;
 };
 
 UserMessage oversized() {

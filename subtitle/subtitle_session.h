@@ -21,7 +21,7 @@ struct RedecodeResult {
 
 // The text a side's source bytes give in a code page (0 = system ANSI), made as the reader made it;
 // nullopt when the code page cannot be opened.
-std::optional<QString> decodeSourceBytes(const SourceBytes& source, std::uint32_t codePage);
+std::optional<QString> decodeSourceBytes(const SourceRef& source, std::uint32_t codePage);
 
 class SubtitleSession {
 public:

@@ -160,10 +160,10 @@ TEST_F(Redecode, EveryFormatsTextIsRemadeFromItsBytes) {
         SCOPED_TRACE(c.format);
         load(*encodeText(c.file, 936), Side::Original, c.format);
         ASSERT_EQ(session.rows().count(), 1);
-        const std::optional<SourceBytes>& source = session.sources(0).original;
-        ASSERT_TRUE(source.has_value());
+        const SourceRef& source = session.sources(0).original;
+        ASSERT_TRUE(source.isValid());
         // Whatever page the load read it with, the bytes give the same text again in it.
-        EXPECT_EQ(decodeSourceBytes(*source, session.document().originalCodePage), cell(0));
+        EXPECT_EQ(decodeSourceBytes(source, session.document().originalCodePage), cell(0));
         redecode(Side::Original, 1252);
         redecode(Side::Original, 936);
         EXPECT_EQ(cell(0), session.document().originalTexts[0]);
