@@ -1,5 +1,6 @@
 // Reading and writing a full-size SubRip file, against the floor of merely decoding its bytes.
 #include "charset/code_page.h"
+#include "charset/encoding_detector.h"
 #include "subtitle/subtitle_reader.h"
 #include "subtitle/subtitle_writer.h"
 #include "subtitle/text_file.h"
@@ -130,41 +131,58 @@ void BM_ReadOriginal(benchmark::State& state) {
 }
 
 // The same size of file in Chinese: the encoding detector has to look, and every text keeps its bytes.
-void BM_ReadOriginalChinese(benchmark::State& state) {
-    static const struct Chinese {
-        QTemporaryDir dir;
-        QString path;
-        int entries = 0;
-        qint64 size = 0;
-        Chinese() {
-            const QString words = QString::fromUtf8("我们今天晚上一起去看电影吧你觉得怎么样外面下雨了快回家");
-            QByteArray out;
-            std::mt19937 rng(11);
-            std::uniform_int_distribution<int> pick(0, int(words.size()) - 1), count(4, 14);
-            for (int i = 1;; ++i) {
-                QString line;
-                for (int n = count(rng), k = 0; k < n; ++k)
-                    line += words[pick(rng)];
-                const int ms = 1000 + i * 2500;
-                QByteArray entry = QByteArray::number(i) + "\r\n" +
-                                   QStringLiteral("00:%1:%2,000 --> 00:%1:%2,800\r\n")
-                                       .arg(ms / 60000 % 60, 2, 10, QChar(u'0'))
-                                       .arg(ms / 1000 % 60, 2, 10, QChar(u'0'))
-                                       .toLatin1() +
-                                   *encodeText(line, 936) + "\r\n\r\n";
-                if (out.size() + entry.size() > kMaxSubtitleFileSize)
-                    break;
-                out += entry;
-                ++entries;
-            }
-            size = out.size();
-            path = dir.filePath("chinese.srt");
-            QFile f(path);
-            f.open(QIODevice::WriteOnly);
-            f.write(out);
+struct Chinese {
+    QTemporaryDir dir;
+    QString path;
+    int entries = 0;
+    qint64 size = 0;
+    Chinese() {
+        const QString words = QString::fromUtf8("我们今天晚上一起去看电影吧你觉得怎么样外面下雨了快回家");
+        QByteArray out;
+        std::mt19937 rng(11);
+        std::uniform_int_distribution<int> pick(0, int(words.size()) - 1), count(4, 14);
+        for (int i = 1;; ++i) {
+            QString line;
+            for (int n = count(rng), k = 0; k < n; ++k)
+                line += words[pick(rng)];
+            const int ms = 1000 + i * 2500;
+            QByteArray entry = QByteArray::number(i) + "\r\n" +
+                               QStringLiteral("00:%1:%2,000 --> 00:%1:%2,800\r\n")
+                                   .arg(ms / 60000 % 60, 2, 10, QChar(u'0'))
+                                   .arg(ms / 1000 % 60, 2, 10, QChar(u'0'))
+                                   .toLatin1() +
+                               *encodeText(line, 936) + "\r\n\r\n";
+            if (out.size() + entry.size() > kMaxSubtitleFileSize)
+                break;
+            out += entry;
+            ++entries;
         }
-    } chinese;
-    readOriginal(state, chinese.path, chinese.entries, chinese.size);
+        size = out.size();
+        path = dir.filePath("chinese.srt");
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(out);
+        bytes = out;
+    }
+    QByteArray bytes;
+};
+
+const Chinese& chinese() {
+    static const Chinese c;
+    return c;
+}
+
+void BM_ReadOriginalChinese(benchmark::State& state) {
+    const Chinese& c = chinese();
+    readOriginal(state, c.path, c.entries, c.size);
+}
+
+// The detector's share of that load.
+void BM_DetectChinese(benchmark::State& state) {
+    const Chinese& c = chinese();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(detectEncoding(c.bytes));
+    state.SetBytesProcessed(state.iterations() * c.size);
 }
 
 void BM_ReadTranslatedOnTop(benchmark::State& state) {
@@ -200,6 +218,7 @@ void BM_WriteOriginal(benchmark::State& state) {
 BENCHMARK(BM_Floor_ReadDecodeScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadOriginal)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadOriginalChinese)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DetectChinese)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadTranslatedOnTop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteOriginal)->Unit(benchmark::kMillisecond);
 

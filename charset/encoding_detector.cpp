@@ -31,9 +31,10 @@ constexpr DetectorName kDetectorNames[] = {
 
 // Below this the detector's answer is a guess the ANSI code page is no worse than.
 constexpr int32_t kMinConfidence = 30;
-// The lines with non-ASCII bytes carry what tells one character set from another; this much of
-// them decides as well as a whole file and keeps a large load quick.
-constexpr qsizetype kSampleBytes = 32 * 1024;
+// The lines with non-ASCII bytes carry what tells one character set from another. ICU's detector
+// reads about two megabytes a second, so it sees this much of them, taken from the start, the
+// middle and the end of a file so that letters used only here and there are seen too.
+constexpr qsizetype kSampleBytes = 4 * 1024;
 
 std::uint32_t tableCodePage(const char* name) {
     for (const DetectorName& entry : kDetectorNames)
@@ -58,24 +59,35 @@ bool hasHighByte(QByteArrayView bytes) {
     return false;
 }
 
-// The lines that hold a byte of 0x80 or more (or an escape, which ISO-2022-JP needs), up to the
-// sample size.
-QByteArray sampleLines(QByteArrayView bytes) {
-    QByteArray sample;
-    qsizetype at = 0;
-    while (at < bytes.size() && sample.size() < kSampleBytes) {
-        qsizetype feed = bytes.indexOf('\n', at);
+// The lines that hold a byte of 0x80 or more (or an escape, which ISO-2022-JP needs), from `from`
+// on, until `budget` bytes of them are gathered.
+void sampleLines(QByteArrayView bytes, qsizetype from, qsizetype budget, QByteArray& sample) {
+    if (from > 0) {
+        // Begin at a line's start.
+        const qsizetype feed = bytes.indexOf('\n', from);
+        if (feed < 0)
+            return;
+        from = feed + 1;
+    }
+    const qsizetype limit = sample.size() + budget;
+    qsizetype at = from;
+    while (at < bytes.size() && sample.size() < limit) {
+        const qsizetype feed = bytes.indexOf('\n', at);
         const qsizetype end = feed < 0 ? bytes.size() : feed + 1;
         const QByteArrayView line = bytes.sliced(at, end - at);
-        bool telling = false;
-        for (char c : line)
-            if (uchar(c) >= 0x80 || c == '\x1B') {
-                telling = true;
-                break;
-            }
-        if (telling)
+        if (hasHighByte(line) || line.contains('\x1B'))
             sample.append(line);
         at = end;
+    }
+}
+
+QByteArray sampleOf(QByteArrayView bytes) {
+    QByteArray sample;
+    sample.reserve(kSampleBytes + 1024);
+    sampleLines(bytes, 0, kSampleBytes / 2, sample);
+    if (bytes.size() > 4 * kSampleBytes) {
+        sampleLines(bytes, bytes.size() / 2, kSampleBytes / 4, sample);
+        sampleLines(bytes, bytes.size() - bytes.size() / 8, kSampleBytes / 4, sample);
     }
     return sample;
 }
@@ -202,7 +214,7 @@ EncodingGuess detectEncoding(QByteArrayView bytes) {
     }
 
     guess.source = EncodingGuess::Source::Unsure;
-    const QByteArray sample = sampleLines(bytes);
+    const QByteArray sample = sampleOf(bytes);
     UErrorCode err = U_ZERO_ERROR;
     std::unique_ptr<UCharsetDetector, void (*)(UCharsetDetector*)> detector(ucsdet_open(&err), ucsdet_close);
     if (U_FAILURE(err))
