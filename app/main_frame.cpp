@@ -37,6 +37,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace {
 constexpr char kTimingsTab[] = "&Timings";
@@ -366,10 +367,13 @@ void CMainFrame::fillTimingBoxes(int row) {
         hideTimeEdit->setText(entry.hide);
 }
 
-void CMainFrame::syncCharsetCombos() {
+void CMainFrame::syncCharsetCombos(std::optional<Side> only) {
     const SubtitleDocument& document = m_session.document();
-    for (auto [combo, codePage] : {std::pair{originalCharsetCombo, document.originalCodePage},
-                                   std::pair{translatedCharsetCombo, document.translatedCodePage}}) {
+    for (auto [side, combo, codePage] :
+         {std::tuple{Side::Original, originalCharsetCombo, document.originalCodePage},
+          std::tuple{Side::Translated, translatedCharsetCombo, document.translatedCodePage}}) {
+        if (only && side != *only)
+            continue;
         if (!combo || lookupCharsetKey(combo->currentText()) == codePage)
             continue;
         for (int i = 0; i < combo->count(); ++i)
@@ -499,7 +503,7 @@ void CMainFrame::readSubtitle(const QString& path, SubtitleFormat format, Side s
     model->endBulkChange();
     if (result.changed) {
         // The side's combo shows the character set the bytes were read in.
-        syncCharsetCombos();
+        syncCharsetCombos(side);
         const QString status = encodingStatus(side, result.encoding);
         if (!status.isEmpty())
             showStatus(status, 15000);

@@ -150,7 +150,8 @@ private:
     void installShortcuts();
     void updateLockIndicators(quint32 nativeModifiers);
     void fillTimingBoxes(int row);
-    void syncCharsetCombos();
+    // Both combos show their side's code page (or only the one side's).
+    void syncCharsetCombos(std::optional<Side> only = std::nullopt);
 
     void loadSubtitle(Side side);
     void readSubtitle(const QString& path, SubtitleFormat format, Side side);

@@ -532,6 +532,7 @@ TEST_F(FrameTest, LoadShowsTheCharsetItReadAndTheComboRedecodesWithoutLoss) {
     ASSERT_EQ(f.session().rows().count(), 1);
     EXPECT_EQ(f.session().rows().at(0).original, QStringLiteral("café"));
     EXPECT_EQ(f.originalCharsetCombo->currentText(), QStringLiteral("Unicode(UTF-8)"));
+    EXPECT_EQ(f.translatedCharsetCombo->currentText(), QStringLiteral("America(ANSI)")); // not loaded
     EXPECT_TRUE(
         f.statusBar()->currentMessage().startsWith(QStringLiteral("Original: read as Unicode (UTF-8)")));
 
