@@ -90,6 +90,17 @@ const char16_t* skipBlanks(const char16_t* p, const char16_t* end) {
 bool isSubRipTimeLine(QStringView line) {
     const char16_t* p = line.utf16();
     const char16_t* end = p + line.size();
+    // Nearly every time line has the one layout "00:00:01,000 --> 00:00:04,000"; it is checked at
+    // fixed places first, and anything else goes through the general reading below.
+    static constexpr char16_t kLayout[] = u"dd:dd:dd,ddd --> dd:dd:dd,ddd";
+    constexpr qsizetype kLayoutSize = std::size(kLayout) - 1;
+    if (line.size() >= kLayoutSize) {
+        bool fits = true;
+        for (qsizetype i = 0; i < kLayoutSize && fits; ++i)
+            fits = kLayout[i] == u'd' ? (p[i] >= u'0' && p[i] <= u'9') : p[i] == kLayout[i];
+        if (fits && (line.size() == kLayoutSize || !(p[kLayoutSize] >= u'0' && p[kLayoutSize] <= u'9')))
+            return true;
+    }
     p = clockTextAt(p, end, u',', u'.');
     if (!p)
         return false;
