@@ -53,7 +53,7 @@ SessionChange SubtitleSession::redecodeSide(Side side, std::uint32_t codePage, R
     // the undo history.
     QHash<const LoadedBytes*, std::shared_ptr<LoadedBytes>> renewed;
     for (int row = 0; row < count; ++row) {
-        const SourceRef& source = m_sources[row].side(side);
+        const SourceRef& source = sources(row).side(side);
         const QString& old = column == kColumnOriginal ? m_rows.at(row).original : m_rows.at(row).translated;
         if (!source.isValid() || source.load->texts[source.index] != old) {
             ++counts.rowsWithoutBytes;

@@ -223,6 +223,9 @@ void SubtitleSession::setStartCodePage(Side side, std::uint32_t codePage) {
 // ---------------------------------------------------------------- running steps
 
 SessionEdit::Step SubtitleSession::run(const SessionEdit::Step& step, ChangeBuilder& change) {
+    // Every row has its sources element; the steps below move both together.
+    if (m_sources.size() != m_rows.count())
+        m_sources.resize(m_rows.count());
     return std::visit(
         [&](const auto& s) -> SessionEdit::Step {
             using T = std::decay_t<decltype(s)>;
