@@ -46,6 +46,8 @@ enum class CommandId : quint16 {
     ViewVocabularyLibrary = 32783,
     MiniStudyVocabulary = 32787,
     ApplicationButton = 131,
+    // Shows the Toolbox pane again once closed; the pane's own identifier.
+    Toolbox = 129,
     // Ours: the edit history.
     Undo = 57643,
     Redo = 57644,

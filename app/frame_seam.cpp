@@ -3,15 +3,53 @@
 
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+constexpr char kLastFolderKey[] = "LastFolder";
+} // namespace
+
+QString velmoraConfigFolder() {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/velmora");
+}
+
+DesktopSeam::DesktopSeam(QString settingsFile)
+    : m_settingsFile(settingsFile.isEmpty() ? velmoraConfigFolder() + QStringLiteral("/folders.ini")
+                                            : std::move(settingsFile)) {}
+
+QString DesktopSeam::startFolder() const {
+    const QString last = QSettings(m_settingsFile, QSettings::IniFormat).value(kLastFolderKey).toString();
+    // A folder that has gone since (an unplugged disk) gives way to home.
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    return QDir::homePath();
+}
+
+void DesktopSeam::rememberFolder(const QString& chosenFile) {
+    if (chosenFile.isEmpty())
+        return;
+    const QString folder = QFileInfo(chosenFile).absolutePath();
+    QDir().mkpath(QFileInfo(m_settingsFile).absolutePath());
+    QSettings settings(m_settingsFile, QSettings::IniFormat);
+    settings.setValue(kLastFolderKey, folder);
+    settings.sync();
+}
+
 FileChoice DesktopSeam::getOpenFileName(QWidget* parent, const QStringList& nameFilters) {
     QFileDialog dialog(parent);
+    dialog.setDirectory(startFolder());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(nameFilters);
@@ -21,6 +59,7 @@ FileChoice DesktopSeam::getOpenFileName(QWidget* parent, const QStringList& name
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty())
         return {};
+    rememberFolder(files.first());
     // With the details hidden, some Qt versions hand back the label without its patterns.
     const QString selected = dialog.selectedNameFilter();
     int index = int(nameFilters.indexOf(selected));
@@ -33,6 +72,7 @@ FileChoice DesktopSeam::getOpenFileName(QWidget* parent, const QStringList& name
 QString DesktopSeam::getSaveFileName(QWidget* parent, const QStringList& nameFilters,
                                      const QString& defaultSuffix) {
     QFileDialog dialog(parent);
+    dialog.setDirectory(startFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters);
@@ -40,7 +80,9 @@ QString DesktopSeam::getSaveFileName(QWidget* parent, const QStringList& nameFil
     dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles().value(0);
+    const QString path = dialog.selectedFiles().value(0);
+    rememberFolder(path);
+    return path;
 }
 
 void DesktopSeam::showMessage(QWidget* parent, const UserMessage& message) {
@@ -65,6 +107,13 @@ SaveChoice DesktopSeam::askToSave(QWidget* parent, const QString& question) {
     default:
         return SaveChoice::Cancel;
     }
+}
+
+bool DesktopSeam::askYesNo(QWidget* parent, const UserMessage& question) {
+    QMessageBox box(QMessageBox::Question, question.caption, question.text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 int DesktopSeam::runModal(QDialog& dialog) {

@@ -28,6 +28,12 @@ public:
                                     const QString& defaultSuffix) = 0;
     virtual void showMessage(QWidget* parent, const UserMessage& message) = 0;
     virtual SaveChoice askToSave(QWidget* parent, const QString& question) = 0;
+    // Asks a question with Yes and No; true for Yes. A seam that cannot ask answers No.
+    virtual bool askYesNo(QWidget* parent, const UserMessage& question) {
+        (void)parent;
+        (void)question;
+        return false;
+    }
     // Runs a dialog modally and returns its result code.
     virtual int runModal(QDialog& dialog) = 0;
     // Shows a modeless dialog that lives on its own (it deletes itself when closed).
@@ -39,17 +45,31 @@ public:
     virtual void exitProcess(int status) = 0;
 };
 
-// The real desktop: Qt's dialogs, QDesktopServices and QProcess.
+// The real desktop: Qt's dialogs, QDesktopServices and QProcess. File dialogs open in the folder
+// last used, remembered between runs in a small settings file, or in the home folder the first
+// time; never in the program folder.
 class DesktopSeam : public FrameSeam {
 public:
+    // An empty settings file means ~/.config/velmora/folders.ini.
+    explicit DesktopSeam(QString settingsFile = {});
+    QString startFolder() const;
+    void rememberFolder(const QString& chosenFile);
+
     FileChoice getOpenFileName(QWidget* parent, const QStringList& nameFilters) override;
     QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
                             const QString& defaultSuffix) override;
     void showMessage(QWidget* parent, const UserMessage& message) override;
     SaveChoice askToSave(QWidget* parent, const QString& question) override;
+    bool askYesNo(QWidget* parent, const UserMessage& question) override;
     int runModal(QDialog& dialog) override;
     void showModeless(QDialog* dialog) override;
     bool openUrl(const QUrl& url) override;
     bool startDetached(const QString& program, const QStringList& arguments) override;
     [[noreturn]] void exitProcess(int status) override;
+
+private:
+    QString m_settingsFile;
 };
+
+// Where velmora keeps what it remembers between runs: ~/.config/velmora (or $XDG_CONFIG_HOME/velmora).
+QString velmoraConfigFolder();

@@ -39,6 +39,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace {
 constexpr char kTimingsTab[] = "&Timings";
@@ -57,10 +58,7 @@ private:
 };
 
 QString defaultLayoutFile() {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    if (dir.isEmpty())
-        dir = QDir::homePath() + QStringLiteral("/.config/velmora");
-    return dir + QStringLiteral("/layout.ini");
+    return velmoraConfigFolder() + QStringLiteral("/layout.ini");
 }
 } // namespace
 
@@ -76,6 +74,12 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
     setObjectName(QStringLiteral("mainFrame"));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     registerAllCommands(m_commands, *this);
+    // The panes show the document as it is now: after a load, an edit, an undo or a re-decoding.
+    connect(this, &CMainFrame::sessionChanged, this, &CMainFrame::followDocumentInPanes);
+    connect(this, &CMainFrame::documentLoaded, this, [this] {
+        if (m_ribbon)
+            OnRibbonTabChanged(m_ribbon->currentTab());
+    });
 }
 
 CMainFrame::~CMainFrame() {
@@ -409,10 +413,13 @@ void CMainFrame::fillTimingBoxes(int row) {
         hideTimeEdit->setText(entry.hide);
 }
 
-void CMainFrame::syncCharsetCombos() {
+void CMainFrame::syncCharsetCombos(std::optional<Side> only) {
     const SubtitleDocument& document = m_session.document();
-    for (auto [combo, codePage] : {std::pair{originalCharsetCombo, document.originalCodePage},
-                                   std::pair{translatedCharsetCombo, document.translatedCodePage}}) {
+    for (auto [side, combo, codePage] :
+         {std::tuple{Side::Original, originalCharsetCombo, document.originalCodePage},
+          std::tuple{Side::Translated, translatedCharsetCombo, document.translatedCodePage}}) {
+        if (only && side != *only)
+            continue;
         if (!combo || lookupCharsetKey(combo->currentText()) == codePage)
             continue;
         for (int i = 0; i < combo->count(); ++i)
@@ -446,8 +453,8 @@ void CMainFrame::OnRibbonTabChanged(int tab) {
     const std::int32_t format = m_session.document().formatMode;
     if (m_ribbon->tabCaption(tab) == QLatin1String(kTimingsTab)) {
         view->setColumnHidden(kColumnShow, false);
-        if (format != kSAMI)
-            view->setColumnHidden(kColumnHide, false);
+        // SAMI has no hide times; a load of another format while the tab is open shows them again.
+        view->setColumnHidden(kColumnHide, format == kSAMI);
         if (const std::optional<QString> mask = m_maskLatch.take(format)) {
             if (showTimeEdit)
                 showTimeEdit->setInputMask(*mask);
@@ -480,6 +487,25 @@ void CMainFrame::OnGridFocusChanged(bool focusMoved) {
         hideTimeEdit->setText(entry.hide);
 }
 
+void CMainFrame::followDocumentInPanes() {
+    // "Add to Dictionary" must never store a pair of a document that is gone or of texts since
+    // changed: the pane takes the focused row's texts as they are now, or nothing.
+    if (!m_sentencePane || !grid())
+        return;
+    const int row = grid()->focusedRow();
+    if (row >= 0 && row < m_session.rowCount()) {
+        const EntryRow& entry = m_session.rows().at(row);
+        m_sentencePane->setTexts(entry.original, entry.translated);
+    } else {
+        m_sentencePane->setTexts(QString(), QString());
+    }
+}
+
+void CMainFrame::toggleToolbox() {
+    if (m_toolbox)
+        m_toolbox->setVisible(!m_toolbox->isVisible());
+}
+
 void CMainFrame::rebuildMappingText() {
     m_view->mappingView()->setRuns(BuildMappingRuns(m_session.rows()));
 }
@@ -504,8 +530,15 @@ void CMainFrame::loadSubtitle(Side side) {
     // The filter picked says the format, whatever the file's extension; should the dialog not
     // tell which one was picked, the file's name and content decide.
     std::int32_t format = choice.filterIndex + 1;
-    if (!isValidFormat(format))
+    if (!isValidFormat(format)) {
         format = GuessSubtitleFormat(choice.path);
+    } else if (const std::optional<SubtitleFormat> looks = subtitleFormatFromContent(choice.path)) {
+        // The two SubViewer forms differ only in "[br]", which a file may simply not need.
+        const auto family = [](std::int32_t f) { return f == kSubViewer2 ? kSubViewer : f; };
+        if (family(*looks) != family(format) &&
+            m_seam->askYesNo(this, formatMismatchQuestion(format, *looks)))
+            format = *looks;
+    }
     m_session.setFormatMode(format);
     readSubtitle(choice.path, SubtitleFormat(format), side);
 }
@@ -516,6 +549,13 @@ void CMainFrame::readSubtitle(const QString& path, SubtitleFormat format, Side s
     model->beginBulkChange();
     const ReadResult result = LoadSubtitleFile(m_session, path, format, side);
     model->endBulkChange();
+    if (result.changed) {
+        // The side's combo shows the character set the bytes were read in.
+        syncCharsetCombos(side);
+        const QString status = encodingStatus(side, result.encoding);
+        if (!status.isEmpty())
+            showStatus(status, 15000);
+    }
     if (result.message)
         m_seam->showMessage(this, *result.message);
     if (result.completed)
@@ -590,6 +630,9 @@ void CMainFrame::changeCharset(Side side) {
     if (result.rowsKept > 0)
         showStatus(tr("%n row(s) could not be read in this character set and kept their text.", nullptr,
                       result.rowsKept));
+    else if (result.rowsWithoutBytes > 0)
+        showStatus(tr("%n row(s) were read as Unicode or changed since the load and keep their text.",
+                      nullptr, result.rowsWithoutBytes));
 }
 
 void CMainFrame::OnChangeOriginalCharset() {

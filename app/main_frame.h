@@ -73,6 +73,10 @@ public:
     // The grid's focused row or selection changed.
     void OnGridFocusChanged(bool focusMoved);
     void rebuildMappingText();
+    // The dictionary pane's edits take the focused row's current texts, or are emptied.
+    void followDocumentInPanes();
+    // Shows the Toolbox when it is hidden (closed), hides it when it is shown.
+    void toggleToolbox();
     // Shows a passing message in the status bar.
     void showStatus(const QString& text, int milliseconds = 8000);
 
@@ -152,7 +156,8 @@ private:
     void updateLockIndicators(quint32 nativeModifiers);
     void fillTimingBoxes(int row);
     void updateTitle();
-    void syncCharsetCombos();
+    // Both combos show their side's code page (or only the one side's).
+    void syncCharsetCombos(std::optional<Side> only = std::nullopt);
 
     void loadSubtitle(Side side);
     void readSubtitle(const QString& path, SubtitleFormat format, Side side);

@@ -17,8 +17,10 @@ CReportView::CReportView(SubtitleSession& session, QWidget* parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // A click only selects (also a click inside a selection of several rows); double-click, F2 or
+    // typing opens the editor.
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                    QAbstractItemView::SelectedClicked);
+                    QAbstractItemView::AnyKeyPressed);
     setWordWrap(true);
     setAlternatingRowColors(false);
     setFont(QApplication::font("QAbstractItemView"));
@@ -40,6 +42,7 @@ CReportView::CReportView(SubtitleSession& session, QWidget* parent)
     // Show and Hide are for the Timings tab only.
     setColumnHidden(1, true);
     setColumnHidden(2, true);
+    horizontalHeader()->setStretchLastSection(false);
 
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { scheduleFocusChange(true); });
@@ -108,4 +111,39 @@ void CReportView::flushFocusChange() {
     m_pending = false;
     m_focusMoved = false;
     emit gridFocusChanged(moved);
+}
+
+void CReportView::setColumnHidden(int column, bool hide) {
+    QTableView::setColumnHidden(column, hide);
+    fitTextColumns();
+}
+
+void CReportView::fitTextColumns() {
+    // Original and Translated share what the other columns leave of the width, each at least
+    // its own width, so that a wide window is not half empty.
+    int others = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        if (c != kColumnOriginal && c != kColumnTranslated && !isColumnHidden(c))
+            others += columnWidth(c);
+    const int available = viewport()->width() - others;
+    const int each = std::max(EntryRowsModel::columnWidth(kColumnOriginal), available / 2);
+    setColumnWidth(kColumnOriginal, each);
+    setColumnWidth(kColumnTranslated,
+                   std::max(EntryRowsModel::columnWidth(kColumnTranslated), available - each));
+}
+
+void CReportView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    fitTextColumns();
+}
+
+QModelIndex CReportView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex next = QTableView::moveCursor(cursorAction, modifiers);
+    // Scrolling by pixels can leave the last row half under the edge; ask for it whole.
+    if (cursorAction == MoveEnd && next.isValid())
+        QTimer::singleShot(0, this, [this, row = next.row()] {
+            if (row < m_model->rowCount())
+                scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtBottom);
+        });
+    return next;
 }

@@ -19,11 +19,18 @@ public:
     QList<int> selectedRowIndexes() const;
     // Selects exactly these rows and makes `focus` the focused row (kept selected), shown in view.
     void selectRows(const QList<int>& rows, int focus);
+    // Hides or shows a column; Original and Translated then share the width anew.
+    void setColumnHidden(int column, bool hide);
+    void fitTextColumns();
 
 signals:
     // The focused row or the selection changed. Sent once the view has settled (a click moves
     // the focus before it updates the selection), with whether the focused row itself moved.
     void gridFocusChanged(bool focusMoved);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
     void scheduleFocusChange(bool focusMoved);

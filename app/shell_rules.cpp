@@ -1,13 +1,17 @@
 // Window-free rules of the shell.
 #include "app/shell_rules.h"
 
+#include "charset/charset_table.h"
 #include "subtitle/subtitle_format.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 bool isTemporaryTranslatedName(const QString& fileName) {
-    return fileName.contains(QLatin1String("translated"));
+    // The extensions of the formats' save dialogs: srt, sub, smi and SUB.
+    static const QRegularExpression ours(QStringLiteral("^[0-9]+translated\\.(srt|sub|smi|SUB)$"));
+    return ours.match(fileName).hasMatch();
 }
 
 int deleteTemporaryTranslatedFiles(const QString& folder) {
@@ -22,6 +26,60 @@ int deleteTemporaryTranslatedFiles(const QString& folder) {
             ++deleted;
     }
     return deleted;
+}
+
+namespace {
+// "Simplified Chinese(GB2312)" reads better in a sentence as "Simplified Chinese (GB2312)".
+QString charsetNameInSentence(std::uint32_t codePage) {
+    for (const CharsetEntry& entry : charsetTable())
+        if (entry.codePage == codePage) {
+            QString name = QString::fromUtf16(entry.displayName);
+            const qsizetype open = name.indexOf(u'(');
+            if (open > 0 && name[open - 1] != u' ')
+                name.insert(open, u' ');
+            return name;
+        }
+    return QStringLiteral("code page %1").arg(codePage);
+}
+} // namespace
+
+QString encodingStatus(Side side, const EncodingGuess& guess) {
+    const QString sideName =
+        side == Side::Original ? QStringLiteral("Original") : QStringLiteral("Translated");
+    switch (guess.source) {
+    case EncodingGuess::Source::Ascii:
+        return {};
+    case EncodingGuess::Source::ByteOrderMark:
+        return QStringLiteral("%1: read as Unicode by its byte-order mark").arg(sideName);
+    default:
+        return QStringLiteral(
+                   "%1: read as %2 \u2014 change it in the character set box if the text looks wrong")
+            .arg(sideName, charsetNameInSentence(guess.codePage));
+    }
+}
+
+QString formatName(std::int32_t formatMode) {
+    switch (formatMode) {
+    case kSubRip:
+        return QStringLiteral("SubRip");
+    case kMicroDVD:
+        return QStringLiteral("MicroDVD");
+    case kSAMI:
+        return QStringLiteral("SAMI");
+    case kSubViewer:
+        return QStringLiteral("SubViewer");
+    case kSubViewer2:
+        return QStringLiteral("SubViewer 2.0");
+    default:
+        return QString();
+    }
+}
+
+UserMessage formatMismatchQuestion(std::int32_t chosen, std::int32_t looksLike) {
+    return UserMessage{QStringLiteral("This file does not look like a %1 file; it looks like a %2 file.\n\n"
+                                      "Read it as %2?")
+                           .arg(formatName(chosen), formatName(looksLike)),
+                       QStringLiteral("velmora"), MessageIcon::Warning};
 }
 
 std::optional<DictionaryRecord> dictionaryPairFromPane(const QString& original, const QString& translated) {

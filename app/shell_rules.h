@@ -1,7 +1,11 @@
 // Rules of velmora's shell that need no window, kept apart so that they can be tested headless.
 #pragma once
 
+#include "charset/encoding_detector.h"
 #include "dictionary/dictionary_store.h"
+#include "subtitle/subtitle_format.h"
+
+#include "support/user_message.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,12 +16,22 @@
 
 // ----------------------------------------------------------------- start-up clean-up
 
-// The movie pane leaves its temporary subtitles in the program folder under names holding
-// "translated"; every such name is removed at start-up.
+// The movie pane leaves its temporary subtitles in the program folder under the names it makes
+// itself: the seconds since 1970, "translated." and a format's extension ("1478140830translated.srt").
+// Only such names are removed at start-up; a user's "my_translated_work.srt" is not ours.
 bool isTemporaryTranslatedName(const QString& fileName);
 // Deletes the matching plain files directly inside folder (never in sub-folders, never folders
 // themselves). Returns how many were deleted; failures are silent.
 int deleteTemporaryTranslatedFiles(const QString& folder);
+
+// ----------------------------------------------------------------- loading
+
+// What the status bar says after a load about how the side's bytes were read; empty for plain
+// ASCII, which reads the same in every character set.
+QString encodingStatus(Side side, const EncodingGuess& guess);
+// The question asked when a file picked under one format's filter looks like another format.
+UserMessage formatMismatchQuestion(std::int32_t chosen, std::int32_t looksLike);
+QString formatName(std::int32_t formatMode);
 
 // ----------------------------------------------------------------- dictionary panes
 

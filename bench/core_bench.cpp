@@ -1,5 +1,6 @@
 // Reading and writing a full-size SubRip file, against the floor of merely decoding its bytes.
 #include "charset/code_page.h"
+#include "charset/encoding_detector.h"
 #include "subrip_sample.h"
 #include "subtitle/subtitle_reader.h"
 #include "subtitle/subtitle_writer.h"
@@ -11,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <malloc.h>
 #include <map>
 #include <random>
 
@@ -57,20 +59,90 @@ void BM_Floor_ReadDecodeScan(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * f.bytes.size());
 }
 
-void BM_ReadOriginal(benchmark::State& state) {
-    Fixture& f = fixture();
+// Heap bytes in use, to tell what a loaded document holds on to.
+std::size_t heapInUse() {
+    return mallinfo2().uordblks;
+}
+
+void readOriginal(benchmark::State& state, const QString& path, int entries, qint64 size) {
+    double held = 0;
     for (auto _ : state) {
+        state.PauseTiming();
+        const std::size_t before = heapInUse();
+        state.ResumeTiming();
         auto session = std::make_unique<SubtitleSession>();
-        const ReadResult r = LoadSubtitleFile(*session, f.original, kSubRip, Side::Original);
-        if (session->rowCount() != f.entries || !r.completed)
+        const ReadResult r = LoadSubtitleFile(*session, path, kSubRip, Side::Original);
+        if (session->rowCount() != entries || !r.completed)
             state.SkipWithError("the reader did not read every entry");
         // Freeing the document is not part of filling it.
         state.PauseTiming();
+        held = double(heapInUse() - before);
         session.reset();
         state.ResumeTiming();
     }
-    state.SetBytesProcessed(state.iterations() * f.bytes.size());
-    state.counters["entries"] = f.entries;
+    state.SetBytesProcessed(state.iterations() * size);
+    state.counters["entries"] = entries;
+    state.counters["heldKiB"] = held / 1024;
+}
+
+void BM_ReadOriginal(benchmark::State& state) {
+    Fixture& f = fixture();
+    readOriginal(state, f.original, f.entries, f.bytes.size());
+}
+
+// The same size of file in Chinese: the encoding detector has to look, and every text keeps its bytes.
+struct Chinese {
+    QTemporaryDir dir;
+    QString path;
+    int entries = 0;
+    qint64 size = 0;
+    Chinese() {
+        const QString words = QString::fromUtf8("我们今天晚上一起去看电影吧你觉得怎么样外面下雨了快回家");
+        QByteArray out;
+        std::mt19937 rng(11);
+        std::uniform_int_distribution<int> pick(0, int(words.size()) - 1), count(4, 14);
+        for (int i = 1;; ++i) {
+            QString line;
+            for (int n = count(rng), k = 0; k < n; ++k)
+                line += words[pick(rng)];
+            const int ms = 1000 + i * 2500;
+            QByteArray entry = QByteArray::number(i) + "\r\n" +
+                               QStringLiteral("00:%1:%2,000 --> 00:%1:%2,800\r\n")
+                                   .arg(ms / 60000 % 60, 2, 10, QChar(u'0'))
+                                   .arg(ms / 1000 % 60, 2, 10, QChar(u'0'))
+                                   .toLatin1() +
+                               *encodeText(line, 936) + "\r\n\r\n";
+            if (out.size() + entry.size() > kMaxSubtitleFileSize)
+                break;
+            out += entry;
+            ++entries;
+        }
+        size = out.size();
+        path = dir.filePath("chinese.srt");
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(out);
+        bytes = out;
+    }
+    QByteArray bytes;
+};
+
+const Chinese& chinese() {
+    static const Chinese c;
+    return c;
+}
+
+void BM_ReadOriginalChinese(benchmark::State& state) {
+    const Chinese& c = chinese();
+    readOriginal(state, c.path, c.entries, c.size);
+}
+
+// The detector's share of that load.
+void BM_DetectChinese(benchmark::State& state) {
+    const Chinese& c = chinese();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(detectEncoding(c.bytes));
+    state.SetBytesProcessed(state.iterations() * c.size);
 }
 
 void BM_ReadTranslatedOnTop(benchmark::State& state) {
@@ -105,6 +177,8 @@ void BM_WriteOriginal(benchmark::State& state) {
 
 BENCHMARK(BM_Floor_ReadDecodeScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadOriginal)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadOriginalChinese)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DetectChinese)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadTranslatedOnTop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteOriginal)->Unit(benchmark::kMillisecond);
 
@@ -129,7 +203,8 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto floor = reporter.times.find("BM_Floor_ReadDecodeScan");
     if (floor != reporter.times.end() && floor->second > 0)
-        for (const char* name : {"BM_ReadOriginal", "BM_ReadTranslatedOnTop", "BM_WriteOriginal"})
+        for (const char* name :
+             {"BM_ReadOriginal", "BM_ReadOriginalChinese", "BM_ReadTranslatedOnTop", "BM_WriteOriginal"})
             if (auto it = reporter.times.find(name); it != reporter.times.end())
                 std::printf("%-24s %6.2fx the floor\n", name, it->second / floor->second);
     benchmark::Shutdown();

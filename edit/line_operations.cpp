@@ -41,8 +41,8 @@ void removeAndRenumber(const SubtitleSession& session, const QList<int>& rows, S
 
 ClipboardLine lineOf(const SubtitleSession& session, int row) {
     const SessionEntry e = session.entry(row);
-    return ClipboardLine{e.row.show,       e.row.hide, e.row.original, e.row.translated,
-                         e.loadedTimeLine, e.timeLine, e.originalText, e.translatedText};
+    return ClipboardLine{e.row.show, e.row.hide,     e.row.original,   e.row.translated, e.loadedTimeLine,
+                         e.timeLine, e.originalText, e.translatedText, e.sources};
 }
 
 SessionEntry newEntry(double number, const QString& time, std::int32_t format) {
@@ -111,6 +111,7 @@ SessionEdit OnPasteLine(const SubtitleSession& session, QList<int> selection,
         e.timeLine = line.timeLine;
         e.originalText = line.originalText;
         e.translatedText = line.translatedText;
+        e.sources = line.sources;
         entries.append(std::move(e));
     }
     edit.insert(anchor, std::move(entries));
@@ -205,6 +206,8 @@ SessionEdit OnCombineSubtitles(const SubtitleSession& session, QList<int> select
     combined.row.hide = session.rows().at(selection.last()).hide;
     combined.row.original = originalCell;
     combined.row.translated = translatedCell;
+    // The joined texts no longer come from one stretch of a file's bytes.
+    combined.sources = RowSources{};
     const QString timeLine = BuildTimeLine(combined.row.show, combined.row.hide, format);
     if (combined.originalText)
         combined.originalText = originalText;

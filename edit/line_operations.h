@@ -20,6 +20,8 @@ struct ClipboardLine {
     std::optional<QString> timeLine;
     std::optional<QString> originalText;
     std::optional<QString> translatedText;
+    // A moved line can still be read in another character set.
+    RowSources sources;
 
     friend bool operator==(const ClipboardLine&, const ClipboardLine&) = default;
 };

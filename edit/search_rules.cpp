@@ -77,19 +77,13 @@ std::optional<SessionEntry> replacedEntry(const SubtitleSession& session, int ro
     SessionEntry e = session.entry(row);
     const QString original = replaced(e.row.original, findText, replaceText, matchCase);
     const QString translated = replaced(e.row.translated, findText, replaceText, matchCase);
-    bool changed = original != e.row.original || translated != e.row.translated;
-    e.row.original = original;
-    e.row.translated = translated;
-    if (e.originalText && *e.originalText != original) {
-        e.originalText = original;
-        changed = true;
-    }
-    if (e.translatedText && *e.translatedText != translated) {
-        e.translatedText = translated;
-        changed = true;
-    }
+    bool changed = original != e.row.original || translated != e.row.translated ||
+                   (e.originalText && *e.originalText != original) ||
+                   (e.translatedText && *e.translatedText != translated);
     if (!changed)
         return std::nullopt;
+    e.setText(Side::Original, original);
+    e.setText(Side::Translated, translated);
     return e;
 }
 

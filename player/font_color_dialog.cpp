@@ -39,6 +39,12 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget
     m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setCurrentFont(font);
+    // The embedded chooser is a dialog of its own: Escape or Enter inside it would close only it
+    // and leave the colour list alone for every later press of "Font". Its answer is ours.
+    connect(m_fonts, &QDialog::finished, this, [this](int result) {
+        m_fonts->setVisible(true);
+        done(result);
+    });
 
     m_colors = new QComboBox(this);
     for (const NamedColor& c : kColors)

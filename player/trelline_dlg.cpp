@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -26,6 +27,18 @@
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+
+namespace {
+class JumpClickStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+} // namespace
 
 namespace {
 
@@ -153,6 +166,10 @@ void CTrellineDlg::createControls() {
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setObjectName(QStringLiteral("positionSlider"));
     m_slider->setTickPosition(QSlider::NoTicks);
+    // A click on the groove goes to the line under it, not a page towards it.
+    auto* jumpStyle = new JumpClickStyle;
+    jumpStyle->setParent(m_slider);
+    m_slider->setStyle(jumpStyle);
     m_slider->setRange(1, 1);
     m_slider->setEnabled(false);
     m_controls.push_back(m_slider);
@@ -389,6 +406,11 @@ void CTrellineDlg::applyPlaybackEvent(const PlaybackEvent& event) {
         break;
     case PlaybackEvent::Kind::ShowEnd:
         setSubtitleText(QString::fromUtf16(kEndText));
+        // Playback is over: the next Play starts from the first line.
+        m_session->stop();
+        m_playButton->setText(QStringLiteral("Play"));
+        m_loadButton->setEnabled(true);
+        refreshLabels();
         break;
     case PlaybackEvent::Kind::PositionAdvanced:
         refreshLabels();

@@ -4,12 +4,63 @@
 #include "subtitle/entry_rows.h"
 #include "subtitle/subtitle_format.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <variant>
+
+// What one load kept of an 8-bit file: the bytes of each entry's text (its lines as they stood in
+// the file, without what the reader cut off before the text, separated by line feed bytes), and
+// the text each entry showed when they were last decoded. Choosing another character set decodes
+// the bytes afresh, so no choice ever loses a character. Shared by the rows of the load and by
+// the undo history; re-decoding makes a new one with the new texts.
+struct LoadedBytes {
+    struct Slice {
+        qsizetype offset = -1; // -1: this entry's bytes are not known
+        qsizetype length = 0;
+    };
+    QByteArray bytes;
+    QVector<Slice> slices;
+    QStringList texts;
+    // How the reader made the text of the lines (SubViewer 2.0 turns "[br]" into "|").
+    std::int32_t format = kSubRip;
+};
+
+// One side of a row: which entry of which load its text was read as. It applies only while the
+// cell still shows that entry's text: an edited cell keeps its own.
+struct SourceRef {
+    std::shared_ptr<const LoadedBytes> load;
+    qint32 index = -1;
+
+    bool isValid() const {
+        return load && index >= 0 && index < load->slices.size() && index < load->texts.size() &&
+               load->slices[index].offset >= 0;
+    }
+    QByteArrayView bytes() const {
+        if (!isValid())
+            return {};
+        const LoadedBytes::Slice& s = load->slices[index];
+        return QByteArrayView(load->bytes).sliced(s.offset, s.length);
+    }
+    QString text() const { return isValid() ? load->texts[index] : QString(); }
+    friend bool operator==(const SourceRef&, const SourceRef&) = default;
+};
+
+// Both sides' sources of one row; invalid for text that did not come from an 8-bit file, or was
+// edited.
+struct RowSources {
+    SourceRef original;
+    SourceRef translated;
+
+    SourceRef& side(Side s) { return s == Side::Original ? original : translated; }
+    const SourceRef& side(Side s) const { return s == Side::Original ? original : translated; }
+    friend bool operator==(const RowSources&, const RowSources&) = default;
+};
 
 // One entry in both forms: its row and its elements of the four lists that move with the rows.
 // A list that does not reach the entry's index has no element for it (nullopt): rows may outnumber
@@ -20,6 +71,19 @@ struct SessionEntry {
     std::optional<QString> timeLine;
     std::optional<QString> originalText;
     std::optional<QString> translatedText;
+    RowSources sources;
+
+    // Sets one side's cell and, where the list reaches the row, its element. A new text drops the
+    // side's source bytes, since they no longer say what the cell holds.
+    void setText(Side side, const QString& text) {
+        QString& cell = side == Side::Original ? row.original : row.translated;
+        if (cell != text)
+            sources.side(side) = SourceRef{};
+        cell = text;
+        std::optional<QString>& element = side == Side::Original ? originalText : translatedText;
+        if (element)
+            element = text;
+    }
 
     friend bool operator==(const SessionEntry&, const SessionEntry&) = default;
 };

@@ -1,6 +1,7 @@
 // One reader frame for the five subtitle formats; the format decides only how a line is taken.
 #include "subtitle/subtitle_reader.h"
 
+#include "charset/encoding_detector.h"
 #include "subtitle/text_file.h"
 #include "subtitle/time_codes.h"
 #include "support/log.h"
@@ -8,9 +9,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,26 +22,13 @@ class SessionLoader {
 public:
     static SubtitleDocument& document(SubtitleSession& session) { return session.m_document; }
     static EntryRows& rows(SubtitleSession& session) { return session.m_rows; }
+    static QVector<RowSources>& sources(SubtitleSession& session) { return session.m_sources; }
 };
 
 namespace {
 
 bool isDigit(QChar c) {
     return c >= u'0' && c <= u'9';
-}
-
-// A line that may be an index or a time line: a digit first, or a stray line break character.
-bool isNumberLike(QStringView line) {
-    return !line.isEmpty() && (isDigit(line[0]) || line[0] == u'\n' || line[0] == u'\r');
-}
-
-bool isDigitsOnly(QStringView line) {
-    if (line.isEmpty())
-        return false;
-    for (QChar c : line)
-        if (!isDigit(c))
-            return false;
-    return true;
 }
 
 QStringView withoutLeadingBlanks(QStringView line) {
@@ -48,8 +38,115 @@ QStringView withoutLeadingBlanks(QStringView line) {
     return line.mid(i);
 }
 
+// Digits alone, whatever blanks or tabs a careless file left after them.
+bool isDigitsOnly(QStringView line) {
+    qsizetype end = line.size();
+    while (end > 0 && (line[end - 1] == u' ' || line[end - 1] == u'\t' || line[end - 1] == u'\r'))
+        --end;
+    if (end == 0)
+        return false;
+    for (qsizetype i = 0; i < end; ++i)
+        if (!isDigit(line[i]))
+            return false;
+    return true;
+}
+
+// A clock text "h:m:s" with an optional fraction after one of the fraction separators, from p; the
+// position after it, or nullptr. Runs on every line of a file, so it works on the units directly.
+const char16_t* clockTextAt(const char16_t* p, const char16_t* end, char16_t separatorA,
+                            char16_t separatorB) {
+    auto digits = [end](const char16_t* q) {
+        while (q < end && *q >= u'0' && *q <= u'9')
+            ++q;
+        return q;
+    };
+    for (int field = 0; field < 3; ++field) {
+        if (field > 0) {
+            if (p >= end || *p != u':')
+                return nullptr;
+            ++p;
+        }
+        const char16_t* after = digits(p);
+        if (after == p)
+            return nullptr;
+        p = after;
+    }
+    if (p < end && (*p == separatorA || *p == separatorB)) {
+        const char16_t* after = digits(p + 1);
+        if (after > p + 1)
+            p = after;
+    }
+    return p;
+}
+
+const char16_t* skipBlanks(const char16_t* p, const char16_t* end) {
+    while (p < end && (*p == u' ' || *p == u'\t'))
+        ++p;
+    return p;
+}
+
+// "00:00:01,000 --> 00:00:04,000", with whatever follows (coordinates). Files written with a full
+// stop before the milliseconds are common enough to count as well.
+bool isSubRipTimeLine(QStringView line) {
+    const char16_t* p = line.utf16();
+    const char16_t* end = p + line.size();
+    // Nearly every time line has the one layout "00:00:01,000 --> 00:00:04,000"; it is checked at
+    // fixed places first, and anything else goes through the general reading below.
+    static constexpr char16_t kLayout[] = u"dd:dd:dd,ddd --> dd:dd:dd,ddd";
+    constexpr qsizetype kLayoutSize = std::size(kLayout) - 1;
+    if (line.size() >= kLayoutSize) {
+        bool fits = true;
+        for (qsizetype i = 0; i < kLayoutSize && fits; ++i)
+            fits = kLayout[i] == u'd' ? (p[i] >= u'0' && p[i] <= u'9') : p[i] == kLayout[i];
+        if (fits && (line.size() == kLayoutSize || !(p[kLayoutSize] >= u'0' && p[kLayoutSize] <= u'9')))
+            return true;
+    }
+    p = clockTextAt(p, end, u',', u'.');
+    if (!p)
+        return false;
+    p = skipBlanks(p, end);
+    if (end - p < 3 || p[0] != u'-' || p[1] != u'-' || p[2] != u'>')
+        return false;
+    return clockTextAt(skipBlanks(p + 3, end), end, u',', u'.') != nullptr;
+}
+
+// "00:00:01.00,00:00:04.00".
 bool isSubViewerTimeLine(QStringView line) {
-    return line.contains(u',') && line.contains(u'.') && line.contains(u':');
+    const char16_t* p = line.utf16();
+    const char16_t* end = p + line.size();
+    p = clockTextAt(p, end, u'.', u'.');
+    if (!p)
+        return false;
+    p = skipBlanks(p, end);
+    if (p >= end || *p != u',')
+        return false;
+    return clockTextAt(skipBlanks(p + 1, end), end, u'.', u'.') != nullptr;
+}
+
+// Reads digits from `at`; returns how many.
+qsizetype digitsAt(QStringView line, qsizetype at) {
+    qsizetype n = 0;
+    while (at + n < line.size() && isDigit(line[at + n]))
+        ++n;
+    return n;
+}
+
+// A MicroDVD entry line begins with two brace groups of frame numbers ("{100}{250}"; the second
+// may be empty). Returns the position after the second group, or -1.
+qsizetype microDvdTextStart(QStringView line) {
+    qsizetype at = 0;
+    for (int group = 0; group < 2; ++group) {
+        if (at >= line.size() || line[at] != u'{')
+            return -1;
+        const qsizetype n = digitsAt(line, at + 1);
+        if (n == 0 && group == 0)
+            return -1;
+        at += 1 + n;
+        if (at >= line.size() || line[at] != u'}')
+            return -1;
+        ++at;
+    }
+    return at;
 }
 
 bool closesSamiBody(QStringView line) {
@@ -65,13 +162,24 @@ std::int32_t splitRule(SubtitleFormat format) {
     return format == kSubViewer2 ? kSubViewer : format;
 }
 
+// One line as read: its text and, from an 8-bit file, the bytes it was decoded from.
+struct ReadLine {
+    QString text;
+    QByteArrayView bytes;
+};
+
 // Walks the decoded lines of one file and fills one side of the session. New rows are gathered
 // here and handed over in one piece, so that a view redraws once per load rather than once per row.
+//
+// An entry begins at its time line and holds every other line up to the next time line or the
+// next index (digits alone with a time line after them), so that no text line is lost and an entry
+// without text keeps its place with an empty text: a translation then stays beside its original.
 class LineLoop {
 public:
-    LineLoop(SubtitleSession& session, SubtitleFormat format, Side side)
-        : m_rows(SessionLoader::rows(session)), m_doc(SessionLoader::document(session)), m_format(format),
-          m_side(side) {}
+    LineLoop(SubtitleSession& session, SubtitleFormat format, Side side, bool keepBytes)
+        : m_rows(SessionLoader::rows(session)), m_doc(SessionLoader::document(session)),
+          m_sources(SessionLoader::sources(session)), m_format(format), m_side(side), m_keepBytes(keepBytes) {
+    }
 
     void prepare(qint64 fileSize) {
         if (m_side == Side::Original) {
@@ -86,16 +194,24 @@ public:
                 m_doc.headerLines.clear();
             m_doc.loadedTimeLines.reserve(expected);
             m_doc.originalTexts.reserve(expected);
+            if (m_keepBytes)
+                m_newSources.reserve(expected);
         } else {
             m_doc.translatedTimeLines.clear();
             m_doc.translatedTexts.clear();
         }
         m_existingRows = m_rows.count();
+        if (m_keepBytes)
+            m_kept.reserve(qsizetype(fileSize));
     }
 
-    void feed(const QString& rawLine) {
-        m_rawLine = &rawLine;
-        const QStringView line = withoutLeadingBlanks(rawLine);
+    // `next` is the following non-empty line, if any: an index is known by the time line after it.
+    void feed(const ReadLine& raw, const ReadLine* next) {
+        m_raw = &raw;
+        // Only the very line that was looked at as the next one; its buffer lives until now.
+        m_lineIsKnownTimeLine = m_knownTimeLine && raw.text.constData() == m_knownTimeLine;
+        m_knownTimeLine = nullptr;
+        const QStringView line = withoutLeadingBlanks(raw.text);
         switch (m_format) {
         case kMicroDVD:
             microDvdLine(line);
@@ -105,20 +221,22 @@ public:
             break;
         case kSubViewer:
         case kSubViewer2:
-            subViewerLine(line);
+            subViewerLine(line, next);
             break;
         case kSubRip:
         default:
-            subRipLine(line);
+            subRipLine(line, next);
             break;
         }
+        m_raw = nullptr;
     }
 
     // completed is false after an invalid line stopped the load.
     void finish(bool completed) {
-        // An entry whose time line got no text is dropped, also at the end of the file, so that
-        // the time lines pair with the texts element by element.
-        dropUntakenTimeLine();
+        if (completed)
+            closeEntry();
+        else
+            dropUntakenTimeLine(); // the entry's text was the invalid line
         if (m_side == Side::Original)
             finishOriginal(completed);
         else
@@ -129,8 +247,8 @@ private:
     // The text of a view as a string of its own; the whole line read is shared, not copied, since
     // most time lines and text lines are kept exactly as read.
     QString owned(QStringView v) const {
-        if (m_rawLine && v.data() == m_rawLine->constData() && v.size() == m_rawLine->size())
-            return *m_rawLine;
+        if (m_raw && v.data() == m_raw->text.constData() && v.size() == m_raw->text.size())
+            return m_raw->text;
         return v.toString();
     }
 
@@ -149,21 +267,61 @@ private:
         return out;
     }
 
+    // The bytes of the text that begins at `text` within the current line: what lies before it
+    // must be ASCII that the bytes spell out one to one, or the bytes cannot be told apart.
+    std::optional<QByteArrayView> bytesOf(QStringView text) const {
+        if (!m_keepBytes || !m_raw)
+            return std::nullopt;
+        const qsizetype offset = text.data() - m_raw->text.constData();
+        const QByteArrayView bytes = m_raw->bytes;
+        if (offset < 0 || offset > bytes.size())
+            return std::nullopt;
+        for (qsizetype i = 0; i < offset; ++i)
+            if (m_raw->text[i].unicode() >= 0x80 || bytes[i] != char(m_raw->text[i].unicode()))
+                return std::nullopt;
+        QByteArrayView rest = bytes.sliced(offset);
+        if (rest.endsWith('\r'))
+            rest.chop(1);
+        return rest;
+    }
+
+    using Slice = LoadedBytes::Slice;
+    Slice keep(const std::optional<QByteArrayView>& bytes) {
+        if (!bytes)
+            return {};
+        const Slice slice{m_kept.size(), bytes->size()};
+        m_kept.append(*bytes);
+        return slice;
+    }
+
     QStringList* timeList() {
         if (m_side == Side::Original)
-            return m_format == kMicroDVD ? nullptr : &m_doc.loadedTimeLines;
+            return &m_doc.loadedTimeLines;
         // Translated SAMI and SubViewer files keep no times at all.
         return m_format == kSubRip || m_format == kMicroDVD ? &m_doc.translatedTimeLines : nullptr;
     }
 
-    void addTimeLine(QStringView line) {
-        QStringList* list = timeList();
-        if (!list)
+    // A time line begins an entry and ends the one before.
+    void openEntry(QStringView line) {
+        closeEntry();
+        if (QStringList* list = timeList()) {
+            list->append(owned(line));
+            m_timeLineUntaken = true;
+        }
+        m_entryOpen = true;
+        m_entryHasText = false;
+    }
+
+    // An entry that got no text keeps its place with an empty text, so the entries after it stay
+    // beside their translations. SAMI drops it: a clearing line is no entry in either side's file.
+    void closeEntry() {
+        if (!m_entryOpen || m_entryHasText)
             return;
-        // A time line directly after one that got no text: that earlier entry is empty and goes.
-        dropUntakenTimeLine();
-        list->append(owned(line));
-        m_timeLineUntaken = true;
+        if (m_format == kSAMI)
+            dropUntakenTimeLine();
+        else
+            beginEntry(QString(), QByteArrayView());
+        m_entryHasText = true;
     }
 
     void dropUntakenTimeLine() {
@@ -173,11 +331,10 @@ private:
         m_timeLineUntaken = false;
     }
 
-    // The time line of an entry that is about to begin. A text line can begin an entry while the
-    // latest time line already belongs to the entry before (after an ignored digit-first line, or
-    // every SubViewer 2.0 line after the first under one time line). It gets a copy of that time
-    // line, so that the time list and the text list stay the same length and the savers and the
-    // timing edits pair entry i's time with entry i's text.
+    // The time line of an entry that is about to begin. Every SubViewer 2.0 line after the first
+    // under one time line is an entry of its own; it gets a copy of that time line, so that the
+    // time list and the text list stay the same length and the savers and the timing edits pair
+    // entry i's time with entry i's text.
     QString takeTimeLineForEntry() {
         QStringList* list = timeList();
         if (!list)
@@ -188,110 +345,122 @@ private:
         return list->constLast();
     }
 
-    bool entryBegun() const { return !m_doc.texts(m_side).isEmpty(); }
-
-    // Text-line rule shared by the formats that join continuation lines.
-    void textLine(QStringView line, bool continues) {
-        m_expectingText = false;
+    // A line inside an entry.
+    void entryLine(QStringView line) {
         if (line.isEmpty())
             return;
         QString text = withoutLineBreaks(line);
         if (m_format == kSubViewer2)
             text.replace(QStringLiteral("[br]"), QStringLiteral("|"))
                 .replace(QStringLiteral("[BR]"), QStringLiteral("|"));
-        if (continues) {
-            continueEntry(text);
-            return;
-        }
-        if (m_side == Side::Original && m_doc.loadedTimeLines.isEmpty())
-            return; // no time line yet: nothing to show this text at
-        m_entryLineCounter = m_lineCounter;
-        beginEntry(text);
+        if (m_entryHasText && m_format != kSubViewer2)
+            continueEntry(text, bytesOf(line));
+        else
+            beginEntry(text, bytesOf(line));
+        m_entryHasText = true;
     }
 
-    bool isContinuation() const { return m_lineCounter <= m_entryLineCounter; }
-
-    void continueEntry(const QString& text) {
-        if (!entryBegun())
-            return;
+    void continueEntry(const QString& text, const std::optional<QByteArrayView>& bytes) {
         QStringList& texts = m_doc.texts(m_side);
+        if (texts.isEmpty())
+            return;
         QString& last = texts.last();
         last.reserve(last.size() + kLineJoiner.size() + text.size());
         last += kLineJoiner;
         last += text;
+        if (m_keepBytes) {
+            Slice& kept = m_side == Side::Original ? m_newSources.last() : m_newTranslated.last();
+            // The entry's lines follow one another in the kept bytes; a line whose bytes are
+            // unknown leaves the entry without any.
+            if (kept.offset >= 0 && bytes && kept.offset + kept.length == m_kept.size()) {
+                m_kept.append('\n').append(*bytes);
+                kept.length += 1 + bytes->size();
+            } else {
+                kept = Slice{};
+            }
+        }
         // The original's rows were all made in this run; the translated side syncs its rows at the end.
         if (m_side == Side::Original && !m_newRows.isEmpty())
             m_newRows.last().original = last;
     }
 
-    void beginEntry(const QString& text) {
+    void beginEntry(const QString& text, const std::optional<QByteArrayView>& bytes) {
         const QString timeLine = takeTimeLineForEntry();
         if (m_side == Side::Translated) {
             m_doc.translatedTexts.append(text);
+            if (m_keepBytes)
+                m_newTranslated.append(keep(bytes));
             return;
         }
         const TimeTexts times = SplitTimeLine(timeLine, splitRule(m_format));
-        appendOriginalEntry(times.show, times.hide, text, text);
+        appendOriginalEntry(times.show, times.hide, text, bytes);
     }
 
-    void appendOriginalEntry(const QString& show, const QString& hide, const QString& rowText,
-                             const QString& listText) {
-        m_doc.originalTexts.append(listText);
+    void appendOriginalEntry(const QString& show, const QString& hide, const QString& text,
+                             const std::optional<QByteArrayView>& bytes) {
+        m_doc.originalTexts.append(text);
         QStringList& translated = m_doc.translatedTexts;
         const qsizetype entry = m_nextEntry;
         if (entry >= translated.size())
             translated.append(kUntranslated);
-        m_newRows.append(EntryRow{double(entry + 1), show, hide, rowText, translated[entry]});
+        m_newRows.append(EntryRow{double(entry + 1), show, hide, text, translated[entry]});
+        if (m_keepBytes)
+            m_newSources.append(keep(bytes));
         ++m_nextEntry;
     }
 
-    void subRipLine(QStringView line) {
-        if (isNumberLike(line)) {
-            ++m_lineCounter;
-            if (line.contains(u"-->")) {
-                addTimeLine(line);
-                m_expectingText = true;
-                return;
-            }
-            if (!m_expectingText)
-                return; // an index line, or a later text line that begins with a digit
-            m_expectingText = false;
-            if (isDigitsOnly(line)) {
-                // The next entry's index right after a time line: that entry had no text.
-                dropUntakenTimeLine();
-                return;
-            }
+    // Whether a line is a time line of the format; an index already asked it of the line after it.
+    bool isTimeLine(QStringView line) {
+        if (m_lineIsKnownTimeLine)
+            return true;
+        return m_format == kSubRip ? isSubRipTimeLine(line) : isSubViewerTimeLine(line);
+    }
+    bool isIndexBefore(QStringView line, const ReadLine* next) {
+        if (!next || !isDigitsOnly(line))
+            return false;
+        const QStringView nextLine = withoutLeadingBlanks(next->text);
+        if (!(m_format == kSubRip ? isSubRipTimeLine(nextLine) : isSubViewerTimeLine(nextLine)))
+            return false;
+        m_knownTimeLine = next->text.constData();
+        return true;
+    }
+
+    void subRipLine(QStringView line, const ReadLine* next) {
+        if (isTimeLine(line)) {
+            openEntry(line);
+            return;
         }
-        textLine(line, isContinuation());
+        if (isIndexBefore(line, next))
+            return; // the next entry's index
+        if (m_entryOpen)
+            entryLine(line);
     }
 
     void samiLine(QStringView line) {
         if (line.startsWith(u'\n') || line.startsWith(u'\r') || closesSamiBody(line))
             return;
         if (line.contains(u"<SYNC")) {
-            ++m_lineCounter;
-            addTimeLine(line);
-            m_timeLineSeen = true;
+            openEntry(line);
             return;
         }
-        if (m_timeLineSeen)
-            textLine(line, isContinuation());
+        if (m_entryOpen)
+            entryLine(line);
         else
             addHeaderLine(line);
     }
 
-    void subViewerLine(QStringView line) {
-        if (isNumberLike(line)) {
-            ++m_lineCounter;
-            if (isSubViewerTimeLine(line)) {
-                addTimeLine(line);
-                m_timeLineSeen = true;
-            }
+    void subViewerLine(QStringView line, const ReadLine* next) {
+        if (isTimeLine(line)) {
+            openEntry(line);
             return;
         }
-        if (m_timeLineSeen)
-            textLine(line, m_format == kSubViewer && isContinuation());
-        else
+        if (m_entryOpen) {
+            if (!isIndexBefore(line, next))
+                entryLine(line);
+            return;
+        }
+        // Above the first time line: the header, as far as its lines do not begin with a digit.
+        if (line.isEmpty() || !(isDigit(line[0]) || line[0] == u'\n' || line[0] == u'\r'))
             addHeaderLine(line);
     }
 
@@ -301,34 +470,40 @@ private:
     }
 
     void microDvdLine(QStringView line) {
-        if (line.size() <= 4)
+        const qsizetype textStart = microDvdTextStart(line);
+        if (textStart < 0)
             return;
-        const qsizetype last = line.lastIndexOf(u'}');
-        // A last brace group that is not a frame number is a formatting code, not a time.
-        if (last <= 0 || !isDigit(line[last - 1]))
-            return;
-        const QStringView prefix = line.left(last + 1);
-        const QString text = withoutLineBreaks(line.mid(last + 1));
+        const QStringView prefix = line.left(textStart);
+        const QStringView rest = line.mid(textStart);
+        const QString text = withoutLineBreaks(rest);
+        if (QStringList* list = timeList())
+            list->append(prefix.toString());
         if (m_side == Side::Translated) {
-            m_doc.translatedTimeLines.append(prefix.toString());
             m_doc.translatedTexts.append(text);
+            if (m_keepBytes)
+                m_newTranslated.append(keep(bytesOf(rest)));
             return;
         }
-        const qsizetype a = line.indexOf(u'{');
-        const qsizetype b = a < 0 ? -1 : line.indexOf(u'}', a);
-        const qsizetype c = b < 0 ? -1 : line.indexOf(u'{', b);
-        if (c < 0)
-            return;
-        const qsizetype d = line.indexOf(u'}', c);
-        const QString show = line.mid(a + 1, b - a - 1).toString();
-        const QString hide = d < 0 ? QString() : line.mid(c + 1, d - c - 1).toString();
-        const QString rowText = withoutLineBreaks(d < 0 ? line : line.mid(d + 1));
-        m_doc.loadedTimeLines.append(prefix.toString());
-        appendOriginalEntry(show, hide, rowText, text);
+        const qsizetype close = line.indexOf(u'}');
+        const QString show = line.mid(1, close - 1).toString();
+        const QString hide = line.mid(close + 2, textStart - close - 3).toString();
+        appendOriginalEntry(show, hide, text, bytesOf(rest));
+    }
+
+    // What this load kept, shared by its rows: entry k's bytes and text are element k.
+    std::shared_ptr<const LoadedBytes> keptLoad(QVector<Slice> slices, const QStringList& texts) {
+        auto load = std::make_shared<LoadedBytes>();
+        m_kept.squeeze();
+        load->bytes = std::move(m_kept);
+        load->slices = std::move(slices);
+        load->texts = texts; // shared with the document's list until either changes
+        load->format = m_format;
+        return load;
     }
 
     void finishOriginal(bool completed) {
         SubtitleDocument& doc = m_doc;
+        const qsizetype made = m_newRows.size();
         if (completed) {
             // Translated entries beyond the last original one still get rows of their own.
             for (qsizetype k = m_nextEntry; k < doc.translatedTexts.size(); ++k) {
@@ -344,6 +519,17 @@ private:
                 m_newRows.append(row);
             }
         }
+        // The translated side's bytes stay with the translated texts, which stay by index.
+        QVector<RowSources> sources(m_newRows.size());
+        for (qsizetype k = 0; k < sources.size() && k < m_sources.size(); ++k)
+            sources[k].translated = std::move(m_sources[k].translated);
+        if (m_keepBytes && made > 0) {
+            const std::shared_ptr<const LoadedBytes> load =
+                keptLoad(std::move(m_newSources), doc.originalTexts);
+            for (qsizetype k = 0; k < made; ++k)
+                sources[k].original = SourceRef{load, qint32(k)};
+        }
+        m_sources = std::move(sources);
         m_rows.appendRows(std::move(m_newRows));
         // Also after an invalid line: timeLines must never pair the previous document's times with
         // the texts just read, and a short timeLines would leave rows without a time to save.
@@ -369,25 +555,41 @@ private:
             added.append(row);
         }
         rows.appendRows(std::move(added));
+        m_sources.resize(rows.count());
+        std::shared_ptr<const LoadedBytes> load;
+        if (m_keepBytes && !translated.isEmpty())
+            load = keptLoad(std::move(m_newTranslated), translated);
+        for (qsizetype k = 0; k < translated.size(); ++k)
+            m_sources[k].translated = load ? SourceRef{load, qint32(k)} : SourceRef{};
         // Rows beyond this file's entries keep the text they show but get no list element: a
         // translated save then writes only the entries the translation file had.
     }
 
     EntryRows& m_rows;
     SubtitleDocument& m_doc;
+    QVector<RowSources>& m_sources;
     const SubtitleFormat m_format;
     const Side m_side;
+    const bool m_keepBytes;
 
-    int m_lineCounter = 1;
-    int m_entryLineCounter = 1;
-    bool m_expectingText = false;
-    bool m_timeLineSeen = false;
+    // A time line has begun an entry in this run, and whether that entry has text yet.
+    bool m_entryOpen = false;
+    bool m_entryHasText = false;
     // The latest time line has no entry yet.
     bool m_timeLineUntaken = false;
     qsizetype m_nextEntry = 0;
     int m_existingRows = 0;
     QVector<EntryRow> m_newRows;
-    const QString* m_rawLine = nullptr;
+    // The bytes of each entry made in this run, by entry (original or translated side).
+    QVector<Slice> m_newSources;
+    QVector<Slice> m_newTranslated;
+    // The bytes of the entries made in this run, one after the other; shared by the entries once
+    // the load is done.
+    QByteArray m_kept;
+    const ReadLine* m_raw = nullptr;
+    // The text of the line after an index, found to be a time line while looking ahead.
+    const QChar* m_knownTimeLine = nullptr;
+    bool m_lineIsKnownTimeLine = false;
 };
 
 UserMessage oversized() {
@@ -431,23 +633,42 @@ FileCheck checkFile(const QString& path) {
 }
 
 ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, SubtitleFormat format,
-                     Side side) {
+                     Side side, const EncodingGuess& guess) {
     ReadResult result;
-    LineLoop loop(session, format, side);
+    result.encoding = guess;
+    // 8-bit text keeps the bytes it was read from; text read through a mark or as UTF-16 is
+    // Unicode already and has nothing another character set could read better.
+    const bool keepBytes =
+        !file.IsFileUnicodeText() && file.ByteOrderMarkFound() == CStdioFileEx::ByteOrderMark::None;
+    LineLoop loop(session, format, side, keepBytes);
     loop.prepare(size);
     result.changed = true;
     session.clearHistory();
+    SubtitleDocument& doc = SessionLoader::document(session);
+    (side == Side::Original ? doc.originalCodePage : doc.translatedCodePage) = guess.codePage;
 
-    QString line;
+    // Empty lines are skipped; each line is looked at with the next one in view.
+    auto fetch = [&file](ReadLine& out) {
+        while (file.ReadString(out.text))
+            if (!out.text.isEmpty()) {
+                out.bytes = file.LastLineBytes();
+                return true;
+            }
+        return false;
+    };
+    ReadLine line, next;
+    bool have = fetch(line);
     bool completed = true;
-    while (file.ReadString(line)) {
-        if (line.size() >= kMaxSubtitleLineLength) {
+    while (have) {
+        if (line.text.size() >= kMaxSubtitleLineLength) {
             result.message = errorMessage(QStringLiteral("Invalid Subtitle File!"));
             completed = false;
             break;
         }
-        if (!line.isEmpty())
-            loop.feed(line);
+        const bool haveNext = fetch(next);
+        loop.feed(line, haveNext ? &next : nullptr);
+        std::swap(line, next);
+        have = haveNext;
     }
     loop.finish(completed);
     result.completed = completed;
@@ -460,11 +681,14 @@ ReadResult loadSubtitleBytes(SubtitleSession& session, QByteArray bytes, Subtitl
     if (!isValidFormat(format))
         format = kSubRip;
     if (bytes.size() > kMaxSubtitleFileSize)
-        return ReadResult{false, false, oversized()};
+        return ReadResult{false, false, oversized(), {}};
     const qint64 size = bytes.size();
+    const EncodingGuess guess = detectEncoding(bytes);
     CStdioFileEx file;
     file.OpenBytes(std::move(bytes));
-    return readLines(session, file, size, format, side);
+    if (guess.source == EncodingGuess::Source::Utf8 || guess.source == EncodingGuess::Source::Detector)
+        file.SetCodePage(std::int32_t(guess.codePage));
+    return readLines(session, file, size, format, side, guess);
 }
 
 ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& givenPath, SubtitleFormat format,
@@ -503,35 +727,6 @@ ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& givenPath, 
 
 namespace {
 
-bool startsWithBrace(const QStringList& lines) {
-    for (const QString& l : lines) {
-        const QString t = l.trimmed();
-        if (!t.isEmpty())
-            return t.startsWith(u'{');
-    }
-    return false;
-}
-
-bool isSubViewer2Content(const QStringList& lines) {
-    for (const QString& l : lines) {
-        const QString t = l.trimmed();
-        if (t.contains(QStringLiteral("[br]"), Qt::CaseInsensitive) ||
-            t.compare(QStringLiteral("[INFORMATION]"), Qt::CaseInsensitive) == 0 ||
-            t.compare(QStringLiteral("[SUBTITLE]"), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
-bool hasSubViewerTimeLine(const QStringList& lines) {
-    for (const QString& l : lines) {
-        const QStringView t = withoutLeadingBlanks(l);
-        if (isNumberLike(t) && isSubViewerTimeLine(t) && !t.contains(u"-->"))
-            return true;
-    }
-    return false;
-}
-
 QStringList firstLines(const QString& path) {
     QStringList lines;
     if (QFileInfo(path).size() > kMaxSubtitleFileSize)
@@ -540,12 +735,46 @@ QStringList firstLines(const QString& path) {
     if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText))
         return lines;
     QString line;
+    // A UTF-16 file without its mark reads as text with a zero after every character; without
+    // them its time lines still tell its format.
     while (file.ReadString(line))
-        lines.append(line);
+        lines.append(line.remove(QChar(u'\0')));
     return lines;
 }
 
 } // namespace
+
+std::optional<SubtitleFormat> subtitleFormatFromLines(const QStringList& lines) {
+    // Counted by the time lines and entries the readers would take; a header alone says nothing.
+    int subRip = 0, microDvd = 0, subViewer = 0;
+    bool lineBreakCodes = false;
+    for (const QString& l : lines) {
+        const QStringView t = withoutLeadingBlanks(l);
+        if (t.contains(QStringLiteral("<SYNC"), Qt::CaseInsensitive) ||
+            t.contains(QStringLiteral("<SAMI"), Qt::CaseInsensitive))
+            return kSAMI;
+        if (isSubRipTimeLine(t))
+            ++subRip;
+        else if (isSubViewerTimeLine(t))
+            ++subViewer;
+        else if (microDvdTextStart(t) >= 0)
+            ++microDvd;
+        else if (subViewer > 0 && t.contains(QStringLiteral("[br]"), Qt::CaseInsensitive))
+            lineBreakCodes = true;
+    }
+    const int most = std::max({subRip, microDvd, subViewer});
+    if (most == 0)
+        return std::nullopt;
+    if (subRip == most)
+        return kSubRip;
+    if (microDvd == most)
+        return kMicroDVD;
+    return lineBreakCodes ? kSubViewer2 : kSubViewer;
+}
+
+std::optional<SubtitleFormat> subtitleFormatFromContent(const QString& path) {
+    return subtitleFormatFromLines(firstLines(resolveInProgramFolder(path)));
+}
 
 SubtitleFormat GuessSubtitleFormat(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -555,25 +784,7 @@ SubtitleFormat GuessSubtitleFormat(const QString& path) {
         return kSAMI;
     if (suffix == u"txt")
         return kMicroDVD;
-
-    const QStringList lines = firstLines(path);
-    if (suffix == u"sub") {
-        if (startsWithBrace(lines))
-            return kMicroDVD;
-        return isSubViewer2Content(lines) ? kSubViewer2 : kSubViewer;
-    }
-    for (const QString& l : lines)
-        if (l.contains(QStringLiteral("<SYNC"), Qt::CaseInsensitive) ||
-            l.contains(QStringLiteral("<SAMI"), Qt::CaseInsensitive))
-            return kSAMI;
-    for (const QString& l : lines)
-        if (l.contains(QStringLiteral("-->")))
-            return kSubRip;
-    if (startsWithBrace(lines))
-        return kMicroDVD;
-    if (isSubViewer2Content(lines))
-        return kSubViewer2;
-    if (hasSubViewerTimeLine(lines))
-        return kSubViewer;
-    return kSubRip;
+    if (const std::optional<SubtitleFormat> format = subtitleFormatFromContent(path))
+        return *format;
+    return suffix == u"sub" ? kSubViewer : kSubRip;
 }

@@ -1,6 +1,7 @@
 // The ten subtitle readers (five formats, each as original or translated) behind one frame.
 #pragma once
 
+#include "charset/encoding_detector.h"
 #include "subtitle/subtitle_session.h"
 #include "support/user_message.h"
 
@@ -19,6 +20,8 @@ struct ReadResult {
     bool completed = false;
     // What to show the user, if anything.
     std::optional<UserMessage> message;
+    // How the bytes were read; the side's code page setting is what they were read with.
+    EncodingGuess encoding;
 
     friend bool operator==(const ReadResult&, const ReadResult&) = default;
 };
@@ -35,5 +38,9 @@ ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, Subti
 ReadResult loadSubtitleBytes(SubtitleSession& session, QByteArray bytes, SubtitleFormat format, Side side);
 
 // The format of a file named on the command line, from its extension and, for ".sub" or an
-// unknown extension, its content; SubRip when nothing tells.
+// unknown extension, its content: the kind of time line most of its entries have, SubViewer 2.0
+// only when its entries use "[br]". SubViewer for a ".sub" and SubRip otherwise when nothing tells.
 SubtitleFormat GuessSubtitleFormat(const QString& path);
+// The format a file's content plainly is, if any (see GuessSubtitleFormat).
+std::optional<SubtitleFormat> subtitleFormatFromContent(const QString& path);
+std::optional<SubtitleFormat> subtitleFormatFromLines(const QStringList& lines);

@@ -200,12 +200,19 @@ SessionEntry SubtitleSession::entry(int row) const {
     e.timeLine = element(m_document.timeLines);
     e.originalText = element(m_document.originalTexts);
     e.translatedText = element(m_document.translatedTexts);
+    e.sources = sources(row);
     return e;
+}
+
+const RowSources& SubtitleSession::sources(int row) const {
+    static const RowSources none;
+    return row >= 0 && row < m_sources.size() ? m_sources[row] : none;
 }
 
 void SubtitleSession::reset(SubtitleDocument document, QVector<EntryRow> rows) {
     m_document = std::move(document);
     m_rows.items() = std::move(rows);
+    m_sources = QVector<RowSources>(m_rows.count());
     clearHistory();
 }
 
@@ -216,6 +223,9 @@ void SubtitleSession::setStartCodePage(Side side, std::uint32_t codePage) {
 // ---------------------------------------------------------------- running steps
 
 SessionEdit::Step SubtitleSession::run(const SessionEdit::Step& step, ChangeBuilder& change) {
+    // Every row has its sources element; the steps below move both together.
+    if (m_sources.size() != m_rows.count())
+        m_sources.resize(m_rows.count());
     return std::visit(
         [&](const auto& s) -> SessionEdit::Step {
             using T = std::decay_t<decltype(s)>;
@@ -244,17 +254,19 @@ SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, 
     if (!valid)
         return SessionEdit::Remove{};
 
-    QVector<EntryRow>& rows = m_rows.items();
-    {
-        const qsizetype oldSize = rows.size();
-        rows.resize(oldSize + entries.size());
-        qsizetype read = oldSize - 1, write = rows.size() - 1;
+    // Rows and their sources move together, back to front in one pass each.
+    auto insertInto = [&](auto& list, auto valueOf) {
+        const qsizetype oldSize = list.size();
+        list.resize(oldSize + entries.size());
+        qsizetype read = oldSize - 1, write = list.size() - 1;
         for (qsizetype j = entries.size() - 1; j >= 0; --j) {
             while (write > positions[j])
-                rows[write--] = std::move(rows[read--]);
-            rows[write--] = entries[j].row;
+                list[write--] = std::move(list[read--]);
+            list[write--] = valueOf(entries[j]);
         }
-    }
+    };
+    insertInto(m_rows.items(), [](const SessionEntry& e) { return e.row; });
+    insertInto(m_sources, [](const SessionEntry& e) { return e.sources; });
     const std::int32_t format = m_document.formatMode;
     auto timeLineOf = [format](const SessionEntry& e) {
         return BuildTimeLine(e.row.show, e.row.hide, format);
@@ -288,6 +300,8 @@ SessionEdit::Step SubtitleSession::runRemove(const SessionEdit::Remove& remove, 
     inverse.entries.resize(rows.size());
     QVector<std::optional<EntryRow>> takenRows;
     removeSorted(m_rows.items(), rows, &takenRows);
+    QVector<std::optional<RowSources>> takenSources;
+    removeSorted(m_sources, rows, &takenSources);
     QVector<std::optional<QString>> loaded, times, originals, translations;
     removeSorted(m_document.loadedTimeLines, rows, &loaded);
     removeSorted(m_document.timeLines, rows, &times);
@@ -296,6 +310,7 @@ SessionEdit::Step SubtitleSession::runRemove(const SessionEdit::Remove& remove, 
     for (qsizetype j = 0; j < rows.size(); ++j) {
         SessionEntry& e = inverse.entries[j];
         e.row = std::move(*takenRows[j]);
+        e.sources = std::move(takenSources[j]).value_or(RowSources{});
         e.loadedTimeLine = std::move(loaded[j]);
         e.timeLine = std::move(times[j]);
         e.originalText = std::move(originals[j]);
@@ -314,7 +329,7 @@ SessionEdit::Step SubtitleSession::runReplace(const SessionEdit::Replace& replac
     inverse.rows = rows;
     inverse.entries.reserve(rows.size());
     ColumnMask columns = 0;
-    bool times = false, texts = false;
+    bool times = false, texts = false, sources = false;
     auto put = [](QStringList& list, int row, const std::optional<QString>& value, bool& changed) {
         if (row < list.size() && value && list[row] != *value) {
             list[row] = *value;
@@ -328,12 +343,16 @@ SessionEdit::Step SubtitleSession::runReplace(const SessionEdit::Replace& replac
         EntryRow& current = m_rows.items()[row];
         columns |= differingColumns(current, next.row);
         current = next.row;
+        if (m_sources[row] != next.sources) {
+            m_sources[row] = next.sources;
+            sources = true;
+        }
         put(m_document.loadedTimeLines, row, next.loadedTimeLine, times);
         put(m_document.timeLines, row, next.timeLine, times);
         put(m_document.originalTexts, row, next.originalText, texts);
         put(m_document.translatedTexts, row, next.translatedText, texts);
     }
-    if (columns == 0 && !times && !texts)
+    if (columns == 0 && !times && !texts && !sources)
         return SessionEdit::Remove{}; // every row and element had these texts already
     change.cells(rows.first(), rows.last(), columns);
     change.lists(times, texts);
@@ -559,15 +578,7 @@ SessionChange SubtitleSession::setTextCell(int row, int column, const QString& t
     if (row < 0 || row >= m_rows.count() || (column != kColumnOriginal && column != kColumnTranslated))
         return {};
     SessionEntry e = entry(row);
-    if (column == kColumnOriginal) {
-        e.row.original = text;
-        if (e.originalText)
-            e.originalText = text;
-    } else {
-        e.row.translated = text;
-        if (e.translatedText)
-            e.translatedText = text;
-    }
+    e.setText(column == kColumnOriginal ? Side::Original : Side::Translated, text);
     SessionEdit edit(QStringLiteral("Edit Text"));
     edit.replace(row, std::move(e));
     return apply(edit);
@@ -585,9 +596,7 @@ SessionChange SubtitleSession::setTranslatedTexts(const QList<int>& rows, const 
     QVector<SessionEntry> entries;
     for (const auto& [row, text] : pairs) {
         SessionEntry e = entry(row);
-        e.row.translated = text;
-        if (e.translatedText)
-            e.translatedText = text;
+        e.setText(Side::Translated, text);
         if (!sorted.isEmpty() && sorted.last() == row) {
             entries.last() = std::move(e); // the later translation of a row wins
             continue;

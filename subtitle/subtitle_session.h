@@ -14,7 +14,14 @@ struct RedecodeResult {
     int rowsChanged = 0;
     // Rows whose text could not be decoded in the chosen code page and so kept their old text.
     int rowsKept = 0;
+    // Rows whose text was not read from 8-bit bytes (UTF-16, a byte-order mark, typed or
+    // translated since) and so keeps its characters in any character set.
+    int rowsWithoutBytes = 0;
 };
+
+// The text a side's source bytes give in a code page (0 = system ANSI), made as the reader made it;
+// nullopt when the code page cannot be opened.
+std::optional<QString> decodeSourceBytes(const SourceRef& source, std::uint32_t codePage);
 
 class SubtitleSession {
 public:
@@ -23,6 +30,8 @@ public:
     int rowCount() const { return m_rows.count(); }
     // Row i with its list elements; an empty entry for a row that does not exist.
     SessionEntry entry(int row) const;
+    // The bytes row i's texts were read from (none for a row that does not exist).
+    const RowSources& sources(int row) const;
 
     // A new document in place of the old one, with a fresh history.
     void reset(SubtitleDocument document, QVector<EntryRow> rows);
@@ -53,7 +62,8 @@ public:
     SessionChange setTextCell(int row, int column, const QString& text);
     // Translations of many rows at once (a batch of a translation job).
     SessionChange setTranslatedTexts(const QList<int>& rows, const QStringList& texts);
-    // Reads one side's texts again in another code page (see redecode.cpp).
+    // Reads one side's texts again in another code page from the bytes they were read from (see
+    // redecode.cpp).
     SessionChange redecodeSide(Side side, std::uint32_t codePage, RedecodeResult* result = nullptr);
 
     // ---- history
@@ -98,6 +108,8 @@ private:
 
     SubtitleDocument m_document;
     EntryRows m_rows;
+    // One element per row, moving with it.
+    QVector<RowSources> m_sources;
 
     QVector<HistoryStep> m_steps;
     qsizetype m_index = 0;      // steps applied

@@ -5,6 +5,7 @@
 #include "support/log.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
@@ -174,18 +175,57 @@ bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumb
     return true;
 }
 
+namespace {
+// The text after a big-endian or UTF-32 mark as UTF-16 little-endian bytes behind an FF FE mark,
+// so that one line reader serves every Unicode form.
+QByteArray asUtf16LittleEndian(const QByteArray& bytes, qsizetype markSize, QStringConverter::Encoding from) {
+    QString text;
+    if (from == QStringConverter::Utf16BE) {
+        const qsizetype units = (bytes.size() - markSize) / 2;
+        text.resize(units);
+        for (qsizetype i = 0; i < units; ++i)
+            text[i] = QChar(qFromBigEndian<quint16>(bytes.constData() + markSize + 2 * i));
+    } else {
+        // Whole code units only, as for UTF-16: a stray tail cannot form a character.
+        const qsizetype whole = (bytes.size() - markSize) / 4 * 4;
+        QStringDecoder decoder(from, QStringDecoder::Flag::Stateless);
+        text = decoder(QByteArrayView(bytes).sliced(markSize, whole));
+    }
+    QByteArray out("\xFF\xFE", 2);
+    out.resize(2 + text.size() * 2);
+    qToLittleEndian<quint16>(text.utf16(), text.size(), out.data() + 2);
+    return out;
+}
+} // namespace
+
 void CStdioFileEx::startReading(QByteArray bytes) {
     m_bytes = std::move(bytes);
     m_reading = true;
+    m_mark = ByteOrderMark::None;
+    m_lastLine = {};
     const auto* b = reinterpret_cast<const unsigned char*>(m_bytes.constData());
     const qint64 n = m_bytes.size();
-    if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
-        m_pos = 3; // the code page stays: the rest is decoded as before
-    } else if (n >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
-        m_unicode = true; // FE FF is read as little-endian all the same
+    // A mark decides the encoding whatever code page was asked for. The UTF-32 little-endian mark
+    // begins like the UTF-16 one and is checked first.
+    if (n >= 4 && b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0) {
+        m_mark = ByteOrderMark::Utf32LE;
+        m_bytes = asUtf16LittleEndian(m_bytes, 4, QStringConverter::Utf32LE);
+    } else if (n >= 4 && b[0] == 0 && b[1] == 0 && b[2] == 0xFE && b[3] == 0xFF) {
+        m_mark = ByteOrderMark::Utf32BE;
+        m_bytes = asUtf16LittleEndian(m_bytes, 4, QStringConverter::Utf32BE);
+    } else if (n >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
+        m_mark = ByteOrderMark::Utf16BE;
+        m_bytes = asUtf16LittleEndian(m_bytes, 2, QStringConverter::Utf16BE);
+    } else if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+        m_mark = ByteOrderMark::Utf16LE;
+    } else if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+        m_mark = ByteOrderMark::Utf8;
+        m_codePage = std::int32_t(kUtf8CodePage);
+        m_pos = 3;
+    }
+    if (m_mark != ByteOrderMark::None && m_mark != ByteOrderMark::Utf8) {
+        m_unicode = true;
         m_pos = 2;
-    } else {
-        m_pos = 0;
     }
     m_firstRead = true;
 }
@@ -288,6 +328,7 @@ bool CStdioFileEx::ReadString(QString& line) {
 
     const char* data = m_bytes.constData();
     if (m_unicode) {
+        m_lastLine = {};
         // Whole UTF-16 units only; a stray last byte cannot form one.
         const qint64 units = (size - m_pos) / 2;
         if (units == 0) {
@@ -315,6 +356,7 @@ bool CStdioFileEx::ReadString(QString& line) {
         const char* start = data + m_pos;
         const void* feed = std::memchr(start, '\n', std::size_t(size - m_pos));
         const qint64 len = feed ? static_cast<const char*>(feed) - start : size - m_pos;
+        m_lastLine = QByteArrayView(start, len);
         if (m_ahead) {
             qsizetype end = m_text.indexOf(u'\n', m_textPos);
             if (end < 0)
@@ -414,6 +456,7 @@ bool CStdioFileEx::Close() {
     }
     m_reading = false;
     m_bytes.clear();
+    m_lastLine = {};
     m_pos = 0;
     m_aheadTried = false;
     m_ahead = false;

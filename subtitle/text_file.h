@@ -21,6 +21,9 @@ public:
     static constexpr std::uint32_t kSaveFlags =
         writeUtf16Flag | typeText | modeCreate | modeWrite; // 0x205001
 
+    // The byte-order mark a file read began with; it decides how the rest is decoded.
+    enum class ByteOrderMark { None, Utf8, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
+
     CStdioFileEx() = default;
     // A file opened for writing and not closed is discarded: the target keeps its old content.
     ~CStdioFileEx();
@@ -50,6 +53,10 @@ public:
     }
     std::int32_t GetCodePage() const { return m_codePage; }
     bool IsFileUnicodeText() const { return m_unicode; }
+    ByteOrderMark ByteOrderMarkFound() const { return m_mark; }
+    // The bytes of the line the last ReadString of an 8-bit file returned, without its line feed;
+    // empty for a UTF-16 file. Valid until the file is closed or read again.
+    QByteArrayView LastLineBytes() const { return m_lastLine; }
     std::uint32_t OpenFlags() const { return m_openFlags; }
     bool IsOpen() const { return m_reading || m_writer != nullptr || m_directFd >= 0; }
     qint64 Position() const { return m_pos; }
@@ -68,6 +75,8 @@ private:
 
     // Reading: the whole file is taken in at open; it is small, and lines then need no copies.
     bool m_reading = false;
+    ByteOrderMark m_mark = ByteOrderMark::None;
+    QByteArrayView m_lastLine;
     QByteArray m_bytes;
     qint64 m_pos = 0;
 

@@ -6,6 +6,10 @@
 
 void registerConvertCommands(CommandRegistry& commands, CMainFrame& frame) {
     CMainFrame* f = &frame;
-    commands.add({CommandId::ConvertFileCodeSchema, "Convert File Code Schema", "view-refresh", {},
-                  [f] { runConvertCodeSchema(f->seam()); }, {}});
+    commands.add({CommandId::ConvertFileCodeSchema,
+                  "Convert File Code Schema",
+                  "view-refresh",
+                  {},
+                  [f] { runConvertCodeSchema(f->seam()); },
+                  {}});
 }

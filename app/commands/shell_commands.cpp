@@ -86,6 +86,7 @@ void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
          {},
          [f] { f->OnViewDictionary(); },
          {}},
+        {CommandId::Toolbox, "Toolbox", "view-sidetree", {}, [f] { f->toggleToolbox(); }, {}},
         {CommandId::StudyDictionary,
          "Study Dictionary",
          "applications-education",

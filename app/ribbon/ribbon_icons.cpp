@@ -379,6 +379,19 @@ void drawViewDictionary(QPainter& p) {
     glyph(p, QRectF(9, 7, 12, 8), QStringLiteral("Aa"), cover, 7);
 }
 
+// A window whose left part is a docked pane.
+void drawToolbox(QPainter& p) {
+    p.setPen(inkPen(1.4, kInk));
+    p.setBrush(kPaper);
+    p.drawRoundedRect(QRectF(3, 5, 26, 22), 2, 2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBlue);
+    p.drawRect(QRectF(4, 6, 24, 4));
+    p.setBrush(kLightBlue);
+    p.drawRect(QRectF(5, 12, 9, 13));
+    lines(p, QRectF(17, 14, 9, 0), 3);
+}
+
 void drawStudyDictionary(QPainter& p) {
     const QColor cover(0x2c, 0x7a, 0x7b);
     QPainterPath left;
@@ -488,6 +501,7 @@ constexpr IconSource kIcons[] = {
     {"go-jump", drawGoToLineNumber},
     {"accessories-dictionary", drawViewDictionary},
     {"applications-education", drawStudyDictionary},
+    {"view-sidetree", drawToolbox},
     {"view-refresh", drawConvertFileCodeSchema},
     {"media-playback-start", drawPlaySubtitle},
     {"edit-undo", drawUndo},

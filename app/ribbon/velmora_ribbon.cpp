@@ -86,7 +86,9 @@ const TabEntry kLayout[] = {
     {"&Dictionary",
      {
          {kGroupDictionary,
-          {{CommandId::ViewDictionary, Kind::Button}, {CommandId::StudyDictionary, Kind::Button}}},
+          {{CommandId::ViewDictionary, Kind::Button},
+           {CommandId::StudyDictionary, Kind::Button},
+           {CommandId::Toolbox, Kind::Button}}},
      }},
     {"&Tools",
      {

@@ -71,6 +71,16 @@ public:
         return p;
     }
     void showMessage(QWidget*, const UserMessage& m) override { messages.append(m); }
+    QList<UserMessage> yesNoQuestions;
+    std::deque<bool> yesNoAnswers; // No when none
+    bool askYesNo(QWidget*, const UserMessage& q) override {
+        yesNoQuestions.append(q);
+        if (yesNoAnswers.empty())
+            return false;
+        const bool yes = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return yes;
+    }
     std::deque<SaveChoice> saveChoices; // answers to "Save the translated subtitle?"; Discard when none
     QStringList questions;
     SaveChoice askToSave(QWidget*, const QString& question) override {

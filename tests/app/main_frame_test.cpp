@@ -11,6 +11,7 @@
 #include "frame_fixture.h"
 #include "subtitle/subtitle_format.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -35,13 +36,13 @@
 #include <gtest/gtest.h>
 
 TEST_F(FrameTest, CreatesFrameStatusBarViewsDockAndStore) {
-    for (const char* name : {"a.translated.srt", "mytranslated", "translate.srt"})
+    for (const char* name : {"1478140830translated.srt", "my_translated_work.srt", "translate.srt"})
         writeFile(QStringLiteral("bin/") + QLatin1String(name), "x");
     CMainFrame& f = frame();
 
     EXPECT_EQ(f.windowTitle(), QStringLiteral("velmora"));
-    EXPECT_FALSE(QFile::exists(bin() + QStringLiteral("a.translated.srt")));
-    EXPECT_FALSE(QFile::exists(bin() + QStringLiteral("mytranslated")));
+    EXPECT_FALSE(QFile::exists(bin() + QStringLiteral("1478140830translated.srt")));
+    EXPECT_TRUE(QFile::exists(bin() + QStringLiteral("my_translated_work.srt")));
     EXPECT_TRUE(QFile::exists(bin() + QStringLiteral("translate.srt")));
     EXPECT_EQ(QFileInfo(m_root.filePath(QStringLiteral("data/word.lxd"))).size(), 0);
     EXPECT_EQ(QFileInfo(m_root.filePath(QStringLiteral("data/sentence.lxd"))).size(), 0);
@@ -102,7 +103,8 @@ TEST_F(FrameTest, EveryControlHasACommandAndEveryCommandIsHarmlessOnAnEmptyDocum
         EXPECT_TRUE(f.commands().contains(CommandId(id.toUInt()))) << id.toUInt();
         EXPECT_FALSE(f.commands().label(CommandId(id.toUInt())).isEmpty()) << id.toUInt();
     }
-    EXPECT_EQ(controls, 31); // the ribbon's 28 controls, "About" and the quick-access Undo and Redo
+    // The ribbon's 29 controls (with the Toolbox toggle), "About" and the quick-access Undo and Redo.
+    EXPECT_EQ(controls, 32);
     for (CommandId id : f.commands().ids())
         if (id != CommandId::Exit)
             f.dispatchCommand(id);
@@ -375,21 +377,117 @@ TEST_F(FrameTest, PaneKeepsItsTextsWhenTheStoreCannotWrite) {
     EXPECT_EQ(m_seam.modalTitles, QStringList{"Library"});
 }
 
-TEST_F(FrameTest, CharsetComboRedecodesAtOnceAndRebuildsMapping) {
+TEST_F(FrameTest, LoadShowsTheCharsetItReadAndTheComboRedecodesWithoutLoss) {
     CMainFrame& f = frame();
-    // UTF-8 without a byte-order mark is read in the ANSI code page, garbling the accent.
+    // UTF-8 without a byte-order mark reads as UTF-8, and the combo and the status bar say so.
     QByteArray bytes = "1\r\n00:00:01,000 --> 00:00:02,000\r\ncaf\xC3\xA9\r\n\r\n";
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("utf8.srt"), bytes));
     ASSERT_EQ(f.session().rows().count(), 1);
-    EXPECT_NE(f.session().rows().at(0).original, QStringLiteral("café"));
+    EXPECT_EQ(f.session().rows().at(0).original, QStringLiteral("café"));
+    EXPECT_EQ(f.originalCharsetCombo->currentText(), QStringLiteral("Unicode(UTF-8)"));
+    EXPECT_EQ(f.translatedCharsetCombo->currentText(), QStringLiteral("America(ANSI)")); // not loaded
+    EXPECT_TRUE(
+        f.statusBar()->currentMessage().startsWith(QStringLiteral("Original: read as Unicode (UTF-8)")));
 
     QComboBox* combo = f.originalCharsetCombo;
-    combo->setCurrentIndex(combo->findText(QStringLiteral("Unicode(UTF-8)")));
-    emit combo->activated(combo->currentIndex());
+    auto choose = [combo](const QString& name) {
+        combo->setCurrentIndex(combo->findText(name));
+        emit combo->activated(combo->currentIndex());
+    };
+    choose(QStringLiteral("America(ANSI)"));
+    EXPECT_NE(f.session().rows().at(0).original, QStringLiteral("café"));
+    choose(QStringLiteral("Unicode(UTF-8)"));
     EXPECT_EQ(f.session().document().originalCodePage, 65001u);
     EXPECT_EQ(f.session().rows().at(0).original, QStringLiteral("café"));
     EXPECT_EQ(f.session().document().originalTexts.value(0), QStringLiteral("café"));
     EXPECT_TRUE(f.childView()->mappingView()->richEdit()->toPlainText().startsWith(QStringLiteral("café\n")));
+}
+
+TEST_F(FrameTest, DictionaryPaneAndTimingsTabFollowTheDocument) {
+    CMainFrame& f = frame();
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(3)));
+    selectRows({1});
+    EXPECT_EQ(f.sentencePane()->originalEdit()->text(), QStringLiteral("Line 2"));
+    // An edit of the focused row shows at once.
+    f.applyChange(f.session().setTextCell(1, kColumnOriginal, QStringLiteral("Edited")));
+    EXPECT_EQ(f.sentencePane()->originalEdit()->text(), QStringLiteral("Edited"));
+    // A new document leaves nothing of the old one in the pane.
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("n.srt"), srt(2, "Neu")));
+    settle();
+    const int row = f.focusedRow();
+    EXPECT_EQ(f.sentencePane()->originalEdit()->text(),
+              row >= 0 ? f.session().rows().at(row).original : QString());
+    EXPECT_FALSE(f.sentencePane()->originalEdit()->text().contains(QStringLiteral("Edited")));
+
+    // The Hide column follows the format of each load while the Timings tab stays open.
+    f.ribbon()->setCurrentTab(tabIndex("&Timings"));
+    EXPECT_FALSE(f.grid()->isColumnHidden(kColumnHide));
+    load(CommandId::LoadOriginal,
+         writeFile(QStringLiteral("s.smi"),
+                   "<SAMI>\r\n<BODY>\r\n<SYNC Start=1000>\r\nHi\r\n</BODY></SAMI>\r\n"),
+         2);
+    EXPECT_EQ(f.session().document().formatMode, kSAMI);
+    EXPECT_TRUE(f.grid()->isColumnHidden(kColumnHide));
+    EXPECT_FALSE(f.grid()->isColumnHidden(kColumnShow));
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("o2.srt"), srt(2)));
+    EXPECT_FALSE(f.grid()->isColumnHidden(kColumnHide));
+}
+
+TEST_F(FrameTest, AFileUnderTheWrongFilterIsOfferedInItsOwnFormat) {
+    CMainFrame& f = frame();
+    const QString micro = writeFile(QStringLiteral("film.sub"), "{0}{25}{y:i}Hello\r\n{30}{50}Bye\r\n");
+    m_seam.yesNoAnswers.push_back(true);
+    load(CommandId::LoadOriginal, micro, 0); // under the SubRip filter
+    ASSERT_EQ(m_seam.yesNoQuestions.size(), 1);
+    EXPECT_TRUE(m_seam.yesNoQuestions[0].text.contains(QStringLiteral("looks like a MicroDVD file")));
+    EXPECT_EQ(f.session().document().formatMode, kMicroDVD);
+    ASSERT_EQ(f.session().rows().count(), 2);
+    EXPECT_EQ(f.session().rows().at(0).original, QStringLiteral("{y:i}Hello"));
+
+    // Answered No, the chosen filter holds; a file that matches its filter asks nothing.
+    m_seam.yesNoAnswers.push_back(false);
+    load(CommandId::LoadOriginal, micro, 0);
+    EXPECT_EQ(f.session().document().formatMode, kSubRip);
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(2)), 0);
+    EXPECT_EQ(m_seam.yesNoQuestions.size(), 2);
+}
+
+TEST_F(FrameTest, DesktopDetails) {
+    CMainFrame& f = frame(true);
+    // A closed Toolbox comes back from the ribbon.
+    f.toolbox()->close();
+    EXPECT_FALSE(f.toolbox()->isVisible());
+    f.dispatchCommand(CommandId::Toolbox);
+    EXPECT_TRUE(f.toolbox()->isVisible());
+
+    // Original and Translated share the width the other columns leave.
+    f.resize(1920, 1000);
+    QTest::qWait(20);
+    CReportView* grid = f.grid();
+    const int others = grid->columnWidth(kColumnNumber);
+    EXPECT_GE(grid->columnWidth(kColumnOriginal) + grid->columnWidth(kColumnTranslated) + others,
+              grid->viewport()->width() - 2);
+    EXPECT_LE(std::abs(grid->columnWidth(kColumnOriginal) - grid->columnWidth(kColumnTranslated)), 1);
+
+    // A click in a selection of several rows selects that row; it does not open the editor.
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(200)));
+    selectRows({1, 2, 3});
+    const QRect cell = grid->visualRect(grid->model()->index(2, kColumnOriginal));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    settle();
+    EXPECT_EQ(grid->selectedRowIndexes(), QList<int>{2});
+    for (QLineEdit* editor : grid->viewport()->findChildren<QLineEdit*>())
+        EXPECT_FALSE(editor->isVisible());
+
+    // Ctrl+End shows the last row whole.
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+    QTest::qWait(20);
+    EXPECT_EQ(grid->focusedRow(), 199);
+    const QRect last = grid->visualRect(grid->model()->index(199, kColumnOriginal));
+    EXPECT_GE(last.top(), 0);
+    EXPECT_LE(last.bottom(), grid->viewport()->height());
 }
 
 TEST_F(FrameTest, CommandLineLoadsOriginalAndTranslated) {
@@ -430,4 +528,28 @@ TEST_F(FrameTest, RowChangesReachTheViewWithoutReset) {
     // The focused entry moved down with the insert.
     EXPECT_EQ(f.grid()->focusedRow(), 3);
     EXPECT_EQ(f.grid()->model()->index(3, 3).data().toString(), QStringLiteral("Line 3"));
+}
+
+TEST_F(FrameTest, DialogsStartInTheLastFolderAndTheLayoutLivesInTheConfigFolder) {
+    const QString settings = m_root.filePath(QStringLiteral("config/velmora/folders.ini"));
+    {
+        DesktopSeam seam(settings);
+        EXPECT_EQ(seam.startFolder(), QDir::homePath());
+        seam.rememberFolder(m_root.filePath(QStringLiteral("bin/film.srt")));
+    }
+    // Remembered between runs; a folder that has gone since gives way to home.
+    EXPECT_EQ(DesktopSeam(settings).startFolder(), m_root.filePath(QStringLiteral("bin")));
+    DesktopSeam(settings).rememberFolder(m_root.filePath(QStringLiteral("gone/film.srt")));
+    EXPECT_EQ(DesktopSeam(settings).startFolder(), QDir::homePath());
+
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", m_root.filePath(QStringLiteral("config")).toLocal8Bit());
+    {
+        CMainFrame f(FrameOptions{bin(), QString(), &m_seam});
+        EXPECT_EQ(f.layoutFile(), m_root.filePath(QStringLiteral("config/velmora/layout.ini")));
+    }
+    if (oldConfig.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }

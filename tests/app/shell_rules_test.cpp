@@ -23,19 +23,40 @@ TEST(StartupCleanup, DeletesOnlyMatchingFilesDirectlyInTheFolder) {
     QDir().mkpath(bin);
     QDir().mkpath(other);
     QDir().mkpath(bin + QStringLiteral("/translated-notes"));
-    for (const char* name : {"a.translated.srt", "mytranslated", "1481234567translated.smi", "translate.srt",
-                             "Translated.srt", "velmora"})
+    // Only the names the movie pane makes itself are ours: seconds, "translated.", a format's extension.
+    for (const char* name :
+         {"1478140830translated.srt", "1481234567translated.smi", "1481234567translated.SUB",
+          "9translated.sub", "my_translated_work.srt", "a.translated.srt", "mytranslated", "12translated.txt",
+          "x1478140830translated.srt", "1478140830translated.srt.bak", "translate.srt", "velmora"})
         touch(bin + u'/' + QLatin1String(name));
-    touch(bin + QStringLiteral("/translated-notes/b.translated.srt"));
-    touch(other + QStringLiteral("/c.translated.srt"));
+    touch(bin + QStringLiteral("/translated-notes/1478140830translated.srt"));
+    touch(other + QStringLiteral("/1478140830translated.srt"));
 
-    EXPECT_EQ(deleteTemporaryTranslatedFiles(bin + u'/'), 3);
+    EXPECT_EQ(deleteTemporaryTranslatedFiles(bin + u'/'), 4);
 
     const QStringList left = QDir(bin).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    EXPECT_EQ(left, (QStringList{"Translated.srt", "translate.srt", "translated-notes", "velmora"}));
-    EXPECT_TRUE(QFile::exists(bin + QStringLiteral("/translated-notes/b.translated.srt")));
-    EXPECT_TRUE(QFile::exists(other + QStringLiteral("/c.translated.srt")));
+    EXPECT_EQ(left, (QStringList{"12translated.txt", "1478140830translated.srt.bak", "a.translated.srt",
+                                 "my_translated_work.srt", "mytranslated", "translate.srt",
+                                 "translated-notes", "velmora", "x1478140830translated.srt"}));
+    EXPECT_TRUE(QFile::exists(bin + QStringLiteral("/translated-notes/1478140830translated.srt")));
+    EXPECT_TRUE(QFile::exists(other + QStringLiteral("/1478140830translated.srt")));
     EXPECT_EQ(deleteTemporaryTranslatedFiles(QString()), 0);
+}
+
+TEST(LoadMessages, EncodingStatusAndFormatQuestion) {
+    EncodingGuess gb{EncodingGuess::Source::Detector, 936, 80};
+    EXPECT_EQ(
+        encodingStatus(Side::Translated, gb),
+        QString::fromUtf8("Translated: read as Simplified Chinese (GB2312) \u2014 change it in the character "
+                          "set box if the text looks wrong"));
+    EXPECT_EQ(
+        encodingStatus(Side::Original, EncodingGuess{EncodingGuess::Source::Unsure, 0, 0}),
+        QString::fromUtf8("Original: read as America (ANSI) \u2014 change it in the character set box if the "
+                          "text looks wrong"));
+    EXPECT_TRUE(encodingStatus(Side::Original, EncodingGuess{}).isEmpty());
+    const UserMessage q = formatMismatchQuestion(kSubRip, kMicroDVD);
+    EXPECT_TRUE(
+        q.text.startsWith("This file does not look like a SubRip file; it looks like a MicroDVD file."));
 }
 
 TEST(DictionaryPaneRules, LengthLimitsAndLineBreaks) {

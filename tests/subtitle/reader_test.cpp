@@ -72,7 +72,12 @@ QByteArray encodeLines(const QStringList& lines, const FileForm& form) {
     return encodeText(text, 1252).value();
 }
 
-const ReadResult kCompleted{true, true, std::nullopt};
+const ReadResult kCompleted{true, true, std::nullopt, {}};
+// The result without how the bytes were read, which the byte forms differ in.
+ReadResult outcome(ReadResult r) {
+    r.encoding = {};
+    return r;
+}
 
 class ReaderTest : public ::testing::Test {
 protected:
@@ -112,9 +117,9 @@ INSTANTIATE_TEST_SUITE_P(Forms, FormRead, ::testing::ValuesIn(kAllForms), formNa
 } // namespace
 
 TEST_P(FormRead, SubRipIndexNumbersAreIgnoredAndLinesJoined) {
-    EXPECT_EQ(load({"5", "00:00:01,000 --> 00:00:02,000", "Hello", "World", "", "9",
-                    "  00:00:03,000 --> 00:00:04,000 X1:100", "Bye", "", "12",
-                    "00:00:05,000 --> 00:00:06,000", "été"}),
+    EXPECT_EQ(outcome(load({"5", "00:00:01,000 --> 00:00:02,000", "Hello", "World", "", "9",
+                            "  00:00:03,000 --> 00:00:04,000 X1:100", "Bye", "", "12",
+                            "00:00:05,000 --> 00:00:06,000", "été"})),
               kCompleted);
     const SubtitleDocument& d = session.document();
     EXPECT_EQ(d.originalTexts, (QStringList{"Hello|\nWorld", "Bye", "été"}));
@@ -131,33 +136,50 @@ TEST_P(FormRead, SubRipIndexNumbersAreIgnoredAndLinesJoined) {
     EXPECT_EQ(session.rows().at(2).number, 3.0);
 }
 
-TEST_P(FormRead, SubRipEntryWithoutTextIsDroppedWithItsTimeLine) {
+TEST_P(FormRead, SubRipEntryWithoutTextKeepsItsPlace) {
     load({"1", "00:00:01,000 --> 00:00:02,000", "", "2", "00:00:03,000 --> 00:00:04,000", "Kept", "3",
           "00:00:05,000 --> 00:00:06,000", "00:00:07,000 --> 00:00:08,000", "Late", "4",
           "00:00:09,000 --> 00:00:10,000"});
     const SubtitleDocument& d = session.document();
-    EXPECT_EQ(d.originalTexts, (QStringList{"Kept", "Late"}));
-    // The time line right before another and the last one, both without text, go as well.
+    // Empty entries, also one right before another time line and the last one, stay where they
+    // are, so that the entries after them keep their translations.
+    EXPECT_EQ(d.originalTexts, (QStringList{"", "Kept", "", "Late", ""}));
     EXPECT_EQ(d.loadedTimeLines,
-              (QStringList{"00:00:03,000 --> 00:00:04,000", "00:00:07,000 --> 00:00:08,000"}));
+              (QStringList{"00:00:01,000 --> 00:00:02,000", "00:00:03,000 --> 00:00:04,000",
+                           "00:00:05,000 --> 00:00:06,000", "00:00:07,000 --> 00:00:08,000",
+                           "00:00:09,000 --> 00:00:10,000"}));
     EXPECT_EQ(d.timeLines, d.loadedTimeLines);
-    ASSERT_EQ(session.rows().count(), 2);
-    EXPECT_EQ(session.rows().at(1).show, "00:00:07,000");
+    ASSERT_EQ(session.rows().count(), 5);
+    EXPECT_EQ(session.rows().at(3), (EntryRow{4, "00:00:07,000", "00:00:08,000", "Late", kUntranslated}));
+
+    // The translation with the same blank entry lines up entry by entry.
+    load({"1", "00:00:01,000 --> 00:00:02,000", "2", "00:00:03,000 --> 00:00:04,000", "Behalten", "3",
+          "00:00:05,000 --> 00:00:06,000", "4", "00:00:07,000 --> 00:00:08,000", "Spät"},
+         kSubRip, Side::Translated);
+    EXPECT_EQ(d.translatedTexts, (QStringList{"", "Behalten", "", "Spät"}));
+    EXPECT_EQ(session.rows().at(1).translated, "Behalten");
+    EXPECT_EQ(session.rows().at(3).translated, "Spät");
 }
 
 TEST_P(FormRead, SubRipDigitFirstTextLines) {
     load({"1", "00:00:01,000 --> 00:00:02,000", "3 days later", "they left", "2",
-          "00:00:03,000 --> 00:00:04,000", "Count:", "10 apples", "and pears"});
+          "00:00:03,000 --> 00:00:04,000", "Count:", "10 apples", "and pears", "42", "3",
+          "00:00:05,000 --> 00:00:06,000", "5 normal spaces between letters", "7"});
     const SubtitleDocument& d = session.document();
-    // "10 apples" is dropped and "and pears" begins an entry of its own under the latest times.
-    EXPECT_EQ(d.originalTexts, (QStringList{"3 days later|\nthey left", "Count:", "and pears"}));
+    // A line is an index only with a time line after it; every other line of an entry is its text.
+    EXPECT_EQ(d.originalTexts, (QStringList{"3 days later|\nthey left", "Count:|\n10 apples|\nand pears|\n42",
+                                            "5 normal spaces between letters|\n7"}));
     EXPECT_EQ(d.loadedTimeLines,
               (QStringList{"00:00:01,000 --> 00:00:02,000", "00:00:03,000 --> 00:00:04,000",
-                           "00:00:03,000 --> 00:00:04,000"}));
+                           "00:00:05,000 --> 00:00:06,000"}));
     EXPECT_EQ(d.timeLines, d.loadedTimeLines);
     ASSERT_EQ(session.rows().count(), 3);
-    EXPECT_EQ(session.rows().at(2),
-              (EntryRow{3, "00:00:03,000", "00:00:04,000", "and pears", kUntranslated}));
+    EXPECT_EQ(session.rows().at(2).original, d.originalTexts[2]);
+
+    // Only the shape makes a time line: an arrow in the text does not.
+    load({"1", "00:00:01,000 --> 00:00:02,000", "2 hours --> later", "2", "00:00:03,000 --> 00:00:04,000",
+          "B"});
+    EXPECT_EQ(d.originalTexts, (QStringList{"2 hours --> later", "B"}));
 }
 
 TEST_P(FormRead, SubRipTextBeforeTheFirstTimeLineIsIgnored) {
@@ -229,7 +251,7 @@ TEST_P(FormRead, SubRipTranslatedAfterOriginal) {
                            "5",
                            "00:00:09,000 --> 00:00:10,000",
                            "T5"};
-    EXPECT_EQ(load(five, kSubRip, Side::Translated), kCompleted);
+    EXPECT_EQ(outcome(load(five, kSubRip, Side::Translated)), kCompleted);
     ASSERT_EQ(session.rows().count(), 5);
     EXPECT_EQ(session.rows().at(0), (EntryRow{1, "00:00:01,000", "00:00:02,000", "O1", "T1|\nmore"}));
     EXPECT_EQ(session.rows().at(3), (EntryRow{std::nullopt, "", "", "", "T4"}));
@@ -258,11 +280,11 @@ TEST_P(FormRead, SubRipShorterTranslationListsOnlyItsOwnEntries) {
 
 TEST_P(FormRead, SubRipTextsBeforeAnyTimeLineInATranslation) {
     load({"1", "00:00:01,000 --> 00:00:02,000", "O1", "2", "00:00:03,000 --> 00:00:04,000", "O2"});
-    // The translated loop takes text after an index line even before a time line.
+    // Entries begin at time lines: what stands before the first one belongs to none.
     load({"intro", "1", "T1", "2", "00:00:03,000 --> 00:00:04,000", "T2"}, kSubRip, Side::Translated);
-    EXPECT_EQ(session.document().translatedTexts, (QStringList{"T1", "T2"}));
-    EXPECT_EQ(session.document().translatedTimeLines, (QStringList{"", "00:00:03,000 --> 00:00:04,000"}));
-    EXPECT_EQ(session.rows().at(1).translated, "T2");
+    EXPECT_EQ(session.document().translatedTexts, (QStringList{"T2"}));
+    EXPECT_EQ(session.document().translatedTimeLines, (QStringList{"00:00:03,000 --> 00:00:04,000"}));
+    EXPECT_EQ(session.rows().at(0).translated, "T2");
 }
 
 TEST_F(ReaderTest, SizeLimit) {
@@ -307,36 +329,57 @@ TEST_F(ReaderTest, RelativePathsResolveAgainstTheProgramFolder) {
     EXPECT_EQ(session.document().originalTexts, QStringList{"Here"});
 }
 
-TEST_F(ReaderTest, Utf8MarkIsSkippedButTheTextIsReadAsAnsi) {
+TEST_F(ReaderTest, Utf16BigEndianReadsLikeLittleEndian) {
+    const QString text = QString::fromUtf8("1\r\n00:00:01,000 --> 00:00:02,000\r\nПривет, 世界\r\n\r\n"
+                                           "2\r\n00:00:03,000 --> 00:00:04,000\r\nZweite\r\n");
+    QByteArray big("\xFE\xFF", 2);
+    for (QChar c : text)
+        big.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    const ReadResult r = LoadSubtitleFile(session, writeFile(big), kSubRip, Side::Original);
+    EXPECT_EQ(r.encoding.source, EncodingGuess::Source::ByteOrderMark);
+    const SubtitleDocument fromBig = session.document();
+    LoadSubtitleFile(session, writeFile(QByteArray("\xFF\xFE", 2) + utf16le(text)), kSubRip, Side::Original);
+    EXPECT_EQ(fromBig.originalTexts, session.document().originalTexts);
+    EXPECT_EQ(fromBig.originalTexts, (QStringList{QString::fromUtf8("Привет, 世界"), "Zweite"}));
+    EXPECT_EQ(fromBig.loadedTimeLines, session.document().loadedTimeLines);
+}
+
+TEST_F(ReaderTest, Utf8MarkReadsUtf8) {
     LoadSubtitleFile(session,
                      writeFile("\xEF\xBB\xBF"
                                "1\n00:00:01,000 --> 00:00:02,000\n\xC3\xA9t\xC3\xA9\n"),
                      kSubRip, Side::Original);
-    EXPECT_EQ(session.document().originalTexts, QStringList{QString::fromUtf8("Ã©tÃ©")});
+    EXPECT_EQ(session.document().originalTexts, QStringList{QString::fromUtf8("été")});
     EXPECT_EQ(session.document().loadedTimeLines, QStringList{"00:00:01,000 --> 00:00:02,000"});
 }
 
 TEST_P(FormRead, MicroDvdBraceRules) {
     load({"{100}{250}Hello|World", "{100}{250}{y:i}Hello", "{1}{1}23.976", "{300}{400}", "{1}", "{12}",
-          "  {500}{600}Lead", "{700}{abc", "{5}abc", "plain text"},
+          "  {500}{600}Lead", "{700}{abc", "{5}abc", "plain text", "{10}{20}Hello, {P:100,200}world!",
+          "{30}{}x"},
          kMicroDVD);
     const SubtitleDocument& d = session.document();
-    EXPECT_EQ(d.loadedTimeLines, (QStringList{"{100}{250}", "{1}{1}", "{300}{400}", "{500}{600}", "{700}"}));
-    EXPECT_EQ(d.originalTexts, (QStringList{"Hello|World", "23.976", "", "Lead", "{abc"}));
+    // An entry is a line that begins with two brace groups; its text is all that follows them,
+    // formatting codes included, the same in the row and in the list.
+    EXPECT_EQ(d.loadedTimeLines, (QStringList{"{100}{250}", "{100}{250}", "{1}{1}", "{300}{400}",
+                                              "{500}{600}", "{10}{20}", "{30}{}"}));
+    EXPECT_EQ(d.originalTexts, (QStringList{"Hello|World", "{y:i}Hello", "23.976", "", "Lead",
+                                            "Hello, {P:100,200}world!", "x"}));
     EXPECT_EQ(d.timeLines, d.loadedTimeLines);
-    ASSERT_EQ(session.rows().count(), 5);
+    ASSERT_EQ(session.rows().count(), 7);
     EXPECT_EQ(session.rows().at(0), (EntryRow{1, "100", "250", "Hello|World", kUntranslated}));
-    EXPECT_EQ(session.rows().at(2), (EntryRow{3, "300", "400", "", kUntranslated}));
-    // Without a closing brace after the second "{" the whole line is the row's text.
-    EXPECT_EQ(session.rows().at(4), (EntryRow{5, "700", "", "{700}{abc", kUntranslated}));
+    EXPECT_EQ(session.rows().at(1), (EntryRow{2, "100", "250", "{y:i}Hello", kUntranslated}));
+    EXPECT_EQ(session.rows().at(3), (EntryRow{4, "300", "400", "", kUntranslated}));
+    EXPECT_EQ(session.rows().at(5), (EntryRow{6, "10", "20", "Hello, {P:100,200}world!", kUntranslated}));
+    EXPECT_EQ(session.rows().at(6), (EntryRow{7, "30", "", "x", kUntranslated}));
 }
 
-TEST_P(FormRead, MicroDvdTranslatedNeedsOnlyTheLastBrace) {
+TEST_P(FormRead, MicroDvdTranslatedTakesTheSameEntries) {
     load({"{100}{250}One", "{300}{400}Two"}, kMicroDVD);
-    load({"{5}abc", "{10}{20}{y:b}skip", "{30}{40}Zwei|Teil", "{50}{60}Drei"}, kMicroDVD, Side::Translated);
+    load({"{5}abc", "{10}{20}{y:b}Eins", "{30}{40}Zwei|Teil", "{50}{60}Drei"}, kMicroDVD, Side::Translated);
     const SubtitleDocument& d = session.document();
-    EXPECT_EQ(d.translatedTimeLines, (QStringList{"{5}", "{30}{40}", "{50}{60}"}));
-    EXPECT_EQ(d.translatedTexts, (QStringList{"abc", "Zwei|Teil", "Drei"}));
+    EXPECT_EQ(d.translatedTimeLines, (QStringList{"{10}{20}", "{30}{40}", "{50}{60}"}));
+    EXPECT_EQ(d.translatedTexts, (QStringList{"{y:b}Eins", "Zwei|Teil", "Drei"}));
     ASSERT_EQ(session.rows().count(), 3);
     EXPECT_EQ(session.rows().at(1), (EntryRow{2, "300", "400", "Two", "Zwei|Teil"}));
     EXPECT_EQ(session.rows().at(2), (EntryRow{std::nullopt, "", "", "", "Drei"}));
@@ -382,23 +425,39 @@ TEST_P(FormRead, SubViewerTimeLinesAndHeaders) {
          kSubViewer);
     const SubtitleDocument& d = session.document();
     EXPECT_EQ(d.headerLines, (QStringList{"[TITLE]Film", "[AUTHOR]me"}));
-    // "2 more" is dropped and "after" begins an entry under the same times; a digit-first line with
-    // ",", "." and ":" is a time line, and the one before it got no text.
-    EXPECT_EQ(d.originalTexts, (QStringList{"Hello|\nWorld", "after", "Text"}));
-    EXPECT_EQ(d.loadedTimeLines,
-              (QStringList{"00:00:01.00,00:00:04.00", "00:00:01.00,00:00:04.00", "5:30 p.m., he said"}));
+    // Lines that begin with a digit are text, unless they have the shape of a time line.
+    EXPECT_EQ(d.originalTexts, (QStringList{"Hello|\nWorld|\n2 more|\nafter", "5:30 p.m., he said|\nText"}));
+    EXPECT_EQ(d.loadedTimeLines, (QStringList{"00:00:01.00,00:00:04.00", "00:00:05.00,00:00:06.00"}));
     EXPECT_EQ(d.timeLines, d.loadedTimeLines);
-    ASSERT_EQ(session.rows().count(), 3);
+    ASSERT_EQ(session.rows().count(), 2);
     EXPECT_EQ(session.rows().at(0),
-              (EntryRow{1, "00:00:01.00", "00:00:04.00", "Hello|\nWorld", kUntranslated}));
-    EXPECT_EQ(session.rows().at(1).show, "00:00:01.00");
-    EXPECT_EQ(session.rows().at(2), (EntryRow{3, "5:30 p.m.", "he said", "Text", kUntranslated}));
+              (EntryRow{1, "00:00:01.00", "00:00:04.00", "Hello|\nWorld|\n2 more|\nafter", kUntranslated}));
+    EXPECT_EQ(session.rows().at(1),
+              (EntryRow{2, "00:00:05.00", "00:00:06.00", "5:30 p.m., he said|\nText", kUntranslated}));
 
     load({"ignored", "00:00:01.00,00:00:04.00", "Hallo", "Welt", "00:00:05.00,00:00:06.00", "Nach"},
          kSubViewer, Side::Translated);
     EXPECT_TRUE(d.translatedTimeLines.isEmpty());
     EXPECT_EQ(d.translatedTexts, (QStringList{"Hallo|\nWelt", "Nach"}));
     EXPECT_EQ(session.rows().at(1).translated, "Nach");
+}
+
+TEST_P(FormRead, SubViewerDigitFirstLinesKeepTranslationsAligned) {
+    for (SubtitleFormat format : {kSubViewer, kSubViewer2}) {
+        SCOPED_TRACE(format);
+        load({"[INFORMATION]", "[SUBTITLE]", "00:00:01.00,00:00:02.00", "They waited.",
+              "00:00:03.00,00:00:04.00", "3 days later, nobody had called.", "00:00:05.00,00:00:06.00",
+              "Then the phone rang."},
+             format);
+        load({"[INFORMATION]", "[SUBTITLE]", "00:00:01.00,00:00:02.00", "Sie warteten.",
+              "00:00:03.00,00:00:04.00", "3 Tage später hatte niemand angerufen.", "00:00:05.00,00:00:06.00",
+              "Dann klingelte das Telefon."},
+             format, Side::Translated);
+        ASSERT_EQ(session.rows().count(), 3);
+        EXPECT_EQ(session.rows().at(1).original, "3 days later, nobody had called.");
+        EXPECT_EQ(session.rows().at(1).translated, "3 Tage später hatte niemand angerufen.");
+        EXPECT_EQ(session.rows().at(2).translated, "Dann klingelte das Telefon.");
+    }
 }
 
 TEST_P(FormRead, SubViewer2LineBreaksAndOneEntryPerLine) {
@@ -501,7 +560,11 @@ TEST_F(ReaderTest, GuessFormat) {
         {"a.sami", "", kSAMI},
         {"a.txt", "1\n00:00:01,000 --> 00:00:02,000\n", kMicroDVD},
         {"b.sub", "\n  {100}{200}Hi\n", kMicroDVD},
-        {"c.sub", "[INFORMATION]\n[TITLE]x\n00:00:01.00,00:00:02.00\nHi\n", kSubViewer2},
+        // The header alone does not make SubViewer 2.0; "[br]" in the entries does.
+        {"c.sub", "[INFORMATION]\n[TITLE]x\n[END INFORMATION]\n[SUBTITLE]\n00:00:01.00,00:00:02.00\nHi\n",
+         kSubViewer},
+        {"c2.SUB", "[INFORMATION]\n[SUBTITLE]\n00:00:01.00,00:00:02.00\nHi[br]there\n", kSubViewer2},
+        {"c3.sub", "{0}{10}{y:i}Inline.\n{10}{20}Plain\n", kMicroDVD},
         {"d.sub", "00:00:01.00,00:00:02.00\nHello[br]World\n", kSubViewer2},
         {"e.sub", "00:00:01.00,00:00:02.00\nHello\n", kSubViewer},
         {"f.sub", utf16le("{1}{2}Hi\r\n"), kMicroDVD},

@@ -1,9 +1,15 @@
+// Re-decoding reads each text afresh from the bytes it was loaded from: no sequence of choices
+// loses a character, edited cells keep their text, and Unicode files are left alone.
 #include "charset/code_page.h"
-#include "subtitle/subtitle_session.h"
+#include "edit/line_operations.h"
+#include "subtitle/subtitle_reader.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+const QString kChinese = QString::fromUtf8("你好，世界");
+const QString kChinese2 = QString::fromUtf8("中文字幕");
 
 class Redecode : public ::testing::Test {
 protected:
@@ -13,27 +19,25 @@ protected:
     }
     void TearDown() override { setSystemAnsiCodePage(m_savedAnsi); }
 
-    // What a reader leaves behind: each text decoded in ANSI, both in the list and in the row.
-    void load(const QList<QByteArray>& fileTexts, Side side = Side::Original) {
-        SubtitleDocument document = session.document();
-        QVector<EntryRow> rows = session.rows().all();
-        for (const QByteArray& bytes : fileTexts) {
-            const QString text = *decodeBytes(bytes, kAnsiCodePage);
-            EntryRow row;
-            row.number = rows.size() + 1;
-            (side == Side::Original ? row.original : row.translated) = text;
-            rows.append(row);
-            document.texts(side).append(text);
-        }
-        session.reset(document, rows);
+    // A SubRip file of these texts (lines of an entry joined by "\n"), encoded in codePage.
+    static QByteArray subRip(const QStringList& texts, std::uint32_t codePage) {
+        QString file;
+        for (int i = 0; i < texts.size(); ++i)
+            file += QStringLiteral("%1\r\n00:00:0%1,000 --> 00:00:0%1,500\r\n%2\r\n\r\n")
+                        .arg(i + 1)
+                        .arg(texts[i]);
+        return *encodeText(file, codePage);
     }
-
-    // Lists and rows as something other than a load could leave them.
-    template <typename Change> void alter(Change change) {
-        SubtitleDocument document = session.document();
-        QVector<EntryRow> rows = session.rows().all();
-        change(document, rows);
-        session.reset(document, rows);
+    ReadResult load(const QByteArray& bytes, Side side = Side::Original, SubtitleFormat format = kSubRip) {
+        return loadSubtitleBytes(session, bytes, format, side);
+    }
+    QString cell(int row, Side side = Side::Original) const {
+        return session.rows().cellText(row, side == Side::Original ? kColumnOriginal : kColumnTranslated);
+    }
+    RedecodeResult redecode(Side side, std::uint32_t codePage) {
+        RedecodeResult result;
+        session.redecodeSide(side, codePage, &result);
+        return result;
     }
 
     SubtitleSession session;
@@ -42,133 +46,127 @@ private:
     std::uint32_t m_savedAnsi = 0;
 };
 
-const QString kChinese = QString::fromUtf8("\xE4\xBD\xA0\xE5\xA5\xBD\xEF\xBC\x8C\xE4\xB8\x96\xE7\x95\x8C|\n"
-                                           "\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97\xE5\xB9\x95");
-
-RedecodeResult redecode(SubtitleSession& session, Side side, std::uint32_t codePage) {
-    RedecodeResult result;
-    session.redecodeSide(side, codePage, &result);
-    return result;
-}
-
 } // namespace
 
-TEST_F(Redecode, Gb2312ReadAsAnsiBecomesChinese) {
-    const QByteArray gbBytes = *encodeText(kChinese, 936);
-    load({gbBytes, QByteArray("plain")});
-    ASSERT_NE(session.rows().cellText(0, kColumnOriginal), kChinese);
+TEST_F(Redecode, AnySequenceOfChoicesReturnsTheFirstText) {
+    const QStringList texts{kChinese + "\n" + kChinese2, "plain", QString::fromUtf8("混合 mixed")};
+    load(subRip(texts, 936));
+    const QStringList first = session.document().originalTexts;
+    // Chinese in 936, read again as itself, as ANSI, as UTF-8, twice as GB2312, as Big5, and back.
+    for (std::uint32_t page : {936u, 936u, 0u, 0u, 65001u, 936u, 936u, 950u, 1251u, 936u}) {
+        redecode(Side::Original, page);
+        ASSERT_EQ(session.rows().count(), 3);
+    }
+    EXPECT_EQ(session.document().originalTexts, first);
+    EXPECT_EQ(cell(0), QString(kChinese + "|\n" + kChinese2));
 
-    const RedecodeResult r = redecode(session, Side::Original, 936);
-
-    EXPECT_EQ(session.rows().cellText(0, kColumnOriginal), kChinese);
-    EXPECT_EQ(session.document().originalTexts[0], kChinese);
-    EXPECT_EQ(session.rows().cellText(1, kColumnOriginal), "plain");
-    EXPECT_EQ(r.rowsChanged, 1);
-    EXPECT_EQ(r.rowsKept, 0);
+    redecode(Side::Original, 0);
+    EXPECT_NE(cell(0), first[0]); // garbled in 1252, but only for now
+    redecode(Side::Original, 936);
+    EXPECT_EQ(session.document().originalTexts, first);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(cell(row), first[row]) << row;
 }
 
-TEST_F(Redecode, AnsiKeepsAnsiTextAndTurnsTheRestIntoQuestionMarks) {
-    load({QByteArray("Caf\xE9 \x80 5")});
-    alter([](SubtitleDocument&, QVector<EntryRow>& rows) { rows[0].original += kChinese.left(2); });
+TEST_F(Redecode, EditedCellsKeepTheirTextOthersFollowTheChoice) {
+    // Read as ANSI: the user has not chosen yet.
+    setSystemAnsiCodePage(1252);
+    load(subRip({kChinese, kChinese2, kChinese}, 936));
+    redecode(Side::Original, 1252);
+    const QString garbled = cell(0);
+    session.setTextCell(1, kColumnOriginal, "typed by hand");
 
-    redecode(session, Side::Original, kAnsiCodePage);
+    const RedecodeResult r = redecode(Side::Original, 936);
+    EXPECT_EQ(cell(0), kChinese);
+    EXPECT_EQ(cell(1), "typed by hand");
+    EXPECT_EQ(session.document().originalTexts[1], "typed by hand");
+    EXPECT_EQ(r.rowsWithoutBytes, 1);
+    EXPECT_NE(garbled, kChinese);
 
-    const QString expected = QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC 5??");
-    EXPECT_EQ(session.rows().cellText(0, kColumnOriginal), expected);
-    EXPECT_EQ(session.document().originalTexts[0], expected);
+    // Undoing the edit brings back a text that its bytes gave, which follows the next choice.
+    session.undo(); // the re-decoding
+    session.undo(); // the edit
+    EXPECT_EQ(cell(1), *decodeBytes(*encodeText(kChinese2, 936), 1252));
+    redecode(Side::Original, 936);
+    EXPECT_EQ(cell(1), kChinese2);
 }
 
-TEST_F(Redecode, Utf8ReadAsAnsiIsRestored) {
-    const QString accented = QString::fromUtf8("Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
-                                               "e \xE2\x80\x94 na\xC3\xAFve");
-    load({accented.toUtf8()}, Side::Translated);
-    ASSERT_NE(session.rows().cellText(0, kColumnTranslated), accented);
-
-    redecode(session, Side::Translated, kUtf8CodePage);
-
-    EXPECT_EQ(session.rows().cellText(0, kColumnTranslated), accented);
-    EXPECT_EQ(session.document().translatedTexts[0], accented);
-    EXPECT_TRUE(session.document().originalTexts.isEmpty());
-    EXPECT_TRUE(session.rows().cellText(0, kColumnOriginal).isEmpty());
+TEST_F(Redecode, BytesMoveWithTheirRowsAndEditsDropThem) {
+    load(subRip({kChinese, kChinese2, "c", "d"}, 936));
+    redecode(Side::Original, 1252);
+    LineClipboard clipboard;
+    session.apply(OnCutLine(session, {0}, clipboard));
+    session.apply(OnPasteLine(session, {2}, clipboard)); // before the row that was 3rd
+    session.apply(OnCombineSubtitles(session, {0, 1}));
+    redecode(Side::Original, 936);
+    // The combined row keeps what it shows; the moved row reads as Chinese where it now is.
+    ASSERT_EQ(session.rows().count(), 3);
+    EXPECT_EQ(cell(1), kChinese);
+    EXPECT_TRUE(cell(0).contains(u'|'));
+    EXPECT_FALSE(cell(0).contains(kChinese2));
 }
 
-TEST_F(Redecode, OnlyRowsWithAListElementAreTouched) {
-    const QByteArray gbBytes = *encodeText(kChinese, 936);
-    load(QList<QByteArray>(10, gbBytes));
-    alter([](SubtitleDocument& d, QVector<EntryRow>&) { d.originalTexts.resize(8); });
-    const QString garbled = session.rows().cellText(9, kColumnOriginal);
-
-    redecode(session, Side::Original, 936);
-
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(session.rows().cellText(i, kColumnOriginal), kChinese) << i;
-    EXPECT_EQ(session.rows().cellText(8, kColumnOriginal), garbled);
-    EXPECT_EQ(session.rows().cellText(9, kColumnOriginal), garbled);
-    EXPECT_EQ(session.document().originalTexts.size(), 8);
-
-    // And the other way round: more list elements than rows.
-    alter([](SubtitleDocument& d, QVector<EntryRow>& rows) {
-        d.originalTexts.append({"a", "b", "c", "d"});
-        rows.remove(2, 8);
-    });
-    redecode(session, Side::Original, 936);
-    EXPECT_EQ(session.document().originalTexts.size(), 12);
-    EXPECT_EQ(session.rows().count(), 2);
+TEST_F(Redecode, TranslatedBytesSurviveAnOriginalLoadAndTranslationsAreKept) {
+    load(subRip({kChinese, kChinese2}, 936), Side::Translated);
+    load(subRip({"one", "two"}, 1252), Side::Original);
+    redecode(Side::Translated, 1252);
+    EXPECT_NE(cell(0, Side::Translated), kChinese);
+    session.setTranslatedTexts({1}, {"machine translation"});
+    redecode(Side::Translated, 936);
+    EXPECT_EQ(cell(0, Side::Translated), kChinese);
+    EXPECT_EQ(cell(1, Side::Translated), "machine translation");
+    EXPECT_EQ(session.document().translatedTexts, (QStringList{kChinese, "machine translation"}));
 }
 
-TEST_F(Redecode, UndecodableCodePageKeepsTheOldText) {
-    load({QByteArray("keep me"), QByteArray("\xC4\xE3\xBA\xC3")});
-    const QStringList before = session.document().originalTexts;
-    const RedecodeResult r = redecode(session, Side::Original, 12345);
-
-    EXPECT_EQ(r.rowsKept, 2);
-    EXPECT_EQ(r.rowsChanged, 0);
-    EXPECT_EQ(session.document().originalTexts, before);
-    EXPECT_EQ(session.rows().cellText(0, kColumnOriginal), "keep me");
-    EXPECT_EQ(session.rows().cellText(1, kColumnOriginal), before[1]);
-    // The side's setting moved all the same, and undo puts it back.
-    EXPECT_EQ(session.document().originalCodePage, 12345u);
+TEST_F(Redecode, UnicodeFilesAndUndecodablePagesKeepTheirText) {
+    // UTF-16 with its mark: nothing to read afresh.
+    QByteArray utf16("\xFF\xFE", 2);
+    const QString text = QStringLiteral("1\r\n00:00:01,000 --> 00:00:02,000\r\n") + kChinese + "\r\n";
+    for (QChar c : text)
+        utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    load(utf16);
+    RedecodeResult r = redecode(Side::Original, 1251);
+    EXPECT_EQ(cell(0), kChinese);
+    EXPECT_EQ(r.rowsWithoutBytes, 1);
+    // The choice is still the side's setting, and undo puts it back.
+    EXPECT_EQ(session.document().originalCodePage, 1251u);
     session.undo();
     EXPECT_EQ(session.document().originalCodePage, 0u);
-}
 
-TEST_F(Redecode, CodePageThatYieldsNothingKeepsTheOldText) {
-    // In HZ "~{" only switches to GB mode: real bytes that decode to no text at all.
-    ASSERT_EQ(decodeBytes(QByteArray("~{"), 52936), QString());
-    load({QByteArray("~{"), QByteArray("~{VP~}")});
-
-    const RedecodeResult r = redecode(session, Side::Original, 52936);
-
+    load(subRip({"keep me"}, 1252));
+    r = redecode(Side::Original, 12345);
     EXPECT_EQ(r.rowsKept, 1);
-    EXPECT_EQ(session.rows().cellText(0, kColumnOriginal), "~{");
-    EXPECT_EQ(session.document().originalTexts[0], "~{");
-    EXPECT_EQ(session.rows().cellText(1, kColumnOriginal), QString::fromUtf8("\xE4\xB8\xAD"));
+    EXPECT_EQ(cell(0), "keep me");
+    // In HZ "~{" only switches to GB mode: real bytes that decode to no text at all.
+    load(QByteArray("1\n00:00:01,000 --> 00:00:02,000\n~{\n"));
+    r = redecode(Side::Original, 52936);
+    EXPECT_EQ(r.rowsKept, 1);
+    EXPECT_EQ(cell(0), "~{");
 }
 
-TEST_F(Redecode, LongTextIsHandledWhole) {
-    // Far beyond the 5,120-unit buffers such code often uses.
-    QString longText;
-    for (int i = 0; i < 4000; ++i)
-        longText += kChinese.left(2);
-    load({*encodeText(longText, 936)});
-
-    redecode(session, Side::Original, 936);
-
-    EXPECT_EQ(session.rows().cellText(0, kColumnOriginal), longText);
-    EXPECT_EQ(session.document().originalTexts[0], longText);
-}
-
-TEST_F(Redecode, CellTextWinsOverADifferingListElementAndEmptyListIsANoOp) {
-    load({QByteArray("cell")});
-    alter([](SubtitleDocument& d, QVector<EntryRow>&) { d.originalTexts[0] = "list"; });
-    redecode(session, Side::Original, kAnsiCodePage);
-    EXPECT_EQ(session.document().originalTexts[0], "cell");
-
-    SubtitleSession empty;
-    EntryRow row;
-    row.original = "x";
-    empty.reset({}, {row});
-    const RedecodeResult r = redecode(empty, Side::Original, 936);
-    EXPECT_EQ(r.rowsChanged + r.rowsKept, 0);
-    EXPECT_EQ(empty.rows().cellText(0, kColumnOriginal), "x");
+TEST_F(Redecode, EveryFormatsTextIsRemadeFromItsBytes) {
+    struct Case {
+        SubtitleFormat format;
+        QString file;
+    };
+    const Case cases[] = {
+        {kSubRip, "1\n00:00:01,000 --> 00:00:02,000\n  " + kChinese + "\r\n5 " + kChinese2 + "\n"},
+        {kMicroDVD, "  {1}{2}{y:i}" + kChinese + "|" + kChinese2 + "\n"},
+        {kSAMI, "<SAMI>\n<SYNC Start=1>\n" + kChinese + "\n<b>" + kChinese2 + "</b>\n"},
+        {kSubViewer, "00:00:01.00,00:00:02.00\n" + kChinese + "\n" + kChinese2 + "\n"},
+        {kSubViewer2, "00:00:01.00,00:00:02.00\n" + kChinese + "[br]" + kChinese2 + "[BR]x\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        load(*encodeText(c.file, 936), Side::Original, c.format);
+        ASSERT_EQ(session.rows().count(), 1);
+        const SourceRef& source = session.sources(0).original;
+        ASSERT_TRUE(source.isValid());
+        // Whatever page the load read it with, the bytes give the same text again in it.
+        EXPECT_EQ(decodeSourceBytes(source, session.document().originalCodePage), cell(0));
+        redecode(Side::Original, 1252);
+        redecode(Side::Original, 936);
+        EXPECT_EQ(cell(0), session.document().originalTexts[0]);
+        EXPECT_TRUE(cell(0).contains(kChinese2));
+    }
 }

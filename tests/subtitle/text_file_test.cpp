@@ -3,6 +3,7 @@
 
 #include "charset/charset_table.h"
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -62,12 +63,19 @@ TEST_F(TextFileTest, ByteOrderMarks) {
     const QByteArray body = utf16le(QString::fromUtf8("h\xC3\xA9\r\n\xE4\xB8\xAD"));
     EXPECT_EQ(readAll(write("\xFF\xFE" + body)),
               (QStringList{QString::fromUtf8("h\xC3\xA9"), QString::fromUtf8("\xE4\xB8\xAD")}));
-    // FE FF is taken as the same little-endian text.
-    EXPECT_EQ(readAll(write("\xFE\xFF" + body)).size(), 2);
-    // A UTF-8 mark is skipped, but the text is still decoded in the ANSI code page.
+    // Every mark decides its own form: UTF-16 big-endian, both UTF-32 forms and UTF-8.
+    const QString text = QString::fromUtf8("h\xC3\xA9\r\n\xE4\xB8\xAD\xF0\x9F\x98\x80");
+    const QStringList lines{QString::fromUtf8("h\xC3\xA9"),
+                            QString::fromUtf8("\xE4\xB8\xAD\xF0\x9F\x98\x80")};
+    for (auto [mark, encoding] : {std::pair{QByteArray("\xFE\xFF", 2), QStringConverter::Utf16BE},
+                                  std::pair{QByteArray("\xFF\xFE\0\0", 4), QStringConverter::Utf32LE},
+                                  std::pair{QByteArray("\0\0\xFE\xFF", 4), QStringConverter::Utf32BE}}) {
+        QStringEncoder encoder(encoding, QStringEncoder::Flag::Stateless);
+        EXPECT_EQ(readAll(write(mark + QByteArray(encoder(text)))), lines) << mark.toHex().constData();
+    }
     EXPECT_EQ(readAll(write("\xEF\xBB\xBF"
                             "caf\xC3\xA9")),
-              (QStringList{QString::fromUtf8("caf\xC3\x83\xC2\xA9")}));
+              (QStringList{QString::fromUtf8("caf\xC3\xA9")}));
     // Without a mark every byte is text in the ANSI code page.
     EXPECT_EQ(readAll(write("caf\xE9")), (QStringList{QString::fromUtf8("caf\xC3\xA9")}));
     EXPECT_EQ(readAll(write("ab")), (QStringList{"ab"}));
@@ -219,7 +227,7 @@ TEST_F(TextFileTest, WholeFileDecodingEqualsLineByLineDecodingInEveryCodePage) {
         for (char& b : bytes)
             b = next() % 2 ? char(next() & 0xFF) : alphabet[next() % (sizeof alphabet - 1)];
         // Byte-order marks are a different rule: keep them out of the first bytes.
-        if (!bytes.isEmpty() && (uchar(bytes[0]) == 0xEF || uchar(bytes[0]) >= 0xFE))
+        if (!bytes.isEmpty() && (uchar(bytes[0]) == 0xEF || uchar(bytes[0]) >= 0xFE || bytes[0] == '\0'))
             bytes[0] = 'x';
         inputs.push_back(bytes);
     }
