@@ -158,6 +158,32 @@ def dictionary_seeds():
     yield "unterminated", full
 
 
+def translate_answer_seeds():
+    """Answers as the service gives them, each after two bytes that choose the batch's line count
+    and format (see the target)."""
+    answers = {
+        "example": '[[["Bonjour|\\n","Hello|\\n",null,null,1],["le monde","world",null,null,1]],null,"en"]',
+        "entities": '[[["Tom &amp; Jerry &#x27;&lt;i&gt;x&lt;/ i&gt;&#128512;","Tom",null,null,1]],null,"en"]',
+        "escapes": '[[["\\"quoted\\" \\\\ caf\\u00e9 \\r\\n","x",null,null,1],["a\\",\\"b","y"]],null,"en"]',
+        "three-lines": '[[["Un\\r\\nDeux\\r\\nTrois","One\\r\\nTwo\\r\\nThree",null,null,1]],null,"en"]',
+        "no-answer": "<html><body>500 Internal Server Error</body></html>",
+        "empty": "",
+    }
+    for name, text in answers.items():
+        yield name, bytes([2, 0]) + text.encode("utf-8")
+
+
+def convert_seeds():
+    """Texts in some of the converter's encodings, each after three bytes: the source and target
+    rows of the table and where the text is cut in two."""
+    yield "ascii", bytes([0, 5, 3]) + b"Hello, world\r\n"
+    yield "gb2312", bytes([7, 30, 4]) + "\u4e2d\u6587\u5b57\u5e55\n".encode("gb2312")
+    yield "cp1251", bytes([12, 30, 2]) + "\u041f\u0440\u0438\u0432\u0435\u0442\n".encode("cp1251")
+    yield "hz", bytes([9, 30, 5]) + "\u4e2d\u6587 abc\n".encode("hz")
+    yield "utf-16", bytes([31, 7, 1]) + "\ufeffa\u4e2d".encode("utf-16-le")
+    yield "mac", bytes([20, 30, 1]) + bytes(range(0x80, 0x100))
+
+
 def write(target, name, data):
     folder = os.path.join(SEEDS, target)
     os.makedirs(folder, exist_ok=True)
@@ -181,6 +207,10 @@ def main():
     write("fuzz_player_lines", "long-line", b"1\n" + b"x" * 1100 + b"\n")
     for name, data in dictionary_seeds():
         write("fuzz_dictionary", name, data)
+    for name, data in translate_answer_seeds():
+        write("fuzz_translate_answer", name, data)
+    for name, data in convert_seeds():
+        write("fuzz_convert", name, data)
     return 0
 
 

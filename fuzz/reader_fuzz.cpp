@@ -1,6 +1,7 @@
 // One subtitle format's readers on arbitrary bytes: the input loaded as original then as translation
 // (and the other way round), the "Mapping Text" built, and a mix save written.
 #include "charset/code_page.h"
+#include "edit/line_operations.h"
 #include "subtitle/mapping_text.h"
 #include "subtitle/subtitle_reader.h"
 #include "subtitle/subtitle_writer.h"
@@ -24,25 +25,25 @@ QString g_savePath;
 
 // What every load leaves, also one stopped by an invalid line.
 void checkOriginal(const SubtitleSession& session) {
-    const SubtitleDocument& d = session.document;
+    const SubtitleDocument& d = session.document();
     FUZZ_CHECK(d.loadedTimeLines.size() == d.originalTexts.size());
     FUZZ_CHECK(d.timeLines.size() == d.originalTexts.size());
     FUZZ_CHECK(d.translatedTexts.size() >= d.originalTexts.size());
-    FUZZ_CHECK(session.rows.count() >= d.originalTexts.size());
+    FUZZ_CHECK(session.rows().count() >= d.originalTexts.size());
     for (qsizetype i = 0; i < d.originalTexts.size(); ++i)
-        FUZZ_CHECK(session.rows.at(int(i)).number == double(i + 1));
+        FUZZ_CHECK(session.rows().at(int(i)).number == double(i + 1));
 }
 
 void checkTranslated(const SubtitleSession& session) {
-    const SubtitleDocument& d = session.document;
-    FUZZ_CHECK(session.rows.count() >= d.translatedTexts.size());
+    const SubtitleDocument& d = session.document();
+    FUZZ_CHECK(session.rows().count() >= d.translatedTexts.size());
     for (qsizetype k = 0; k < d.translatedTexts.size(); ++k)
-        FUZZ_CHECK(session.rows.at(int(k)).translated == d.translatedTexts[k]);
+        FUZZ_CHECK(session.rows().at(int(k)).translated == d.translatedTexts[k]);
 }
 
 void loadBothSides(const QByteArray& bytes, bool originalFirst) {
     SubtitleSession session;
-    session.document.formatMode = kFormat;
+    session.setFormatMode(kFormat);
     for (int pass = 0; pass < 2; ++pass) {
         const bool original = (pass == 0) == originalFirst;
         const ReadResult result =
@@ -55,12 +56,27 @@ void loadBothSides(const QByteArray& bytes, bool originalFirst) {
         else
             checkTranslated(session);
     }
-    const QVector<MappingRun> runs = BuildMappingRuns(session.rows);
-    FUZZ_CHECK(runs.size() == 2 * session.rows.count());
+    const QVector<MappingRun> runs = BuildMappingRuns(session.rows());
+    FUZZ_CHECK(runs.size() == 2 * session.rows().count());
     for (const MappingRun& run : runs)
         FUZZ_CHECK(run.text.size() <= kMappingCellLimit + 2);
-    if (hasSomethingToSave(session.document, SaveKind::MixSubtitle))
-        FUZZ_CHECK(SaveDocument(session.document, SaveKind::MixSubtitle, g_savePath).written);
+    if (hasSomethingToSave(session.document(), SaveKind::MixSubtitle))
+        FUZZ_CHECK(session.save(SaveKind::MixSubtitle, g_savePath).written);
+
+    // Whatever the file left, an edit and its undo bring back exactly what was there.
+    const SubtitleDocument before = session.document();
+    const QVector<EntryRow> rowsBefore = session.rows().all();
+    QList<int> everyOther;
+    for (int r = 0; r < session.rowCount(); r += 2)
+        everyOther.append(r);
+    session.apply(OnCombineSubtitles(session, everyOther));
+    while (session.canUndo())
+        session.undo();
+    const SubtitleDocument& after = session.document();
+    FUZZ_CHECK(session.rows().all() == rowsBefore);
+    FUZZ_CHECK(after.loadedTimeLines == before.loadedTimeLines && after.timeLines == before.timeLines &&
+               after.originalTexts == before.originalTexts &&
+               after.translatedTexts == before.translatedTexts);
 }
 
 } // namespace

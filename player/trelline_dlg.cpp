@@ -5,8 +5,8 @@
 #include "charset/charset_table.h"
 #include "player/font_color_dialog.h"
 #include "player/player_text.h"
-#include "player/thread_hop.h"
 #include "support/log.h"
+#include "support/thread_hop.h"
 
 #include <QApplication>
 #include <QComboBox>

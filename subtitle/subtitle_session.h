@@ -23,6 +23,17 @@ struct RedecodeResult {
 // nullopt when the code page cannot be opened.
 std::optional<QString> decodeSourceBytes(const SourceRef& source, std::uint32_t codePage);
 
+// One step of the edit history: the steps that redo it and, in the order to apply, those that undo it.
+struct SessionHistoryStep {
+    QString label;
+    QVector<SessionEdit::Step> redo;
+    QVector<SessionEdit::Step> undo;
+    std::optional<QList<int>> selection;
+    int focus = -1;
+    bool rebuildsMapping = false;
+    QString mergeKey;
+};
+
 class SubtitleSession {
 public:
     const SubtitleDocument& document() const { return m_document; }
@@ -86,15 +97,7 @@ public:
 private:
     friend class SessionLoader; // the readers fill a fresh document in place
 
-    struct HistoryStep {
-        QString label;
-        QVector<SessionEdit::Step> redo;
-        QVector<SessionEdit::Step> undo; // in the order to apply
-        std::optional<QList<int>> selection;
-        int focus = -1;
-        bool rebuildsMapping = false;
-        QString mergeKey;
-    };
+    using HistoryStep = SessionHistoryStep;
 
     class ChangeBuilder;
     SessionEdit::Step run(const SessionEdit::Step& step, ChangeBuilder& change);

@@ -2,6 +2,7 @@
 #include "translate/translate_job.h"
 
 #include "support/log.h"
+#include "support/thread_hop.h"
 #include "translate/answer_reader.h"
 
 #include <QMetaObject>
@@ -79,9 +80,11 @@ bool TranslateJob::waitForWorker(std::chrono::milliseconds timeout) {
 }
 
 void TranslateJob::post(std::uint64_t generation, std::function<void()> apply) {
+    threadHopRelease(this);
     QMetaObject::invokeMethod(
         this,
         [this, generation, apply = std::move(apply)] {
+            threadHopAcquire(this);
             if (generation == m_generation)
                 apply();
         },
