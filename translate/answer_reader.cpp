@@ -146,20 +146,21 @@ QString decodeEntities(QStringView text) {
 // "|" with its line feed (and any spaces the service put between them) becomes "|" alone; the
 // shaping puts exactly one line feed back where the format wants it.
 QString dropJoinerLineFeeds(const QString& text) {
-    if (!text.contains(kJoinerBar))
+    qsizetype bar = text.indexOf(kJoinerBar);
+    if (bar < 0)
         return text;
     QString out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] != kJoinerBar)
-            continue;
-        qsizetype j = i + 1;
+    qsizetype from = 0;
+    while (bar >= 0) {
+        out += QStringView(text).mid(from, bar + 1 - from);
+        qsizetype j = bar + 1;
         while (j < text.size() && text[j] == u' ')
             ++j;
-        if (j < text.size() && text[j] == u'\n')
-            i = j;
+        from = j < text.size() && text[j] == u'\n' ? j + 1 : bar + 1;
+        bar = text.indexOf(kJoinerBar, from);
     }
+    out += QStringView(text).mid(from);
     return out;
 }
 
@@ -190,15 +191,17 @@ AnswerText readAnswer(QByteArrayView answer) {
     // is no part of it.
     const qsizetype open = answer.indexOf('[');
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(answer.sliced(open).toByteArray(), &error);
+    const QJsonDocument doc =
+        QJsonDocument::fromJson(QByteArray::fromRawData(answer.data() + open, answer.size() - open), &error);
     // A cut-off answer (a segment without its end) fails here as well.
-    if (error.error != QJsonParseError::NoError || !doc.isArray() || !doc.array().at(0).isArray())
+    const QJsonArray outer = doc.array();
+    if (error.error != QJsonParseError::NoError || !doc.isArray() || !outer.at(0).isArray())
         return {{}, translatorUnavailableMessage()};
 
     // Each segment is the first string of its array; arrays without one (transliterations) and the
     // source texts are passed over.
     QString segments;
-    for (const QJsonValue& entry : doc.array().at(0).toArray()) {
+    for (const QJsonValue& entry : outer.at(0).toArray()) {
         const QJsonValue first = entry.toArray().at(0);
         if (first.isString())
             segments += first.toString();
@@ -250,12 +253,18 @@ QString TrimLeadingSpaces(QString text) {
 }
 
 QString BreakAfterChar(const QString& text, QChar c) {
+    qsizetype at = text.indexOf(c);
+    if (at < 0)
+        return text;
     QString out;
     out.reserve(text.size() + text.count(c));
-    for (QChar ch : text) {
-        out += ch;
-        if (ch == c)
-            out += u'\n';
+    qsizetype from = 0;
+    while (at >= 0) {
+        out += QStringView(text).mid(from, at + 1 - from);
+        out += u'\n';
+        from = at + 1;
+        at = text.indexOf(c, from);
     }
+    out += QStringView(text).mid(from);
     return out;
 }
