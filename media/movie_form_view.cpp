@@ -3,7 +3,6 @@
 #include "media/movie_form_view.h"
 
 #include "media/movie_rules.h"
-#include "support/thread_hop.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -170,14 +169,7 @@ void CMovieFormView::openFilm() {
     const std::uint64_t generation = ++m_generation;
     // Called on libVLC's thread.
     PlayerEventSink sink = [this, generation](PlayerEvent event) {
-        threadHopRelease(this);
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, event] {
-                threadHopAcquire(this);
-                applyPlayerEvent(generation, event);
-            },
-            Qt::QueuedConnection);
+        m_hop->post([this, generation, event] { applyPlayerEvent(generation, event); });
     };
     m_player = m_engine->open(path, std::move(sink));
     m_openPath = path;

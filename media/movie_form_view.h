@@ -2,6 +2,7 @@
 #pragma once
 
 #include "media/media_player.h"
+#include "support/thread_hop.h"
 #include "support/user_message.h"
 
 #include <QTimer>
@@ -81,6 +82,8 @@ private:
     PlayState m_state = PlayState::NothingOpen;
     // Tells the player's events of the film now open from those of a film closed since.
     std::uint64_t m_generation = 0;
+    // Carries libVLC's events from its thread to this one.
+    ThreadHop* m_hop = new ThreadHop(this);
     QString m_openPath;
     QTimer m_endTimer;
 

@@ -6,7 +6,6 @@
 #include "player/font_color_dialog.h"
 #include "player/player_text.h"
 #include "support/log.h"
-#include "support/thread_hop.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -80,14 +79,7 @@ CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(pare
     m_clock = clock;
     // Called on the playback thread: hand the request over to this window's thread.
     m_session = std::make_unique<PlayerSession>(*clock, [this](const PlaybackEvent& event) {
-        threadHopRelease(this);
-        QMetaObject::invokeMethod(
-            this,
-            [this, event] {
-                threadHopAcquire(this);
-                receivePlaybackEvent(event);
-            },
-            Qt::QueuedConnection);
+        m_hop->post([this, event] { receivePlaybackEvent(event); });
     });
     if (m_ownClock)
         m_session->setShowLead(kShowLead);

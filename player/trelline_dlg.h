@@ -4,6 +4,7 @@
 
 #include "player/player_session.h"
 #include "player/wait_or_wake.h"
+#include "support/thread_hop.h"
 #include "support/user_message.h"
 
 #include <QColor>
@@ -106,6 +107,8 @@ private:
     // Events handed over ahead of their time, in order, until they are due.
     std::deque<PlaybackEvent> m_heldEvents;
     QTimer* m_eventTimer = nullptr;
+    // Carries the playback thread's events to the window's thread; made before the session posts.
+    ThreadHop* m_hop = new ThreadHop(this);
     std::unique_ptr<PlayerSession> m_session;
     Prompts m_prompts;
 

@@ -2,7 +2,6 @@
 #include "translate/translate_job.h"
 
 #include "support/log.h"
-#include "support/thread_hop.h"
 #include "translate/answer_reader.h"
 
 #include <QMetaObject>
@@ -80,15 +79,10 @@ bool TranslateJob::waitForWorker(std::chrono::milliseconds timeout) {
 }
 
 void TranslateJob::post(std::uint64_t generation, std::function<void()> apply) {
-    threadHopRelease(this);
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, apply = std::move(apply)] {
-            threadHopAcquire(this);
-            if (generation == m_generation)
-                apply();
-        },
-        Qt::QueuedConnection);
+    m_hop->post([this, generation, apply = std::move(apply)] {
+        if (generation == m_generation)
+            apply();
+    });
 }
 
 bool TranslateJob::pause(std::stop_token stop, std::chrono::milliseconds time) {

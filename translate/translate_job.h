@@ -6,6 +6,8 @@
 #include "translate/translate_request.h"
 #include "translate/translate_transport.h"
 
+#include "support/thread_hop.h"
+
 #include <QObject>
 #include <atomic>
 #include <chrono>
@@ -102,6 +104,8 @@ private:
     std::atomic<int> m_linesDone{0};
     std::atomic<int> m_lineCount{0};
     std::uint64_t m_generation = 0; // changed and read on the UI thread only
+    // Carries the worker's events to the UI thread; a child, so it goes after the worker is joined.
+    ThreadHop* m_hop = new ThreadHop(this);
 
     // The worker's waits: pauses, retry waits and the answer to a credentials question.
     std::mutex m_waitMutex;
