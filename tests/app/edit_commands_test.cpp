@@ -303,14 +303,14 @@ TEST_F(EditCommands, EveryShortcutBelongsToOneCommandAndReachesItFromTheGrid) {
     // A key two commands share runs neither (Qt calls it ambiguous), and an empty one runs nothing.
     QHash<QString, QString> owners;
     for (CommandId id : f.commands().ids()) {
-        const CommandSpec* spec = f.commands().find(id);
-        for (const QKeySequence& key : spec->shortcuts) {
-            EXPECT_FALSE(key.isEmpty()) << spec->label.toStdString();
+        const CommandSpec* command = f.commands().find(id);
+        for (const QKeySequence& key : command->shortcuts) {
+            EXPECT_FALSE(key.isEmpty()) << command->label.toStdString();
             const QString text = key.toString();
             EXPECT_FALSE(owners.contains(text))
                 << text.toStdString() << ": " << owners.value(text).toStdString() << " and "
-                << spec->label.toStdString();
-            owners.insert(text, spec->label);
+                << command->label.toStdString();
+            owners.insert(text, command->label);
         }
     }
 
