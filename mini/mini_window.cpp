@@ -155,6 +155,8 @@ QWidget* MiniWindow::createStudyPage() {
     m_newPerDay->setObjectName(QStringLiteral("newPerDaySpin"));
     m_newPerDay->setRange(0, kMaxNewPerDay);
     m_newPerDay->setValue(kDefaultNewPerDay);
+    // A new session once the number is complete, not after each digit typed.
+    m_newPerDay->setKeyboardTracking(false);
     newLabel->setBuddy(m_newPerDay);
     bar->addWidget(m_newPerDay);
     layout->addLayout(bar);

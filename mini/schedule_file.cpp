@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -84,11 +85,13 @@ std::optional<QString> unescaped(QByteArrayView field) {
             out.append(u'\r');
             break;
         case 'u': {
-            bool ok = false;
-            const ushort unit = text.mid(i + 1, 4).toUShort(&ok, 16);
-            if (!ok || text.mid(i + 1, 4).size() != 4)
+            const QString digits = text.mid(i + 1, 4);
+            const bool hex = digits.size() == 4 && std::all_of(digits.cbegin(), digits.cend(), [](QChar d) {
+                                 return d.isDigit() || (d.toLower() >= u'a' && d.toLower() <= u'f');
+                             });
+            if (!hex)
                 return std::nullopt;
-            out.append(QChar(unit));
+            out.append(QChar(digits.toUShort(nullptr, 16)));
             i += 4;
             break;
         }
@@ -144,8 +147,8 @@ std::optional<CardLine> readCardLine(QByteArrayView line) {
     card.state.due = date(fields[1]);
     const std::optional<int> interval = number(fields[2], 0, kLongestIntervalDays);
     const std::optional<int> ease = number(fields[3], kLowestEase, kHighestEase);
-    const std::optional<int> streak = number(fields[4], 0, INT_MAX);
-    const std::optional<int> lapses = number(fields[5], 0, INT_MAX);
+    const std::optional<int> streak = number(fields[4], 0, kMostAnswers);
+    const std::optional<int> lapses = number(fields[5], 0, kMostAnswers);
     card.state.firstStudied = date(fields[6]);
     const std::optional<QString> original = unescaped(fields[7]);
     const std::optional<QString> translated = unescaped(fields[8]);
@@ -183,10 +186,10 @@ ScheduleRead readSchedule(QByteArrayView bytes) {
             if (line.trimmed().isEmpty())
                 continue;
             headerSeen = true;
-            const std::optional<int> version =
-                line.startsWith(kHeaderWord)
-                    ? number(part(line, qsizetype(sizeof kHeaderWord) - 1), 1, INT_MAX)
-                    : std::nullopt;
+            const std::optional<int> version = line.startsWith(kHeaderWord)
+                                                   ? number(part(line, qsizetype(sizeof kHeaderWord) - 1), 1,
+                                                            std::numeric_limits<int>::max())
+                                                   : std::nullopt;
             if (!version) {
                 read.unreadable = true;
                 return read;

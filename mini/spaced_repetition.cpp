@@ -21,6 +21,10 @@ int scaled(int days, int factorThousandths) {
     return int(std::min<std::int64_t>((product + 500) / 1000, kLongestIntervalDays));
 }
 
+int counted(int count) {
+    return count < kMostAnswers ? count + 1 : kMostAnswers;
+}
+
 int clampEase(int ease) {
     return std::clamp(ease, kLowestEase, kHighestEase);
 }
@@ -56,7 +60,7 @@ CardState scheduleAnswer(const CardState& card, Answer answer, QDate today) {
         next.firstStudied = today;
     if (answer == Answer::Again) {
         if (card.streak > 0)
-            ++next.lapses;
+            next.lapses = counted(card.lapses);
         next.streak = 0;
         next.intervalDays = 0;
         next.ease = clampEase(card.ease - kAgainEasePenalty);
@@ -68,7 +72,7 @@ CardState scheduleAnswer(const CardState& card, Answer answer, QDate today) {
         next.ease = clampEase(card.ease - kHardEasePenalty);
     else if (answer == Answer::Easy)
         next.ease = clampEase(card.ease + kEasyEaseBonus);
-    ++next.streak;
+    next.streak = counted(card.streak);
     next.due = today.addDays(next.intervalDays);
     return next;
 }

@@ -14,6 +14,8 @@ inline constexpr int kLowestEase = 1300;
 inline constexpr int kHighestEase = 5000;
 // A hundred years: farther is never, and the sums below stay far from overflow.
 inline constexpr int kLongestIntervalDays = 36500;
+// Counts of answers stop here rather than overflow.
+inline constexpr int kMostAnswers = 1000000;
 
 struct CardState {
     QDate due;             // the day it is shown next

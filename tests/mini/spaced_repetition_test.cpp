@@ -88,16 +88,17 @@ TEST(Scheduling, AnswersOnDaysGiveTheseIntervals) {
     }
 }
 
-TEST(Scheduling, LongIntervalsStopAtAHundredYearsAndEaseAtItsCeiling) {
+TEST(Scheduling, IntervalsEaseAndCountsStopAtTheirCeilings) {
     CardState card;
     card.intervalDays = 30000;
-    card.streak = 9;
+    card.streak = kMostAnswers;
     card.ease = kHighestEase - 100;
     card.firstStudied = kStart;
     const CardState next = scheduleAnswer(card, Answer::Easy, kStart);
     EXPECT_EQ(next.intervalDays, kLongestIntervalDays);
     EXPECT_EQ(next.due, kStart.addDays(kLongestIntervalDays));
     EXPECT_EQ(next.ease, kHighestEase);
+    EXPECT_EQ(next.streak, kMostAnswers);
 }
 
 } // namespace
