@@ -390,7 +390,7 @@ void MiniWindow::showFinished() {
 }
 
 void MiniWindow::updateCount() {
-    if (!m_session) {
+    if (!m_session || m_cards.empty()) {
         m_leftLabel->clear();
         return;
     }
