@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -129,21 +128,6 @@ TEST_F(StudyWindow, AClickTurnsTheCardAndReverseAsksForTheOriginal) {
     EXPECT_FALSE(backShown(*w));
     key(*w, Qt::Key_Space);
     EXPECT_EQ(child<QLabel>(*w, "cardBack")->text(), "Hello there.");
-}
-
-TEST_F(StudyWindow, TheDaysLimitOfNewCardsHoldsAcrossRuns) {
-    auto w = open();
-    child<QSpinBox>(*w, "newPerDaySpin")->setValue(2);
-    EXPECT_EQ(left(*w), "2 left: 0 to review, 2 new");
-    for (int i = 0; i < 2; ++i) {
-        key(*w, Qt::Key_Space);
-        key(*w, Qt::Key_3);
-    }
-    w.reset();
-    // The setting is kept, and the two begun today still count.
-    auto again = open();
-    EXPECT_EQ(child<QSpinBox>(*again, "newPerDaySpin")->value(), 2);
-    EXPECT_EQ(front(*again), "Done for today.");
 }
 
 TEST_F(StudyWindow, TheListShowsTheWholeStoreAndSearchesBothTexts) {

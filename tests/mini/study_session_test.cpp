@@ -81,31 +81,6 @@ TEST(StudySession, DueCardsComeFirstThenNewOnesUpToTheDaysLimit) {
     }
 }
 
-TEST(StudySession, AgainBringsTheCardBackAtTheEndAndTheCountsFollow) {
-    ScheduleBook book;
-    book.insert({StudyDirection::Forward, QStringLiteral("a"), QStringLiteral("t-a")}, dueOn(kToday));
-    StudySession session(cardsOf({"a", "b", "c"}), book, StudyDirection::Forward, 20, kToday);
-    EXPECT_EQ(session.dueLeft(), 1);
-    EXPECT_EQ(session.newLeft(), 2);
-
-    EXPECT_EQ(session.front(), "a");
-    session.answer(Answer::Good, kToday);
-    EXPECT_EQ(session.front(), "b");
-    EXPECT_TRUE(session.currentIsNew());
-    session.answer(Answer::Again, kToday);
-    // "b" is no longer new: it waits behind "c" as a card to review.
-    EXPECT_EQ(session.dueLeft(), 1);
-    EXPECT_EQ(session.newLeft(), 1);
-    EXPECT_EQ(session.front(), "c");
-    session.answer(Answer::Good, kToday);
-    EXPECT_EQ(session.front(), "b");
-    EXPECT_FALSE(session.currentIsNew());
-    session.answer(Answer::Good, kToday);
-    EXPECT_TRUE(session.finished());
-    EXPECT_EQ(book.value({StudyDirection::Forward, QStringLiteral("b"), QStringLiteral("t-b")}).due,
-              kToday.addDays(1));
-}
-
 TEST(StudySession, ReverseShowsTheTranslationFirstAndKeepsItsOwnSchedule) {
     ScheduleBook book;
     book.insert({StudyDirection::Forward, QStringLiteral("a"), QStringLiteral("t-a")},
