@@ -1,10 +1,17 @@
 // The player's SubRip parser: a line-by-line reader that keeps text bytes undecoded.
 #include "player/player_line.h"
 
+#include "subtitle/subtitle_reader.h"
+#include "support/log.h"
+
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -79,20 +86,32 @@ std::string textModeBytes(std::string_view bytes) {
     return out;
 }
 
-// Appends to the record's text, cutting what does not fit before the terminator.
-void appendText(PlayerLine& record, std::size_t& used, std::string_view bytes) {
-    const std::size_t room = kPlayerTextSize - 1 - used;
-    const std::size_t n = std::min(room, bytes.size());
-    std::memcpy(record.text + used, bytes.data(), n);
-    used += n;
-    record.text[used] = '\0';
+// Appends to a subtitle's text, cutting what goes beyond its bound.
+void appendText(std::string& text, std::string_view bytes) {
+    const std::size_t room = kPlayerTextSize - 1 - text.size();
+    text.append(bytes.substr(0, std::min(room, bytes.size())));
 }
+
+UserMessage oversized() {
+    return errorMessage(QStringLiteral("The size of this file is bigger than 400K bytes!"));
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
 
 } // namespace
-
-std::string_view PlayerLine::textBytes() const {
-    return std::string_view(text, ::strnlen(text, kPlayerTextSize));
-}
 
 PlayerTimes parsePlayerTimeLine(std::string_view line) {
     int sh = 0, sm = 0, ss = 0, sms = 0, hh = 0, hm = 0, hs = 0, hms = 0;
@@ -130,9 +149,13 @@ PlayerLoadResult parsePlayerLines(std::string_view fileBytes) {
     const std::string_view all(data);
 
     PlayerLoadResult result;
+    // Every subtitle takes at least two lines (a number or time line and the blank line that ends
+    // it), so this bounds the list without its growing past twice its size on the way.
+    result.lines.reserve(std::size_t(std::count(data.begin(), data.end(), '\n')) / 2 + 1);
     std::int32_t counter = 1;
     PlayerLine work;
-    std::size_t textUsed = 0;
+    // Gathered here and copied to the subtitle at its exact size.
+    std::string text;
     // Whether the working record has seen a number or time line. A blank line that closes a record
     // without one (a second blank line, stray text) drops it instead of adding a record with no
     // times, which would also reset the "total" time to zero.
@@ -170,25 +193,70 @@ PlayerLoadResult parsePlayerLines(std::string_view fileBytes) {
         }
 
         const bool blank = !read.empty() && (read.front() == '\n' || read.front() == '\r');
-        appendText(work, textUsed, read);
+        appendText(text, read);
         if (blank && counter > 1) {
-            if (pending)
-                result.lines.push_back(work);
+            if (pending) {
+                work.text = text;
+                result.lines.push_back(std::move(work));
+            }
             work = PlayerLine{};
-            textUsed = 0;
+            text.clear();
             pending = false;
         }
     }
     // A last subtitle that the file ends without a blank line is still shown.
-    if (pending)
-        result.lines.push_back(work);
+    if (pending) {
+        work.text = text;
+        result.lines.push_back(std::move(work));
+    }
     return result;
 }
 
-std::optional<PlayerLoadResult> loadPlayerFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    return parsePlayerLines(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+PlayerFileLoad loadPlayerFile(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    // Without blocking: a pipe would otherwise wait here for a writer.
+    const FileDescriptor fd(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0) {
+        log_printf("cannot open %s: %s\n", native.constData(), std::strerror(errno));
+        return {};
+    }
+    // The handle that is read is the one that is checked.
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        log_printf("cannot read %s: %s\n", native.constData(), std::strerror(errno));
+        return {};
+    }
+    if (!S_ISREG(st.st_mode)) {
+        // A device such as /dev/zero never ends and a pipe may never start.
+        return {std::nullopt,
+                errorMessage(QStringLiteral("Cannot read \"%1\": it is not a regular file.").arg(path))};
+    }
+    if (st.st_size > kMaxSubtitleFileSize)
+        return {std::nullopt, oversized()};
+
+    // Room for one byte more than the file had when it was measured: a file that has grown since
+    // is read up to one byte past the limit, which is enough to refuse it.
+    std::string bytes(std::size_t(st.st_size) + 1, '\0');
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (bytes.size() > std::size_t(kMaxSubtitleFileSize))
+                break;
+            bytes.resize(std::size_t(kMaxSubtitleFileSize) + 1);
+        }
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            log_printf("cannot read %s: %s\n", native.constData(), std::strerror(errno));
+            return {};
+        }
+        if (n == 0)
+            break;
+        got += std::size_t(n);
+    }
+    if (got > std::size_t(kMaxSubtitleFileSize))
+        return {std::nullopt, oversized()};
+    bytes.resize(got);
+    return {parsePlayerLines(bytes), std::nullopt};
 }

@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
+// A subtitle's text keeps at most this many bytes less one; the rest of a longer text is cut.
 inline constexpr std::size_t kPlayerTextSize = 1024;
 // One read takes at most this many bytes; a longer line without its newline makes the file invalid.
 inline constexpr std::size_t kPlayerReadLimit = 1023;
@@ -19,9 +21,9 @@ struct PlayerLine {
     std::int32_t show = 0;     // milliseconds from the start
     std::int32_t duration = 0; // hide minus show
     std::int32_t hide = 0;
-    char text[kPlayerTextSize] = {}; // the file's bytes, each line with its "\n", zero-terminated
+    std::string text; // the file's bytes, each line with its "\n"
 
-    std::string_view textBytes() const;
+    std::string_view textBytes() const { return text; }
 };
 
 struct PlayerTimes {
@@ -41,5 +43,12 @@ struct PlayerLoadResult {
 // Parses a whole file's bytes as the player reads them (carriage-return/line-feed read as "\n").
 PlayerLoadResult parsePlayerLines(std::string_view fileBytes);
 
-// nullopt when the file cannot be opened: the caller keeps what it had.
-std::optional<PlayerLoadResult> loadPlayerFile(const QString& path);
+struct PlayerFileLoad {
+    std::optional<PlayerLoadResult> result; // nullopt: nothing was read and the caller keeps what it had
+    std::optional<UserMessage> refusal;     // why not, when the user should hear it
+};
+
+// Reads a regular file of at most the size velmora accepts. A file that cannot be opened is
+// passed over in silence; a folder, a device, a pipe or a file over the size is refused with a
+// message, before any of it is read.
+PlayerFileLoad loadPlayerFile(const QString& path);

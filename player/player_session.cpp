@@ -34,14 +34,16 @@ void PlayerSession::endThread() {
 PlayerSession::LoadOutcome PlayerSession::load(const QString& path) {
     if (state() != PlaybackState::Stopped)
         return {};
-    std::optional<PlayerLoadResult> result = loadPlayerFile(path);
-    if (!result) {
+    PlayerFileLoad file = loadPlayerFile(path);
+    if (!file.result) {
         log_printf("open subtitle file %s error\n", path.toLocal8Bit().constData());
-        return {};
+        LoadOutcome refused;
+        refused.message = std::move(file.refusal);
+        return refused;
     }
     log_printf("load subtitle file %s, %d lines\n", path.toLocal8Bit().constData(),
-               int(result->lines.size()));
-    return replaceLines(std::move(*result));
+               int(file.result->lines.size()));
+    return replaceLines(std::move(*file.result));
 }
 
 PlayerSession::LoadOutcome PlayerSession::replaceLines(PlayerLoadResult result) {

@@ -2,9 +2,11 @@
 #include "player/player_line.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -124,17 +126,46 @@ TEST(PlayerTimeLine, MalformedLinesStayWithinTheLine) {
     EXPECT_EQ(parsePlayerTimeLine("00:00:05,1").show, 5001);
 }
 
-TEST(PlayerLoader, FileThatCannotBeOpenedChangesNothing) {
+TEST(PlayerLoader, OnlyRegularFilesWithinTheSizeAreRead) {
     QTemporaryDir dir;
-    EXPECT_FALSE(loadPlayerFile(dir.filePath("missing.srt")));
-
-    QFile file(dir.filePath("a.srt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(kTwoRecords);
-    file.close();
-    const auto loaded = loadPlayerFile(file.fileName());
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->lines.size(), 2u);
+    const QString fifo = dir.filePath("pipe.srt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    auto write = [&](const char* name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QString atLimit = write("at-limit.srt", QByteArray(kTwoRecords) + QByteArray(409600 - 78, '\n'));
+    const QString overLimit =
+        write("over-limit.srt", QByteArray(kTwoRecords) + QByteArray(409601 - 78, '\n'));
+    const QString oversized = QStringLiteral("The size of this file is bigger than 400K bytes!");
+    const QString notRegular = QStringLiteral("it is not a regular file");
+    struct Case {
+        QString path;
+        int lines;           // -1: nothing read
+        QString refusalPart; // empty: no message
+    };
+    const Case cases[] = {
+        {overLimit, -1, oversized},
+        {fifo, -1, notRegular}, // must not wait for a writer
+        {QStringLiteral("/dev/zero"), -1, notRegular},
+        {dir.path(), -1, notRegular},
+        {dir.filePath("missing.srt"), -1, {}},
+        {atLimit, 2, {}},
+        {write("a.srt", kTwoRecords), 2, {}},
+    };
+    ASSERT_EQ(QFileInfo(atLimit).size(), 409600);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const PlayerFileLoad loaded = loadPlayerFile(c.path);
+        EXPECT_EQ(loaded.result ? int(loaded.result->lines.size()) : -1, c.lines);
+        EXPECT_EQ(loaded.refusal.has_value(), !c.refusalPart.isEmpty());
+        if (loaded.refusal) {
+            EXPECT_TRUE(loaded.refusal->text.contains(c.refusalPart)) << loaded.refusal->text.toStdString();
+            EXPECT_EQ(loaded.refusal->caption, "ERROR!");
+        }
+    }
 }
 
 } // namespace

@@ -30,7 +30,7 @@ PlayerLine line(int show, int hide, const char* text) {
     l.show = show;
     l.hide = hide;
     l.duration = hide - show;
-    std::snprintf(l.text, sizeof l.text, "%s", text);
+    l.text = text;
     return l;
 }
 
