@@ -71,17 +71,22 @@ std::int32_t toMilliseconds(int hours, int minutes, int seconds, int millis) {
     return hours * 3600000 + minutes * 60000 + seconds * 1000 + millis;
 }
 
-// What reading the file in text mode delivers: "\r\n" becomes "\n". A UTF-8 byte-order mark would
-// hide the first number line and merge the first two subtitles, so it is dropped.
+// What reading the file in text mode delivers: "\r\n", and a lone "\r", become "\n". A UTF-8 byte-order mark
+// would hide the first number line and merge the first two subtitles, so it is dropped.
 std::string textModeBytes(std::string_view bytes) {
     if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         bytes.remove_prefix(kUtf8Bom.size());
     std::string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+        if (bytes[i] != '\r') {
+            out.push_back(bytes[i]);
             continue;
-        out.push_back(bytes[i]);
+        }
+        // A lone carriage return ends a line too, as in files from old Macs.
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        out.push_back('\n');
     }
     return out;
 }

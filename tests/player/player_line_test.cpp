@@ -21,11 +21,18 @@ void expectLine(const PlayerLine& line, int number, int show, int duration, int 
     EXPECT_EQ(line.textBytes(), text);
 }
 
-TEST(PlayerLoader, ReadsTwoRecordsWithTheirClosingNewlines) {
-    for (const std::string& file :
-         {std::string(kTwoRecords), std::string("1\r\n00:00:01,000 --> 00:00:04,500\r\nHello\r\n\r\n2\r\n"
-                                                "00:00:05,000 --> 00:00:06,000\r\nWorld\r\n\r\n")}) {
-        SCOPED_TRACE(file);
+TEST(PlayerLoader, ReadsTwoRecordsWithTheirClosingNewlinesWhateverTheLineEnds) {
+    auto withLineEnds = [](std::string_view end) {
+        std::string file;
+        for (const char c : std::string_view(kTwoRecords))
+            file += c == '\n' ? end : std::string_view(&c, 1);
+        return file;
+    };
+    // A lone carriage return ends a line as old Mac files have it; CR LF stays one line end.
+    std::string mixed = withLineEnds("\r");
+    mixed.replace(mixed.find("Hello\r\r"), 7, "Hello\r\n\n");
+    for (const std::string& file : {withLineEnds("\r"), mixed, withLineEnds("\n"), withLineEnds("\r\n")}) {
+        SCOPED_TRACE(testing::PrintToString(file));
         const PlayerLoadResult result = parsePlayerLines(file);
         EXPECT_FALSE(result.message);
         ASSERT_EQ(result.lines.size(), 2u);
