@@ -1,10 +1,12 @@
 // The player's SubRip parser: a line-by-line reader that keeps text bytes undecoded.
 #include "player/player_line.h"
 
+#include "charset/code_page.h"
 #include "subtitle/subtitle_reader.h"
 #include "support/log.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,6 +18,19 @@
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+struct UnicodeForm {
+    const char* name;
+    std::string_view mark;
+    QStringConverter::Encoding encoding;
+};
+// The UTF-32 marks first: UTF-16LE's is the start of UTF-32LE's.
+const UnicodeForm kUnicodeForms[] = {
+    {"UTF-32LE", std::string_view("\xFF\xFE\0\0", 4), QStringConverter::Utf32LE},
+    {"UTF-32BE", std::string_view("\0\0\xFE\xFF", 4), QStringConverter::Utf32BE},
+    {"UTF-16LE", "\xFF\xFE", QStringConverter::Utf16LE},
+    {"UTF-16BE", "\xFE\xFF", QStringConverter::Utf16BE},
+};
 
 // Which positions of a time field read a space as "0".
 enum class SpaceRule { None, FirstOnly, All };
@@ -71,11 +86,8 @@ std::int32_t toMilliseconds(int hours, int minutes, int seconds, int millis) {
     return hours * 3600000 + minutes * 60000 + seconds * 1000 + millis;
 }
 
-// What reading the file in text mode delivers: "\r\n", and a lone "\r", become "\n". A UTF-8 byte-order mark
-// would hide the first number line and merge the first two subtitles, so it is dropped.
+// What reading the file in text mode delivers: "\r\n", and a lone "\r", become "\n".
 std::string textModeBytes(std::string_view bytes) {
-    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
-        bytes.remove_prefix(kUtf8Bom.size());
     std::string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -149,8 +161,8 @@ PlayerTimes parsePlayerTimeLine(std::string_view line) {
     return PlayerTimes{toMilliseconds(sh, sm, ss, sms), toMilliseconds(hh, hm, hs, hms)};
 }
 
-PlayerLoadResult parsePlayerLines(std::string_view fileBytes) {
-    const std::string data = textModeBytes(fileBytes);
+PlayerLoadResult parsePlayerLines(std::string_view textBytes) {
+    const std::string data = textModeBytes(textBytes);
     const std::string_view all(data);
 
     PlayerLoadResult result;
@@ -217,6 +229,33 @@ PlayerLoadResult parsePlayerLines(std::string_view fileBytes) {
     return result;
 }
 
+PlayerLoadResult readPlayerBytes(std::string_view fileBytes) {
+    PlayerEncoding encoding;
+    encoding.guess = detectEncoding(QByteArrayView(fileBytes.data(), qsizetype(fileBytes.size())));
+    encoding.codePage = encoding.guess.codePage;
+    std::string_view text = fileBytes;
+    QByteArray converted;
+    if (encoding.guess.source == EncodingGuess::Source::ByteOrderMark) {
+        const auto form = std::find_if(std::begin(kUnicodeForms), std::end(kUnicodeForms),
+                                       [&](const UnicodeForm& f) { return fileBytes.starts_with(f.mark); });
+        if (form != std::end(kUnicodeForms)) {
+            // The decoder drops the mark; what cannot be read becomes U+FFFD.
+            QStringDecoder decoder(form->encoding);
+            converted = QString(decoder.decode(QByteArrayView(fileBytes.data(), qsizetype(fileBytes.size()))))
+                            .toUtf8();
+            text = std::string_view(converted.constData(), std::size_t(converted.size()));
+            encoding.codePage = kUtf8CodePage;
+            encoding.unicodeForm = QString::fromLatin1(form->name);
+        } else if (text.starts_with(kUtf8Bom)) {
+            // Left in, the mark would hide the first number line and merge the first two subtitles.
+            text.remove_prefix(kUtf8Bom.size());
+        }
+    }
+    PlayerLoadResult result = parsePlayerLines(text);
+    result.encoding = std::move(encoding);
+    return result;
+}
+
 PlayerFileLoad loadPlayerFile(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     // Without blocking: a pipe would otherwise wait here for a writer.
@@ -263,5 +302,5 @@ PlayerFileLoad loadPlayerFile(const QString& path) {
     if (got > std::size_t(kMaxSubtitleFileSize))
         return {std::nullopt, oversized()};
     bytes.resize(got);
-    return {parsePlayerLines(bytes), std::nullopt};
+    return {readPlayerBytes(bytes), std::nullopt};
 }

@@ -1,6 +1,7 @@
 // trelline's own subtitle record and its SubRip loader: texts stay in the file's bytes until shown.
 #pragma once
 
+#include "charset/encoding_detector.h"
 #include "support/user_message.h"
 
 #include <QString>
@@ -35,13 +36,27 @@ struct PlayerTimes {
 // the line; a field whose separator is missing reads as 0.
 PlayerTimes parsePlayerTimeLine(std::string_view line);
 
+// How a file's bytes were taken. Texts stay in the file's bytes, except that a file in UTF-16 or
+// UTF-32 (told by its byte-order mark) has them turned into UTF-8, which the parser can read.
+struct PlayerEncoding {
+    EncodingGuess guess;
+    std::uint32_t codePage = 0; // what the texts are shown in; 0 is the system ANSI code page
+    QString unicodeForm;        // "UTF-16LE", "UTF-16BE", "UTF-32LE" or "UTF-32BE"; else empty
+
+    friend bool operator==(const PlayerEncoding&, const PlayerEncoding&) = default;
+};
+
 struct PlayerLoadResult {
     std::vector<PlayerLine> lines;
     std::optional<UserMessage> message; // set when loading stopped at an over-long line
+    PlayerEncoding encoding;
 };
 
-// Parses a whole file's bytes as the player reads them (carriage-return/line-feed read as "\n").
-PlayerLoadResult parsePlayerLines(std::string_view fileBytes);
+// Parses text bytes as the player reads them (carriage-return/line-feed read as "\n").
+PlayerLoadResult parsePlayerLines(std::string_view textBytes);
+// A whole file's bytes: their character set told as velmora's loader tells it (byte-order marks,
+// UTF-8, the detector), then parsed.
+PlayerLoadResult readPlayerBytes(std::string_view fileBytes);
 
 struct PlayerFileLoad {
     std::optional<PlayerLoadResult> result; // nullopt: nothing was read and the caller keeps what it had

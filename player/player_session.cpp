@@ -52,6 +52,9 @@ PlayerSession::LoadOutcome PlayerSession::replaceLines(PlayerLoadResult result) 
         return out;
     endThread();
     m_lines = std::move(result.lines);
+    // Also for a list cut short by an over-long line: it is what Play plays.
+    m_codePage.store(result.encoding.codePage);
+    out.encoding = std::move(result.encoding);
     out.replaced = true;
     if (result.message) {
         out.message = std::move(result.message);

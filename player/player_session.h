@@ -53,6 +53,7 @@ public:
         bool replaced = false;              // the line list was replaced (maybe by a partial one)
         std::optional<UserMessage> message; // to show; the display then keeps its previous state
         std::optional<QString> firstText;   // the display shows this first line
+        PlayerEncoding encoding;            // how the new list was read, when it replaced the old
     };
     // Only while stopped: the playback thread reads the list without a lock.
     LoadOutcome load(const QString& path);

@@ -20,6 +20,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyle>
@@ -47,6 +48,9 @@ constexpr Qt::WindowFlags kOverlayFlags = Qt::Tool | Qt::FramelessWindowHint | Q
 
 // The subtitle text is red until a colour is chosen in the font dialog.
 const QColor kDefaultTextColor(255, 0, 0);
+// Marks the character set box's entry for a Unicode form, which no key lookup knows.
+constexpr int kUnicodeFormRole = Qt::UserRole + 1;
+
 // A 35-pixel character cell, which leaves about 30 pixels for the letters themselves.
 constexpr int kDefaultTextPixelSize = 30;
 
@@ -66,6 +70,8 @@ void defaultShowMessage(QWidget* parent, const UserMessage& message) {
                                    : message.icon == MessageIcon::Warning ? QMessageBox::Warning
                                                                           : QMessageBox::Information;
     QMessageBox box(icon, message.caption, message.text, QMessageBox::Ok, parent);
+    // The text may hold a file's path, which is never markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -261,6 +267,8 @@ void CTrellineDlg::onLoadSubtitle() {
     if (path.isEmpty())
         return;
     const PlayerSession::LoadOutcome outcome = m_session->load(path);
+    if (outcome.replaced)
+        showEncoding(outcome.encoding);
     if (outcome.message) {
         showMessage(*outcome.message);
         return;
@@ -441,6 +449,37 @@ void CTrellineDlg::applyTextLook() {
 
 void CTrellineDlg::showMessage(const UserMessage& message) {
     m_prompts.showMessage(this, message);
+}
+
+void CTrellineDlg::showEncoding(const PlayerEncoding& encoding) {
+    // The session reads the texts in this code page already; nothing is to be shown again.
+    const QSignalBlocker quiet(m_charsetCombo);
+    // A Unicode form's entry is there only while a file in it is loaded.
+    for (int i = m_charsetCombo->count() - 1; i >= 0; --i)
+        if (m_charsetCombo->itemData(i, kUnicodeFormRole).toBool())
+            m_charsetCombo->removeItem(i);
+    if (!encoding.unicodeForm.isEmpty()) {
+        const QString name = QStringLiteral("Unicode(%1)").arg(encoding.unicodeForm);
+        int at = 0;
+        while (at < m_charsetCombo->count() &&
+               m_charsetCombo->itemText(at).compare(name, Qt::CaseInsensitive) < 0)
+            ++at;
+        m_charsetCombo->insertItem(at, name);
+        m_charsetCombo->setItemData(at, true, kUnicodeFormRole);
+        m_charsetCombo->setCurrentIndex(at);
+        m_charsetCombo->setEnabled(false);
+        m_charsetCombo->setToolTip(
+            tr("Read as %1 by its byte-order mark: no other character set reads it better.")
+                .arg(encoding.unicodeForm));
+        return;
+    }
+    m_charsetCombo->setEnabled(true);
+    m_charsetCombo->setToolTip(QString());
+    for (int i = 0; i < m_charsetCombo->count(); ++i)
+        if (lookupCharsetKey(m_charsetCombo->itemText(i)) == encoding.codePage) {
+            m_charsetCombo->setCurrentIndex(i);
+            break;
+        }
 }
 
 void CTrellineDlg::keyPressEvent(QKeyEvent* event) {

@@ -97,6 +97,7 @@ private:
     void updateSliderTip();
     void applyTextLook();
     void showMessage(const UserMessage& message);
+    void showEncoding(const PlayerEncoding& encoding);
 
     void enterOverlayMode();
     void leaveOverlayIfOverText(const QPoint& dialogPos);

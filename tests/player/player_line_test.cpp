@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
@@ -76,10 +77,29 @@ TEST(PlayerLoader, LastRecordWithoutBlankLineIsKept) {
     }
 }
 
-TEST(PlayerLoader, Utf8ByteOrderMarkDoesNotHideTheFirstNumber) {
-    const PlayerLoadResult result = parsePlayerLines(std::string("\xEF\xBB\xBF") + kTwoRecords);
-    ASSERT_EQ(result.lines.size(), 2u);
-    expectLine(result.lines[0], 1, 1000, 3500, 4500, "Hello\n\n");
+TEST(PlayerLoader, ByteOrderMarksDoNotHideTheFirstNumber) {
+    struct Case {
+        QStringConverter::Encoding encoding;
+        const char* unicodeForm; // empty: the text bytes are the file's own
+    };
+    const Case cases[] = {
+        {QStringConverter::Utf16LE, "UTF-16LE"},
+        {QStringConverter::Utf16BE, "UTF-16BE"},
+        {QStringConverter::Utf32LE, "UTF-32LE"},
+        {QStringConverter::Utf32BE, "UTF-32BE"},
+        {QStringConverter::Utf8, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unicodeForm);
+        QStringEncoder encoder(c.encoding, QStringConverter::Flag::WriteBom);
+        const QByteArray bytes = encoder(QString::fromLatin1(kTwoRecords));
+        const PlayerLoadResult result =
+            readPlayerBytes(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+        ASSERT_EQ(result.lines.size(), 2u);
+        expectLine(result.lines[0], 1, 1000, 3500, 4500, "Hello\n\n");
+        EXPECT_EQ(result.encoding.unicodeForm, c.unicodeForm);
+        EXPECT_EQ(result.encoding.codePage, 65001u);
+    }
 }
 
 TEST(PlayerLoader, OverLongLineStopsWithThePartialListKept) {

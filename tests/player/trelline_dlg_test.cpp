@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -155,6 +156,34 @@ TEST_F(TrellineWindow, LoadShowsTheFirstLineAndSetsTheSlider) {
     nextFile.clear();
     child<QPushButton>(dialog, "loadButton")->click();
     EXPECT_EQ(dialog.session().count(), 1);
+}
+
+TEST_F(TrellineWindow, CharsetBoxShowsHowTheFileWasRead) {
+    QComboBox* combo = child<QComboBox>(dialog, "charsetCombo");
+    const QString cafe = QString::fromUtf8("Caf\u00e9");
+    const QByteArray file =
+        QStringLiteral("1\r\n00:00:01,000 --> 00:00:02,000\r\n%1\r\n\r\n").arg(cafe).toUtf8();
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    struct Case {
+        QByteArray bytes;
+        const char* shown; // in the box
+        bool choosable;
+        QString text;
+    };
+    const Case cases[] = {
+        {utf16(QString::fromUtf8(file)), "Unicode(UTF-16LE)", false, cafe + "\n\n"},
+        {file, "Unicode(UTF-8)", true, cafe + "\n\n"},
+        {"1\n00:00:01,000 --> 00:00:02,000\nCafe\n\n", "America(ANSI)", true, "Cafe\n\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        load(c.bytes);
+        EXPECT_EQ(subtitle(), c.text);
+        EXPECT_EQ(combo->currentText(), c.shown);
+        EXPECT_EQ(combo->isEnabled(), c.choosable);
+        // A Unicode form's entry is there only while a file in it is loaded.
+        EXPECT_EQ(combo->count(), c.choosable ? 21 : 22);
+    }
 }
 
 TEST_F(TrellineWindow, PlayTurnsTheWindowIntoATransparentOverlayAndTheMouseBringsItBack) {
