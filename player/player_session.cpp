@@ -52,6 +52,9 @@ PlayerSession::LoadOutcome PlayerSession::replaceLines(PlayerLoadResult result) 
         return out;
     endThread();
     m_lines = std::move(result.lines);
+    // A new file plays from its start; a wake left from seeking in the old one is no longer wanted.
+    m_position.store(1);
+    m_clock.discardWake();
     // Also for a list cut short by an over-long line: it is what Play plays.
     m_codePage.store(result.encoding.codePage);
     out.encoding = std::move(result.encoding);

@@ -278,6 +278,7 @@ void CTrellineDlg::onLoadSubtitle() {
     m_slider->setEnabled(true);
     setSubtitleText(*outcome.firstText);
     m_slider->setRange(1, m_session->count());
+    m_slider->setValue(1);
     refreshLabels();
 }
 

@@ -346,20 +346,20 @@ TEST_F(PlaybackTest, AfterTheEndPauseThenPlayShowsTheEndAtOnce) {
     EXPECT_TRUE(session.isCurrent(lines.back().generation));
 }
 
-TEST_F(PlaybackTest, PositionBeyondAShorterFileIsNeverRead) {
+TEST_F(PlaybackTest, LoadingStartsAgainFromTheFirstLine) {
     load(
         {line(1000, 2000, "a\n"), line(3000, 4000, "b\n"), line(5000, 6000, "c\n"), line(7000, 8000, "d\n")});
-    session.seek(4);
-    load({line(1000, 2000, "x\n")});
-    EXPECT_EQ(session.position(), 4);
-    EXPECT_EQ(session.currentLabel(), "current:00:00:02,000");
-    EXPECT_FALSE(session.textAt(4));
-    EXPECT_FALSE(session.changeCharset("Japanese(EUC)"));
-    EXPECT_EQ(session.codePage(), 51932u);
+    session.seek(4); // leaves a wake for the line it chose
+    load({line(1000, 2000, "x\n"), line(3000, 4000, "y\n")});
+    EXPECT_EQ(session.position(), 1);
+    EXPECT_EQ(session.currentLabel(), "current:00:00:00,000");
     session.playPause();
     runToEnd();
-    ASSERT_EQ(shown().size(), 1u);
-    EXPECT_EQ(shown()[0].kind, Kind::ShowEnd);
+    const std::vector<Seen> lines = shown();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].text, "x\n");
+    EXPECT_EQ(lines[0].at, 1000); // after its gap: the old file's wake is gone
+    EXPECT_EQ(lines[2].kind, Kind::ShowEnd);
 }
 
 TEST_F(PlaybackTest, CharsetChangeRedecodesTheLineAtThePositionWhenNotPlaying) {

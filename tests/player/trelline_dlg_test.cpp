@@ -144,6 +144,14 @@ TEST_F(TrellineWindow, LoadShowsTheFirstLineAndSetsTheSlider) {
     EXPECT_EQ(subtitle(), "Hello\n\n");
     EXPECT_EQ(child<QLabel>(dialog, "totalLabel")->text(), "total:00:00:06,000");
 
+    // Another file starts from its first line, wherever the slider was.
+    slider->setSliderPosition(2);
+    slider->triggerAction(QAbstractSlider::SliderMove);
+    load(kTwoRecords);
+    EXPECT_EQ(slider->value(), 1);
+    EXPECT_EQ(dialog.session().position(), 1);
+    EXPECT_EQ(child<QLabel>(dialog, "currentLabel")->text(), "current:00:00:00,000");
+
     // An over-long line: the message, and the display keeps its state.
     load(QByteArray("1\n00:00:01,000 --> 00:00:02,000\nA\n\n") + QByteArray(1100, 'x'));
     ASSERT_EQ(messages.size(), 2u);
