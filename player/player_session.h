@@ -2,6 +2,7 @@
 // Stop, seeking, the delay, the time labels and the playback thread.
 #pragma once
 
+#include "player/playback_schedule.h"
 #include "player/player_line.h"
 #include "player/wait_or_wake.h"
 #include "support/user_message.h"
@@ -24,16 +25,11 @@ enum class PlaybackState : int { Stopped = 0, Playing = 1, Paused = 2 };
 // seekSerial)`, so that nothing a stopped thread sent, or sent before a seek it had not yet seen,
 // can overwrite what Stop, Pause or the seek left on screen.
 struct PlaybackEvent {
-    enum class Kind {
-        ClearText,        // the subtitle line empties while the next line is due
-        ShowLine,         // `text` of line `position`; the slider moves there
-        ShowEnd,          // "The End"
-        PositionAdvanced, // the position moved on: the time labels are due for a refresh
-    };
+    using Kind = PlaybackCue;
     Kind kind = Kind::ClearText;
     std::uint64_t generation = 0;
     int position = 0;
-    QString text;
+    QString text; // of a line to show
     // When the schedule puts it, on the session's clock. With a show lead the event is handed over
     // that much earlier, so that the hop to the window's thread is off the critical path.
     PlaybackClock::TimePoint due{};
@@ -97,12 +93,16 @@ public:
     bool threadRunning() const { return m_threadRunning.load(); }
 
 private:
-    void PlaybackThread(std::stop_token stop, std::uint64_t generation, PlaybackClock::TimePoint start);
+    void PlaybackThread(std::stop_token stop, std::uint64_t generation, std::uint64_t serial);
+    void post(const PlaybackSchedule::Cue& cue, std::uint64_t generation, std::uint64_t serial,
+              const std::stop_token& stop);
     void endThread();
 
     PlaybackClock& m_clock;
     PlaybackSink m_sink;
     std::vector<PlayerLine> m_lines;
+    // Run by the playback thread while it lives, by this thread otherwise.
+    PlaybackSchedule m_schedule{m_lines};
     std::atomic<std::uint32_t> m_codePage{0};
     std::atomic<int> m_state{int(PlaybackState::Stopped)};
     std::atomic<int> m_position{1};

@@ -1,0 +1,79 @@
+// The playback schedule's steps.
+#include "player/playback_schedule.h"
+
+#include <algorithm>
+
+namespace {
+// A schedule that fell this far behind the clock (descheduled, a slow machine) starts afresh from
+// the clock rather than rushing through the next lines to catch up.
+constexpr auto kMaxCatchUp = std::chrono::milliseconds(250);
+} // namespace
+
+void PlaybackSchedule::start(TimePoint press, int position) {
+    m_step = Step::LineStart;
+    m_position = position;
+    m_anchor = m_lineStart = press;
+    m_gapEnd = m_showAt = kNever;
+}
+
+void PlaybackSchedule::advance(TimePoint now, std::int64_t from, std::int64_t to) {
+    // A span whose end lies before its start waits nothing, not the ~49.7 days that the negative
+    // difference would be as an unsigned number.
+    const std::int64_t span = std::max<std::int64_t>(0, to - from);
+    if (now - m_anchor > kMaxCatchUp)
+        m_anchor = now;
+    m_anchor += std::chrono::milliseconds(span);
+}
+
+PlaybackSchedule::Action PlaybackSchedule::lineStart(TimePoint now) {
+    m_lineStart = m_anchor;
+    m_gapEnd = m_showAt = kNever;
+    if (!inList(m_position)) {
+        m_step = Step::Ended;
+        return {Cue{PlaybackCue::ShowEnd, 0, m_anchor}, std::nullopt};
+    }
+    const Cue clear{PlaybackCue::ClearText, 0, m_anchor};
+    advance(now, m_position == 1 ? 0 : at(m_position - 1).hide, at(m_position).show);
+    m_gapEnd = m_anchor;
+    m_step = Step::Delay;
+    return {clear, m_anchor};
+}
+
+PlaybackSchedule::Action PlaybackSchedule::delay(TimePoint now, int delayMilliseconds) {
+    advance(now, 0, delayMilliseconds);
+    m_step = Step::Show;
+    return {std::nullopt, m_anchor};
+}
+
+PlaybackSchedule::Action PlaybackSchedule::show() {
+    m_showAt = m_anchor;
+    if (!inList(m_position)) {
+        m_step = Step::LineStart;
+        return {};
+    }
+    m_step = Step::Line;
+    return {Cue{PlaybackCue::ShowLine, m_position, m_anchor}, std::nullopt};
+}
+
+PlaybackSchedule::Action PlaybackSchedule::line(TimePoint now) {
+    advance(now, 0, at(m_position).duration);
+    m_step = Step::LineOver;
+    return {std::nullopt, m_anchor};
+}
+
+PlaybackSchedule::Action PlaybackSchedule::moveOn(int current) {
+    m_position = current + 1;
+    m_step = Step::LineStart;
+    return {Cue{PlaybackCue::PositionAdvanced, m_position, m_anchor}, std::nullopt};
+}
+
+void PlaybackSchedule::woken(TimePoint now, int chosen) {
+    m_anchor = now;
+    if (now < m_lineStart || now >= m_showAt) {
+        m_step = Step::LineOver;
+        return;
+    }
+    m_position = chosen;
+    m_step = now < m_gapEnd ? Step::Delay : Step::Show;
+    m_gapEnd = std::min(m_gapEnd, now);
+}
