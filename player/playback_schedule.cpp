@@ -14,14 +14,39 @@ void PlaybackSchedule::start(TimePoint press, int position) {
     m_position = position;
     m_anchor = m_lineStart = press;
     m_gapEnd = m_showAt = kNever;
+    m_resumed = false;
+}
+
+void PlaybackSchedule::resume(TimePoint press, const Resume& from) {
+    // When the interrupted part began, as if it had run on without the pause.
+    const TimePoint began = press - from.into;
+    m_position = from.position;
+    m_anchor = m_lineStart = began;
+    m_gapEnd = from.part == Part::Gap ? kNever : began;
+    m_showAt = from.part == Part::Line ? began : kNever;
+    // A gap begins by emptying the line, and a line by showing it: both at once when they lie in
+    // the past. The delay shows nothing new.
+    m_step = from.part == Part::Gap ? Step::LineStart : from.part == Part::Delay ? Step::Delay : Step::Show;
+    m_resumed = true;
+}
+
+PlaybackSchedule::Resume PlaybackSchedule::pausedAt(TimePoint now) const {
+    using std::chrono::duration_cast;
+    using std::chrono::milliseconds;
+    if (now < m_gapEnd)
+        return {m_position, Part::Gap, duration_cast<milliseconds>(now - m_lineStart)};
+    if (now < m_showAt)
+        return {m_position, Part::Delay, duration_cast<milliseconds>(now - m_gapEnd)};
+    return {m_position, Part::Line, duration_cast<milliseconds>(now - m_showAt)};
 }
 
 void PlaybackSchedule::advance(TimePoint now, std::int64_t from, std::int64_t to) {
     // A span whose end lies before its start waits nothing, not the ~49.7 days that the negative
     // difference would be as an unsigned number.
     const std::int64_t span = std::max<std::int64_t>(0, to - from);
-    if (now - m_anchor > kMaxCatchUp)
+    if (now - m_anchor > kMaxCatchUp && !m_resumed)
         m_anchor = now;
+    m_resumed = false;
     m_anchor += std::chrono::milliseconds(span);
 }
 

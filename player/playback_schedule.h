@@ -26,6 +26,18 @@ public:
     // delay, then the line itself for its duration; after it the position moves on.
     enum class Step { LineStart, Delay, Show, Line, LineOver, Ended };
 
+    // Where a pause left a playback: the line, the part of its time it was in and how far into
+    // that part. Below zero when the part was still to come: the schedule runs up to the show
+    // lead ahead of the clock, and the line before may still have been on screen.
+    enum class Part { Gap, Delay, Line };
+    struct Resume {
+        int position = 1;
+        Part part = Part::Gap;
+        std::chrono::milliseconds into{0};
+
+        friend bool operator==(const Resume&, const Resume&) = default;
+    };
+
     struct Cue {
         PlaybackCue kind = PlaybackCue::ClearText;
         int position = 0;
@@ -41,8 +53,12 @@ public:
     // The lines stay where they are and unchanged while the schedule is used.
     explicit PlaybackSchedule(const std::vector<PlayerLine>& lines) : m_lines(&lines) {}
 
-    // A playback begins at the press of Play, from the gap before the line at `position`.
+    // A playback begins at the press of Play, from the gap before the line at `position`...
     void start(TimePoint press, int position);
+    // ... or from where a pause left one: the rest of that part, then the rest at their own times.
+    void resume(TimePoint press, const Resume& from);
+    // Where the schedule stands at `now`, by the clock rather than by the step it has run to.
+    Resume pausedAt(TimePoint now) const;
 
     Step step() const { return m_step; }
     int position() const { return m_position; }
@@ -78,4 +94,7 @@ private:
     TimePoint m_lineStart{};
     TimePoint m_gapEnd = kNever;
     TimePoint m_showAt = kNever;
+    // A resumed schedule starts in the past on purpose: the next span is not a schedule that fell
+    // behind.
+    bool m_resumed = false;
 };

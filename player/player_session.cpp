@@ -48,6 +48,7 @@ PlayerSession::LoadOutcome PlayerSession::replaceLines(PlayerLoadResult result) 
     m_lines = std::move(result.lines);
     // A new file plays from its start; a wake left from seeking in the old one is no longer wanted.
     m_position.store(1);
+    m_resume.reset();
     m_clock.discardWake();
     // Also for a list cut short by an over-long line: it is what Play plays.
     m_codePage.store(result.encoding.codePage);
@@ -76,8 +77,11 @@ std::optional<QString> PlayerSession::changeCharset(const QString& displayName) 
 PlayerSession::PlayResult PlayerSession::playPause() {
     if (state() == PlaybackState::Playing) {
         ++m_generation;
+        const PlaybackClock::TimePoint at = m_clock.now();
         endThread();
         m_state.store(int(PlaybackState::Paused));
+        // The film in the other player runs on from where it was paused, and so must the lines.
+        m_resume = m_schedule.pausedAt(at);
         return PlayResult::Paused;
     }
     if (m_lines.empty())
@@ -91,7 +95,11 @@ PlayerSession::PlayResult PlayerSession::playPause() {
     const std::uint64_t serial = m_seekSerial.load(); // before the position, which a seek sets first
     log_printf("play from line %d\n", position());
     // The schedule starts at the press, not whenever the new thread first runs.
-    m_schedule.start(m_clock.now(), position());
+    if (m_resume && m_resume->position == position())
+        m_schedule.resume(m_clock.now(), *m_resume);
+    else
+        m_schedule.start(m_clock.now(), position());
+    m_resume.reset();
     m_thread = std::jthread([this, generation = m_generation, serial](std::stop_token stop) {
         PlaybackThread(stop, generation, serial);
     });
@@ -104,6 +112,7 @@ bool PlayerSession::stop() {
     ++m_generation;
     endThread();
     m_state.store(int(PlaybackState::Stopped));
+    m_resume.reset();
     {
         std::lock_guard lock(m_positionMutex);
         m_position.store(1);
@@ -117,6 +126,8 @@ std::optional<QString> PlayerSession::seek(int position) {
     if (m_lines.empty())
         return std::nullopt;
     position = std::clamp(position, 1, count());
+    // A paused playback goes on from the chosen line, not from where it was paused.
+    m_resume.reset();
     {
         std::lock_guard lock(m_positionMutex);
         m_position.store(position);

@@ -103,6 +103,9 @@ private:
     std::vector<PlayerLine> m_lines;
     // Run by the playback thread while it lives, by this thread otherwise.
     PlaybackSchedule m_schedule{m_lines};
+    // Where the last Pause left the schedule, until Play takes it up or a seek, Stop or a load
+    // makes it meaningless.
+    std::optional<PlaybackSchedule::Resume> m_resume;
     std::atomic<std::uint32_t> m_codePage{0};
     std::atomic<int> m_state{int(PlaybackState::Stopped)};
     std::atomic<int> m_position{1};

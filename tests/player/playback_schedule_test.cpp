@@ -146,4 +146,56 @@ TEST_F(Schedule, WakeIsPlacedByItsMomentNotByTheStepTheScheduleIsIn) {
     }
 }
 
+TEST_F(Schedule, PauseAndResumeGoOnFromTheMomentPaused) {
+    using Part = PlaybackSchedule::Part;
+    // Line 2 as above; Play pressed again two seconds after each pause.
+    struct Case {
+        long long pausedAt;
+        PlaybackSchedule::Resume resume;
+        std::optional<long long> cueDue; // from the new press
+        long long waitUntil;             // likewise
+    };
+    const Case cases[] = {
+        {5500, {2, Part::Line, 400ms}, -400, 600},        // the rest of the line
+        {4700, {2, Part::Gap, 200ms}, -200, 300},         // the rest of the gap, with the line empty
+        {5050, {2, Part::Delay, 50ms}, std::nullopt, 50}, // the rest of the delay
+        {4400, {2, Part::Gap, -100ms}, 100, 600},         // line 1 had 100 ms to go, then the gap
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pausedAt);
+        const auto press = clockAt(4500);
+        schedule.start(press, 2);
+        schedule.lineStart(press);
+        schedule.delay(press, 100);
+        schedule.show();
+        schedule.line(press);
+        EXPECT_EQ(schedule.pausedAt(clockAt(c.pausedAt)), c.resume);
+
+        const auto again = clockAt(c.pausedAt + 2000);
+        schedule.resume(again, c.resume);
+        PlaybackSchedule::Action action;
+        while (!action.waitUntil) {
+            switch (schedule.step()) {
+            case Step::LineStart:
+                action = schedule.lineStart(clock.now());
+                break;
+            case Step::Delay:
+                action = schedule.delay(clock.now(), 100);
+                break;
+            case Step::Show:
+                action = schedule.show();
+                break;
+            default:
+                action = schedule.line(clock.now());
+                break;
+            }
+            if (action.cue) {
+                ASSERT_TRUE(c.cueDue);
+                EXPECT_EQ(ms(action.cue->due) - ms(again), *c.cueDue);
+            }
+        }
+        EXPECT_EQ(ms(*action.waitUntil) - ms(again), c.waitUntil);
+    }
+}
+
 } // namespace

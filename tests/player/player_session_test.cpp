@@ -69,6 +69,24 @@ protected:
         }
         FAIL() << "playback did not end";
     }
+    // Lets the clock run up to `at` milliseconds, deadline by deadline, as time would pass.
+    void runUntil(long long at) {
+        for (int guard = 0; guard < 1000; ++guard) {
+            ASSERT_TRUE(settle());
+            const auto deadline = clock.deadline();
+            const long long next = deadline ? std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                  *deadline - ManualClock::TimePoint{})
+                                                  .count()
+                                            : at;
+            if (next >= at) {
+                clock.advance(std::chrono::milliseconds(at - clock.elapsed()));
+                ASSERT_TRUE(settle());
+                return;
+            }
+            clock.advanceToDeadline();
+        }
+        FAIL() << "the clock did not get there";
+    }
     std::vector<Seen> events() {
         std::lock_guard lock(mutex);
         return seen;
@@ -206,31 +224,45 @@ TEST_F(PlaybackTest, SeekAheadOfTheScheduleInTheGapKeepsTheDelayAndInTheDelaySho
     EXPECT_EQ(shown().back().due, 2050);
 }
 
-TEST_F(PlaybackTest, PauseEndsTheWaitAtOnceAndResumeReplaysTheGap) {
-    loadTwo();
-    session.playPause();
-    ASSERT_TRUE(settle());
-    clock.advanceToDeadline(); // line 1 shows at 1000 and waits 3500
-    ASSERT_TRUE(settle());
-    const std::uint64_t first = session.generation();
-    EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Paused);
-    // The thread ended inside its wait, without moving on or touching the display.
-    EXPECT_FALSE(session.threadRunning());
-    EXPECT_FALSE(session.isCurrent(first));
-    EXPECT_EQ(session.position(), 1);
-    EXPECT_EQ(shown().size(), 1u);
+TEST_F(PlaybackTest, ResumeGoesOnFromTheMomentPaused) {
+    struct Case {
+        long long pauseAt;
+        int delay;
+        // What shows after Play, and when, in milliseconds from that press.
+        std::vector<std::pair<QString, long long>> after;
+    };
+    const Case cases[] = {
+        // During "Hello" (1000 to 4500): the rest of it, then "World" at its own time.
+        {3000, 0, {{"Hello\n\n", 0}, {"World\n\n", 2000}, {"The End", 3000}}},
+        {4700, 0, {{"World\n\n", 300}, {"The End", 1300}}},                       // in the gap before "World"
+        {1050, 100, {{"Hello\n\n", 50}, {"World\n\n", 4150}, {"The End", 5150}}}, // in the delay
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pauseAt);
+        clock.advance(std::chrono::milliseconds(100000 * (&c - cases) + 100000 - clock.elapsed()));
+        session.stop();
+        loadTwo();
+        session.setDelay(c.delay);
+        const long long start = clock.elapsed();
+        session.playPause();
+        runUntil(start + c.pauseAt);
+        const std::uint64_t first = session.generation();
+        EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Paused);
+        // The thread ended inside its wait, without moving on or touching the display.
+        EXPECT_FALSE(session.threadRunning());
+        EXPECT_FALSE(session.isCurrent(first));
 
-    clock.advance(10s);
-    EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Started);
-    ASSERT_TRUE(settle());
-    const long long resumedAt = clock.elapsed();
-    clock.advanceToDeadline();
-    ASSERT_TRUE(settle());
-    const std::vector<Seen> lines = shown();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].text, "Hello\n\n");
-    EXPECT_EQ(lines[1].at - resumedAt, 1000); // the gap before line 1 again
-    EXPECT_TRUE(session.isCurrent(lines[1].generation));
+        clock.advance(10s);
+        const size_t before = shown().size();
+        const long long press = clock.elapsed();
+        EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Started);
+        runToEnd();
+        std::vector<std::pair<QString, long long>> after;
+        const std::vector<Seen> all = shown();
+        for (auto s = all.begin() + std::ptrdiff_t(before); s != all.end(); ++s)
+            after.emplace_back(s->kind == Kind::ShowEnd ? QStringLiteral("The End") : s->text, s->at - press);
+        EXPECT_EQ(after, c.after);
+    }
 }
 
 TEST_F(PlaybackTest, StopReturnsToLineOneAndLeavesTheDisplayAlone) {
