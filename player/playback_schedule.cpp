@@ -2,6 +2,7 @@
 #include "player/playback_schedule.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 // A schedule that fell this far behind the clock (descheduled, a slow machine) starts afresh from
@@ -38,6 +39,32 @@ PlaybackSchedule::Resume PlaybackSchedule::pausedAt(TimePoint now) const {
     if (now < m_showAt)
         return {m_position, Part::Delay, duration_cast<milliseconds>(now - m_gapEnd)};
     return {m_position, Part::Line, duration_cast<milliseconds>(now - m_showAt)};
+}
+
+std::int32_t PlaybackSchedule::clockAt(const Resume& at) const {
+    // Past the last line the clock stands at its hide time.
+    const int before = std::min(at.position, count() + 1) - 1;
+    const std::int64_t from = before < 1 ? 0 : this->at(before).hide;
+    const std::int64_t show = inList(at.position) ? this->at(at.position).show : from;
+    const std::int64_t hide = inList(at.position) ? this->at(at.position).hide : from;
+    std::int64_t t = 0;
+    switch (at.part) {
+    case Part::Gap:
+        // A gap that runs backwards takes no time: the clock jumps back at its end.
+        t = from + at.into.count();
+        if (show >= from)
+            t = std::min(t, show);
+        break;
+    case Part::Delay:
+        t = show;
+        break;
+    case Part::Line:
+        t = show + at.into.count();
+        if (hide >= show)
+            t = std::min(t, hide);
+        break;
+    }
+    return std::int32_t(std::clamp<std::int64_t>(t, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
 void PlaybackSchedule::advance(TimePoint now, std::int64_t from, std::int64_t to) {

@@ -59,6 +59,10 @@ public:
     void resume(TimePoint press, const Resume& from);
     // Where the schedule stands at `now`, by the clock rather than by the step it has run to.
     Resume pausedAt(TimePoint now) const;
+    // The playback clock at `now` or at a pause, in milliseconds of the file's times: it runs
+    // through each gap and line and stands still through the delay.
+    std::int32_t clockAt(TimePoint now) const { return clockAt(pausedAt(now)); }
+    std::int32_t clockAt(const Resume& at) const;
 
     Step step() const { return m_step; }
     int position() const { return m_position; }

@@ -100,6 +100,7 @@ PlayerSession::PlayResult PlayerSession::playPause() {
     else
         m_schedule.start(m_clock.now(), position());
     m_resume.reset();
+    publish(m_schedule);
     m_thread = std::jthread([this, generation = m_generation, serial](std::stop_token stop) {
         PlaybackThread(stop, generation, serial);
     });
@@ -149,7 +150,18 @@ std::optional<QString> PlayerSession::textAt(int position) const {
     return decodePlayerText(m_lines[std::size_t(position - 1)], codePage());
 }
 
+void PlayerSession::publish(const PlaybackSchedule& schedule) {
+    std::lock_guard lock(m_publishedMutex);
+    m_published = schedule;
+}
+
 QString PlayerSession::currentLabel() const {
+    if (state() == PlaybackState::Playing) {
+        std::lock_guard lock(m_publishedMutex);
+        return formatTimeLabel("current", m_published.clockAt(m_clock.now()));
+    }
+    if (m_resume)
+        return formatTimeLabel("current", m_schedule.clockAt(*m_resume));
     std::int32_t time = 0;
     const int p = position();
     // The last line whose time has passed; a position left beyond a shorter list means its end.
@@ -204,6 +216,7 @@ void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generatio
         case Step::Ended:
             break;
         }
+        publish(schedule);
         if (action.cue)
             post(*action.cue, generation, serial, stop);
         if (schedule.step() == Step::Ended)
@@ -216,6 +229,7 @@ void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generatio
         if (result == WaitResult::Woken) {
             serial = m_seekSerial.load(); // before the position, which a seek sets before its serial
             schedule.woken(m_clock.now(), position());
+            publish(schedule);
         }
     }
     m_threadRunning.store(false);

@@ -80,6 +80,7 @@ public:
 
     // The decoded text of a 1-based line; nullopt outside the list.
     std::optional<QString> textAt(int position) const;
+    // The playback clock while playing or paused; stopped, the hide time of the last line passed.
     QString currentLabel() const;
     QString totalLabel() const;
 
@@ -97,6 +98,7 @@ private:
     void post(const PlaybackSchedule::Cue& cue, std::uint64_t generation, std::uint64_t serial,
               const std::stop_token& stop);
     void endThread();
+    void publish(const PlaybackSchedule& schedule);
 
     PlaybackClock& m_clock;
     PlaybackSink m_sink;
@@ -106,6 +108,9 @@ private:
     // Where the last Pause left the schedule, until Play takes it up or a seek, Stop or a load
     // makes it meaningless.
     std::optional<PlaybackSchedule::Resume> m_resume;
+    // A copy of the schedule as the playback thread last left it, for the playback clock.
+    PlaybackSchedule m_published{m_lines};
+    mutable std::mutex m_publishedMutex;
     std::atomic<std::uint32_t> m_codePage{0};
     std::atomic<int> m_state{int(PlaybackState::Stopped)};
     std::atomic<int> m_position{1};

@@ -126,6 +126,10 @@ CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(pare
     m_session->setDelay(0);
     refreshLabels();
 
+    m_clockTick = new QTimer(this);
+    m_clockTick->setInterval(kClockTickMs);
+    connect(m_clockTick, &QTimer::timeout, this, &CTrellineDlg::refreshLabels);
+
     m_autoHide = new QTimer(this);
     m_autoHide->setInterval(kAutoHideIntervalMs);
     connect(m_autoHide, &QTimer::timeout, this, [this] { autoHideCheck(QCursor::pos()); });
@@ -300,6 +304,8 @@ void CTrellineDlg::onPlayPause() {
         return;
     case PlayerSession::PlayResult::Paused:
         m_playButton->setText(QStringLiteral("Play"));
+        m_clockTick->stop();
+        refreshLabels();
         return;
     case PlayerSession::PlayResult::Started:
         enterOverlayMode();
@@ -307,6 +313,7 @@ void CTrellineDlg::onPlayPause() {
         update();
         m_slider->setRange(1, m_session->count());
         m_loadButton->setEnabled(false);
+        m_clockTick->start();
         return;
     }
 }
@@ -315,6 +322,7 @@ void CTrellineDlg::onStop() {
     if (!m_session->stop())
         return;
     dropHeldEvents();
+    m_clockTick->stop();
     m_playButton->setText(QStringLiteral("Play"));
     m_loadButton->setEnabled(true);
     m_slider->setValue(1);
@@ -409,6 +417,7 @@ void CTrellineDlg::applyPlaybackEvent(const PlaybackEvent& event) {
         setSubtitleText(QString::fromUtf16(kEndText));
         // Playback is over: the next Play starts from the first line.
         m_session->stop();
+        m_clockTick->stop();
         m_playButton->setText(QStringLiteral("Play"));
         m_loadButton->setEnabled(true);
         refreshLabels();

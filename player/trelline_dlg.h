@@ -39,6 +39,8 @@ public:
     static constexpr int kNormalLineHeight = 50;
     static constexpr int kOverlayLineHeight = 200;
     static constexpr int kAutoHideIntervalMs = 2000;
+    // How often "current:" follows the playback clock while playing.
+    static constexpr int kClockTickMs = 100;
     // With the real clock, the playback thread hands each event over this long before its time,
     // so that a busy machine's delay in waking this window's thread is spent before the line is due
     // rather than after; the window then shows it on time from a timer of its own.
@@ -132,6 +134,7 @@ private:
     QColor m_textColor;
     FontColorDialog* m_fontDialog = nullptr; // created on the first press of "Font"
     QTimer* m_autoHide = nullptr;
+    QTimer* m_clockTick = nullptr;
     int m_baseX = 6; // dialog base units of the window's font
     int m_baseY = 13;
     bool m_overlay = false;

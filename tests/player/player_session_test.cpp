@@ -265,6 +265,39 @@ TEST_F(PlaybackTest, ResumeGoesOnFromTheMomentPaused) {
     }
 }
 
+TEST_F(PlaybackTest, CurrentShowsThePlaybackClockAlsoWhilePaused) {
+    loadTwo(); // "Hello" 1000 to 4500, "World" 5000 to 6000
+    session.setDelay(100);
+    enum class Press { None, PlayPause };
+    struct Step {
+        long long at; // on the clock
+        Press press;
+        const char* current;
+    };
+    const Step steps[] = {
+        {0, Press::PlayPause, "current:00:00:00,000"},
+        {700, Press::None, "current:00:00:00,700"},       // in the gap before "Hello"
+        {1050, Press::None, "current:00:00:01,000"},      // in the delay, which holds the clock
+        {2100, Press::None, "current:00:00:02,000"},      // "Hello", shown at 1100
+        {4650, Press::PlayPause, "current:00:00:04,550"}, // paused in the gap after it
+        {14650, Press::None, "current:00:00:04,550"},
+        {14650, Press::PlayPause, "current:00:00:04,550"},
+        {14800, Press::None, "current:00:00:04,700"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.at);
+        if (session.threadRunning())
+            runUntil(step.at);
+        else
+            clock.advance(std::chrono::milliseconds(step.at - clock.elapsed()));
+        if (step.press == Press::PlayPause) {
+            session.playPause();
+            ASSERT_TRUE(settle());
+        }
+        EXPECT_EQ(session.currentLabel(), step.current);
+    }
+}
+
 TEST_F(PlaybackTest, StopReturnsToLineOneAndLeavesTheDisplayAlone) {
     loadTwo();
     EXPECT_FALSE(session.stop());

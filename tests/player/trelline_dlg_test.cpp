@@ -355,6 +355,23 @@ TEST_F(TrellineWindow, LineHandedOverAheadShowsAtItsTimeUnlessASeekCameFirst) {
         EXPECT_NE(arguments.at(0).toString(), "Hello\n\n");
 }
 
+TEST_F(TrellineWindow, CurrentTicksWithThePlaybackClockWhilePlaying) {
+    using namespace std::chrono_literals;
+    load(kTwoRecords);
+    QLabel* current = child<QLabel>(dialog, "currentLabel");
+    child<QPushButton>(dialog, "playButton")->click();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // "Hello" at 1000
+    ASSERT_TRUE(settle());
+    clock.advance(500ms);
+    QTest::qWait(250);
+    EXPECT_EQ(current->text(), "current:00:00:01,500");
+    child<QPushButton>(dialog, "playButton")->click(); // paused: the clock stands
+    clock.advance(500ms);
+    QTest::qWait(250);
+    EXPECT_EQ(current->text(), "current:00:00:01,500");
+}
+
 TEST_F(TrellineWindow, KeysAndDelayEdit) {
     QSpinBox* delay = child<QSpinBox>(dialog, "delayEdit");
     delay->setFocus();
