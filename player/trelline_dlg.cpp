@@ -27,6 +27,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <limits>
 
 namespace {
 class JumpClickStyle : public QProxyStyle {
@@ -111,17 +112,16 @@ CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(pare
     m_baseY = metrics.height();
 
     createControls();
-    placeControls();
+
+    const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
+    move(screen.left(), screen.top() + screen.height() - kBottomOffset);
+    resize(screen.width(), kWindowHeight);
 
     m_textFont = QApplication::font();
     m_textFont.setPixelSize(kDefaultTextPixelSize);
     m_textFont.setWeight(QFont::Normal);
     m_textColor = kDefaultTextColor;
     applyTextLook();
-
-    const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
-    move(screen.left(), screen.top() + screen.height() - kBottomOffset);
-    resize(screen.width(), kWindowHeight);
 
     m_session->setDelay(0);
     refreshLabels();
@@ -238,32 +238,59 @@ int CTrellineDlg::desktopWidth() const {
     return screen() ? screen()->geometry().width() : width();
 }
 
+int CTrellineDlg::normalLineHeight() const {
+    // Room for a subtitle of two lines in the chosen font, so that the controls never cut one.
+    return std::max(kNormalLineHeight, 2 * QFontMetrics(m_textFont).lineSpacing() + kTextMargin);
+}
+
 void CTrellineDlg::placeControls() {
-    m_loadButton->setGeometry(dialogUnits(13, 56, 50, 14));
-    m_fontButton->setGeometry(dialogUnits(70, 56, 50, 14));
-    m_playButton->setGeometry(dialogUnits(304, 57, 50, 14));
-    m_stopButton->setGeometry(dialogUnits(359, 57, 50, 14));
-    m_quitButton->setGeometry(dialogUnits(414, 57, 50, 14));
-    m_slider->setGeometry(dialogUnits(91, 33, 411, 11));
-    m_charsetCaption->setGeometry(dialogUnits(128, 44, 58, 8));
-    m_charsetCombo->setGeometry(dialogUnits(128, 57, 112, 14));
-    m_delayCaption->setGeometry(dialogUnits(246, 45, 68, 8));
-    // The edit and its up-down arrows in one control.
-    m_delayEdit->setGeometry(dialogUnits(247, 57, 50, 14));
     // The time labels may need more room in this font than in the template's; the slider's left
     // edge bounds them.
     const int labelRoom = dialogUnits(91, 0, 0, 0).left() - dialogUnits(7, 0, 0, 0).left() - 2;
     const QFontMetrics metrics(m_currentLabel->font());
     const int timeWidth = std::min(labelRoom, metrics.horizontalAdvance(formatTimeLabel("current", 0)) + 4);
-    QRect current = dialogUnits(7, 30, 71, 8);
-    current.setWidth(std::max(current.width(), timeWidth));
-    current.setHeight(std::max(current.height(), metrics.height()));
-    m_currentLabel->setGeometry(current);
-    QRect total = dialogUnits(7, 40, 62, 8);
-    total.setWidth(std::max(total.width(), timeWidth));
-    total.setHeight(std::max(total.height(), metrics.height()));
-    m_totalLabel->setGeometry(total);
-    m_subtitleLine->setGeometry(0, 0, desktopWidth(), kNormalLineHeight);
+    auto timeLabel = [&](QRect place) {
+        place.setWidth(std::max(place.width(), timeWidth));
+        place.setHeight(std::max(place.height(), metrics.height()));
+        return place;
+    };
+    const std::pair<QWidget*, QRect> places[] = {
+        {m_loadButton, dialogUnits(13, 56, 50, 14)},
+        {m_fontButton, dialogUnits(70, 56, 50, 14)},
+        {m_playButton, dialogUnits(304, 57, 50, 14)},
+        {m_stopButton, dialogUnits(359, 57, 50, 14)},
+        {m_quitButton, dialogUnits(414, 57, 50, 14)},
+        {m_slider, dialogUnits(91, 33, 411, 11)},
+        {m_charsetCaption, dialogUnits(128, 44, 58, 8)},
+        {m_charsetCombo, dialogUnits(128, 57, 112, 14)},
+        {m_delayCaption, dialogUnits(246, 45, 68, 8)},
+        // The edit and its up-down arrows in one control.
+        {m_delayEdit, dialogUnits(247, 57, 50, 14)},
+        {m_currentLabel, timeLabel(dialogUnits(7, 30, 71, 8))},
+        {m_totalLabel, timeLabel(dialogUnits(7, 40, 62, 8))},
+    };
+    // The controls keep their places among themselves and move down together below the text.
+    int top = std::numeric_limits<int>::max();
+    for (const auto& [control, place] : places)
+        top = std::min(top, place.top());
+    const int shift = std::max(0, normalLineHeight() + kTextMargin - top);
+    int bottom = 0;
+    for (const auto& [control, place] : places) {
+        control->setGeometry(place.translated(0, shift));
+        bottom = std::max(bottom, place.bottom() + shift);
+    }
+    m_normalHeight = std::max(kWindowHeight, bottom + 1 + dialogUnits(0, 0, 0, 7).height());
+}
+
+void CTrellineDlg::showNormalForm() {
+    m_subtitleLine->setGeometry(0, 0, desktopWidth(), normalLineHeight());
+    resize(desktopWidth(), m_normalHeight);
+    // A window grown for a large font stays on the screen.
+    if (const QScreen* where = screen()) {
+        const int over = frameGeometry().bottom() - where->availableGeometry().bottom();
+        if (over > 0)
+            move(x(), std::max(where->availableGeometry().top(), y() - over));
+    }
 }
 
 void CTrellineDlg::onLoadSubtitle() {
@@ -455,6 +482,10 @@ void CTrellineDlg::applyTextLook() {
     palette.setColor(QPalette::WindowText, m_textColor);
     m_subtitleLine->setPalette(palette);
     m_subtitleLine->update();
+    // The text's room in the normal window follows its size.
+    placeControls();
+    if (!m_overlay)
+        showNormalForm();
 }
 
 void CTrellineDlg::showMessage(const UserMessage& message) {
@@ -566,11 +597,10 @@ void CTrellineDlg::leaveOverlayMode() {
     const QPoint at = frameGeometry().topLeft();
     const bool visible = isVisible();
     setWindowFlags(kNormalFlags);
-    m_subtitleLine->setGeometry(0, 0, desktopWidth(), kNormalLineHeight);
     for (QWidget* control : m_controls)
         control->show();
     move(at);
-    resize(desktopWidth(), kWindowHeight);
+    showNormalForm();
     if (visible) {
         setAttribute(Qt::WA_ShowWithoutActivating, true);
         show();

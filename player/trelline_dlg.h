@@ -35,8 +35,9 @@ public:
     };
 
     static constexpr int kWindowHeight = 200;
-    static constexpr int kBottomOffset = 260; // from the screen's bottom edge to the window's top
-    static constexpr int kNormalLineHeight = 50;
+    static constexpr int kBottomOffset = 260;    // from the screen's bottom edge to the window's top
+    static constexpr int kNormalLineHeight = 50; // at the least
+    static constexpr int kTextMargin = 4;        // below the text, and between it and the controls
     static constexpr int kOverlayLineHeight = 200;
     static constexpr int kAutoHideIntervalMs = 2000;
     // How often "current:" follows the playback clock while playing.
@@ -77,7 +78,9 @@ protected:
 
 private:
     void createControls();
+    int normalLineHeight() const;
     void placeControls();
+    void showNormalForm();
     QRect dialogUnits(int x, int y, int width, int height) const;
     int desktopWidth() const;
 
@@ -138,4 +141,5 @@ private:
     int m_baseX = 6; // dialog base units of the window's font
     int m_baseY = 13;
     bool m_overlay = false;
+    int m_normalHeight = kWindowHeight; // of the normal form, which grows with the text's font
 };

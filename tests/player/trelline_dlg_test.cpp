@@ -101,7 +101,8 @@ TEST_F(TrellineWindow, OpensAcrossTheScreenNearItsBottom) {
     EXPECT_EQ(dialog.frameGeometry().topLeft(), QPoint(0, screen.height() - 260));
     EXPECT_EQ(dialog.size(), QSize(screen.width(), 200));
     QLabel* line = child<QLabel>(dialog, "subtitleLine");
-    EXPECT_EQ(line->geometry(), QRect(0, 0, screen.width(), 50));
+    EXPECT_EQ(line->geometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(line->width(), screen.width());
     EXPECT_EQ(line->text(), "The Start");
     EXPECT_EQ(child<QLabel>(dialog, "currentLabel")->text(), "current:00:00:00,000");
     EXPECT_EQ(child<QLabel>(dialog, "totalLabel")->text(), "total:00:00:00,000");
@@ -197,6 +198,7 @@ TEST_F(TrellineWindow, CharsetBoxShowsHowTheFileWasRead) {
 TEST_F(TrellineWindow, PlayTurnsTheWindowIntoATransparentOverlayAndTheMouseBringsItBack) {
     load(kTwoRecords);
     QLabel* line = child<QLabel>(dialog, "subtitleLine");
+    const int normalHeight = line->height();
     const QImage normal = dialog.grab().toImage();
     EXPECT_EQ(normal.pixelColor(normal.width() - 2, normal.height() - 2).alpha(), 255);
 
@@ -225,7 +227,7 @@ TEST_F(TrellineWindow, PlayTurnsTheWindowIntoATransparentOverlayAndTheMouseBring
     EXPECT_FALSE(dialog.isOverlay());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(line->height(), 50);
+    EXPECT_EQ(line->height(), normalHeight);
     EXPECT_TRUE(child<QPushButton>(dialog, "playButton")->isVisible());
     EXPECT_TRUE(child<QComboBox>(dialog, "charsetCombo")->isVisible());
     const QImage back = dialog.grab().toImage();
@@ -290,6 +292,45 @@ TEST_F(TrellineWindow, TextIsRedUntilAColourIsChosenThenThatColourInBothForms) {
     const QImage overlay = dialog.grab().toImage();
     EXPECT_GT(countPixels(overlay, 2), 20);
     EXPECT_EQ(countPixels(overlay, 0), 0);
+}
+
+TEST_F(TrellineWindow, TwoLineSubtitleLiesAboveTheControlsInTheNormalWindow) {
+    QLabel* line = child<QLabel>(dialog, "subtitleLine");
+    load(kTwoRecords);
+    for (const int pixels : {30, 64, 12}) { // the default size first
+        SCOPED_TRACE(pixels);
+        answerModal = [pixels](QDialog& d) {
+            auto& fonts = static_cast<FontColorDialog&>(d);
+            QFont font = fonts.selectedFont();
+            font.setPixelSize(pixels);
+            fonts.setSelectedFont(font);
+            return true;
+        };
+        child<QPushButton>(dialog, "fontButton")->click();
+        // Also after a round through the overlay.
+        for (const bool throughOverlay : {false, true}) {
+            if (throughOverlay) {
+                child<QPushButton>(dialog, "playButton")->click();
+                ASSERT_TRUE(dialog.isOverlay());
+                child<QPushButton>(dialog, "stopButton")->click();
+                moveMouseOverText();
+                ASSERT_FALSE(dialog.isOverlay());
+            }
+            line->setText(QStringLiteral("Where to?\nThe station.\n\n"));
+            const QRect text = QFontMetrics(line->font())
+                                   .boundingRect(QRect(0, 0, line->width(), 10000),
+                                                 Qt::AlignHCenter | Qt::TextWordWrap, line->text().trimmed());
+            EXPECT_GE(line->height(), text.height());
+            for (QWidget* control : dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (control == line || !control->isVisible())
+                    continue;
+                EXPECT_FALSE(control->geometry().intersects(line->geometry()))
+                    << control->objectName().toStdString();
+                EXPECT_LE(control->geometry().bottom(), dialog.height())
+                    << control->objectName().toStdString();
+            }
+        }
+    }
 }
 
 TEST_F(TrellineWindow, DisplayIgnoresWhatAStoppedPlaybackStillSent) {
