@@ -1,5 +1,6 @@
 // Screenshots of the player over a stand-in film, for looking at by eye: run under an X server
 // (xvfb-run, with xcompmgr for a transparent overlay). Writes PNG files into the given folder.
+#include "player/font_color_dialog.h"
 #include "player/trelline_dlg.h"
 
 #include <QApplication>
@@ -72,13 +73,31 @@ int main(int argc, char** argv) {
     backdrop.show();
 
     CTrellineDlg dialog;
-    dialog.setPrompts({[&](QWidget*) { return srt; }, {}, {}});
+    bool ok = true;
+    // The Font dialog with a colour and a size chosen, grabbed and then accepted.
+    dialog.setPrompts({[&](QWidget*) { return srt; },
+                       {},
+                       [&](QDialog& d) {
+                           auto& fonts = static_cast<FontColorDialog&>(d);
+                           QFont font = fonts.selectedFont();
+                           font.setPointSize(28);
+                           fonts.setSelectedFont(font);
+                           fonts.setSelectedColor(QColor(0, 0, 255));
+                           d.show();
+                           pump(500);
+                           ok &= save(d.grab(), out + QStringLiteral("/trelline-font-dialog.png"));
+                           d.hide();
+                           return true;
+                       }});
     dialog.show();
     pump(500);
     dialog.findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
     pump(500);
-    bool ok = save(dialog.grab(), out + QStringLiteral("/trelline-normal-window.png"));
+    ok &= save(dialog.grab(), out + QStringLiteral("/trelline-normal-window.png"));
     ok &= save(dialog.screen()->grabWindow(0), out + QStringLiteral("/trelline-normal-screen.png"));
+    dialog.findChild<QPushButton*>(QStringLiteral("fontButton"))->click();
+    pump(500);
+    ok &= save(dialog.grab(), out + QStringLiteral("/trelline-normal-window-font.png"));
 
     dialog.findChild<QPushButton*>(QStringLiteral("playButton"))->click();
     pump(1500);
