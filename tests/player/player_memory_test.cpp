@@ -82,6 +82,9 @@ TEST(PlayerLoaderMemory, PeakStaysProportionalToTheFile) {
         // Each three bytes make a subtitle: the most records a file of this size can hold.
         {"records of three bytes", repeated("1\n\n", limit - 2), std::size_t((limit - 2) / 3)},
         {"ordinary subtitles", repeated(entry, limit), std::size_t(limit / entry.size())},
+        // Read through UTF-8 as a whole.
+        {"UTF-16 records of three characters", "\xFF\xFE" + repeated(QByteArray("1\0\n\0\n\0", 6), limit - 2),
+         std::size_t((limit - 2) / 6)},
         {"six megabytes", repeated("1\n\n", 6 * 1024 * 1024), 0},
     };
     QTemporaryDir dir;
