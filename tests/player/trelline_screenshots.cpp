@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
@@ -64,8 +65,11 @@ int main(int argc, char** argv) {
     QFile file(srt);
     if (!file.open(QIODevice::WriteOnly))
         return 1;
-    file.write("1\n00:00:00,300 --> 00:01:00,000\nWhere are you going?\nTo the station, before the rain.\n\n"
-               "2\n00:01:01,000 --> 00:01:05,000\nWait for me!\n\n");
+    // As velmora saves it: UTF-16 with its mark and CR LF line ends.
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    file.write(utf16(QStringLiteral("1\r\n00:00:00,300 --> 00:01:00,000\r\nWhere are you going?\r\n"
+                                    "To the station, before the rain.\r\n\r\n"
+                                    "2\r\n00:01:01,000 --> 00:01:05,000\r\nWait for me!\r\n\r\n")));
     file.close();
 
     Backdrop backdrop;
