@@ -30,6 +30,17 @@ protected:
         return clock.now();
     }
 
+    // Line 2 from a press at 4500, with the schedule run ahead to its end: its gap to 5000, a
+    // delay of 100, the line from 5100 to 6100.
+    void runLineTwoAhead() {
+        const auto press = clockAt(4500);
+        schedule.start(press, 2);
+        schedule.lineStart(press);
+        schedule.delay(press, 100);
+        schedule.show();
+        schedule.line(press);
+    }
+
     // The third line starts before the second one ends.
     std::vector<PlayerLine> lines{line(1000, 4500), line(5000, 6000), line(5500, 7000)};
     ManualClock clock;
@@ -87,36 +98,7 @@ TEST_F(Schedule, DelayFollowsTheScheduleUnlessTheClockIsFarBehind) {
     }
 }
 
-TEST_F(Schedule, ShowLineThenItsDurationThenTheNextPosition) {
-    schedule.start(clock.now(), 1);
-    schedule.lineStart(clock.now());
-    schedule.delay(clockAt(1000), 0);
-
-    const PlaybackSchedule::Action shown = schedule.show();
-    ASSERT_TRUE(shown.cue);
-    EXPECT_EQ(shown.cue->kind, PlaybackCue::ShowLine);
-    EXPECT_EQ(shown.cue->position, 1);
-    EXPECT_EQ(ms(shown.cue->due), 1000);
-    EXPECT_FALSE(shown.waitUntil);
-
-    const PlaybackSchedule::Action held = schedule.line(clock.now());
-    ASSERT_TRUE(held.waitUntil);
-    EXPECT_EQ(ms(*held.waitUntil), 4500);
-    EXPECT_EQ(schedule.step(), Step::LineOver);
-
-    // On from wherever the position is now: a seek may have moved it during the line.
-    const PlaybackSchedule::Action next = schedule.moveOn(2);
-    ASSERT_TRUE(next.cue);
-    EXPECT_EQ(next.cue->kind, PlaybackCue::PositionAdvanced);
-    EXPECT_EQ(next.cue->position, 3);
-    EXPECT_EQ(ms(next.cue->due), 4500);
-    EXPECT_EQ(schedule.step(), Step::LineStart);
-    EXPECT_EQ(schedule.position(), 3);
-}
-
 TEST_F(Schedule, WakeIsPlacedByItsMomentNotByTheStepTheScheduleIsIn) {
-    // Line 2, with the schedule run ahead to its end: its gap from 4500 to 5000, a delay of 100,
-    // the line from 5100 to 6100.
     struct Case {
         long long at;
         Step next;
@@ -130,12 +112,7 @@ TEST_F(Schedule, WakeIsPlacedByItsMomentNotByTheStepTheScheduleIsIn) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.at);
-        const auto press = clockAt(4500);
-        schedule.start(press, 2);
-        schedule.lineStart(press);
-        schedule.delay(press, 100);
-        schedule.show();
-        schedule.line(press);
+        runLineTwoAhead();
         schedule.woken(clockAt(c.at), 3);
         EXPECT_EQ(schedule.step(), c.next);
         EXPECT_EQ(schedule.position(), c.position);
@@ -148,7 +125,7 @@ TEST_F(Schedule, WakeIsPlacedByItsMomentNotByTheStepTheScheduleIsIn) {
 
 TEST_F(Schedule, PauseAndResumeGoOnFromTheMomentPaused) {
     using Part = PlaybackSchedule::Part;
-    // Line 2 as above; Play pressed again two seconds after each pause.
+    // Play pressed again two seconds after each pause.
     struct Case {
         long long pausedAt;
         PlaybackSchedule::Resume resume;
@@ -163,12 +140,7 @@ TEST_F(Schedule, PauseAndResumeGoOnFromTheMomentPaused) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pausedAt);
-        const auto press = clockAt(4500);
-        schedule.start(press, 2);
-        schedule.lineStart(press);
-        schedule.delay(press, 100);
-        schedule.show();
-        schedule.line(press);
+        runLineTwoAhead();
         EXPECT_EQ(schedule.pausedAt(clockAt(c.pausedAt)), c.resume);
 
         const auto again = clockAt(c.pausedAt + 2000);

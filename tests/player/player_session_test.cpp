@@ -5,9 +5,6 @@
 #include "charset/code_page.h"
 #include "manual_clock.h"
 
-#include <QFile>
-#include <QStringEncoder>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
@@ -465,59 +462,6 @@ TEST_F(PlaybackTest, PartialLoadKeepsTheDisplayButReplacesTheList) {
     ASSERT_TRUE(settle());
     ASSERT_EQ(shown().size(), 1u);
     EXPECT_EQ(shown()[0].text, "a\n");
-}
-
-TEST_F(PlaybackTest, LoadReadsTheFileInTheCharacterSetItIsIn) {
-    const std::uint32_t savedAnsi = systemAnsiCodePage();
-    setSystemAnsiCodePage(1252);
-    // The first bytes matter: a mark misread, or one skipped that is not there, loses the number.
-    const QString russian =
-        QString::fromUtf8("Куда ты идёшь так поздно вечером?\nНа вокзал, пока не начался дождь.\n"
-                          "Подожди меня, я сейчас оденусь и приду.");
-    auto srt = [](const QString& text, const char* lineEnd) {
-        QString file =
-            QStringLiteral("1\n00:00:01,000 --> 00:00:02,000\n%1\n\n2\n00:00:03,000 --> 00:00:04,000\nB\n\n")
-                .arg(text);
-        return file.replace(u'\n', QString::fromLatin1(lineEnd));
-    };
-    auto encoded = [](QStringConverter::Encoding encoding, const QString& text, bool mark) {
-        QStringEncoder encoder(encoding,
-                               mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
-        return QByteArray(encoder(text));
-    };
-    struct Case {
-        const char* name;
-        QByteArray bytes;
-        QString firstText;
-        std::uint32_t codePage;
-    };
-    const QString cafe = QString::fromUtf8("Café où");
-    const Case cases[] = {
-        // As velmora saves every file.
-        {"UTF-16LE with its mark", encoded(QStringConverter::Utf16LE, srt(cafe, "\r\n"), true), cafe + "\n\n",
-         65001},
-        {"UTF-16BE with its mark", encoded(QStringConverter::Utf16BE, srt(cafe, "\n"), true), cafe + "\n\n",
-         65001},
-        {"UTF-8", encoded(QStringConverter::Utf8, srt(cafe, "\n"), false), cafe + "\n\n", 65001},
-        {"UTF-8 with its mark", encoded(QStringConverter::Utf8, srt(cafe, "\r\n"), true), cafe + "\n\n",
-         65001},
-        {"Windows-1251", *encodeText(srt(russian, "\r\n"), 1251), russian + "\n\n", 1251},
-        {"ASCII", "1\n00:00:01,000 --> 00:00:02,000\nPlain\n\n", "Plain\n\n", 0},
-    };
-    QTemporaryDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString path = dir.filePath(QString::fromLatin1(c.name));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(c.bytes);
-        file.close();
-        const PlayerSession::LoadOutcome outcome = session.load(path);
-        EXPECT_TRUE(outcome.replaced);
-        EXPECT_EQ(outcome.firstText, c.firstText);
-        EXPECT_EQ(session.codePage(), c.codePage);
-    }
-    setSystemAnsiCodePage(savedAnsi);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "player/font_color_dialog.h"
 #include "player/trelline_dlg.h"
 
+#include "charset/code_page.h"
 #include "manual_clock.h"
 
 #include <QComboBox>
@@ -173,6 +174,9 @@ TEST_F(TrellineWindow, CharsetBoxShowsHowTheFileWasRead) {
     const QByteArray file =
         QStringLiteral("1\r\n00:00:01,000 --> 00:00:02,000\r\n%1\r\n\r\n").arg(cafe).toUtf8();
     QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    // Enough words for the detector to tell the character set.
+    const QString russian = QString::fromUtf8("Куда ты идёшь так поздно вечером?\nНа вокзал, пока не начался "
+                                              "дождь.\nПодожди меня, я сейчас оденусь и приду.");
     struct Case {
         QByteArray bytes;
         const char* shown; // in the box
@@ -183,6 +187,8 @@ TEST_F(TrellineWindow, CharsetBoxShowsHowTheFileWasRead) {
         {utf16(QString::fromUtf8(file)), "Unicode(UTF-16LE)", false, cafe + "\n\n"},
         {file, "Unicode(UTF-8)", true, cafe + "\n\n"},
         {"1\n00:00:01,000 --> 00:00:02,000\nCafe\n\n", "America(ANSI)", true, "Cafe\n\n"},
+        {*encodeText(QString::fromUtf8(file).replace(cafe, russian), 1251), "Cyrillic(Windows-1251)", true,
+         russian + "\n\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shown);
