@@ -218,8 +218,11 @@ def main():
     for name, data in text_file_seeds():
         write("fuzz_text_file", name, data)
     for name, data in variants(PLAYER, "sample"):
-        if not name.endswith("utf16"):  # the player reads 8-bit files only
-            write("fuzz_player_lines", name, data)
+        write("fuzz_player_lines", name, data)
+    # Old Mac line ends, UTF-8 without a mark, and UTF-16BE.
+    write("fuzz_player_lines", "sample-cr", PLAYER.replace("\n", "\r").encode("cp1252", "replace"))
+    write("fuzz_player_lines", "sample-utf8", (PLAYER + "Caf\u00e9\n").encode("utf-8"))
+    write("fuzz_player_lines", "sample-utf16be", b"\xfe\xff" + PLAYER.encode("utf-16-be"))
     write("fuzz_player_lines", "long-line", b"1\n" + b"x" * 1100 + b"\n")
     for name, data in dictionary_seeds():
         write("fuzz_dictionary", name, data)
