@@ -2,6 +2,7 @@
 // generation of the film they belong to and dropped when that film has been closed since.
 #include "media/movie_form_view.h"
 
+#include "media/embedded_window.h"
 #include "media/movie_rules.h"
 
 #include <QDir>
@@ -41,7 +42,7 @@ QToolButton* mediaButton(QWidget* parent, QStyle::StandardPixmap icon, const QSt
 CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
     : QWidget(parent),
       m_engineFactory(engineFactory ? std::move(engineFactory) : EngineFactory(defaultEngine)),
-      m_video(new QWidget(this)),
+      m_video(new EmbeddedWindow(this)),
       m_play(mediaButton(this, QStyle::SP_MediaPlay, tr("Open a film and play it"), "moviePlay")),
       m_stop(mediaButton(this, QStyle::SP_MediaStop, tr("Stop"), "movieStop")),
       m_back(mediaButton(this, QStyle::SP_MediaSeekBackward, tr("Back 5 seconds"), "movieBack")),
@@ -52,14 +53,9 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
       m_reload(new QPushButton(QStringLiteral("Reload Subtitle"), this)) {
     setObjectName(QStringLiteral("movieFormView"));
 
-    // libVLC draws into the video area's own window, made on the first open: a native child window
-    // from the start would slow the frame's first show down by tens of milliseconds.
+    // libVLC draws into the video area's own window, made on the first open: a window from the start
+    // would slow the frame's first show down by tens of milliseconds.
     m_video->setObjectName(QStringLiteral("movieVideo"));
-    m_video->setAttribute(Qt::WA_DontCreateNativeAncestors);
-    QPalette black = m_video->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    m_video->setPalette(black);
-    m_video->setAutoFillBackground(true);
     m_video->setMinimumSize(160, 90);
     m_video->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
@@ -177,8 +173,7 @@ void CMovieFormView::openFilm() {
         failPlayback();
         return;
     }
-    // Asking for the window id makes the video area a native window of its own.
-    m_player->setVideoWindow(m_video->winId());
+    m_player->setVideoWindow(m_video->nativeWindow()->winId());
     // A new player starts at the library's own volume, not at what the slider shows.
     m_player->setVolume(m_volume->value());
     if (!m_player->play()) {
@@ -219,7 +214,8 @@ void CMovieFormView::OnStop() {
     ++m_generation;
     m_player.reset();
     // libVLC's window is gone; its last picture would stay on the screen until something covers it.
-    m_video->update();
+    if (m_video->hasNativeWindow())
+        m_video->nativeWindow()->requestUpdate();
     m_openPath.clear();
     m_endTimer.stop();
 }

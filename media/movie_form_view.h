@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class EmbeddedWindow;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -42,7 +43,7 @@ public:
 
     PlayState playState() const { return m_state; }
     MediaPlayer* player() const { return m_player.get(); }
-    QWidget* videoArea() const { return m_video; }
+    EmbeddedWindow* videoArea() const { return m_video; }
     QToolButton* playButton() const { return m_play; }
     QToolButton* stopButton() const { return m_stop; }
     QToolButton* backButton() const { return m_back; }
@@ -87,7 +88,7 @@ private:
     QString m_openPath;
     QTimer m_endTimer;
 
-    QWidget* m_video;
+    EmbeddedWindow* m_video;
     QToolButton* m_play;
     QToolButton* m_stop;
     QToolButton* m_back;

@@ -1,5 +1,6 @@
 // The movie pane through a fake player: states, buttons, label, sliders, end and failure.
 #include "fake_player.h"
+#include "media/embedded_window.h"
 #include "media/movie_form_view.h"
 
 #include <QLabel>
@@ -101,7 +102,7 @@ TEST_F(MoviePaneTest, OpenPlaysWithSliderVolumeAndSubtitleThenPausesAndResumes) 
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(log.opened, QStringList{path});
     EXPECT_EQ(pane.playState(), CMovieFormView::PlayState::Playing);
-    EXPECT_EQ(player->window, pane.videoArea()->winId());
+    EXPECT_EQ(player->window, pane.videoArea()->nativeWindow()->winId());
     // The slider's volume reaches the new player before it makes a sound.
     EXPECT_EQ(player->calls, (QStringList{"volume 50", "play"}));
     EXPECT_EQ(player->subtitles, QStringList{"/prog/1translated.srt"});
