@@ -1,6 +1,7 @@
 // The movie pane's label, slider and jump arithmetic.
 #include "media/movie_rules.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 TEST(MovieRules, TimeLabelShowsElapsedAndTotalInWholeSeconds) {
@@ -40,4 +41,76 @@ TEST(MovieRules, JumpsStayWithinTheFilm) {
     EXPECT_EQ(timeForward(10000, 100000), 15000);
     // A length libVLC does not know yet is no end.
     EXPECT_EQ(timeForward(10000, -1), 15000);
+}
+
+TEST(MovieRules, ClockRunsOnFromTheLastReportOnlyWhilePlaying) {
+    const struct {
+        const char* name;
+        std::function<void(MovieClock&)> steps;
+        qint64 now;
+        qint64 at;
+        qint64 untilNextSecond;
+    } cases[] = {
+        {"playing: runs on from the report",
+         [](MovieClock& c) {
+             c.report(1900, 1000);
+             c.setRunning(true, 1000);
+         },
+         1050, 1950, 50},
+        {"playing: the next second is due before the next report",
+         [](MovieClock& c) {
+             c.report(1900, 1000);
+             c.setRunning(true, 1000);
+         },
+         1000, 1900, 100},
+        {"playing without reports: stops a run-on's length past the last one",
+         [](MovieClock& c) {
+             c.report(1900, 1000);
+             c.setRunning(true, 1000);
+         },
+         9000, 2900, -1},
+        {"playing: the next report is due before the next second",
+         [](MovieClock& c) {
+             c.report(1900, 1000);
+             c.setRunning(true, 1000);
+         },
+         1950, 2850, -1},
+        {"paused: keeps the time it had reached",
+         [](MovieClock& c) {
+             c.report(1900, 1000);
+             c.setRunning(true, 1000);
+             c.setRunning(false, 1300);
+         },
+         5000, 2200, -1},
+        {"resumed: runs on from where the pause stopped",
+         [](MovieClock& c) {
+             c.report(1900, 1000);
+             c.setRunning(true, 1000);
+             c.setRunning(false, 1300);
+             c.setRunning(true, 5000);
+         },
+         5100, 2300, 700},
+        {"not yet playing: the report as it is", [](MovieClock& c) { c.report(1900, 1000); }, 1500, 1900, -1},
+        {"a later report wins, also one behind the run-on",
+         [](MovieClock& c) {
+             c.setRunning(true, 0);
+             c.report(5000, 100);
+             c.report(4000, 300);
+         },
+         400, 4100, 900},
+        {"seek while paused: shows the target", [](MovieClock& c) { c.report(7000, 200); }, 900, 7000, -1},
+        {"unknown time reads as the start",
+         [](MovieClock& c) {
+             c.report(-1, 0);
+             c.setRunning(true, 0);
+         },
+         250, 250, 750},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MovieClock clock;
+        c.steps(clock);
+        EXPECT_EQ(clock.at(c.now), c.at);
+        EXPECT_EQ(clock.untilNextSecond(c.now), c.untilNextSecond);
+    }
 }

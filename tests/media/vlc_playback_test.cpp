@@ -80,7 +80,7 @@ TEST(VlcPlayback, PlaysFilmWithSubtitleToItsEndAndRefusesAFileItCannotPlay) {
     EXPECT_FALSE(pane.stopButton()->isEnabled());
 
     // libVLC says such a file has ended, right after it said it could not play it.
-    pane.playButton()->click();
+    pane.openButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.isEmpty(); }, 30000));
     EXPECT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].text.contains(QStringLiteral("notes #3.avi")));
