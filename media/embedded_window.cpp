@@ -3,7 +3,6 @@
 
 #include <QPainter>
 #include <QPointer>
-#include <QRasterWindow>
 #include <QVBoxLayout>
 
 namespace {
@@ -30,6 +29,11 @@ QWindow* EmbeddedWindow::nativeWindow() {
         embed();
     }
     return m_window;
+}
+
+void EmbeddedWindow::clear() {
+    if (m_window)
+        m_window->update();
 }
 
 void EmbeddedWindow::embed() {

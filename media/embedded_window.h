@@ -2,6 +2,7 @@
 // into, and keeps that window alive when Qt remakes the top-level window around it.
 #pragma once
 
+#include <QRasterWindow>
 #include <QWidget>
 #include <QWindow>
 #include <functional>
@@ -22,6 +23,8 @@ public:
     // The window to draw into, made on the first call. Its id stays the same for the area's life.
     QWindow* nativeWindow();
     bool hasNativeWindow() const { return m_window != nullptr; }
+    // Paints the window black again, once whatever drew into it has stopped.
+    void clear();
 
     // Takes the window out of the top-level window into a hidden one of its own, and puts it back.
     // Whatever draws into it goes on drawing meanwhile.
@@ -31,8 +34,8 @@ public:
 private:
     void embed();
 
-    QWindow* m_window = nullptr;    // owned by m_container while embedded, by m_parking while parked
-    QWidget* m_container = nullptr; // the window container, a child of this area
+    QRasterWindow* m_window = nullptr; // owned by m_container while embedded, by m_parking while parked
+    QWidget* m_container = nullptr;    // the window container, a child of this area
     QWindow m_parking;
 };
 

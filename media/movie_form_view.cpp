@@ -85,9 +85,10 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
     seekRow->addWidget(m_time);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setSpacing(4);
-    for (QWidget* w :
-         {static_cast<QWidget*>(m_open), static_cast<QWidget*>(m_play), static_cast<QWidget*>(m_stop),
-          static_cast<QWidget*>(m_back), static_cast<QWidget*>(m_forward)})
+    buttonRow->addWidget(m_open);
+    buttonRow->addSpacing(8);
+    for (QWidget* w : {static_cast<QWidget*>(m_play), static_cast<QWidget*>(m_stop),
+                       static_cast<QWidget*>(m_back), static_cast<QWidget*>(m_forward)})
         buttonRow->addWidget(w);
     buttonRow->addSpacing(12);
     buttonRow->addWidget(m_speaker);
@@ -245,8 +246,7 @@ void CMovieFormView::OnStop() {
     ++m_generation;
     m_player.reset();
     // libVLC's window is gone; its last picture would stay on the screen until something covers it.
-    if (m_video->hasNativeWindow())
-        m_video->nativeWindow()->requestUpdate();
+    m_video->clear();
     m_openPath.clear();
     m_endTimer.stop();
     m_secondTimer.stop();

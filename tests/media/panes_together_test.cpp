@@ -197,6 +197,11 @@ TEST_F(PanesTogether, FilmAndWebPageInEitherOrderLeaveTheRestOfTheWindowPainting
         }
         EXPECT_TRUE(QTest::qWaitFor([&] { return showsFilm(window.movie()->videoArea()); }, 5000));
         EXPECT_TRUE(QTest::qWaitFor([&] { return lightShare(onScreen(window.search())) > 0.5; }, 5000));
+
+        // Stopped, the film's last picture leaves the video area.
+        window.movie()->stopButton()->click();
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return lightShare(onScreen(window.movie()->videoArea())) < 0.01; }, 5000));
     }
 }
 
