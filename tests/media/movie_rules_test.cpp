@@ -1,8 +1,9 @@
 // The movie pane's label, slider and jump arithmetic.
 #include "media/movie_rules.h"
 
-#include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
+#include <vector>
 
 TEST(MovieRules, TimeLabelShowsElapsedAndTotalInWholeSeconds) {
     const struct {
@@ -44,72 +45,42 @@ TEST(MovieRules, JumpsStayWithinTheFilm) {
 }
 
 TEST(MovieRules, ClockRunsOnFromTheLastReportOnlyWhilePlaying) {
+    enum Op { Report, Run, Pause };
     const struct {
         const char* name;
-        std::function<void(MovieClock&)> steps;
-        qint64 now;
-        qint64 at;
-        qint64 untilNextSecond;
+        std::vector<std::tuple<Op, qint64, qint64>> steps; // what, time (reports), when
+        qint64 now, at, untilNextSecond;
     } cases[] = {
-        {"playing: runs on from the report",
-         [](MovieClock& c) {
-             c.report(1900, 1000);
-             c.setRunning(true, 1000);
-         },
-         1050, 1950, 50},
-        {"playing: the next second is due before the next report",
-         [](MovieClock& c) {
-             c.report(1900, 1000);
-             c.setRunning(true, 1000);
-         },
-         1000, 1900, 100},
-        {"playing without reports: stops a run-on's length past the last one",
-         [](MovieClock& c) {
-             c.report(1900, 1000);
-             c.setRunning(true, 1000);
-         },
-         9000, 2900, -1},
-        {"playing: the next report is due before the next second",
-         [](MovieClock& c) {
-             c.report(1900, 1000);
-             c.setRunning(true, 1000);
-         },
-         1950, 2850, -1},
-        {"paused: keeps the time it had reached",
-         [](MovieClock& c) {
-             c.report(1900, 1000);
-             c.setRunning(true, 1000);
-             c.setRunning(false, 1300);
-         },
-         5000, 2200, -1},
-        {"resumed: runs on from where the pause stopped",
-         [](MovieClock& c) {
-             c.report(1900, 1000);
-             c.setRunning(true, 1000);
-             c.setRunning(false, 1300);
-             c.setRunning(true, 5000);
-         },
-         5100, 2300, 700},
-        {"not yet playing: the report as it is", [](MovieClock& c) { c.report(1900, 1000); }, 1500, 1900, -1},
-        {"a later report wins, also one behind the run-on",
-         [](MovieClock& c) {
-             c.setRunning(true, 0);
-             c.report(5000, 100);
-             c.report(4000, 300);
-         },
-         400, 4100, 900},
-        {"seek while paused: shows the target", [](MovieClock& c) { c.report(7000, 200); }, 900, 7000, -1},
-        {"unknown time reads as the start",
-         [](MovieClock& c) {
-             c.report(-1, 0);
-             c.setRunning(true, 0);
-         },
-         250, 250, 750},
+        {"playing: runs on from the report", {{Report, 1900, 1000}, {Run, 0, 1000}}, 1050, 1950, 50},
+        {"playing: the next report is due first", {{Report, 1900, 1000}, {Run, 0, 1000}}, 1950, 2850, -1},
+        {"no more reports: stops a run-on past the last",
+         {{Report, 1900, 1000}, {Run, 0, 1000}},
+         9000,
+         2900,
+         -1},
+        {"paused: keeps the time reached",
+         {{Report, 1900, 1000}, {Run, 0, 1000}, {Pause, 0, 1300}},
+         5000,
+         2200,
+         -1},
+        {"resumed: runs on from the pause",
+         {{Report, 1900, 1000}, {Run, 0, 1000}, {Pause, 0, 1300}, {Run, 0, 5000}},
+         5100,
+         2300,
+         700},
+        {"not playing: the report as it is", {{Report, 1900, 1000}}, 1500, 1900, -1},
+        {"the last report wins, also one behind",
+         {{Run, 0, 0}, {Report, 5000, 100}, {Report, 4000, 300}},
+         400,
+         4100,
+         900},
+        {"unknown time reads as the start", {{Report, -1, 0}, {Run, 0, 0}}, 250, 250, 750},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MovieClock clock;
-        c.steps(clock);
+        for (const auto& [op, time, when] : c.steps)
+            op == Report ? clock.report(time, when) : clock.setRunning(op == Run, when);
         EXPECT_EQ(clock.at(c.now), c.at);
         EXPECT_EQ(clock.untilNextSecond(c.now), c.untilNextSecond);
     }
