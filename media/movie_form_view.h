@@ -60,8 +60,6 @@ public:
     const QTimer& endTimer() const { return m_endTimer; }
     // Fires when the time label's next whole second is due between two of the player's reports.
     const QTimer& secondTimer() const { return m_secondTimer; }
-    // The film that Play plays again after Stop or its end; empty when Play asks for one.
-    QString lastFilm() const { return m_lastFilm; }
 
     void OnPlayPause();
     // Asks for a film and plays it in place of the one open.
@@ -101,6 +99,7 @@ private:
     // Carries libVLC's events from its thread to this one.
     ThreadHop* m_hop = new ThreadHop(this);
     QString m_openPath;
+    // The film that Play plays again after Stop or its end; empty when Play asks for one.
     QString m_lastFilm;
     QTimer m_endTimer;
     MovieClock m_clock;
