@@ -63,3 +63,25 @@ TEST(DecimalValue, BehavesLikeTheCLibrary) {
     // Only the low 8 bits of a character count: U+0131 narrows to 0x31, the digit "1".
     EXPECT_EQ(decimalValue(u"\u01312"), 12);
 }
+
+TEST(SamiTimeLine, TheClearingSyncHoldsTheHideTime) {
+    EXPECT_EQ(SplitTimeLine("<SYNC Start=1000><P Class=ENCC>\n<SYNC Start=3000><P Class=ENCC>&nbsp;", kSAMI),
+              (TimeTexts{"1000", "3000"}));
+    struct Case {
+        const char* show;
+        const char* hide;
+        const char* timeLine;
+    };
+    const Case cases[] = {
+        {"1000", "3000", "<SYNC Start=1000>\n<SYNC Start=3000>&nbsp;"},
+        // A hide not after the show cannot end the entry: a delay over an empty hide gives these.
+        {"1500", "500", "<SYNC Start=1500>"},
+        {"1500", "1500", "<SYNC Start=1500>"},
+        {"1500", "", "<SYNC Start=1500>"},
+        {"1500", "2x", "<SYNC Start=1500>"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BuildTimeLine(c.show, c.hide, kSAMI), c.timeLine) << c.show << " " << c.hide;
+        EXPECT_EQ(SplitTimeLine(c.timeLine, kSAMI).show, c.show);
+    }
+}
