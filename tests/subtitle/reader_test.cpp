@@ -311,9 +311,12 @@ TEST_F(ReaderTest, UnopenableFilesChangeNothing) {
     for (const QString& path :
          {dir.filePath("missing.srt"), dir.path(), QString(), fifo, QString("/dev/zero")}) {
         const ReadResult r = LoadSubtitleFile(session, path, kSubRip, Side::Original);
-        EXPECT_EQ(r, ReadResult{}) << path.toStdString();
+        EXPECT_FALSE(r.changed) << path.toStdString();
+        EXPECT_TRUE(r.message.has_value()) << path.toStdString();
         EXPECT_EQ(session.document().originalTexts, QStringList{"Hello"});
         EXPECT_EQ(session.rows().count(), 1);
+        // Telling the format reads nothing from them either.
+        EXPECT_EQ(GuessSubtitleFormat(path), kSubRip) << path.toStdString();
     }
 }
 
@@ -399,11 +402,12 @@ TEST_P(FormRead, SamiTimeLinesHeadersAndClearingLines) {
     const SubtitleDocument& d = session.document();
     EXPECT_EQ(d.headerLines, (QStringList{"<SAMI>", "<HEAD>", "<TITLE>x</TITLE>", "", "<BODY>"}));
     EXPECT_EQ(d.loadedTimeLines,
-              (QStringList{"<SYNC Start=1000><P Class=ENCC>", "<SYNC Start=4000><P Class=ENCC>"}));
+              (QStringList{"<SYNC Start=1000><P Class=ENCC>\n<SYNC Start=3000><P Class=ENCC>&nbsp;",
+                           "<SYNC Start=4000><P Class=ENCC>"}));
     EXPECT_EQ(d.originalTexts, (QStringList{"Hello|\n<b>there</b>", "Bye|\n<sync start=5000>"}));
     EXPECT_EQ(d.timeLines, d.loadedTimeLines);
     ASSERT_EQ(session.rows().count(), 2);
-    EXPECT_EQ(session.rows().at(0), (EntryRow{1, "1000", "", "Hello|\n<b>there</b>", kUntranslated}));
+    EXPECT_EQ(session.rows().at(0), (EntryRow{1, "1000", "3000", "Hello|\n<b>there</b>", kUntranslated}));
     EXPECT_EQ(session.rows().at(1).show, "4000");
 
     // A SubRip load keeps the header lines; a translated SAMI load keeps them and no times.
@@ -577,4 +581,199 @@ TEST_F(ReaderTest, GuessFormat) {
     for (const Case& c : cases)
         EXPECT_EQ(GuessSubtitleFormat(writeFile(c.content, c.name)), c.expected) << c.name;
     EXPECT_EQ(GuessSubtitleFormat(dir.filePath("absent.sub")), kSubViewer);
+}
+
+// The bugs of a byte-order-mark skip hide in a file's first bytes: each of these starts with content.
+TEST_F(ReaderTest, Utf8WithoutAMarkKeepsItsFirstBytes) {
+    struct Case {
+        const char* name;
+        SubtitleFormat format;
+        QByteArray bytes;
+        QStringList headerLines;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {"MicroDVD",
+         kMicroDVD,
+         "{1}{25}Caf\xC3\xA9\n{30}{50}\xC3\x89t\xC3\xA9\n",
+         {},
+         {"Caf\u00E9", "\u00C9t\u00E9"}},
+        {"SAMI",
+         kSAMI,
+         "<SAMI>\n<BODY>\n<SYNC Start=1000>\nCaf\xC3\xA9\n</BODY></SAMI>\n",
+         {"<SAMI>", "<BODY>"},
+         {"Caf\u00E9"}},
+        {"SubViewer",
+         kSubViewer,
+         "[INFORMATION]\n[END INFORMATION]\n00:00:01.00,00:00:02.00\nCaf\xC3\xA9\n",
+         {"[INFORMATION]", "[END INFORMATION]"},
+         {"Caf\u00E9"}},
+        {"SubRip without index lines",
+         kSubRip,
+         "00:00:01,000 --> 00:00:02,000\nCaf\xC3\xA9\n\n00:00:03,000 --> 00:00:04,000\n\xC3\x89t\xC3\xA9\n",
+         {},
+         {"Caf\u00E9", "\u00C9t\u00E9"}},
+    };
+    for (const Case& c : cases) {
+        withLists(session, [](SubtitleDocument& d) { d.headerLines.clear(); });
+        LoadSubtitleFile(session, writeFile(c.bytes), c.format, Side::Original);
+        EXPECT_EQ(session.document().headerLines, c.headerLines) << c.name;
+        EXPECT_EQ(session.document().originalTexts, c.texts) << c.name;
+    }
+}
+
+// Old Mac files end their lines in a lone carriage return; they read as the same file with line
+// feeds does, also when the whole file is longer than the longest line allowed.
+TEST_F(ReaderTest, LoneCarriageReturnsEndLines) {
+    QStringList srt;
+    for (int i = 1; i <= 40; ++i)
+        srt << QString::number(i) << QString("00:00:%1,000 --> 00:00:%1,500").arg(i, 2, 10, QChar(u'0'))
+            << "Line"
+            << "two"
+            << "";
+    const std::pair<SubtitleFormat, QStringList> cases[] = {
+        {kSubRip, srt},
+        {kMicroDVD, {"{1}{25}One|two", "{30}{50}Three"}},
+        {kSAMI,
+         {"<SAMI>", "<BODY>", "<SYNC Start=1000><P Class=ENCC>", "One", "two", "<SYNC Start=2000>&nbsp;",
+          "</BODY></SAMI>"}},
+        {kSubViewer, {"[INFORMATION]", "00:00:01.00,00:00:02.00", "One", "two"}},
+        {kSubViewer2, {"[INFORMATION]", "00:00:01.00,00:00:02.00", "One[br]two"}},
+    };
+    for (const auto& [format, lines] : cases) {
+        SCOPED_TRACE(format);
+        load(lines, format);
+        const SubtitleDocument withFeeds = session.document();
+        const QVector<EntryRow> rows = session.rows().all();
+        ASSERT_FALSE(withFeeds.originalTexts.isEmpty());
+        const QString text = lines.join(u'\r') + u'\r';
+        for (const QByteArray& bytes :
+             {encodeText(text, 1252).value(), QByteArray("\xFF\xFE", 2) + utf16le(text)}) {
+            EXPECT_EQ(outcome(LoadSubtitleFile(session, writeFile(bytes), format, Side::Original)),
+                      kCompleted);
+            EXPECT_EQ(session.document().originalTexts, withFeeds.originalTexts);
+            EXPECT_EQ(session.document().loadedTimeLines, withFeeds.loadedTimeLines);
+            EXPECT_EQ(session.document().headerLines, withFeeds.headerLines);
+            EXPECT_EQ(session.rows().all(), rows);
+        }
+    }
+}
+
+TEST_F(ReaderTest, SubRipTimeLinesWithUnreadableFieldsStillBeginEntries) {
+    struct Case {
+        const char* name;
+        QStringList lines;
+        QStringList texts;
+        QList<int> unreadable;
+    };
+    const Case cases[] = {
+        {"first entry",
+         {"1", "ab:cd:ef,ghi --> 00:00:05,000", "First", "", "2", "00:00:06,000 --> 00:00:07,000", "Second"},
+         {"First", "Second"},
+         {1}},
+        {"after an index",
+         {"1", "00:00:01,000 --> 00:00:02,000", "First", "", "2", "00:00:xx,000 --> 00:00:07,000", "Second",
+          "", "3", "00:00:08,000 --> 00:00:09,000", "Third"},
+         {"First", "Second", "Third"},
+         {2}},
+        {"no index lines",
+         {"ab --> cd", "First", "", "00:00:06,000 --> 00:00:07,000", "Second", "", "x --> y", "Third"},
+         {"First", "Second", "Third"},
+         {1, 3}},
+        {"arrows inside an entry's text",
+         {"1", "00:00:01,000 --> 00:00:02,000", "2 hours --> later", "a --> b", "", "2",
+          "00:00:03,000 --> 00:00:04,000", "B"},
+         {"2 hours --> later|\na --> b", "B"},
+         {}},
+    };
+    for (const Case& c : cases) {
+        const ReadResult r = load(c.lines);
+        EXPECT_EQ(session.document().originalTexts, c.texts) << c.name;
+        EXPECT_EQ(session.document().loadedTimeLines.size(), c.texts.size()) << c.name;
+        EXPECT_EQ(r.unreadableTimes, c.unreadable) << c.name;
+        EXPECT_EQ(r.status.contains(QString::number(c.unreadable.value(0))), !c.unreadable.isEmpty())
+            << c.name;
+        // The translation of the same layout stays beside its original, row by row.
+        load(c.lines, kSubRip, Side::Translated);
+        EXPECT_EQ(session.document().translatedTexts, c.texts) << c.name;
+        for (int i = 0; i < std::min<int>(c.texts.size(), session.rowCount()); ++i)
+            EXPECT_EQ(session.rows().at(i).original, session.rows().at(i).translated) << c.name;
+    }
+}
+
+TEST_P(FormRead, SamiTextOnTheSyncLine) {
+    const QStringList file{"<SAMI>",
+                           "<BODY>",
+                           "<SYNC Start=1000><P Class=ENCC>Hello",
+                           "<SYNC Start=2000><P Class=ENCC>&nbsp;",
+                           "<SYNC Start=3000><P Class=ENCC>  Two",
+                           "lines",
+                           "<SYNC Start=4000>Bare",
+                           "<SYNC Start=5000><P Class=ENCC>",
+                           "&nbsp;",
+                           "</BODY>",
+                           "</SAMI>"};
+    load(file, kSAMI);
+    const SubtitleDocument& d = session.document();
+    EXPECT_EQ(d.originalTexts, (QStringList{"Hello", "Two|\nlines", "Bare"}));
+    EXPECT_EQ(d.loadedTimeLines,
+              (QStringList{"<SYNC Start=1000><P Class=ENCC>\n<SYNC Start=2000><P Class=ENCC>&nbsp;",
+                           "<SYNC Start=3000><P Class=ENCC>",
+                           "<SYNC Start=4000>\n<SYNC Start=5000><P Class=ENCC>&nbsp;"}));
+    ASSERT_EQ(session.rows().count(), 3);
+    EXPECT_EQ(session.rows().at(0), (EntryRow{1, "1000", "2000", "Hello", kUntranslated}));
+    EXPECT_EQ(session.rows().at(1), (EntryRow{2, "3000", "", "Two|\nlines", kUntranslated}));
+    EXPECT_EQ(session.rows().at(2), (EntryRow{3, "4000", "5000", "Bare", kUntranslated}));
+
+    load(file, kSAMI, Side::Translated);
+    EXPECT_EQ(d.translatedTexts, d.originalTexts);
+}
+
+// Loaded and saved unedited, a SAMI file keeps the time of every sync, the clearing ones too.
+TEST_F(ReaderTest, SamiKeepsEverySyncThroughALoadAndASave) {
+    const QByteArray file =
+        "<SAMI>\r\n<BODY>\r\n<SYNC Start=0><P Class=ENCC>&nbsp;\r\n"
+        "<SYNC Start=1000><P Class=ENCC>One\r\n<SYNC Start=1500><P Class=ENCC>&nbsp;\r\n"
+        "<SYNC Start=2000><P Class=ENCC>\r\nTwo\r\n<SYNC Start=2500><P Class=ENCC>\r\n&nbsp;\r\n"
+        "<SYNC Start=3000><P Class=ENCC>Three\r\n<SYNC Start=3500>\r\n"
+        "<SYNC Start=4000><P Class=ENCC>Four\r\n<SYNC Start=4500><P Class=ENCC>&nbsp;\r\n"
+        "</BODY>\r\n</SAMI>\r\n";
+    auto syncTimes = [](const QString& text) {
+        QStringList times;
+        for (qsizetype at = text.indexOf("Start="); at >= 0; at = text.indexOf("Start=", at + 1))
+            times << text.mid(at + 6, text.indexOf(u'>', at) - at - 6);
+        return times;
+    };
+    LoadSubtitleFile(session, writeFile(file), kSAMI, Side::Original);
+    session.setFormatMode(kSAMI);
+    const QString saved = dir.filePath("saved.smi");
+    ASSERT_TRUE(session.save(SaveKind::OriginalSubtitle, saved).written);
+    QFile f(saved);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    const QString text =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+    EXPECT_EQ(syncTimes(text), syncTimes(QString::fromLatin1(file)));
+    EXPECT_EQ(session.document().originalTexts, (QStringList{"One", "Two", "Three", "Four"}));
+    const SubtitleDocument first = session.document();
+    LoadSubtitleFile(session, saved, kSAMI, Side::Original);
+    EXPECT_EQ(session.document().timeLines, first.timeLines);
+}
+
+TEST_F(ReaderTest, AnOriginalWithNothingToReadSaysSo) {
+    const std::pair<SubtitleFormat, QByteArray> cases[] = {
+        {kSubRip, ""},
+        {kSAMI, "<SAMI>\n<BODY>\n</BODY>\n</SAMI>\n"},
+        {kMicroDVD, "1\n00:00:01,000 --> 00:00:02,000\nText\n"},
+        {kSubViewer, "[INFORMATION]\n[END INFORMATION]\n"},
+    };
+    for (const auto& [format, bytes] : cases) {
+        const ReadResult r = LoadSubtitleFile(session, writeFile(bytes), format, Side::Original);
+        EXPECT_TRUE(session.document().originalTexts.isEmpty()) << format;
+        ASSERT_TRUE(r.message.has_value()) << format;
+        EXPECT_EQ(r.message->icon, MessageIcon::Warning) << format;
+        // Only an empty result says so; a translation of nothing leaves the original's rows.
+        EXPECT_FALSE(load({"1", "00:00:01,000 --> 00:00:02,000", "Kept"}).message.has_value()) << format;
+        EXPECT_FALSE(LoadSubtitleFile(session, writeFile(bytes), format, Side::Translated).message) << format;
+    }
 }
