@@ -258,6 +258,7 @@ QByteArray asUtf16LittleEndian(const QByteArray& bytes, qsizetype markSize, QStr
 
 void CStdioFileEx::startReading(QByteArray bytes) {
     m_bytes = std::move(bytes);
+    m_nextCr = -1;
     m_reading = true;
     m_mark = ByteOrderMark::None;
     m_lastLine = {};
@@ -436,11 +437,17 @@ bool CStdioFileEx::ReadString(QString& line) {
             decodeAhead();
         const char* start = data + m_pos;
         const char* end = data + size;
-        const char* stop = m_loneCrEndsLine
-                               ? std::find_if(start, end, [](char c) { return c == '\n' || c == '\r'; })
-                               : static_cast<const char*>(std::memchr(start, '\n', std::size_t(end - start)));
+        const char* stop = static_cast<const char*>(std::memchr(start, '\n', std::size_t(end - start)));
         if (!stop)
             stop = end;
+        if (m_loneCrEndsLine) {
+            // The next carriage return is remembered, so that a file without any is scanned once.
+            if (m_nextCr < m_pos) {
+                const void* cr = std::memchr(start, '\r', std::size_t(end - start));
+                m_nextCr = cr ? static_cast<const char*>(cr) - data : size;
+            }
+            stop = std::min(stop, data + m_nextCr);
+        }
         const qint64 len = stop - start;
         const qint64 endBytes = stop == end                                            ? 0
                                 : (*stop == '\r' && stop + 1 < end && stop[1] == '\n') ? 2
@@ -509,6 +516,7 @@ bool CStdioFileEx::WriteString(QStringView text) {
 
 bool CStdioFileEx::Seek(qint64 offset, int origin) {
     m_firstRead = true;
+    m_nextCr = -1;
     m_aheadTried = false;
     m_ahead = false;
     m_text.clear();

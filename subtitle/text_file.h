@@ -90,6 +90,8 @@ private:
     bool m_firstWrite = true;
     bool m_firstRead = true;
     bool m_loneCrEndsLine = false;
+    // Where the next carriage return byte lies, once looked for (-1: not yet, or behind).
+    qint64 m_nextCr = -1;
 
     // Reading: the whole file is taken in at open; it is small, and lines then need no copies.
     bool m_reading = false;
