@@ -3,12 +3,10 @@
 
 #include "charset/charset_table.h"
 #include <QFile>
-#include <QFileInfo>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <tuple>
 
 namespace {
 
@@ -249,122 +247,32 @@ TEST_F(TextFileTest, WholeFileDecodingEqualsLineByLineDecodingInEveryCodePage) {
     }
 }
 
-TEST_F(TextFileTest, AByteOrderMarkIsSkippedOnlyWhereThereIsOne) {
-    struct Case {
-        const char* name;
-        QByteArray bytes;
-        std::int32_t codePage;
-        QStringList lines;
-    };
-    const Case cases[] = {
-        {"utf-8 without a mark", "{1}{25}Caf\xC3\xA9\n{30}", 65001, {"{1}{25}Caf\u00E9", "{30}"}},
-        {"three bytes of text", "1\r\n", 65001, {"1"}},
-        {"utf-8 with its mark", "\xEF\xBB\xBF<SAMI>", 65001, {"<SAMI>"}},
-        {"mark in an 8-bit page", "\xEF\xBB\xBFx", 1252, {"x"}},
-    };
-    for (const Case& c : cases) {
-        CStdioFileEx file;
-        ASSERT_TRUE(file.OpenBytes(c.bytes));
-        file.SetCodePage(c.codePage);
-        // A seek back to the start reads the first line again, as the first read did.
-        for (int pass = 0; pass < 2; ++pass) {
-            QStringList lines;
-            QString line;
-            while (file.ReadString(line))
-                lines << line;
-            EXPECT_EQ(lines, c.lines) << c.name << " pass " << pass;
-            ASSERT_TRUE(file.Seek(0, SEEK_SET));
-        }
-    }
-}
-
 TEST_F(TextFileTest, LoneCarriageReturnsEndLinesWhenAsked) {
-    struct Case {
-        const char* name;
-        QByteArray bytes;
-        std::int32_t codePage;
-        QStringList lines;
-    };
-    const Case cases[] = {
-        {"8-bit", "a\rb\r\nc\nd\r\r\ne\r", 1252, {"a", "b", "c", "d", "", "e"}},
-        {"multi-byte page", "\xD6\xD0\r\xCE\xC4\r\n\r", 936, {"\u4E2D", "\u6587", ""}},
-        {"a page decoded line by line", "a\r~{VP~}\rb", 52936, {"a", "\u4E2D", "b"}},
-        {"utf-16",
-         QByteArray("\xFF\xFE"
+    const std::tuple<QByteArray, std::int32_t, QStringList> cases[] = {
+        {"a\rb\r\nc\nd\r\r\ne\r", 1252, {"a", "b", "c", "d", "", "e"}},
+        {"\xD6\xD0\r\xCE\xC4\r\n\r", 936, {"\u4E2D", "\u6587", ""}}, // decoded in one piece
+        {"a\r~{VP~}\rb", 52936, {"a", "\u4E2D", "b"}},               // decoded line by line
+        {QByteArray("\xFF\xFE"
                     "a\0\r\0b\0\r\0\n\0c\0\r\0",
                     16),
          1252,
          {"a", "b", "c"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [bytes, codePage, expected] : cases) {
         CStdioFileEx file;
-        ASSERT_TRUE(file.OpenBytes(c.bytes));
-        file.SetCodePage(c.codePage);
+        ASSERT_TRUE(file.OpenBytes(bytes));
+        file.SetCodePage(codePage);
         file.SetLoneCarriageReturnEndsLine(true);
         QStringList lines;
-        QString line;
-        QByteArray bytes;
-        while (file.ReadString(line)) {
+        QByteArray lineBytes;
+        for (QString line; file.ReadString(line);) {
             lines << line;
-            bytes += file.LastLineBytes().toByteArray();
+            lineBytes += file.LastLineBytes().toByteArray();
         }
-        EXPECT_EQ(lines, c.lines) << c.name;
-        // The bytes of each line stay in step with its text: none of a line end, none lost.
+        EXPECT_EQ(lines, expected) << codePage;
+        // Each line's bytes stay in step with its text: none of a line end, none lost.
         if (!file.IsFileUnicodeText()) {
-            QByteArray text = c.bytes;
-            text.replace("\r", "").replace("\n", "");
-            EXPECT_EQ(bytes, text) << c.name;
+            EXPECT_EQ(lineBytes, QByteArray(bytes).replace("\r", "").replace("\n", "")) << codePage;
         }
     }
-}
-
-TEST_F(TextFileTest, SpecialFilesAreRefusedBeforeAByteIsRead) {
-    const QString fifo = dir.filePath("pipe.srt");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QString zeroLink = dir.filePath("zero.srt");
-    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(zeroLink).constData()), 0);
-    const std::pair<QString, int> cases[] = {{fifo, EINVAL}, {zeroLink, EINVAL}, {dir.path(), EISDIR}};
-    for (const auto& [path, expected] : cases) {
-        CStdioFileEx file;
-        int error = 0;
-        EXPECT_FALSE(file.Open(path, CStdioFileEx::modeRead, &error)) << path.toStdString();
-        EXPECT_EQ(error, expected) << path.toStdString();
-    }
-}
-
-TEST_F(TextFileTest, ANewFileIsNeverMadeThroughWhatIsAlreadyThere) {
-    const QString victim = write("precious");
-    const QString link = dir.filePath("planted.srt");
-    ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(link).constData()), 0);
-    const QString dangling = dir.filePath("dangling.srt");
-    ASSERT_EQ(::symlink(QFile::encodeName(dir.filePath("nowhere")).constData(),
-                        QFile::encodeName(dangling).constData()),
-              0);
-    for (const QString& path : {link, dangling, victim}) {
-        CStdioFileEx file;
-        int error = 0;
-        EXPECT_FALSE(file.Open(path, CStdioFileEx::kSaveFlags | CStdioFileEx::createNew, &error));
-        EXPECT_EQ(error, EEXIST) << path.toStdString();
-    }
-    EXPECT_EQ(bytesOf(victim), QByteArray("precious"));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath("nowhere")));
-
-    const QString fresh = dir.filePath("fresh.srt");
-    {
-        CStdioFileEx unfinished;
-        ASSERT_TRUE(unfinished.Open(fresh, CStdioFileEx::kSaveFlags | CStdioFileEx::createNew));
-        ASSERT_TRUE(unfinished.WriteString(u"half"));
-        // destroyed without Close: nothing is left behind
-    }
-    EXPECT_FALSE(QFileInfo::exists(fresh));
-    CStdioFileEx file;
-    ASSERT_TRUE(file.Open(fresh, CStdioFileEx::kSaveFlags | CStdioFileEx::createNew));
-    ASSERT_TRUE(file.WriteString(u"ab"));
-    ASSERT_TRUE(file.Close());
-    EXPECT_EQ(bytesOf(fresh), QByteArray("\xFF\xFE"
-                                         "a\0b\0",
-                                         6));
-    EXPECT_EQ(QFileInfo(fresh).permissions() & (QFileDevice::ReadOther | QFileDevice::WriteOther |
-                                                QFileDevice::ReadGroup | QFileDevice::WriteGroup),
-              QFileDevice::Permissions());
 }
