@@ -561,7 +561,8 @@ bool CMainFrame::readSubtitle(const QString& path, const QByteArray& bytes, Subt
     if (result.changed) {
         // The side's combo shows the character set the bytes were read in.
         syncCharsetCombos(side);
-        QStringList status{encodingStatus(side, result.encoding), result.status};
+        // What the load could not read comes first: it asks the user to look at those entries.
+        QStringList status{result.status, encodingStatus(side, result.encoding)};
         status.removeAll(QString());
         if (!status.isEmpty())
             showStatus(status.join(QStringLiteral("  ")), 15000);
