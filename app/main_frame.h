@@ -160,7 +160,10 @@ private:
     void syncCharsetCombos(std::optional<Side> only = std::nullopt);
 
     void loadSubtitle(Side side);
-    void readSubtitle(const QString& path, SubtitleFormat format, Side side);
+    // Loads bytes read once from path; on success the document's format becomes documentFormat.
+    // Returns whether the load was accepted.
+    bool readSubtitle(const QString& path, const QByteArray& bytes, SubtitleFormat format, Side side,
+                      SubtitleFormat documentFormat);
     void changeCharset(Side side);
     bool appendRecord(const DictionaryRecord& record, int selector);
     void startProgram(const QString& name, const QStringList& arguments);

@@ -34,6 +34,13 @@ World
 8
 00:00:09,000 --> 00:00:08,500
 Caf\u00e9 <i>end</i>
+
+9
+ab:cd:ef,ghi --> 00:00:11,000
+unreadable start
+
+00:00:12,000 --> 00:00:13,000
+no index line
 """
 
 MICRODVD = """{1}{1}23.976
@@ -57,6 +64,10 @@ Hello
 <SYNC Start=4000><P Class=ENCC>
 Bye
 <sync start=5000>
+<SYNC Start=6000><P Class=ENCC>On the sync line
+<SYNC Start=7000><P Class=ENCC>
+&nbsp;
+<SYNC Start=8000>
 </BODY>
 </SAMI>
 """
@@ -213,6 +224,9 @@ def main():
     for target, text in READERS.items():
         for name, data in variants(text, "sample"):
             write(target, name, data)
+        # Old Mac line ends, and UTF-8 whose first bytes are text rather than a mark.
+        write(target, "sample-cr", text.replace("\n", "\r").encode("cp1252", "replace"))
+        write(target, "sample-utf8", text.encode("utf-8"))
         # A line of 1023 characters stops a load as an invalid file.
         write(target, "long-line", text.encode("cp1252", "replace") + b"x" * 1023 + b"\n")
     for name, data in text_file_seeds():
