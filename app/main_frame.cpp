@@ -646,12 +646,20 @@ void CMainFrame::OnChangeTranslatedCharset() {
 // ---------------------------------------------------------------- small handlers
 
 void CMainFrame::startProgram(const QString& name, const QStringList& arguments) {
-    // A missing program is not reported: the user sees that nothing started.
-    m_seam->startDetached(programFolder() + name, arguments);
+    // Nothing else would tell the user why no window appeared.
+    const QString path = programFolder() + name;
+    if (!QFileInfo(path).isFile())
+        m_seam->showMessage(this, programMissing(name, path));
+    else if (!m_seam->startDetached(path, arguments))
+        m_seam->showMessage(this, programNotStarted(name, path));
 }
 
 void CMainFrame::OnHelpTopics() {
-    m_seam->openUrl(QUrl::fromLocalFile(programFolder() + QStringLiteral("help.chm")));
+    const QString guide = userGuidePath(programFolder());
+    if (!QFileInfo(guide).isFile())
+        m_seam->showMessage(this, userGuideMissing(guide));
+    else if (!m_seam->openUrl(QUrl::fromLocalFile(guide)))
+        m_seam->showMessage(this, userGuideNotOpened(guide));
 }
 
 void CMainFrame::OnWebPage() {

@@ -154,6 +154,31 @@ TimingControlStates timingControlStates(int selectedRows, bool hasFocusedRow, co
     return s;
 }
 
+QString userGuidePath(const QString& programFolder) {
+    return QDir::cleanPath(programFolder + QStringLiteral("../share/doc/velmora/README.md"));
+}
+
+UserMessage userGuideMissing(const QString& path) {
+    return errorMessage(
+        QStringLiteral("The user guide was not found.\n\nvelmora looked for it at:\n%1").arg(path));
+}
+
+UserMessage userGuideNotOpened(const QString& path) {
+    return errorMessage(
+        QStringLiteral("The user guide could not be opened: the desktop has no program to show it.\n\n"
+                       "It is at:\n%1")
+            .arg(path));
+}
+
+UserMessage programMissing(const QString& name, const QString& path) {
+    return errorMessage(
+        QStringLiteral("%1 was not found.\n\nvelmora looks for it beside itself, at:\n%2").arg(name, path));
+}
+
+UserMessage programNotStarted(const QString& name, const QString& path) {
+    return errorMessage(QStringLiteral("%1 could not be started:\n%2").arg(name, path));
+}
+
 QStringList qtNameFilters(const QString& windowsFilter) {
     QStringList parts = windowsFilter.split(u'|');
     // The string ends in "||": drop the empty tail so that pairs line up.

@@ -77,6 +77,17 @@ struct TimingControlStates {
 TimingControlStates timingControlStates(int selectedRows, bool hasFocusedRow, const QString& focusedShow,
                                         std::int32_t formatMode);
 
+// ----------------------------------------------------------------- programs and the user guide
+
+// The user guide as an install lays it out (share/doc/velmora beside bin/); the build tree copies
+// it there too. programFolder ends with "/".
+QString userGuidePath(const QString& programFolder);
+UserMessage userGuideMissing(const QString& path);
+UserMessage userGuideNotOpened(const QString& path);
+// A program velmora starts (trelline, mini) is looked for beside velmora only.
+UserMessage programMissing(const QString& name, const QString& path);
+UserMessage programNotStarted(const QString& name, const QString& path);
+
 // ----------------------------------------------------------------- file dialogs
 
 // A Windows filter string ("Label|*.a;*.b|Label 2|*.c||") as Qt name filters, in order. An

@@ -1,0 +1,119 @@
+// The shell's own handlers and boxes, driven through the frame as a user would.
+#include "frame_fixture.h"
+
+#include <QFileDevice>
+
+namespace {
+
+// Makes an executable file: a program as far as the frame can tell.
+void makeProgram(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n");
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+}
+
+} // namespace
+
+TEST_F(FrameTest, StartedProgramsAreFoundBesideVelmoraOrTheUserIsToldWhereTheyWereLookedFor) {
+    struct Case {
+        const char* name;
+        CommandId command;
+        const char* program;
+        QStringList arguments;
+        bool installed;
+        bool starts;
+        const char* says; // empty: nothing
+    };
+    const Case cases[] = {
+        {"trelline missing", CommandId::PlaySubtitle, "trelline", {}, false, true, "trelline was not found"},
+        {"mini missing", CommandId::StudyDictionary, "mini", {"-f", "1"}, false, true, "mini was not found"},
+        {"mini missing",
+         CommandId::MiniStudyVocabulary,
+         "mini",
+         {"-f", "0"},
+         false,
+         true,
+         "mini was not found"},
+        {"trelline fails",
+         CommandId::PlaySubtitle,
+         "trelline",
+         {},
+         true,
+         false,
+         "trelline could not be started"},
+        {"trelline starts", CommandId::PlaySubtitle, "trelline", {}, true, true, ""},
+        {"dictionary", CommandId::StudyDictionary, "mini", {"-f", "1"}, true, true, ""},
+        {"vocabulary", CommandId::MiniStudyVocabulary, "mini", {"-f", "0"}, true, true, ""},
+    };
+    CMainFrame& f = frame();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = bin() + QLatin1String(c.program);
+        QFile::remove(path);
+        if (c.installed)
+            makeProgram(path);
+        m_seam.started.clear();
+        m_seam.messages.clear();
+        m_seam.startSucceeds = c.starts;
+        f.dispatchCommand(c.command);
+        if (c.installed) {
+            ASSERT_EQ(m_seam.started.size(), 1);
+            EXPECT_EQ(m_seam.started[0].first, path);
+            EXPECT_EQ(m_seam.started[0].second, c.arguments);
+        } else {
+            EXPECT_TRUE(m_seam.started.isEmpty());
+        }
+        if (*c.says == 0) {
+            EXPECT_TRUE(m_seam.messages.isEmpty());
+        } else {
+            ASSERT_EQ(m_seam.messages.size(), 1);
+            EXPECT_TRUE(m_seam.messages[0].text.contains(QLatin1String(c.says)))
+                << qPrintable(m_seam.messages[0].text);
+            // Where it was looked for, so that the user can put it there.
+            EXPECT_TRUE(m_seam.messages[0].text.contains(path)) << qPrintable(m_seam.messages[0].text);
+        }
+    }
+}
+
+TEST_F(FrameTest, HelpTopicsOpensTheUserGuideBesideTheProgramFolder) {
+    // An install and the build tree both lay the guide out as share/doc/velmora beside bin/.
+    const QString guide = m_root.filePath(QStringLiteral("share/doc/velmora/README.md"));
+    struct Case {
+        const char* name;
+        bool present;
+        bool viewerOpens;
+        const char* says; // empty: nothing
+    };
+    const Case cases[] = {
+        {"no guide", false, true, "user guide was not found"},
+        {"no viewer", true, false, "could not be opened"},
+        {"guide", true, true, ""},
+    };
+    CMainFrame& f = frame();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.present) {
+            QDir().mkpath(QFileInfo(guide).absolutePath());
+            writeFile(QStringLiteral("share/doc/velmora/README.md"), "# velmora\n");
+        }
+        m_seam.urls.clear();
+        m_seam.messages.clear();
+        m_seam.openUrlSucceeds = c.viewerOpens;
+        f.dispatchCommand(CommandId::HelpTopics);
+        if (c.present) {
+            ASSERT_EQ(m_seam.urls.size(), 1);
+            EXPECT_EQ(m_seam.urls[0], QUrl::fromLocalFile(guide));
+        } else {
+            EXPECT_TRUE(m_seam.urls.isEmpty());
+        }
+        if (*c.says == 0) {
+            EXPECT_TRUE(m_seam.messages.isEmpty());
+        } else {
+            ASSERT_EQ(m_seam.messages.size(), 1);
+            EXPECT_TRUE(m_seam.messages[0].text.contains(QLatin1String(c.says)))
+                << qPrintable(m_seam.messages[0].text);
+            EXPECT_TRUE(m_seam.messages[0].text.contains(guide)) << qPrintable(m_seam.messages[0].text);
+        }
+    }
+}
