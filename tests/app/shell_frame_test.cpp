@@ -1,7 +1,12 @@
 // The shell's own handlers and boxes, driven through the frame as a user would.
 #include "frame_fixture.h"
 
+#include <QApplication>
 #include <QFileDevice>
+#include <QMessageBox>
+#include <QTimer>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -115,5 +120,38 @@ TEST_F(FrameTest, HelpTopicsOpensTheUserGuideBesideTheProgramFolder) {
                 << qPrintable(m_seam.messages[0].text);
             EXPECT_TRUE(m_seam.messages[0].text.contains(guide)) << qPrintable(m_seam.messages[0].text);
         }
+    }
+}
+
+TEST(DesktopSeamBoxes, ShowPathsAndAnswersAsTheyAreNeverAsMarkup) {
+    // A file name is the user's data: markup in it must not turn into a spoofed red warning.
+    const QString path = QStringLiteral("/tmp/<font color=red>re-enter your password</font>.srt");
+    QTemporaryDir settings;
+    DesktopSeam seam(settings.filePath(QStringLiteral("folders.ini")));
+    struct Case {
+        const char* name;
+        std::function<void()> ask;
+    };
+    const Case cases[] = {
+        {"message", [&] { seam.showMessage(nullptr, errorMessage(QStringLiteral("Cannot open ") + path)); }},
+        {"save question", [&] { seam.askToSave(nullptr, QStringLiteral("Save ") + path + u'?'); }},
+        {"yes or no",
+         [&] {
+             seam.askYesNo(nullptr, UserMessage{path, QStringLiteral("velmora")});
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<Qt::TextFormat> format;
+        QTimer::singleShot(0, [&format] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            format = box->textFormat();
+            box->done(QMessageBox::Cancel);
+        });
+        c.ask();
+        ASSERT_TRUE(format.has_value());
+        EXPECT_EQ(*format, Qt::PlainText);
     }
 }
