@@ -1,8 +1,10 @@
 // The shell's own handlers and boxes, driven through the frame as a user would.
+#include "app/ready_report.h"
 #include "frame_fixture.h"
 
 #include <QApplication>
 #include <QFileDevice>
+#include <QImage>
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
@@ -154,4 +156,58 @@ TEST(DesktopSeamBoxes, ShowPathsAndAnswersAsTheyAreNeverAsMarkup) {
         ASSERT_TRUE(format.has_value());
         EXPECT_EQ(*format, Qt::PlainText);
     }
+}
+
+TEST_F(FrameTest, ScreenshotHookWritesOnlyANewFileWithVelmorasOwnWindow) {
+    struct Case {
+        const char* name;
+        const char* existing; // what lies at the path before: nothing, a file, a link to a file
+        bool written;
+    };
+    const Case cases[] = {
+        {"over a file", "file", false},
+        {"through a link", "link", false},
+        {"new file", "", true},
+    };
+    const QString victim = writeFile(QStringLiteral("victim.txt"), "the user's own");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString shot = m_root.filePath(QStringLiteral("shot-%1.png").arg(c.name).replace(u' ', u'-'));
+        if (QLatin1String(c.existing) == QLatin1String("file")) {
+            writeFile(QFileInfo(shot).fileName(), "the user's own");
+        } else if (QLatin1String(c.existing) == QLatin1String("link")) {
+            ASSERT_TRUE(QFile::link(victim, shot));
+        }
+        qputenv("VELMORA_SCREENSHOT", QFile::encodeName(shot));
+        CMainFrame& f = frame(true);
+        f.resize(900, 500);
+        ReadyReport::install(&f, false);
+        qunsetenv("VELMORA_SCREENSHOT");
+        f.grid()->viewport()->update();
+        EXPECT_TRUE(QTest::qWaitFor([&f] { return !f.isVisible(); }, 5000));
+
+        QFile victimFile(victim);
+        ASSERT_TRUE(victimFile.open(QIODevice::ReadOnly));
+        EXPECT_EQ(victimFile.readAll(), QByteArray("the user's own"));
+        const QImage picture(shot);
+        if (c.written) {
+            // The window, not whatever else is on the screen.
+            EXPECT_EQ(picture.size(), QSize(900, 500));
+        } else {
+            EXPECT_TRUE(picture.isNull());
+            QFile kept(QFileInfo(shot).canonicalFilePath());
+            ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+            EXPECT_EQ(kept.readAll(), QByteArray("the user's own"));
+        }
+    }
+}
+
+TEST_F(FrameTest, StartCommandHookRunsOnlyInABuildWithTestHooks) {
+    qputenv("VELMORA_START_COMMAND", "Insert Subtitle");
+    CMainFrame& f = frame(true);
+    ReadyReport::install(&f, false);
+    qunsetenv("VELMORA_START_COMMAND");
+    f.grid()->viewport()->update();
+    QTest::qWait(200);
+    EXPECT_EQ(f.session().rowCount(), ReadyReport::runsStartCommands() ? 1 : 0);
 }
