@@ -413,21 +413,34 @@ void CMainFrame::fillTimingBoxes(int row) {
         hideTimeEdit->setText(entry.hide);
 }
 
-void CMainFrame::syncCharsetCombos(std::optional<Side> only) {
+void CMainFrame::syncCharsetCombos(std::optional<Side> loaded, const EncodingGuess& readAs) {
     const SubtitleDocument& document = m_session.document();
-    for (auto [side, combo, codePage] :
-         {std::tuple{Side::Original, originalCharsetCombo, document.originalCodePage},
-          std::tuple{Side::Translated, translatedCharsetCombo, document.translatedCodePage}}) {
-        if (only && side != *only)
+    for (auto [side, combo, codePage, command] :
+         {std::tuple{Side::Original, originalCharsetCombo, document.originalCodePage,
+                     CommandId::ChangeOriginalCharset},
+          std::tuple{Side::Translated, translatedCharsetCombo, document.translatedCodePage,
+                     CommandId::ChangeTranslatedCharset}}) {
+        CharsetBoxFollower& box = m_charsetBoxes[int(side)];
+        const std::optional<CharsetBoxView> view =
+            loaded == side ? std::optional(box.loaded(codePage, readAs)) : box.follow(codePage);
+        if (!view || !combo)
             continue;
-        if (!combo || lookupCharsetKey(combo->currentText()) == codePage)
-            continue;
-        for (int i = 0; i < combo->count(); ++i)
-            if (lookupCharsetKey(combo->itemText(i)) == codePage) {
-                combo->setCurrentIndex(i);
-                break;
-            }
+        // Entries beyond the table's are the Unicode forms only a load shows.
+        while (combo->count() > qsizetype(charsetTable().size()))
+            combo->removeItem(combo->count() - 1);
+        int index = combo->findText(view->name, Qt::MatchExactly);
+        if (index < 0 && !view->name.isEmpty()) {
+            combo->addItem(view->name);
+            index = combo->count() - 1;
+        }
+        if (index >= 0)
+            combo->setCurrentIndex(index);
+        combo->setToolTip(view->redecodes ? m_commands.label(command) : view->whyNot);
     }
+}
+
+bool CMainFrame::canRedecode(Side side) const {
+    return m_charsetBoxes[int(side)].redecodes();
 }
 
 QList<int> CMainFrame::selectedRows() const {
@@ -551,7 +564,7 @@ void CMainFrame::readSubtitle(const QString& path, SubtitleFormat format, Side s
     model->endBulkChange();
     if (result.changed) {
         // The side's combo shows the character set the bytes were read in.
-        syncCharsetCombos(side);
+        syncCharsetCombos(side, result.encoding);
         const QString status = encodingStatus(side, result.encoding);
         if (!status.isEmpty())
             showStatus(status, 15000);
@@ -625,6 +638,8 @@ void CMainFrame::changeCharset(Side side) {
     if (combo)
         if (const std::optional<std::uint32_t> page = lookupCharsetKey(combo->currentText()))
             codePage = *page;
+    m_charsetBoxes[int(side)].picking(side == Side::Original ? document.originalCodePage
+                                                             : document.translatedCodePage);
     RedecodeResult result;
     applyChange(m_session.redecodeSide(side, codePage, &result));
     if (result.rowsKept > 0)

@@ -1,5 +1,6 @@
 // The shell's own handlers and boxes, driven through the frame as a user would.
 #include "app/ready_report.h"
+#include "charset/charset_table.h"
 #include "frame_fixture.h"
 
 #include <QApplication>
@@ -210,4 +211,99 @@ TEST_F(FrameTest, StartCommandHookRunsOnlyInABuildWithTestHooks) {
     f.grid()->viewport()->update();
     QTest::qWait(200);
     EXPECT_EQ(f.session().rowCount(), ReadyReport::runsStartCommands() ? 1 : 0);
+}
+
+namespace {
+
+QByteArray utf16WithMark(const QString& text) {
+    QByteArray bytes("\xFF\xFE", 2);
+    for (QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+const QString kSrtText = QStringLiteral("1\r\n00:00:01,000 --> 00:00:02,000\r\ncaf\u00e9 \u4e2d\r\n\r\n");
+
+} // namespace
+
+TEST_F(FrameTest, CharsetBoxSaysWhatItsSideWasReadAs) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* shows;
+        bool usable; // picking another set can read the side anew
+    };
+    const Case cases[] = {
+        {"UTF-16 by its mark", utf16WithMark(kSrtText), "Unicode(UTF-16)", false},
+        {"UTF-8 by its mark", "\xEF\xBB\xBF" + kSrtText.toUtf8(), "Unicode(UTF-8)", false},
+        {"UTF-8 by its bytes", kSrtText.toUtf8(), "Unicode(UTF-8)", true},
+        {"8-bit text", "1\r\n00:00:01,000 --> 00:00:02,000\r\ncaf\xE9\r\n\r\n", "", true},
+    };
+    CMainFrame& f = frame();
+    for (Side side : {Side::Original, Side::Translated}) {
+        QComboBox* box = side == Side::Original ? f.originalCharsetCombo : f.translatedCharsetCombo;
+        QComboBox* other = side == Side::Original ? f.translatedCharsetCombo : f.originalCharsetCombo;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (side == Side::Original ? " (original)" : " (translated)"));
+            const QString otherShows = other->currentText();
+            load(side == Side::Original ? CommandId::LoadOriginal : CommandId::LoadTranslated,
+                 writeFile(QStringLiteral("side.srt"), c.bytes));
+            ASSERT_EQ(f.session().rowCount(), 1);
+            if (*c.shows) {
+                EXPECT_EQ(box->currentText().toStdString(), c.shows);
+            } else {
+                EXPECT_TRUE(lookupCharsetKey(box->currentText()).has_value())
+                    << qPrintable(box->currentText());
+            }
+            EXPECT_EQ(box->isEnabled(), c.usable);
+            if (!c.usable) {
+                EXPECT_TRUE(box->toolTip().contains(QStringLiteral("byte-order mark")))
+                    << qPrintable(box->toolTip());
+            }
+            // A job in between leaves an unusable box as it was.
+            f.setTranslating(true);
+            f.setTranslating(false);
+            EXPECT_EQ(box->isEnabled(), c.usable);
+            // Only the named Unicode forms go beyond the table, and only while they are shown.
+            EXPECT_EQ(box->count(), 21 + (box->findText(QLatin1String(c.shows)) >= 21 ? 1 : 0));
+            EXPECT_EQ(other->currentText().toStdString(), otherShows.toStdString());
+        }
+    }
+}
+
+TEST_F(FrameTest, EachCharsetBoxShowsItsOwnSideOnly) {
+    CMainFrame& f = frame();
+    const QByteArray cyrillic = "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xCF\xF0\xE8\xE2\xE5\xF2\r\n\r\n";
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("ru.cp1251.srt"), cyrillic));
+    auto choose = [](QComboBox* combo, const QString& name) {
+        combo->setCurrentIndex(combo->findText(name));
+        emit combo->activated(combo->currentIndex());
+    };
+    struct Step {
+        const char* name;
+        std::function<void()> run;
+        const char* original;   // what each box shows afterwards
+        const char* translated; //
+    };
+    const QString originalRead = f.originalCharsetCombo->currentText();
+    const QString translatedStart = f.translatedCharsetCombo->currentText();
+    const Step steps[] = {
+        {"pick on the original", [&] { choose(f.originalCharsetCombo, QStringLiteral("Cyrillic(KOI8-R)")); },
+         "Cyrillic(KOI8-R)", nullptr},
+        {"pick on the translation",
+         [&] { choose(f.translatedCharsetCombo, QStringLiteral("Greek(iso-8859-7)")); }, "Cyrillic(KOI8-R)",
+         "Greek(iso-8859-7)"},
+        {"undo the translation's", [&] { f.undo(); }, "Cyrillic(KOI8-R)", nullptr},
+        {"undo the original's", [&] { f.undo(); }, nullptr, nullptr},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        s.run();
+        EXPECT_EQ(f.originalCharsetCombo->currentText().toStdString(),
+                  s.original ? s.original : originalRead.toStdString());
+        EXPECT_EQ(f.translatedCharsetCombo->currentText().toStdString(),
+                  s.translated ? s.translated : translatedStart.toStdString());
+    }
 }
