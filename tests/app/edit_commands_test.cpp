@@ -3,9 +3,13 @@
 #include "app/edit_dialogs.h"
 #include "frame_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <functional>
 
 namespace {
 
@@ -325,4 +329,110 @@ TEST_F(EditCommands, EveryShortcutBelongsToOneCommandAndReachesItFromTheGrid) {
     QTest::keyClick(f.grid(), Qt::Key_H, Qt::ControlModifier);
     ASSERT_EQ(m_seam.modeless.size(), 1);
     EXPECT_EQ(m_seam.modeless[0]->windowTitle(), "Replace");
+}
+
+TEST_F(EditCommands, PasteLineWaitsForSomethingToPaste) {
+    CMainFrame& f = loaded(3);
+    QWidget* button = f.ribbon()->control(quint16(CommandId::PasteLine));
+    struct Step {
+        const char* name;
+        std::function<void()> run;
+        bool canPaste;
+    };
+    const Step steps[] = {
+        {"nothing cut or copied yet", [] {}, false},
+        {"a row copied",
+         [&] {
+             selectRows({0});
+             f.dispatchCommand(CommandId::CopyLine);
+         },
+         true},
+        {"pasted, still held", [&] { f.dispatchCommand(CommandId::PasteLine); }, true},
+        {"a new document", [&] { load(CommandId::LoadOriginal, writeFile("o.srt", srt(2))); }, true},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        s.run();
+        EXPECT_EQ(f.commands().isEnabled(CommandId::PasteLine), s.canPaste);
+        EXPECT_EQ(button->isEnabled(), s.canPaste);
+    }
+}
+
+TEST_F(EditCommands, FindWhatStartsWithTheSelectedTextOrTheLastSearch) {
+    CMainFrame& f = loaded(3);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QTextEdit* mapping = f.childView()->mappingView()->richEdit();
+    auto selectInMapping = [&](const QString& text) {
+        mapping->setFocus();
+        QTextCursor cursor = mapping->document()->find(text);
+        mapping->setTextCursor(cursor);
+    };
+    struct Case {
+        const char* name;
+        CommandId command;
+        std::function<void()> before;
+        const char* offered;
+    };
+    const Case cases[] = {
+        {"last search", CommandId::Search, [&] { f.findText = "Line 3"; }, "Line 3"},
+        {"last search, replace", CommandId::Replace, [&] { f.findText = "Line 2"; }, "Line 2"},
+        {"selected text", CommandId::Search, [&] { selectInMapping("ine 1"); }, "ine 1"},
+        {"selected text, replace", CommandId::Replace, [&] { selectInMapping("Line"); }, "Line"},
+        // A selection over lines is no search text.
+        {"selection over lines", CommandId::Search,
+         [&] {
+             f.findText = "Line 3";
+             mapping->setFocus();
+             mapping->selectAll();
+         },
+         "Line 3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        f.grid()->setFocus();
+        c.before();
+        m_seam.modeless.clear();
+        f.dispatchCommand(c.command);
+        ASSERT_EQ(m_seam.modeless.size(), 1);
+        auto* dialog = qobject_cast<FindReplaceDialog*>(m_seam.modeless[0].data());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->findEdit()->text().toStdString(), c.offered);
+        // Typing replaces what is offered.
+        EXPECT_EQ(dialog->findEdit()->selectedText(), dialog->findEdit()->text());
+        dialog->reject();
+    }
+}
+
+TEST(EditDialogs, ReplaceWithFollowsFindWhatInTheTabOrder) {
+    FindReplaceDialog dialog(FindReplaceDialog::Kind::Replace);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.findEdit()->setFocus();
+    QTest::keyClick(dialog.findEdit(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.replaceEdit());
+    QTest::keyClick(dialog.replaceEdit(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.findEdit());
+}
+
+TEST(EditDialogs, TitlesFitTheirWindows) {
+    // Room for the title as the desktop shows it ("Set Delay — velmora") beside the title bar's
+    // buttons.
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    auto needs = [&](const QWidget& w) {
+        return metrics.horizontalAdvance(w.windowTitle() + QStringLiteral(" \u2014 velmora")) + 100;
+    };
+    QApplication::setApplicationDisplayName(QStringLiteral("velmora"));
+    CSet_Delay delay(kSubRip);
+    CLine_Number line({});
+    FindReplaceDialog find(FindReplaceDialog::Kind::Find);
+    FindReplaceDialog replace(FindReplaceDialog::Kind::Replace);
+    for (QDialog* d : std::initializer_list<QDialog*>{&delay, &line, &find, &replace}) {
+        SCOPED_TRACE(d->windowTitle().toStdString());
+        d->adjustSize();
+        EXPECT_GE(d->width(), needs(*d));
+    }
+    QApplication::setApplicationDisplayName(QString());
 }
