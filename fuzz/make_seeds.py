@@ -184,6 +184,22 @@ def convert_seeds():
     yield "mac", bytes([20, 30, 1]) + bytes(range(0x80, 0x100))
 
 
+def schedule_seeds():
+    """mini's study schedules: a sound one, one with damaged lines, and files that are not one."""
+    header = b"mini schedule 1\n# direction\tdue\tinterval\tease\tstreak\tlapses\tfirst studied\toriginal\ttranslation\n"
+    lines = [
+        "f\t2024-05-11\t1\t2500\t1\t0\t2024-05-10\tHello there.\tBonjour.\n",
+        "r\t2024-06-01\t15\t2650\t3\t1\t2024-04-02\tTab\\there, \\\\ and \\n\t\u4e2d\u6587 \\ud800\n",
+    ]
+    sound = header + "".join(lines).encode("utf-8")
+    yield "sound", sound
+    yield "crlf-bom", b"\xef\xbb\xbf" + sound.replace(b"\n", b"\r\n")
+    yield "damaged", sound + b"f\t2024-02-30\t1\t99\tx\n" + b"r\t2024-05-11\t1\t2500\t1\t0\t2024-05-10\ta\\q\tb\n" + b"f\t2024-05-11\t1\t2500\t1\t0\t2024-05-10\t\xc3(\tb"
+    yield "newer", b"mini schedule 2\n" + "".join(lines).encode("utf-8")
+    yield "foreign", b"<?xml version=\"1.0\"?>\n<schedule/>\n"
+    yield "empty", b""
+
+
 def write(target, name, data):
     folder = os.path.join(SEEDS, target)
     os.makedirs(folder, exist_ok=True)
@@ -211,6 +227,8 @@ def main():
         write("fuzz_translate_answer", name, data)
     for name, data in convert_seeds():
         write("fuzz_convert", name, data)
+    for name, data in schedule_seeds():
+        write("fuzz_mini_schedule", name, data)
     return 0
 
 

@@ -13,7 +13,9 @@
 #      the unpacked tree and start libVLC from it, save a screenshot and exit 0, create its store in
 #      $XDG_DATA_HOME/velmora and its log folder in $XDG_CACHE_HOME/velmora, delete an old temporary
 #      subtitle there and keep other files, and write nothing into the unpacked root;
-#   5. starts the unpacked trelline and requires it to report its window and keep running.
+#   5. starts the unpacked trelline and requires it to report its window and keep running;
+#   6. asks the unpacked mini for its help without a display, then starts it on the dictionary velmora
+#      made, with one pair added, and requires it to find that store and keep running.
 # Usage: check_package.sh FILE.deb | check_package.sh --build BUILD_DIR (packs that tree first)
 set -euo pipefail
 
@@ -52,7 +54,7 @@ if [ "$inside" = 0 ]; then
     step "unpacked $(basename "$deb") ($(stat -c %s "$deb") bytes) into a fresh root"
 
     # ---------------------------------------------------------------- 2. contents
-    for f in usr/bin/velmora usr/bin/trelline; do
+    for f in usr/bin/velmora usr/bin/trelline usr/bin/mini; do
         [ -x "$root/$f" ] || fail "$f missing or not executable"
     done
     # Private plugins, where velmora looks for them relative to its own folder.
@@ -102,7 +104,7 @@ if [ "$inside" = 0 ]; then
         runtime+=("$vlc_plugins/$f")
     done
     libs=""
-    for f in "$root/usr/bin/velmora" "$root/usr/bin/trelline" "${plugins[@]}" "${runtime[@]}"; do
+    for f in "$root/usr/bin/velmora" "$root/usr/bin/trelline" "$root/usr/bin/mini" "${plugins[@]}" "${runtime[@]}"; do
         linked="$(ldd "$f")" || fail "ldd cannot read $f"
         if grep -q 'not found' <<<"$linked"; then
             grep 'not found' <<<"$linked" >&2
@@ -239,3 +241,32 @@ kill -0 "$pid" 2>/dev/null || { cat "$work/trelline.out" >&2; fail "trelline end
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 step "trelline started ($QT_QPA_PLATFORM) and kept running"
+
+# Help needs no display; the study window reads the store velmora made above, with one pair in it.
+env -u DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/mini" --help >"$work/mini-help.out" 2>&1 ||
+    { cat "$work/mini-help.out" >&2; fail "mini --help failed"; }
+grep -q "^Usage: mini" "$work/mini-help.out" || { cat "$work/mini-help.out" >&2; fail "mini --help printed no usage"; }
+store="$XDG_DATA_HOME/velmora/sentence.lxd"
+python3 - "$store" <<'PY'
+import struct, sys
+record = bytearray(9252)
+struct.pack_into("<i", record, 4, 1)
+for offset, text in ((8, "Hello there."), (2060, "Bonjour.")):
+    data = text.encode("utf-16-le")
+    record[offset:offset + len(data)] = data
+open(sys.argv[1], "ab").write(record)
+PY
+"$root/usr/bin/mini" -f 1 >"$work/mini.out" 2>&1 &
+pid=$!
+for _ in $(seq 1 120); do
+    grep -q "mini started" "$work/mini.out" && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.25
+done
+grep -q "mini started on $store: 1 entries" "$work/mini.out" ||
+    { cat "$work/mini.out" >&2; fail "mini did not open the dictionary in \$XDG_DATA_HOME/velmora"; }
+sleep 1
+kill -0 "$pid" 2>/dev/null || { cat "$work/mini.out" >&2; fail "mini ended on its own"; }
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+step "mini answered --help without a display, found the dictionary velmora keeps and kept running"
