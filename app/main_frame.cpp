@@ -413,21 +413,34 @@ void CMainFrame::fillTimingBoxes(int row) {
         hideTimeEdit->setText(entry.hide);
 }
 
-void CMainFrame::syncCharsetCombos(std::optional<Side> only) {
+void CMainFrame::syncCharsetCombos(std::optional<Side> loaded, const EncodingGuess& readAs) {
     const SubtitleDocument& document = m_session.document();
-    for (auto [side, combo, codePage] :
-         {std::tuple{Side::Original, originalCharsetCombo, document.originalCodePage},
-          std::tuple{Side::Translated, translatedCharsetCombo, document.translatedCodePage}}) {
-        if (only && side != *only)
+    for (auto [side, combo, codePage, command] :
+         {std::tuple{Side::Original, originalCharsetCombo, document.originalCodePage,
+                     CommandId::ChangeOriginalCharset},
+          std::tuple{Side::Translated, translatedCharsetCombo, document.translatedCodePage,
+                     CommandId::ChangeTranslatedCharset}}) {
+        CharsetBoxFollower& box = m_charsetBoxes[int(side)];
+        const std::optional<CharsetBoxView> view =
+            loaded == side ? std::optional(box.loaded(codePage, readAs)) : box.follow(codePage);
+        if (!view || !combo)
             continue;
-        if (!combo || lookupCharsetKey(combo->currentText()) == codePage)
-            continue;
-        for (int i = 0; i < combo->count(); ++i)
-            if (lookupCharsetKey(combo->itemText(i)) == codePage) {
-                combo->setCurrentIndex(i);
-                break;
-            }
+        // Entries beyond the table's are the Unicode forms only a load shows.
+        while (combo->count() > qsizetype(charsetTable().size()))
+            combo->removeItem(combo->count() - 1);
+        int index = combo->findText(view->name, Qt::MatchExactly);
+        if (index < 0 && !view->name.isEmpty()) {
+            combo->addItem(view->name);
+            index = combo->count() - 1;
+        }
+        if (index >= 0)
+            combo->setCurrentIndex(index);
+        combo->setToolTip(view->redecodes ? m_commands.label(command) : view->whyNot);
     }
+}
+
+bool CMainFrame::canRedecode(Side side) const {
+    return m_charsetBoxes[int(side)].redecodes();
 }
 
 QList<int> CMainFrame::selectedRows() const {
@@ -560,7 +573,7 @@ bool CMainFrame::readSubtitle(const QString& path, const QByteArray& bytes, Subt
     model->endBulkChange();
     if (result.changed) {
         // The side's combo shows the character set the bytes were read in.
-        syncCharsetCombos(side);
+        syncCharsetCombos(side, result.encoding);
         // What the load could not read comes first: it asks the user to look at those entries.
         QStringList status{result.status, encodingStatus(side, result.encoding)};
         status.removeAll(QString());
@@ -641,6 +654,8 @@ void CMainFrame::changeCharset(Side side) {
     if (combo)
         if (const std::optional<std::uint32_t> page = lookupCharsetKey(combo->currentText()))
             codePage = *page;
+    m_charsetBoxes[int(side)].picking(side == Side::Original ? document.originalCodePage
+                                                             : document.translatedCodePage);
     RedecodeResult result;
     applyChange(m_session.redecodeSide(side, codePage, &result));
     if (result.rowsKept > 0)
@@ -662,12 +677,20 @@ void CMainFrame::OnChangeTranslatedCharset() {
 // ---------------------------------------------------------------- small handlers
 
 void CMainFrame::startProgram(const QString& name, const QStringList& arguments) {
-    // A missing program is not reported: the user sees that nothing started.
-    m_seam->startDetached(programFolder() + name, arguments);
+    // Nothing else would tell the user why no window appeared.
+    const QString path = programFolder() + name;
+    if (!QFileInfo(path).isFile())
+        m_seam->showMessage(this, programMissing(name, path));
+    else if (!m_seam->startDetached(path, arguments))
+        m_seam->showMessage(this, programNotStarted(name, path));
 }
 
 void CMainFrame::OnHelpTopics() {
-    m_seam->openUrl(QUrl::fromLocalFile(programFolder() + QStringLiteral("help.chm")));
+    const QString guide = userGuidePath(programFolder());
+    if (!QFileInfo(guide).isFile())
+        m_seam->showMessage(this, userGuideMissing(guide));
+    else if (!m_seam->openUrl(QUrl::fromLocalFile(guide)))
+        m_seam->showMessage(this, userGuideNotOpened(guide));
 }
 
 void CMainFrame::OnWebPage() {
