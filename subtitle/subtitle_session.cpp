@@ -1,7 +1,7 @@
 // The session's edits: every change of rows and lists passes here, is checked, and leaves its inverse.
 #include "subtitle/subtitle_session.h"
 
-#include "subtitle/time_codes.h"
+#include "subtitle/time_line_rules.h"
 
 #include <algorithm>
 #include <climits>
@@ -267,10 +267,8 @@ SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, 
     };
     insertInto(m_rows.items(), [](const SessionEntry& e) { return e.row; });
     insertInto(m_sources, [](const SessionEntry& e) { return e.sources; });
-    const std::int32_t format = m_document.formatMode;
-    auto timeLineOf = [format](const SessionEntry& e) {
-        return BuildTimeLine(e.row.show, e.row.hide, format);
-    };
+    const TimeLineRules rules(m_document.formatMode, m_document.headerLines);
+    auto timeLineOf = [&rules](const SessionEntry& e) { return rules.build(e.row.show, e.row.hide); };
     insertSorted(
         m_document.loadedTimeLines, positions, entries,
         [](const SessionEntry& e) -> const std::optional<QString>& { return e.loadedTimeLine; },
@@ -568,7 +566,8 @@ SessionChange SubtitleSession::setTimes(int row, const QString& show, const QStr
     e.row.show = show;
     e.row.hide = hide;
     if (e.timeLine)
-        e.timeLine = BuildTimeLine(show, hide, m_document.formatMode);
+        e.timeLine =
+            TimeLineRules(m_document.formatMode, m_document.headerLines).build(show, hide, *e.timeLine);
     SessionEdit edit(QStringLiteral("Change Time"));
     edit.replace(row, std::move(e));
     return apply(edit);
