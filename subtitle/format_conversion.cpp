@@ -52,7 +52,8 @@ QStringList headerOf(std::int32_t format) {
     }
 }
 
-// MicroDVD parts lines by "|" alone; everywhere else an entry's lines are joined with a line feed.
+// MicroDVD and SubViewer 2.0 part lines by "|" alone; elsewhere an entry's lines are joined with a
+// line feed as well.
 QString joinedLines(const QString& microDvdText) {
     QString out;
     out.reserve(microDvdText.size() + 8);
@@ -67,7 +68,7 @@ QString joinedLines(const QString& microDvdText) {
 QString convertText(const QString& text, std::int32_t from, std::int32_t to, unsigned& losses) {
     bool lost = false;
     QString plain = text;
-    if (from == kMicroDVD)
+    if (from == kMicroDVD || from == kSubViewer2)
         plain = joinedLines(plain);
     else if (from == kWebVTT)
         plain = webVttToPlainMarkup(plain, &lost);
@@ -137,12 +138,17 @@ ConvertedDocument convertDocument(const SubtitleDocument& source, std::int32_t t
     unsigned& losses = converted.losses;
     SubtitleDocument& out = converted.document;
     out.formatMode = target;
-    out.headerLines = headerOf(target);
     out.originalCodePage = source.originalCodePage;
     out.translatedCodePage = source.translatedCodePage;
-    const bool sourceHeader = std::any_of(source.headerLines.begin(), source.headerLines.end(),
-                                          [](const QString& l) { return !l.trimmed().isEmpty(); });
-    if (sourceHeader && formatInfo(from).hasHeader)
+    // The two SubViewers share their header; a WebVTT signature alone says nothing.
+    const bool sameHeader =
+        (from == kSubViewer || from == kSubViewer2) && (target == kSubViewer || target == kSubViewer2);
+    out.headerLines = sameHeader ? source.headerLines : headerOf(target);
+    const bool sourceHeader =
+        std::any_of(source.headerLines.begin(), source.headerLines.end(), [from](const QString& l) {
+            return !l.trimmed().isEmpty() && !(from == kWebVTT && l == u"WEBVTT");
+        });
+    if (sourceHeader && formatInfo(from).hasHeader && !sameHeader)
         losses |= kLostHeader;
     if (!source.trailerLines.isEmpty())
         losses |= kLostBlocks;

@@ -144,6 +144,9 @@ std::optional<TimeCode> parseClockTime(QStringView text) {
         for (; digits > 0 && digits < 3; ++digits)
             milliseconds *= 10;
     }
+    // What follows, if anything, is set apart by a blank: "00:00:04,000 X1:100".
+    if (i < text.size() && text[i] != u' ' && text[i] != u'\t')
+        return std::nullopt;
     const std::int64_t hours = count == 3 ? fields[0] : 0;
     const std::int64_t minutes = count == 3 ? fields[1] : fields[0];
     const std::int64_t seconds = count == 3 ? fields[2] : fields[1];

@@ -60,7 +60,8 @@ private:
 
 // "h:mm:ss" with a fraction after "," or "." (its digits a decimal fraction of a second), or
 // "mm:ss.fff" as WebVTT writes short times; blanks around it and anything after a blank are
-// passed over ("00:00:04,000 X1:100"). Fields of any width; nothing when there are no digits.
+// passed over ("00:00:04,000 X1:100"). Fields of any width; nothing when a field has no digits
+// or something other than a blank follows.
 std::optional<TimeCode> parseClockTime(QStringView text);
 // Hours:minutes:seconds with `fractionDigits` digits (2 or 3) after `separator`, the hours at
 // least `hourDigits` wide.

@@ -257,3 +257,221 @@ TEST_F(FormatsTest, StyledAssKeepsSectionsCommentsAndFields) {
     session.setTimes(2, "0:00:06.00", "0:00:08.25");
     EXPECT_EQ(session.document().timeLines[2], "Dialogue: 1,0:00:06.00,0:00:08.25,Sign,,0,0,0,,");
 }
+
+namespace {
+
+struct Sample {
+    SubtitleFormat format;
+    QStringList lines;
+    // The writer gives these bytes back for a CR LF file in the format's own encoding.
+    bool sameBytes;
+};
+
+const Sample kSamples[] = {
+    {kSubRip,
+     {"1", "00:00:01,000 --> 00:00:02,520", "Héllo", "World", "", "2", "00:00:03,000 --> 00:00:04,040", "Bye",
+      ""},
+     true},
+    {kMicroDVD, {"{25}{63}Héllo|World", "{75}{101}Bye"}, true},
+    // SAMI's last line has no line end of its own.
+    {kSAMI,
+     {"<SAMI>", "<BODY>", "", "<SYNC Start=1000>", "Héllo", "World", "", "<SYNC Start=3000>", "Bye", "",
+      "</BODY></SAMI>"},
+     false},
+    {kSubViewer,
+     {"[INFORMATION]", "[TITLE]x", "00:00:01.00,00:00:02.52", "Héllo", "World", "", "00:00:03.00,00:00:04.04",
+      "Bye", ""},
+     true},
+    {kSubViewer2,
+     {"[INFORMATION]", "00:00:01.00,00:00:02.52", "Héllo[br]World", "", "00:00:03.00,00:00:04.04", "Bye", ""},
+     true},
+    {kWebVTT,
+     {"WEBVTT", "", "a", "00:00:01.000 --> 00:00:02.520 align:start", "Héllo", "World", "", "NOTE x", "",
+      "00:03.000 --> 00:04.040", "Bye", ""},
+     true},
+    {kSubStation, linesOf(kStyledAss), true},
+};
+
+const Sample& sampleOf(std::int32_t format) {
+    for (const Sample& s : kSamples)
+        if (s.format == format)
+            return s;
+    return kSamples[0];
+}
+
+// What a load gave that a save must give back.
+struct Loaded {
+    QVector<EntryRow> rows;
+    SubtitleDocument document;
+};
+
+} // namespace
+
+TEST_F(FormatsTest, EveryFormatRoundTripsInEveryByteForm) {
+    for (const Sample& sample : kSamples) {
+        const SubtitleFormatInfo& info = formatInfo(sample.format);
+        const bool legacy = info.encoding == FileEncoding::Utf16;
+        for (const bool crlf : {false, true}) {
+            for (const Bytes form : {Bytes::Ansi, Bytes::Utf8, Bytes::Utf8Bom, Bytes::Utf16Bom}) {
+                if (form == Bytes::Ansi && !legacy)
+                    continue;
+                const std::string where = std::string(info.name.toString().toStdString()) +
+                                          (crlf ? " CRLF " : " LF ") + char('0' + int(form));
+                session = SubtitleSession();
+                load(sample.lines, sample.format, Side::Original, crlf, form);
+                ASSERT_GE(session.rowCount(), 2) << where;
+                const Loaded first{session.rows().all(), session.document()};
+                const QByteArray bytes = saved();
+                if (sample.sameBytes && crlf && form == (legacy ? Bytes::Utf16Bom : Bytes::Utf8Bom))
+                    EXPECT_EQ(bytes, fileBytes(sample.lines, true, form)) << where;
+                session = SubtitleSession();
+                loadSubtitleBytes(session, bytes, sample.format, Side::Original);
+                EXPECT_EQ(session.rows().all(), first.rows) << where;
+                EXPECT_EQ(session.document().timeLines, first.document.timeLines) << where;
+                EXPECT_EQ(session.document().originalTexts, first.document.originalTexts) << where;
+                EXPECT_EQ(session.document().headerLines, first.document.headerLines) << where;
+                EXPECT_EQ(session.document().trailerLines, first.document.trailerLines) << where;
+            }
+        }
+    }
+}
+
+TEST_F(FormatsTest, ConversionsKeepTimesAndLines) {
+    const FrameRate rate{25, 1};
+    // Every time is a whole number of frames and of hundredths.
+    const std::int64_t times[][2] = {{1000, 2520}, {3000, 4040}};
+    for (const Sample& from : kSamples) {
+        for (const Sample& to : kSamples) {
+            const std::string where = formatInfo(from.format).name.toString().toStdString() + " to " +
+                                      formatInfo(to.format).name.toString().toStdString();
+            session = SubtitleSession();
+            load(sampleOf(kSubRip).lines, kSubRip);
+            const QString first = dir.filePath("first"), second = dir.filePath("second");
+            ASSERT_TRUE(session.saveAs(SaveKind::OriginalSubtitle, from.format, rate, first).save.written);
+            session = SubtitleSession();
+            QFile a(first);
+            ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+            loadSubtitleBytes(session, a.readAll(), from.format, Side::Original);
+            session.setFormatMode(from.format);
+            const SaveAsResult as = session.saveAs(SaveKind::OriginalSubtitle, to.format, rate, second);
+            ASSERT_TRUE(as.save.written) << where;
+            session = SubtitleSession();
+            QFile b(second);
+            ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+            loadSubtitleBytes(session, b.readAll(), to.format, Side::Original);
+            ASSERT_EQ(session.rowCount(), 2) << where;
+            const SubtitleFormatInfo& info = formatInfo(to.format);
+            for (int r = 0; r < 2; ++r) {
+                EXPECT_EQ(info.parseTime(session.rows().at(r).show, rate)->milliseconds(), times[r][0])
+                    << where;
+                if (info.hasHideTime)
+                    EXPECT_EQ(info.parseTime(session.rows().at(r).hide, rate)->milliseconds(), times[r][1])
+                        << where;
+            }
+            const bool bars = to.format == kMicroDVD || to.format == kSubViewer2;
+            EXPECT_EQ(session.document().originalTexts,
+                      (QStringList{bars ? "Héllo|World" : "Héllo|\nWorld", "Bye"}))
+                << where;
+            // Only a header the target has no place for is lost; the status says so.
+            const auto family = [](std::int32_t f) { return f == kSubViewer2 ? kSubViewer : f; };
+            const bool header =
+                from.format == kSAMI || family(from.format) == kSubViewer || from.format == kSubStation;
+            EXPECT_EQ(!as.status.isEmpty(), header && family(from.format) != family(to.format))
+                << where << " " << as.status.toStdString();
+        }
+    }
+}
+
+TEST_F(FormatsTest, MalformedFilesGiveADefinedResultAndKeepEveryLine) {
+    struct Case {
+        const char* name;
+        SubtitleFormat format;
+        QStringList lines;
+        QStringList texts;
+        QList<int> unreadable;
+    };
+    const QString events = "[Events]";
+    const Case cases[] = {
+        {"FormatFieldsInAnotherOrder",
+         kSubStation,
+         {events, "Format: End, Start, Style, Layer, Name, MarginL, MarginR, MarginV, Effect, Text",
+          "Dialogue: 0:00:02.00,0:00:01.00,Default,0,,0,0,0,,Hi, you"},
+         {"Hi, you"},
+         {}},
+        {"NoFormatLine",
+         kSubStation,
+         {events, "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Hi, you"},
+         {"Hi, you"},
+         {}},
+        {"TextNotLast",
+         kSubStation,
+         {events, "Format: Layer, Start, End, Text, Style", "Dialogue: 0,0:00:01.00,0:00:02.00,Hi,Default"},
+         {},
+         {}},
+        {"EventWithTooFewFields",
+         kSubStation,
+         {events, "Dialogue: 0,0:00:01.00", "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Bye"},
+         {"Bye"},
+         {}},
+        {"BadEventTime",
+         kSubStation,
+         {events, "Dialogue: 0,0:0x:01.00,0:00:02.00,Default,,0,0,0,,Hi"},
+         {"Hi"},
+         {1}},
+        {"NoSignature", kWebVTT, {"00:00:01.000 --> 00:00:02.000", "Hi"}, {"Hi"}, {}},
+        {"BadCueTime",
+         kWebVTT,
+         {"WEBVTT", "", "00:0x:01.000 --> 00:00:02.000", "Hi", "", "00:00:03.000 --> 00:00:04.000", "Bye"},
+         {"Hi", "Bye"},
+         {1}},
+        {"CueWithoutText",
+         kWebVTT,
+         {"WEBVTT", "", "00:00:01.000 --> 00:00:02.000", "", "00:00:03.000 --> 00:00:04.000", "Bye"},
+         {"", "Bye"},
+         {}},
+        {"BlockVelmoraDoesNotKnow",
+         kWebVTT,
+         {"WEBVTT", "", "00:00:01.000 --> 00:00:02.000", "Hi", "", "X-SOMETHING", "odd", "",
+          "00:00:03.000 --> 00:00:04.000", "Bye"},
+         {"Hi", "Bye"},
+         {}},
+    };
+    for (const Case& c : cases) {
+        session = SubtitleSession();
+        const ReadResult r = load(c.lines, c.format);
+        EXPECT_EQ(session.document().originalTexts, c.texts) << c.name;
+        EXPECT_EQ(r.unreadableTimes, c.unreadable) << c.name;
+        // A file without a single entry says so; lines kept as they were are named.
+        EXPECT_EQ(r.message.has_value(), c.texts.isEmpty()) << c.name;
+        if (c.texts.isEmpty())
+            continue; // nothing to save: the file stays as it is
+        const QString back = QString::fromUtf8(saved());
+        for (const QString& line : c.lines)
+            EXPECT_TRUE(back.contains(line)) << c.name << ": " << line.toStdString();
+    }
+    // The times of fields in another order are the named ones.
+    session = SubtitleSession();
+    load(cases[0].lines, kSubStation);
+    EXPECT_EQ(session.rows().at(0).show, "0:00:01.00");
+    EXPECT_EQ(session.rows().at(0).hide, "0:00:02.00");
+}
+
+TEST(FormatRecognition, NewFormatsByContentAndName) {
+    const std::pair<QStringList, std::optional<SubtitleFormat>> byContent[] = {
+        {{"WEBVTT - a title", "", "00:01.000 --> 00:02.000", "Hi"}, kWebVTT},
+        {{"\uFEFFWEBVTT", "", "00:00:01.000 --> 00:00:02.000", "Hi"}, kWebVTT},
+        {{"[Script Info]", "Title: x"}, kSubStation},
+        {{"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Hi"}, kSubStation},
+        // A SubRip text line that happens to begin like an event is still SubRip.
+        {{"1", "00:00:01,000 --> 00:00:02,000", "Dialogue: none"}, kSubRip},
+        {{"WEBVTTX", "00:00:01,000 --> 00:00:02,000", "Hi"}, kSubRip},
+    };
+    for (const auto& [lines, format] : byContent)
+        EXPECT_EQ(subtitleFormatFromLines(lines), format) << lines.first().toStdString();
+    const std::pair<const char*, std::optional<SubtitleFormat>> byName[] = {
+        {"a.vtt", kWebVTT},      {"A.ASS", kSubStation}, {"b.ssa", kSubStation},
+        {"c.sub", std::nullopt}, {"vtt", std::nullopt},
+    };
+    for (const auto& [name, format] : byName)
+        EXPECT_EQ(formatFromFileName(QString::fromLatin1(name)), format) << name;
+}
