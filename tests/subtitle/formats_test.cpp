@@ -322,8 +322,9 @@ TEST_F(FormatsTest, EveryFormatRoundTripsInEveryByteForm) {
                 ASSERT_GE(session.rowCount(), 2) << where;
                 const Loaded first{session.rows().all(), session.document()};
                 const QByteArray bytes = saved();
-                if (sample.sameBytes && crlf && form == (legacy ? Bytes::Utf16Bom : Bytes::Utf8Bom))
+                if (sample.sameBytes && crlf && form == (legacy ? Bytes::Utf16Bom : Bytes::Utf8Bom)) {
                     EXPECT_EQ(bytes, fileBytes(sample.lines, true, form)) << where;
+                }
                 session = SubtitleSession();
                 loadSubtitleBytes(session, bytes, sample.format, Side::Original);
                 EXPECT_EQ(session.rows().all(), first.rows) << where;
@@ -364,9 +365,10 @@ TEST_F(FormatsTest, ConversionsKeepTimesAndLines) {
             for (int r = 0; r < 2; ++r) {
                 EXPECT_EQ(info.parseTime(session.rows().at(r).show, rate)->milliseconds(), times[r][0])
                     << where;
-                if (info.hasHideTime)
+                if (info.hasHideTime) {
                     EXPECT_EQ(info.parseTime(session.rows().at(r).hide, rate)->milliseconds(), times[r][1])
                         << where;
+                }
             }
             const bool bars = to.format == kMicroDVD || to.format == kSubViewer2;
             EXPECT_EQ(session.document().originalTexts,
