@@ -2,6 +2,7 @@
 #include "charset/text_converter.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -322,6 +323,24 @@ TEST(TextConverter, RealLookingFilesConvertAsIconvDoes) {
         const QByteArray read = iconvC(file, row.iconvName, "UTF-8");
         ASSERT_GT(read.size(), 100);
         EXPECT_EQ(QString::fromUtf8(convert(row.mark + file, row.key, "UTF-8")), QString::fromUtf8(read));
+    }
+}
+
+TEST(TextConverter, ControlBytesStayThemselvesInEveryCodePage) {
+    // IBM's tables, which ICU reads Shift_JIS with, swap 0x1A, 0x1C and 0x7F.
+    QByteArray controls;
+    for (int b = 1; b < 0x20; ++b)
+        if (b != 0x0E && b != 0x0F && b != 0x1B) // the shifts of ISO-2022
+            controls += char(b);
+    controls += '\x7F';
+    QStringList keys{"CP932"};
+    // Not the shifting encodings nor the Unicode forms, which write a header, shift or mark first.
+    for (const ConvertEncoding& row : convertEncodingTable())
+        if (!QRegularExpression("^(UTF|HZ|ISO-2022)").match(QLatin1String(row.key)).hasMatch())
+            keys << QLatin1String(row.key);
+    for (const QString& key : keys) {
+        EXPECT_EQ(convert(controls, key, "UTF-8").toHex(' '), controls.toHex(' ')) << qPrintable(key);
+        EXPECT_EQ(convert(controls, "UTF-8", key).toHex(' '), controls.toHex(' ')) << qPrintable(key);
     }
 }
 
