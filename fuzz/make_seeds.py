@@ -193,6 +193,13 @@ def convert_seeds():
     yield "hz", bytes([9, 30, 5]) + "\u4e2d\u6587 abc\n".encode("hz")
     yield "utf-16", bytes([31, 7, 1]) + "\ufeffa\u4e2d".encode("utf-16-le")
     yield "mac", bytes([20, 30, 1]) + bytes(range(0x80, 0x100))
+    # Vietnamese with its accents after the letters, read into one character each.
+    yield "cp1258", bytes([42, 31, 6]) + b"Xin ch\xe0o th\xea\xec gi\xf5\xeci\n"
+    # Stray bytes among Big5: the lead goes, the letter after it stays.
+    yield "big5-stray", bytes([2, 31, 3]) + "\u4e2d\u6587".encode("big5") + b"\x81@\x92s\x80\n"
+    yield "shift-jis", bytes([7, 33, 5]) + "\u3048\u3048\u301c\u3063\u3068 \uff8a\uff9d\n".encode("shift_jis")
+    yield "gb18030", bytes([36, 34, 2]) + "\u4e2d\u6587 \ufe10 \U0001f600\n".encode("gb18030")
+    yield "utf8-bom", bytes([32, 42, 4]) + b"\xef\xbb\xbf" + "th\u1ebf gi\u1edbi \u20ac".encode("utf-8")
 
 
 def schedule_seeds():
