@@ -2,6 +2,7 @@
 #include "app/progress_dialog.h"
 
 #include "translate/translate_job.h"
+#include "translate/translate_transport.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -34,6 +35,16 @@ CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
     m_status = new QLabel(QStringLiteral("Processing..."), panel);
     m_note = new QLabel(panel);
     m_note->setForegroundRole(QPalette::PlaceholderText);
+    m_service = new QLabel(panel);
+    m_service->setTextFormat(Qt::PlainText);
+    const QUrl service = job.serviceUrl();
+    if (!service.isEmpty() && service.host() != QUrl(QString::fromLatin1(kDefaultServiceUrl)).host()) {
+        const QString where =
+            service.port() > 0 ? service.host() + u':' + QString::number(service.port()) : service.host();
+        m_service->setText(QStringLiteral("to %1%2").arg(
+            where, service.scheme() == u"http" ? QStringLiteral(" (unencrypted)") : QString()));
+    }
+    m_service->setVisible(!m_service->text().isEmpty());
     m_bar = new QProgressBar(panel);
     m_bar->setMinimumSize(kBarWidth, kBarHeight);
     m_bar->setTextVisible(false);
@@ -53,6 +64,7 @@ CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
     layout->setContentsMargins(14, 12, 14, 12);
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(m_status);
+    statusRow->addWidget(m_service);
     statusRow->addStretch(1);
     statusRow->addWidget(m_note);
     layout->addLayout(statusRow);

@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 TranslationRunner::TranslationRunner(TranslationHooks hooks, QWidget* dialogOwner,
@@ -19,7 +20,10 @@ TranslationRunner::TranslationRunner(TranslationHooks hooks, QWidget* dialogOwne
     m_job = new TranslateJob(std::move(transports), config, this);
     m_job->setProxyCredentialsAsker(m_hooks.askProxyCredentials
                                         ? m_hooks.askProxyCredentials
-                                        : [this](const QString& proxy) { return askWithDialog(proxy); });
+                                        : [this](const ProxyQuestion& q) { return askWithDialog(q); });
+    m_job->setPlainHttpConfirmer(m_hooks.confirmPlainHttp
+                                     ? m_hooks.confirmPlainHttp
+                                     : [this](const QString& host) { return confirmWithDialog(host); });
     connect(m_job, &TranslateJob::started, this, [this] {
         if (m_hooks.jobStarted)
             m_hooks.jobStarted();
@@ -49,7 +53,8 @@ bool TranslationRunner::run(TranslateRequest request) {
     return true;
 }
 
-std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const QString& proxyName) {
+std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const ProxyQuestion& question) {
+    const QString& proxyName = question.proxyName;
     QDialog dialog(m_owner);
     dialog.setObjectName(QStringLiteral("ProxyCredentials"));
     dialog.setWindowTitle(QStringLiteral("Proxy Authentication"));
@@ -68,7 +73,19 @@ std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const QString& 
     form->addRow(QStringLiteral("User name:"), user);
     form->addRow(QStringLiteral("Password:"), password);
     auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(who + QStringLiteral(" asks for a user name and password."), &dialog));
+    auto* asks = new QLabel(who + QStringLiteral(" asks for a user name and password."), &dialog);
+    asks->setTextFormat(Qt::PlainText);
+    layout->addWidget(asks);
+    if (question.passwordInClear) {
+        auto* warning =
+            new QLabel(QStringLiteral("This proxy takes the password only unencrypted: anyone who "
+                                      "can see the network traffic can read it."),
+                       &dialog);
+        warning->setObjectName(QStringLiteral("inClearWarning"));
+        warning->setTextFormat(Qt::PlainText);
+        warning->setWordWrap(true);
+        layout->addWidget(warning);
+    }
     layout->addLayout(form);
     layout->addWidget(buttons);
 
@@ -76,4 +93,18 @@ std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const QString& 
     if (result != QDialog::Accepted)
         return std::nullopt;
     return ProxyCredentials{user->text(), password->text()};
+}
+
+bool TranslationRunner::confirmWithDialog(const QString& host) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Unencrypted connection"),
+                    QStringLiteral("The translation service %1 is reached over plain http: the subtitle "
+                                   "lines and the answers cross the network unencrypted, readable by anyone "
+                                   "on the way.\n\nSend them to %1 anyway?")
+                        .arg(host),
+                    QMessageBox::Yes | QMessageBox::No, m_owner);
+    box.setObjectName(QStringLiteral("PlainHttpQuestion"));
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    const int result = m_hooks.runModal ? m_hooks.runModal(box) : box.exec();
+    return result == QMessageBox::Yes;
 }

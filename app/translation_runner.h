@@ -26,6 +26,9 @@ struct TranslationHooks {
     // Optional: asks for the proxy's user name and password; by default a small dialog is run
     // through runModal. nullopt means the user cancelled, which ends the job.
     ProxyCredentialsAsker askProxyCredentials;
+    // Optional: asks before lines go unencrypted to a host off this computer; by default a
+    // question box is run through runModal. false sends nothing.
+    PlainHttpConfirmer confirmPlainHttp;
 };
 
 class TranslationRunner : public QObject {
@@ -42,7 +45,8 @@ public:
     TranslateJob& job() { return *m_job; }
 
 private:
-    std::optional<ProxyCredentials> askWithDialog(const QString& proxyName);
+    std::optional<ProxyCredentials> askWithDialog(const ProxyQuestion& question);
+    bool confirmWithDialog(const QString& host);
 
     TranslationHooks m_hooks;
     QWidget* m_owner;

@@ -3,12 +3,17 @@
 
 #include "support/log.h"
 #include "translate/answer_reader.h"
+#include "translate/translate_messages.h"
 
 #include <QMetaObject>
 #include <algorithm>
 
 namespace {
 constexpr long kProxyAuthenticationRequired = 407;
+} // namespace
+
+bool isTransientStatus(long status) {
+    return status == 429 || (status >= 502 && status <= 504);
 }
 
 JobConfig JobConfig::fromEnvironment() {
@@ -35,16 +40,16 @@ bool TranslateJob::start(TranslateRequest request) {
         return false;
     if (m_thread.joinable())
         m_thread.join(); // the last worker has returned already; this only collects it
+    // Made here, so that the dialog can say where the lines go; it outlives the job, so that the
+    // next job finds its connection open.
+    if (!m_transport && m_transports)
+        m_transport = m_transports();
+    m_serviceUrl = m_transport ? m_transport->serviceUrl() : QUrl();
     ++m_generation;
     m_translating.store(true);
     m_translatedUpTo.store(0);
     m_linesDone.store(0);
     m_lineCount.store(int(request.lines.size()));
-    {
-        std::lock_guard lock(m_waitMutex);
-        m_proxyAnswered = false;
-        m_proxyAnswer.reset();
-    }
     emit started();
     m_workerAlive.store(true);
     m_thread = std::jthread([this, generation = m_generation, request = std::move(request),
@@ -94,96 +99,158 @@ bool TranslateJob::pause(std::stop_token stop, std::chrono::milliseconds time) {
     return !stop.stop_requested();
 }
 
-std::optional<ProxyCredentials>
-TranslateJob::askProxyCredentials(std::stop_token stop, std::uint64_t generation, const QString& proxyName) {
-    {
-        std::lock_guard lock(m_waitMutex);
-        m_proxyAnswered = false;
-        m_proxyAnswer.reset();
-    }
-    post(generation, [this, proxyName] {
-        std::optional<ProxyCredentials> answer = m_askProxy ? m_askProxy(proxyName) : std::nullopt;
-        if (answer)
-            m_proxyCredentials = answer;
+std::chrono::milliseconds TranslateJob::retryWait(int failures,
+                                                  std::optional<std::chrono::seconds> asked) const {
+    std::chrono::milliseconds wait = m_config.firstRetryWait;
+    for (int i = 0; i < failures && wait < m_config.longestRetryWait; ++i)
+        wait *= 2;
+    wait = std::min(wait, m_config.longestRetryWait);
+    if (asked)
+        wait = std::max<std::chrono::milliseconds>(wait, *asked);
+    return wait;
+}
+
+template <typename T>
+std::optional<T> TranslateJob::askOnUiThread(std::stop_token stop, std::uint64_t generation,
+                                             std::function<T()> ask) {
+    struct Answer {
+        bool given = false;
+        std::optional<T> value;
+    };
+    auto answer = std::make_shared<Answer>();
+    post(generation, [this, answer, ask = std::move(ask)] {
+        T value = ask();
         {
             std::lock_guard lock(m_waitMutex);
-            m_proxyAnswered = true;
-            m_proxyAnswer = std::move(answer);
+            answer->given = true;
+            answer->value = std::move(value);
         }
         m_wakeWorker.notify_all();
     });
     std::unique_lock lock(m_waitMutex);
-    if (!m_wakeWorker.wait(lock, stop, [this] { return m_proxyAnswered; }))
+    if (!m_wakeWorker.wait(lock, stop, [&] { return answer->given; }))
         return std::nullopt;
-    return m_proxyAnswer;
+    return std::move(answer->value);
+}
+
+bool TranslateJob::mayUsePlainHttp(std::stop_token stop, std::uint64_t generation, const QUrl& url) {
+    if (url.scheme() != u"http" || isLoopbackHost(url.host()))
+        return true;
+    const QString host = url.host();
+    const std::optional<bool> yes = askOnUiThread<bool>(stop, generation, [this, host] {
+        if (m_plainHttpHosts.contains(host))
+            return true;
+        const bool confirmed = m_confirmPlainHttp && m_confirmPlainHttp(host);
+        if (confirmed)
+            m_plainHttpHosts.append(host);
+        return confirmed;
+    });
+    return yes.value_or(false);
 }
 
 void TranslateJob::TranslateThreadProc(std::stop_token stop, std::uint64_t generation,
                                        TranslateRequest request,
                                        std::optional<ProxyCredentials> credentials) {
     auto finish = [&](JobEnd how) { post(generation, [this, how] { end(how); }); };
+    // The user sees the message; the log keeps what the service said, for whoever looks into it.
+    auto fail = [&](UserMessage message, const QString& what, QByteArrayView answer = {}) {
+        log_printf("translation failed: %s\n", what.toUtf8().constData());
+        appendFailureLog(translationLogPath(), what, answer);
+        finish({JobOutcome::Failed, std::move(message)});
+    };
     const int count = int(request.lines.size());
     if (count == 0)
         return finish({});
 
-    // The transport outlives the job, so that the next job finds its connection open.
-    if (!m_transport && m_transports)
-        m_transport = m_transports();
     TranslateTransport* transport = m_transport.get();
     if (!transport)
-        return finish({JobOutcome::Failed, networkUnavailableMessage()});
+        return fail(networkUnavailableMessage(), QStringLiteral("no transport"));
+    const QUrl url = transport->serviceUrl();
+    if (!mayUsePlainHttp(stop, generation, url)) {
+        if (stop.stop_requested())
+            return;
+        return finish({JobOutcome::Cancelled, std::nullopt});
+    }
     if (credentials)
         transport->setProxyCredentials(*credentials);
 
     int position = 0;
-    int failures = 0;
+    // A batch whose answer did not line up is sent again one line at a time, up to here.
+    int lineByLineUntil = 0;
     while (position < count) {
         if (stop.stop_requested())
             return;
-        const BatchText batch = assembleBatch(request.lines, position);
+        const BatchText batch = position < lineByLineUntil ? BatchText{request.lines[position], position + 1}
+                                                           : assembleBatch(request.lines, position);
         const QByteArray body = buildRequestBody(request.langPair, batch.text);
 
         TransportReply reply;
+        int failures = 0;
+        int busyTries = 0;
         for (;;) {
             TransportResult result = transport->send(body, stop);
             if (stop.stop_requested())
                 return;
+            std::optional<std::chrono::seconds> asked;
             if (auto* failure = std::get_if<TransportFailure>(&result)) {
                 log_printf("translation request failed: %s\n", failure->reason.toUtf8().constData());
                 if (failure->lasting) {
                     m_transport.reset();
-                    return finish({JobOutcome::Failed, networkUnavailableMessage()});
+                    return fail(failure->message.value_or(networkUnavailableMessage()), failure->reason);
                 }
-                // The same batch again, after a wait that grows so that a dead network is not
-                // hammered; the lines written before keep their translation.
-                std::chrono::milliseconds wait = m_config.firstRetryWait;
-                for (int i = 0; i < failures && wait < m_config.longestRetryWait; ++i)
-                    wait *= 2;
-                wait = std::min(wait, m_config.longestRetryWait);
-                ++failures;
-                post(generation, [this, failures, wait] { emit retrying(failures, int(wait.count())); });
-                if (!pause(stop, wait))
-                    return;
-                continue;
+            } else {
+                reply = std::get<TransportReply>(std::move(result));
+                if (reply.status == kProxyAuthenticationRequired && !transport->proxyName().isEmpty()) {
+                    const ProxyQuestion question{transport->proxyName(), transport->proxyPasswordInClear()};
+                    const std::optional<std::optional<ProxyCredentials>> given =
+                        askOnUiThread<std::optional<ProxyCredentials>>(stop, generation, [this, question] {
+                            std::optional<ProxyCredentials> answer =
+                                m_askProxy ? m_askProxy(question) : std::nullopt;
+                            if (answer) {
+                                answer->clearTextAllowed = question.passwordInClear;
+                                m_proxyCredentials = answer;
+                            }
+                            return answer;
+                        });
+                    if (stop.stop_requested())
+                        return;
+                    if (!given || !*given)
+                        return finish({JobOutcome::Cancelled, std::nullopt});
+                    ProxyCredentials credentialsGiven = **given;
+                    credentialsGiven.clearTextAllowed = question.passwordInClear;
+                    transport->setProxyCredentials(credentialsGiven);
+                    continue;
+                }
+                if (!isTransientStatus(reply.status))
+                    break;
+                if (++busyTries >= kTransientTries)
+                    return fail(serviceBusyMessage(reply.status, busyTries),
+                                QStringLiteral("HTTP %1 %2 times").arg(reply.status).arg(busyTries),
+                                reply.body);
+                asked = reply.retryAfter;
             }
-            reply = std::get<TransportReply>(std::move(result));
-            if (reply.status != kProxyAuthenticationRequired)
-                break;
-            const std::optional<ProxyCredentials> given =
-                askProxyCredentials(stop, generation, transport->proxyName());
-            if (stop.stop_requested())
+            // The same batch again, after a wait that grows so that a dead network or a busy
+            // service is not hammered; the lines written before keep their translation.
+            const std::chrono::milliseconds wait = retryWait(failures, asked);
+            ++failures;
+            post(generation, [this, failures, wait] { emit retrying(failures, int(wait.count())); });
+            if (!pause(stop, wait))
                 return;
-            if (!given)
-                return finish({JobOutcome::Cancelled, std::nullopt});
-            transport->setProxyCredentials(*given);
         }
-        failures = 0;
 
         const int lines = batch.end - position;
         BatchAnswer answer = reply.tooLarge ? BatchAnswer{{}, translatorUnavailableMessage()}
                                             : readBatchAnswer(reply.body, lines, request.formatMode);
+        if (answer.mismatch && lines > 1) {
+            log_printf("answer of %d lines did not line up; sending them one at a time\n", lines);
+            lineByLineUntil = batch.end;
+            if (!pause(stop, m_config.pause))
+                return;
+            continue;
+        }
         if (answer.message)
-            return finish({JobOutcome::Failed, std::move(answer.message)});
+            return fail(std::move(*answer.message),
+                        QStringLiteral("HTTP %1, %2 lines sent").arg(reply.status).arg(lines), reply.body);
         post(generation, [this, rows = request.rows.mid(position, lines), pieces = std::move(answer.pieces)] {
             emit batchTranslated(rows, pieces);
         });

@@ -9,6 +9,8 @@
 #include "support/thread_hop.h"
 
 #include <QObject>
+#include <QStringList>
+#include <QUrl>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -43,7 +45,14 @@ struct JobEnd {
 
 using TransportFactory = std::function<std::unique_ptr<TranslateTransport>()>;
 // Called on the UI thread when the proxy asks for credentials; nullopt means the user cancelled.
-using ProxyCredentialsAsker = std::function<std::optional<ProxyCredentials>(const QString& proxyName)>;
+using ProxyCredentialsAsker = std::function<std::optional<ProxyCredentials>(const ProxyQuestion& question)>;
+// Called on the UI thread before lines go unencrypted to a host off this computer; true sends them.
+using PlainHttpConfirmer = std::function<bool(const QString& host)>;
+
+// "Too many requests" and the gateway errors: the service is there but cannot answer now.
+bool isTransientStatus(long status);
+// Tries of one batch that a transient status may use up before the job gives up.
+inline constexpr int kTransientTries = 5;
 
 class TranslateJob : public QObject {
     Q_OBJECT
@@ -60,6 +69,10 @@ public:
     void cancel();
 
     void setProxyCredentialsAsker(ProxyCredentialsAsker asker) { m_askProxy = std::move(asker); }
+    // Without one, nothing goes unencrypted to a host off this computer.
+    void setPlainHttpConfirmer(PlainHttpConfirmer confirm) { m_confirmPlainHttp = std::move(confirm); }
+    // Where the lines go, for the progress dialog; known from start() on.
+    QUrl serviceUrl() const { return m_serviceUrl; }
 
     // True from start() until finished() has been emitted.
     bool translating() const { return m_translating.load(); }
@@ -76,7 +89,7 @@ signals:
     void started();
     // A batch's pieces, the k-th for rows[k]; on the UI thread, in batch order.
     void batchTranslated(const QList<int>& rows, const QStringList& pieces);
-    // No answer came; the batch is sent again after the wait.
+    // No answer came, or the service said it is busy; the batch is sent again after the wait.
     void retrying(int attempt, int waitMs);
     void finished(const JobEnd& end);
 
@@ -85,8 +98,13 @@ private:
                              std::optional<ProxyCredentials> credentials);
     // Waits the time or until stop; false when stopped.
     bool pause(std::stop_token stop, std::chrono::milliseconds time);
-    std::optional<ProxyCredentials> askProxyCredentials(std::stop_token stop, std::uint64_t generation,
-                                                        const QString& proxyName);
+    // Runs `ask` on the UI thread and waits for its answer; nullopt when stopped meanwhile.
+    template <typename T>
+    std::optional<T> askOnUiThread(std::stop_token stop, std::uint64_t generation, std::function<T()> ask);
+    // Plain http to a host off this computer only once the user said yes for that host.
+    bool mayUsePlainHttp(std::stop_token stop, std::uint64_t generation, const QUrl& url);
+    // The growing wait before the `failures`-th try again, at least what the service asked for.
+    std::chrono::milliseconds retryWait(int failures, std::optional<std::chrono::seconds> asked) const;
     // Runs `apply` on the UI thread if the job of `generation` is still the current one.
     void post(std::uint64_t generation, std::function<void()> apply);
     void end(const JobEnd& how);
@@ -94,7 +112,10 @@ private:
     TransportFactory m_transports;
     JobConfig m_config;
     ProxyCredentialsAsker m_askProxy;
+    PlainHttpConfirmer m_confirmPlainHttp;
     std::optional<ProxyCredentials> m_proxyCredentials; // the last ones given, for the next job too
+    QStringList m_plainHttpHosts;                       // said yes to, for the rest of the run
+    QUrl m_serviceUrl;
     // Used by one worker at a time: start() collects the last worker before it starts the next.
     std::unique_ptr<TranslateTransport> m_transport;
 
@@ -107,11 +128,9 @@ private:
     // Carries the worker's events to the UI thread; a child, so it goes after the worker is joined.
     ThreadHop* m_hop = new ThreadHop(this);
 
-    // The worker's waits: pauses, retry waits and the answer to a credentials question.
+    // The worker's waits: pauses, retry waits and the answers to the user's questions.
     std::mutex m_waitMutex;
     std::condition_variable_any m_wakeWorker;
-    bool m_proxyAnswered = false;
-    std::optional<ProxyCredentials> m_proxyAnswer;
 
     std::mutex m_aliveMutex;
     std::condition_variable m_workerReturned;
