@@ -3,14 +3,54 @@
 
 #include "support/log.h"
 #include "translate/answer_reader.h"
+#include "translate/google_web_service.h"
+#include "translate/tag_shield.h"
 #include "translate/translate_messages.h"
 
 #include <QMetaObject>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr long kProxyAuthenticationRequired = 407;
+// Entries on each side of a batch that engines able to use them get as context.
+constexpr int kContextEntries = 2;
+
+std::int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// "en&tl=fr" as the ribbon's combos make it.
+LanguagePair pairOf(const QByteArray& langPair) {
+    const qsizetype at = langPair.indexOf("&tl=");
+    if (at < 0)
+        return {QString::fromLatin1(langPair), {}};
+    return {QString::fromLatin1(langPair.first(at)), QString::fromLatin1(langPair.mid(at + 4))};
+}
 } // namespace
+
+std::optional<std::chrono::seconds> estimateTimeLeft(std::chrono::milliseconds elapsed, int linesDone,
+                                                     int lineCount, int batchesDone) {
+    if (batchesDone < 2 || linesDone <= 0 || lineCount < linesDone)
+        return std::nullopt;
+    const double perLine = double(elapsed.count()) / linesDone;
+    return std::chrono::seconds(std::llround(perLine * (lineCount - linesDone) / 1000.0));
+}
+
+int batchEnd(const QStringList& lines, int start, const BatchLimit& limit) {
+    int end = start;
+    qsizetype bytes = 0;
+    while (end < lines.size() && end - start < std::max(1, limit.lines)) {
+        // Characters times three bounds the UTF-8 without converting the line.
+        bytes += lines[end].size() * 3 + 1;
+        if (end > start && bytes > limit.bytes)
+            break;
+        ++end;
+    }
+    return end;
+}
 
 bool isTransientStatus(long status) {
     return status == 429 || (status >= 502 && status <= 504);
@@ -44,17 +84,25 @@ bool TranslateJob::start(TranslateRequest request) {
     // next job finds its connection open.
     if (!m_transport && m_transports)
         m_transport = m_transports();
-    m_serviceUrl = m_transport ? m_transport->serviceUrl() : QUrl();
+    std::shared_ptr<TranslationService> service = m_service;
+    if (!service)
+        service = std::make_shared<GoogleWebService>(m_transport ? m_transport->serviceUrl() : QUrl());
+    m_serviceUrl = service->baseUrl();
+    m_serviceName = service->name();
+    m_rowsToReview.clear();
     ++m_generation;
     m_translating.store(true);
     m_translatedUpTo.store(0);
     m_linesDone.store(0);
+    m_batchesDone.store(0);
+    m_startedNs.store(nowNs());
+    m_lastBatchNs.store(0);
     m_lineCount.store(int(request.lines.size()));
     emit started();
     m_workerAlive.store(true);
     m_thread = std::jthread([this, generation = m_generation, request = std::move(request),
-                             credentials = m_proxyCredentials](std::stop_token stop) mutable {
-        TranslateThreadProc(stop, generation, std::move(request), std::move(credentials));
+                             credentials = m_proxyCredentials, service](std::stop_token stop) mutable {
+        TranslateThreadProc(stop, generation, std::move(request), std::move(credentials), std::move(service));
         {
             std::lock_guard lock(m_aliveMutex);
             m_workerAlive.store(false);
@@ -76,6 +124,15 @@ void TranslateJob::end(const JobEnd& how) {
     ++m_generation;
     m_translating.store(false);
     emit finished(how);
+}
+
+std::optional<std::chrono::seconds> TranslateJob::timeLeft() const {
+    if (!m_translating.load())
+        return std::nullopt;
+    const std::int64_t last = m_lastBatchNs.load();
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::nanoseconds(last - m_startedNs.load()));
+    return estimateTimeLeft(elapsed, m_linesDone.load(), m_lineCount.load(), m_batchesDone.load());
 }
 
 bool TranslateJob::waitForWorker(std::chrono::milliseconds timeout) {
@@ -149,13 +206,13 @@ bool TranslateJob::mayUsePlainHttp(std::stop_token stop, std::uint64_t generatio
 }
 
 void TranslateJob::TranslateThreadProc(std::stop_token stop, std::uint64_t generation,
-                                       TranslateRequest request,
-                                       std::optional<ProxyCredentials> credentials) {
+                                       TranslateRequest request, std::optional<ProxyCredentials> credentials,
+                                       std::shared_ptr<TranslationService> service) {
     auto finish = [&](JobEnd how) { post(generation, [this, how] { end(how); }); };
     // The user sees the message; the log keeps what the service said, for whoever looks into it.
     auto fail = [&](UserMessage message, const QString& what, QByteArrayView answer = {}) {
         log_printf("translation failed: %s\n", what.toUtf8().constData());
-        appendFailureLog(translationLogPath(), what, answer);
+        appendFailureLog(translationLogPath(), service->name() + u' ' + what, answer);
         finish({JobOutcome::Failed, std::move(message)});
     };
     const int count = int(request.lines.size());
@@ -165,14 +222,22 @@ void TranslateJob::TranslateThreadProc(std::stop_token stop, std::uint64_t gener
     TranslateTransport* transport = m_transport.get();
     if (!transport)
         return fail(networkUnavailableMessage(), QStringLiteral("no transport"));
-    const QUrl url = transport->serviceUrl();
-    if (!mayUsePlainHttp(stop, generation, url)) {
+    if (!mayUsePlainHttp(stop, generation, service->baseUrl())) {
         if (stop.stop_requested())
             return;
         return finish({JobOutcome::Cancelled, std::nullopt});
     }
+    if (std::optional<UserMessage> message = service->prepare(stop)) {
+        if (stop.stop_requested())
+            return;
+        return fail(std::move(*message), QStringLiteral("not started"));
+    }
     if (credentials)
         transport->setProxyCredentials(*credentials);
+    const LanguagePair pair = pairOf(request.langPair);
+    const std::chrono::milliseconds pauseTime = m_config.pause.value_or(service->pause());
+    const bool shield = service->protectsTags();
+    auto prepared = [&](const QString& line) { return shield ? shieldTags(line).text : line; };
 
     int position = 0;
     // A batch whose answer did not line up is sent again one line at a time, up to here.
@@ -180,15 +245,26 @@ void TranslateJob::TranslateThreadProc(std::stop_token stop, std::uint64_t gener
     while (position < count) {
         if (stop.stop_requested())
             return;
-        const BatchText batch = position < lineByLineUntil ? BatchText{request.lines[position], position + 1}
-                                                           : assembleBatch(request.lines, position);
-        const QByteArray body = buildRequestBody(request.langPair, batch.text);
+        const int end = position < lineByLineUntil ? position + 1
+                                                   : batchEnd(request.lines, position, service->batchLimit());
+        ServiceBatch batch;
+        batch.formatMode = request.formatMode;
+        QList<ShieldedLine> shields;
+        for (int k = position; k < end; ++k) {
+            shields.append(shield ? shieldTags(request.lines[k]) : ShieldedLine{request.lines[k], {}});
+            batch.lines.append(shields.last().text);
+        }
+        for (int k = std::max(0, position - kContextEntries); k < position; ++k)
+            batch.before.append(prepared(request.lines[k]));
+        for (int k = end; k < std::min(count, end + kContextEntries); ++k)
+            batch.after.append(prepared(request.lines[k]));
+        const ServiceRequest serviceRequest = service->buildRequest(batch, pair);
 
         TransportReply reply;
         int failures = 0;
         int busyTries = 0;
         for (;;) {
-            TransportResult result = transport->send(body, stop);
+            TransportResult result = transport->send(serviceRequest, stop);
             if (stop.stop_requested())
                 return;
             std::optional<std::chrono::seconds> asked;
@@ -238,27 +314,42 @@ void TranslateJob::TranslateThreadProc(std::stop_token stop, std::uint64_t gener
                 return;
         }
 
-        const int lines = batch.end - position;
-        BatchAnswer answer = reply.tooLarge ? BatchAnswer{{}, translatorUnavailableMessage()}
-                                            : readBatchAnswer(reply.body, lines, request.formatMode);
+        const int lines = end - position;
+        BatchAnswer answer = service->readAnswer(reply, batch);
         if (answer.mismatch && lines > 1) {
             log_printf("answer of %d lines did not line up; sending them one at a time\n", lines);
-            lineByLineUntil = batch.end;
-            if (!pause(stop, m_config.pause))
+            lineByLineUntil = end;
+            if (!pause(stop, pauseTime))
                 return;
             continue;
         }
         if (answer.message)
             return fail(std::move(*answer.message),
                         QStringLiteral("HTTP %1, %2 lines sent").arg(reply.status).arg(lines), reply.body);
-        post(generation, [this, rows = request.rows.mid(position, lines), pieces = std::move(answer.pieces)] {
+        QList<int> rows = request.rows.mid(position, lines);
+        QList<int> review;
+        if (shield) {
+            for (int k = 0; k < lines; ++k) {
+                RestoredLine restored = restoreTags(answer.pieces[k], shields[k]);
+                answer.pieces[k] = std::move(restored.text);
+                if (restored.needsReview)
+                    review.append(rows[k]);
+            }
+        }
+        post(generation, [this, rows = std::move(rows), pieces = std::move(answer.pieces), review] {
             emit batchTranslated(rows, pieces);
+            if (!review.isEmpty()) {
+                m_rowsToReview.append(review);
+                emit rowsNeedReview(review);
+            }
         });
-        m_translatedUpTo.store(batch.end - 1);
-        m_linesDone.store(batch.end);
-        if (!pause(stop, m_config.pause))
+        m_translatedUpTo.store(end - 1);
+        m_linesDone.store(end);
+        m_lastBatchNs.store(nowNs());
+        m_batchesDone.fetch_add(1);
+        if (!pause(stop, pauseTime))
             return;
-        position = batch.end;
+        position = end;
     }
     finish({});
 }

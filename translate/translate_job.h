@@ -5,6 +5,7 @@
 #include "support/user_message.h"
 #include "translate/translate_request.h"
 #include "translate/translate_transport.h"
+#include "translate/translation_service.h"
 
 #include "support/thread_hop.h"
 
@@ -22,9 +23,9 @@
 #include <thread>
 
 struct JobConfig {
-    // Between batches, so that the service does not take us for a robot; also after the last one,
-    // so that a next job cannot follow at once.
-    std::chrono::milliseconds pause{10000};
+    // Between batches, also after the last one, so that a next job cannot follow at once; when not
+    // set, the engine's own pause (ten seconds for the web endpoint, none for local servers).
+    std::optional<std::chrono::milliseconds> pause;
     // Waits before sending a failed batch again: doubled after every failure up to the longest.
     std::chrono::milliseconds firstRetryWait{1000};
     std::chrono::milliseconds longestRetryWait{30000};
@@ -37,6 +38,13 @@ struct JobConfig {
 inline constexpr char kPauseVariable[] = "VELMORA_TRANSLATE_PAUSE_MS";
 
 enum class JobOutcome { Completed, Cancelled, Failed };
+
+// The time the rest of a job will take at the pace of the lines done so far; nothing before two
+// batches are done, since the first carries the connection's set-up.
+std::optional<std::chrono::seconds> estimateTimeLeft(std::chrono::milliseconds elapsed, int linesDone,
+                                                     int lineCount, int batchesDone);
+// Where the batch that starts at `start` ends: as many lines as the limit allows, at least one.
+int batchEnd(const QStringList& lines, int start, const BatchLimit& limit);
 
 struct JobEnd {
     JobOutcome outcome = JobOutcome::Completed;
@@ -69,10 +77,17 @@ public:
     void cancel();
 
     void setProxyCredentialsAsker(ProxyCredentialsAsker asker) { m_askProxy = std::move(asker); }
+    // The engine of the next jobs; without one, the web endpoint at the transport's address.
+    void setService(std::shared_ptr<TranslationService> service) { m_service = std::move(service); }
     // Without one, nothing goes unencrypted to a host off this computer.
     void setPlainHttpConfirmer(PlainHttpConfirmer confirm) { m_confirmPlainHttp = std::move(confirm); }
-    // Where the lines go, for the progress dialog; known from start() on.
+    // Where the lines go and to whom, for the progress dialog; known from start() on.
     QUrl serviceUrl() const { return m_serviceUrl; }
+    QString serviceName() const { return m_serviceName; }
+    // Once two batches are done; read by the progress dialog's timer.
+    std::optional<std::chrono::seconds> timeLeft() const;
+    // The rows of this job whose tags came back out of place (on the UI thread).
+    const QList<int>& rowsToReview() const { return m_rowsToReview; }
 
     // True from start() until finished() has been emitted.
     bool translating() const { return m_translating.load(); }
@@ -89,13 +104,16 @@ signals:
     void started();
     // A batch's pieces, the k-th for rows[k]; on the UI thread, in batch order.
     void batchTranslated(const QList<int>& rows, const QStringList& pieces);
+    // Rows of the batch just handed over whose tags a person should look at; after batchTranslated.
+    void rowsNeedReview(const QList<int>& rows);
     // No answer came, or the service said it is busy; the batch is sent again after the wait.
     void retrying(int attempt, int waitMs);
     void finished(const JobEnd& end);
 
 private:
     void TranslateThreadProc(std::stop_token stop, std::uint64_t generation, TranslateRequest request,
-                             std::optional<ProxyCredentials> credentials);
+                             std::optional<ProxyCredentials> credentials,
+                             std::shared_ptr<TranslationService> service);
     // Waits the time or until stop; false when stopped.
     bool pause(std::stop_token stop, std::chrono::milliseconds time);
     // Runs `ask` on the UI thread and waits for its answer; nullopt when stopped meanwhile.
@@ -115,7 +133,10 @@ private:
     PlainHttpConfirmer m_confirmPlainHttp;
     std::optional<ProxyCredentials> m_proxyCredentials; // the last ones given, for the next job too
     QStringList m_plainHttpHosts;                       // said yes to, for the rest of the run
+    std::shared_ptr<TranslationService> m_service;
     QUrl m_serviceUrl;
+    QString m_serviceName;
+    QList<int> m_rowsToReview;
     // Used by one worker at a time: start() collects the last worker before it starts the next.
     std::unique_ptr<TranslateTransport> m_transport;
 
@@ -124,6 +145,9 @@ private:
     std::atomic<int> m_translatedUpTo{0};
     std::atomic<int> m_linesDone{0};
     std::atomic<int> m_lineCount{0};
+    std::atomic<int> m_batchesDone{0};
+    std::atomic<std::int64_t> m_startedNs{0};
+    std::atomic<std::int64_t> m_lastBatchNs{0};
     std::uint64_t m_generation = 0; // changed and read on the UI thread only
     // Carries the worker's events to the UI thread; a child, so it goes after the worker is joined.
     ThreadHop* m_hop = new ThreadHop(this);

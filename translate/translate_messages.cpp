@@ -118,3 +118,22 @@ UserMessage plainHttpRefusedMessage(const QString& host) {
         QStringLiteral("Nothing was sent: %1 is reached over plain http, which anyone on the way can read.")
             .arg(host));
 }
+
+UserMessage keyRefusedMessage(const QString& service) {
+    return errorMessage(QStringLiteral("%1 refused the key: check the key set for it.").arg(service));
+}
+
+UserMessage quotaUsedUpMessage(const QString& service) {
+    return errorMessage(QStringLiteral("The quota of the key for %1 is used up.").arg(service));
+}
+
+UserMessage serviceErrorMessage(const QString& service, long status, const QString& detail) {
+    QString text = QStringLiteral("%1 refused the lines (HTTP %2)").arg(service).arg(status);
+    if (!detail.isEmpty())
+        text += QStringLiteral(": ") + detail.left(300);
+    return errorMessage(text + QStringLiteral(". ") + whereToLook());
+}
+
+UserMessage engineNotStartedMessage(const QString& service, const QString& why) {
+    return errorMessage(QStringLiteral("%1 could not be started: %2").arg(service, why));
+}

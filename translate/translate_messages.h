@@ -31,3 +31,12 @@ UserMessage linesMismatchMessage();
 UserMessage certificateRefusedMessage(const QString& host, const QString& reason);
 // The user said no to sending the lines unencrypted; or nobody could be asked.
 UserMessage plainHttpRefusedMessage(const QString& host);
+
+// 401 or 403: the service does not take the key (or wants one).
+UserMessage keyRefusedMessage(const QString& service);
+// The key's quota for the period is used up.
+UserMessage quotaUsedUpMessage(const QString& service);
+// Any other refusal, with the service's own words when it gave some.
+UserMessage serviceErrorMessage(const QString& service, long status, const QString& detail);
+// A local engine that could not be started or did not come up.
+UserMessage engineNotStartedMessage(const QString& service, const QString& why);

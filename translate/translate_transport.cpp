@@ -12,7 +12,7 @@
 #include <arpa/inet.h>
 
 namespace {
-constexpr char kUserAgent[] = "Microsoft Internet Explorer";
+constexpr char kUserAgent[] = "velmora";
 constexpr char kLoopback[] = "127.0.0.1,localhost,::1";
 constexpr long kProxyAuthenticationRequired = 407;
 
@@ -123,9 +123,9 @@ struct CurlTransport::State {
     CURLM* multi = nullptr;
     curl_slist* headers = nullptr;
     QByteArray url;
-    QByteArray referer;
     QByteArray noProxy;
     QByteArray proxy;
+    QString proxyOfUrl; // the scheme and host `proxy` was decided for
     QByteArray proxyUser;
     QByteArray proxyPassword;
     QByteArray answer;
@@ -175,36 +175,19 @@ CurlTransport::CurlTransport(TransportConfig config) : d(std::make_unique<State>
     if (!isValid())
         return;
 
-    QUrl url = d->config.serviceUrl;
-    QString path = url.path();
-    while (path.endsWith(u'/'))
-        path.chop(1);
-    url.setPath(path + QString::fromLatin1(kTranslatePath));
-    d->url = url.toEncoded();
-    d->referer = "https://" + d->config.serviceUrl.host().toUtf8();
     d->noProxy = noProxyList();
     d->proxy = proxyFor(d->config.serviceUrl);
-
-    for (const char* header : {"Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8",
-                               "X-HTTP-Method-Override: GET",
-                               // The service reads the body without a declared type; curl would add
-                               // one, and an "Expect" that costs a round trip on longer bodies.
-                               "Content-Type:", "Expect:"})
-        d->headers = curl_slist_append(d->headers, header);
+    d->proxyOfUrl = d->config.serviceUrl.scheme() + u' ' + d->config.serviceUrl.host();
 
     CURL* e = d->easy;
-    curl_easy_setopt(e, CURLOPT_URL, d->url.constData());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(e, CURLOPT_DEFAULT_PROTOCOL, "https");
     curl_easy_setopt(e, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(e, CURLOPT_POST, 1L);
     curl_easy_setopt(e, CURLOPT_USERAGENT, kUserAgent);
-    curl_easy_setopt(e, CURLOPT_REFERER, d->referer.constData());
-    curl_easy_setopt(e, CURLOPT_HTTPHEADER, d->headers);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(d->config.connectTimeout.count()));
     curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, long(d->config.transferTimeout.count()));
-    // An empty proxy turns the environment's off: the choice above is the one that counts.
+    // An empty proxy turns the environment's off: the choice made here is the one that counts.
     curl_easy_setopt(e, CURLOPT_PROXY, d->proxy.constData());
     curl_easy_setopt(e, CURLOPT_NOPROXY, d->noProxy.constData());
     curl_easy_setopt(e, CURLOPT_PROXYAUTH, long(CURLAUTH_ANYSAFE));
@@ -226,15 +209,46 @@ bool CurlTransport::isValid() const {
     return d->easy && d->multi;
 }
 
-TransportResult CurlTransport::send(const QByteArray& body, std::stop_token stop) {
+TransportResult TranslateTransport::send(const ServiceRequest& request, std::stop_token stop) {
+    return send(request.body, stop);
+}
+
+TransportResult TranslateTransport::send(const QByteArray&, std::stop_token) {
+    return TransportFailure{QStringLiteral("this transport sends whole requests only"), true, false};
+}
+
+TransportResult CurlTransport::send(const ServiceRequest& request, std::stop_token stop) {
     if (!isValid())
         return TransportFailure{QStringLiteral("no libcurl handle"), true, false};
     d->answer.clear();
     d->tooLarge = false;
     d->proxyAuthenticate.clear();
     d->retryAfter.reset();
-    curl_easy_setopt(d->easy, CURLOPT_POSTFIELDS, body.constData());
-    curl_easy_setopt(d->easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
+
+    CURL* e = d->easy;
+    d->url = request.url.toEncoded();
+    curl_easy_setopt(e, CURLOPT_URL, d->url.constData());
+    // Each engine may name another host; the proxy is decided for the one this request goes to.
+    const QString proxyOfUrl = request.url.scheme() + u' ' + request.url.host();
+    if (proxyOfUrl != d->proxyOfUrl) {
+        d->proxy = proxyFor(request.url);
+        d->proxyOfUrl = proxyOfUrl;
+        curl_easy_setopt(e, CURLOPT_PROXY, d->proxy.constData());
+    }
+    curl_slist_free_all(d->headers);
+    // An "Expect" costs a round trip on longer bodies, and no service needs it.
+    d->headers = curl_slist_append(nullptr, "Expect:");
+    for (const auto& [name, value] : request.headers)
+        d->headers =
+            curl_slist_append(d->headers, (name + (value.isEmpty() ? ":" : ": " + value)).constData());
+    curl_easy_setopt(e, CURLOPT_HTTPHEADER, d->headers);
+    if (request.method == "GET") {
+        curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+    } else {
+        curl_easy_setopt(e, CURLOPT_POST, 1L);
+        curl_easy_setopt(e, CURLOPT_POSTFIELDS, request.body.constData());
+        curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+    }
 
     if (curl_multi_add_handle(d->multi, d->easy) != CURLM_OK)
         return TransportFailure{QStringLiteral("curl_multi_add_handle failed"), true, false};
@@ -279,7 +293,7 @@ TransportResult CurlTransport::send(const QByteArray& body, std::stop_token stop
             return TransportReply{connectCode, {}, false, std::nullopt};
         const QString reason = QString::fromUtf8(curl_easy_strerror(result));
         if (isCertificateRefusal(result)) {
-            const QString host = d->config.serviceUrl.host();
+            const QString host = request.url.host();
             return TransportFailure{reason, true, false, certificateRefusedMessage(host, reason)};
         }
         return TransportFailure{reason, isLasting(result), false, std::nullopt};

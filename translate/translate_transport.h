@@ -4,17 +4,27 @@
 #include "support/user_message.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QUrl>
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <stop_token>
+#include <utility>
 #include <variant>
 
 inline constexpr char kDefaultServiceUrl[] = "https://translate.googleapis.com";
 // Points the job at another service (a local fake during development and tests).
 inline constexpr char kServiceUrlVariable[] = "VELMORA_TRANSLATE_URL";
+
+// One HTTP exchange as an engine wants it; the transport adds nothing but its own plumbing.
+struct ServiceRequest {
+    QByteArray method = "POST";
+    QUrl url;
+    QList<std::pair<QByteArray, QByteArray>> headers; // an empty value removes a default header
+    QByteArray body;
+};
 
 struct TransportReply {
     // A constructor rather than an aggregate, so that the fields added later need not be spelt out.
@@ -65,9 +75,11 @@ struct ProxyQuestion {
 class TranslateTransport {
 public:
     virtual ~TranslateTransport() = default;
-    // Posts `body` and returns the status and answer, or why there is none. Returns soon after
-    // `stop` is requested.
-    virtual TransportResult send(const QByteArray& body, std::stop_token stop) = 0;
+    // Sends the request and returns the status and answer, or why there is none. Returns soon
+    // after `stop` is requested. By default only the body goes on, to send() below.
+    virtual TransportResult send(const ServiceRequest& request, std::stop_token stop);
+    // For stand-ins that see only what is posted; a real transport needs the whole request.
+    virtual TransportResult send(const QByteArray& body, std::stop_token stop);
     // Used from the next send on, after the proxy answered 407.
     virtual void setProxyCredentials(const ProxyCredentials& credentials) = 0;
     // The proxy the requests go through; empty when they go straight to the service, and a 407
@@ -75,7 +87,7 @@ public:
     virtual QString proxyName() const = 0;
     // After a 407: whether the only way the proxy offers would send the password readable.
     virtual bool proxyPasswordInClear() const { return false; }
-    // Where the lines go; empty when the transport cannot say (a test's stand-in).
+    // The default engine's address; empty when the transport cannot say (a test's stand-in).
     virtual QUrl serviceUrl() const { return {}; }
 };
 
@@ -85,6 +97,7 @@ bool isLoopbackHost(const QString& host);
 QUrl serviceUrlFromText(const QString& text);
 
 struct TransportConfig {
+    // The address of the default engine, when the job is given no other.
     QUrl serviceUrl{QString::fromLatin1(kDefaultServiceUrl)};
     // The service gives no time limits of its own; without these a dead connection hangs the job.
     std::chrono::milliseconds connectTimeout{15000};
@@ -106,7 +119,8 @@ public:
 
     // False when libcurl could not give a handle; every send then fails lastingly.
     bool isValid() const;
-    TransportResult send(const QByteArray& body, std::stop_token stop) override;
+    using TranslateTransport::send;
+    TransportResult send(const ServiceRequest& request, std::stop_token stop) override;
     void setProxyCredentials(const ProxyCredentials& credentials) override;
     QString proxyName() const override;
     bool proxyPasswordInClear() const override;
