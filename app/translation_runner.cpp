@@ -2,6 +2,7 @@
 #include "app/translation_runner.h"
 
 #include "app/progress_dialog.h"
+#include "translate/engine_settings.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -16,6 +17,7 @@ TranslationRunner::TranslationRunner(TranslationHooks hooks, QWidget* dialogOwne
     : QObject(dialogOwner), m_hooks(std::move(hooks)), m_owner(dialogOwner) {
     if (!transports) {
         transports = [service = TransportConfig::fromEnvironment()] { return makeCurlTransport(service); };
+        m_engineFromSettings = true;
     }
     m_job = new TranslateJob(std::move(transports), config, this);
     m_job->setProxyCredentialsAsker(m_hooks.askProxyCredentials
@@ -43,6 +45,11 @@ TranslationRunner::TranslationRunner(TranslationHooks hooks, QWidget* dialogOwne
 
 bool TranslationRunner::run(TranslateRequest request) {
     const int total = int(request.lines.size());
+    // The engine the user chose, read at each job so that a change holds from the next one on;
+    // an address in VELMORA_TRANSLATE_URL points the web endpoint elsewhere and wins.
+    if (m_engineFromSettings && !m_job->translating() && !m_job->workerAlive())
+        m_job->setService(qEnvironmentVariableIsSet(kServiceUrlVariable) ? nullptr
+                                                                         : makeService(userEngineSettings()));
     if (!m_job->start(std::move(request)))
         return false;
     CProgress dialog(*m_job, total, m_owner);

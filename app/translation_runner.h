@@ -34,7 +34,7 @@ struct TranslationHooks {
 class TranslationRunner : public QObject {
     Q_OBJECT
 public:
-    // Without a factory the job sends through libcurl to the service of TransportConfig::fromEnvironment().
+    // Without a factory the job sends through libcurl, to the engine of the user's settings.
     TranslationRunner(TranslationHooks hooks, QWidget* dialogOwner, TransportFactory transports = {},
                       JobConfig config = JobConfig::fromEnvironment());
 
@@ -51,4 +51,5 @@ private:
     TranslationHooks m_hooks;
     QWidget* m_owner;
     TranslateJob* m_job;
+    bool m_engineFromSettings = false;
 };

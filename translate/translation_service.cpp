@@ -3,8 +3,10 @@
 #include "translate/translation_service.h"
 
 #include "subtitle/subtitle_format.h"
+#include "translate/language_table.h"
 #include "translate/translate_messages.h"
 
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -72,6 +74,9 @@ std::optional<BatchAnswer> statusFailure(const TransportReply& reply, const QStr
     QString detail = object.value(QStringLiteral("error")).toString();
     if (detail.isEmpty())
         detail = object.value(QStringLiteral("error")).toObject().value(QStringLiteral("message")).toString();
+    // Apertium puts its reason in "explanation", beside a bare "message".
+    if (detail.isEmpty())
+        detail = object.value(QStringLiteral("explanation")).toString();
     if (detail.isEmpty())
         detail = object.value(QStringLiteral("message")).toString();
     return BatchAnswer{{}, serviceErrorMessage(serviceName, reply.status, detail.simplified())};
@@ -92,6 +97,31 @@ BatchAnswer checkedPieces(QStringList pieces, const ServiceBatch& batch) {
             return {{}, answerTooLongMessage()};
     }
     return {std::move(pieces), std::nullopt};
+}
+
+QString isoLanguage(const QString& tableCode) {
+    static const QHash<QString, QString> kDiffering = {
+        {QStringLiteral("iw"), QStringLiteral("he")},
+        {QStringLiteral("jw"), QStringLiteral("jv")},
+        {QStringLiteral("zh-CN"), QStringLiteral("zh")},
+    };
+    return kDiffering.value(tableCode, tableCode);
+}
+
+QString languageName(const QString& tableCode) {
+    for (const LanguageEntry& row : languageTable())
+        if (QLatin1StringView(row.serviceCode) == tableCode)
+            return QString::fromUtf16(row.displayName);
+    return tableCode;
+}
+
+std::optional<QJsonObject> jsonObject(QByteArrayView bytes) {
+    QJsonParseError error{};
+    const QJsonDocument doc =
+        QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), bytes.size()), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return std::nullopt;
+    return doc.object();
 }
 
 } // namespace service

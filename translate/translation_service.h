@@ -8,6 +8,7 @@
 #include "translate/translate_transport.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -103,4 +104,10 @@ std::optional<BatchAnswer> statusFailure(const TransportReply& reply, const QStr
 QString shape(const QString& piece, std::int32_t formatMode);
 // Pieces checked against the lines sent: the same count, none past the bound.
 BatchAnswer checkedPieces(QStringList pieces, const ServiceBatch& batch);
+// A language table code as ISO 639-1 has it ("iw" is "he", "jw" is "jv", "zh-CN" is "zh").
+QString isoLanguage(const QString& tableCode);
+// The display name of a language table code ("fr" is "French"); the code itself when unknown.
+QString languageName(const QString& tableCode);
+// The object of a JSON answer; nullopt when the bytes are not one.
+std::optional<QJsonObject> jsonObject(QByteArrayView bytes);
 } // namespace service
