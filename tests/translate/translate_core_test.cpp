@@ -2,6 +2,7 @@
 #include "subtitle/entry_rows.h"
 #include "translate/answer_reader.h"
 #include "translate/language_table.h"
+#include "translate/translate_job.h"
 #include "translate/translate_request.h"
 #include "translate/translate_transport.h"
 
@@ -338,6 +339,61 @@ TEST(FailureLog, AppendsToARegularFileOnly) {
     written.close();
     ASSERT_TRUE(appendFailureLog(log, QStringLiteral("HTTP 429")));
     EXPECT_LT(QFileInfo(log).size(), 200);
+}
+
+TEST(TranslateRequest, UntranslatedRowsAreEmptyMarkedOrUnchanged) {
+    EntryRows rows;
+    const struct {
+        const char* original;
+        const char* translated;
+        bool untranslated;
+    } cases[] = {
+        {"Hello", "Bonjour", false}, {"Hello", "", true}, {"Hello", "untranslated", true},
+        {"Hello", " Hello ", true},  {"", "", false},     {"Bye", "Hello", false},
+    };
+    QList<int> expected;
+    for (const auto& c : cases) {
+        if (c.untranslated)
+            expected.append(rows.count());
+        rows.append(EntryRow{double(rows.count() + 1), {}, {}, c.original, c.translated});
+    }
+    EXPECT_EQ(untranslatedRows(rows), expected);
+}
+
+TEST(JobRules, BatchesKeepToTheEnginesLimits) {
+    QStringList lines;
+    for (int i = 0; i < 10; ++i)
+        lines.append(QString(100, u'x'));
+    const struct {
+        int start;
+        BatchLimit limit;
+        int end;
+    } cases[] = {
+        {0, {25, 1 << 20}, 10}, {0, {4, 1 << 20}, 4}, {8, {4, 1 << 20}, 10},
+        {0, {25, 700}, 2},      {3, {25, 10}, 4},     {0, {0, 0}, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(batchEnd(lines, c.start, c.limit), c.end)
+            << c.start << " " << c.limit.lines << " " << c.limit.bytes;
+}
+
+TEST(JobRules, TimeLeftOnceTwoBatchesAreDone) {
+    using std::chrono::milliseconds;
+    using std::chrono::seconds;
+    const struct {
+        milliseconds elapsed;
+        int done;
+        int total;
+        int batches;
+        std::optional<seconds> left;
+    } cases[] = {
+        {milliseconds(20000), 25, 100, 1, std::nullopt}, {milliseconds(20000), 50, 100, 2, seconds(20)},
+        {milliseconds(1000), 100, 100, 4, seconds(0)},   {milliseconds(0), 0, 100, 2, std::nullopt},
+        {milliseconds(3000), 50, 1000, 2, seconds(57)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(estimateTimeLeft(c.elapsed, c.done, c.total, c.batches), c.left)
+            << c.done << "/" << c.total;
 }
 
 } // namespace
