@@ -4,14 +4,17 @@
 #include "tools/fake_translator/fake_engines.h"
 #include "translate/apertium_service.h"
 #include "translate/deepl_service.h"
+#include "translate/engine_settings.h"
 #include "translate/libre_translate_service.h"
 #include "translate/openai_chat_service.h"
 #include "translate/translate_job.h"
 #include "translate/translate_messages.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -346,6 +349,40 @@ TEST(DeepL, KeysChooseTheHostAndCodesTheirForm) {
         EXPECT_EQ(DeepLService::sourceCode(c.table), QString::fromUtf8(c.source)) << c.table;
         EXPECT_EQ(DeepLService::targetCode(c.table), QString::fromUtf8(c.target)) << c.table;
     }
+}
+
+// The settings file as a user writes it by hand, and as velmora writes it; keys only from the
+// environment.
+TEST(EngineSettingsFile, ChoosesTheEngineAndItsAddress) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("translation.ini");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[translation]\nengine=openai\nopenai\\address=localhost:11434/v1\nopenai\\model=llama3.1\n"
+               "openai\\key=never-read\n");
+    file.close();
+    qputenv("VELMORA_OPENAI_KEY", "sk-env");
+    QSettings settings(path, QSettings::IniFormat);
+    const EngineSettings read = readEngineSettings(settings);
+    qunsetenv("VELMORA_OPENAI_KEY");
+    EXPECT_EQ(read.kind, EngineKind::OpenAiChat);
+    EXPECT_EQ(read.address, QUrl("https://localhost:11434/v1"));
+    EXPECT_EQ(read.model, QStringLiteral("llama3.1"));
+    EXPECT_EQ(read.key, QStringLiteral("sk-env"));
+    const std::shared_ptr<TranslationService> engine = makeService(read);
+    ASSERT_TRUE(engine);
+    EXPECT_EQ(engine->name(), OpenAiChatService(QUrl(), {}).name());
+
+    const EngineSettings apertium{EngineKind::Apertium, {}, {}, QStringLiteral("secret")};
+    QSettings written(dir.filePath("written.ini"), QSettings::IniFormat);
+    writeEngineSettings(written, apertium);
+    written.sync();
+    EXPECT_EQ(readEngineSettings(written).kind, EngineKind::Apertium);
+    QFile check(dir.filePath("written.ini"));
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(check.readAll().contains("secret"));
+    // The web endpoint is made by the job at the transport's address.
+    EXPECT_FALSE(makeService(EngineSettings{}));
 }
 
 } // namespace
