@@ -45,7 +45,8 @@ CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
         const QString where =
             service.port() > 0 ? service.host() + u':' + QString::number(service.port()) : service.host();
         m_service->setText((defaultEngine ? QString() : job.serviceName() + u' ') +
-                           QStringLiteral("to %1%2").arg(where, service.scheme() == u"http"
+                           QStringLiteral("to %1%2").arg(where, service.scheme() == u"http" &&
+                                                                        !isLoopbackHost(service.host())
                                                                     ? QStringLiteral(" (unencrypted)")
                                                                     : QString()));
     }

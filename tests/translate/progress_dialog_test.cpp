@@ -207,7 +207,8 @@ TEST(ProgressDialog, NamesAServiceOtherThanTheDefault) {
         {"", ""},
         {"https://translate.googleapis.com", ""},
         {"https://mt.example.org", "to mt.example.org"},
-        {"http://127.0.0.1:5000", "to 127.0.0.1:5000 (unencrypted)"},
+        {"http://127.0.0.1:5000", "to 127.0.0.1:5000"},
+        {"http://mt.example.org:8080", "to mt.example.org:8080 (unencrypted)"},
     };
     for (const auto& c : cases) {
         auto script = std::make_shared<ScriptedTransport::Script>();
