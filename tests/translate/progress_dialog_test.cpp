@@ -213,21 +213,7 @@ TEST(ProgressDialog, NamesAServiceOtherThanTheDefault) {
     for (const auto& c : cases) {
         auto script = std::make_shared<ScriptedTransport::Script>();
         const QUrl url(QString::fromUtf8(c.url));
-        TransportFactory factory = [script, url] {
-            struct Located final : TranslateTransport {
-                ScriptedTransport inner;
-                QUrl where;
-                Located(std::shared_ptr<ScriptedTransport::Script> s, QUrl u)
-                    : inner(std::move(s)), where(std::move(u)) {}
-                TransportResult send(const QByteArray& body, std::stop_token stop) override {
-                    return inner.send(body, stop);
-                }
-                void setProxyCredentials(const ProxyCredentials& c) override { inner.setProxyCredentials(c); }
-                QString proxyName() const override { return {}; }
-                QUrl serviceUrl() const override { return where; }
-            };
-            return std::make_unique<Located>(script, url);
-        };
+        TransportFactory factory = [script, url] { return std::make_unique<LocatedTransport>(script, url); };
         TranslateJob job(factory, noPause());
         JobRecorder seen(job);
         ASSERT_TRUE(job.start(lines(0)));
@@ -241,17 +227,6 @@ TEST(ProgressDialog, NamesAServiceOtherThanTheDefault) {
 // The plain-http question and the proxy dialog's warning come through the frame's seam.
 TEST(TranslationRunner, AsksThroughTheSeamBeforeUnencryptedText) {
     auto script = std::make_shared<ScriptedTransport::Script>();
-    struct PlainHttp final : TranslateTransport {
-        ScriptedTransport inner;
-        explicit PlainHttp(std::shared_ptr<ScriptedTransport::Script> s) : inner(std::move(s)) {}
-        TransportResult send(const QByteArray& body, std::stop_token stop) override {
-            return inner.send(body, stop);
-        }
-        void setProxyCredentials(const ProxyCredentials& c) override { inner.setProxyCredentials(c); }
-        QString proxyName() const override { return QStringLiteral("proxy.test:3128"); }
-        bool proxyPasswordInClear() const override { return true; }
-        QUrl serviceUrl() const override { return QUrl(QStringLiteral("http://mt.example.org")); }
-    };
     script->give(TransportReply{407, {}, false});
     script->give(okReply(answerOf(1)));
     Calls calls;
@@ -279,7 +254,9 @@ TEST(TranslationRunner, AsksThroughTheSeamBeforeUnencryptedText) {
                            d.reject();
                            return d.result();
                        }),
-        nullptr, [script] { return std::make_unique<PlainHttp>(script); }, noPause());
+        nullptr,
+        [script] { return std::make_unique<LocatedTransport>(script, QUrl("http://mt.example.org"), true); },
+        noPause());
     runnerPtr = &runner;
     EXPECT_TRUE(runner.run(lines(1)));
     EXPECT_EQ(dialogs, (QStringList{"CProgress", "PlainHttpQuestion", "ProxyCredentials"}));

@@ -396,26 +396,6 @@ TEST(LoopbackBusy, TransientStatusesAreTriedFiveTimes) {
     }
 }
 
-TEST(LoopbackBusy, CancelEndsTheWaitForABusyService) {
-    FakeTranslator busy([](const RecordedRequest&, int) {
-        FakeReply reply;
-        reply.status = 429;
-        reply.headers = {{"Retry-After", "300"}};
-        return reply;
-    });
-    TranslateJob job(curlTo(serviceAt(busy.url())), quickConfig());
-    JobRecorder seen(job);
-    ASSERT_TRUE(job.start(numberedRequest(3)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.retryWaits.isEmpty(); }, 5000));
-    EXPECT_EQ(seen.retryWaits.value(0), 300000);
-    QElapsedTimer clock;
-    clock.start();
-    job.cancel();
-    EXPECT_TRUE(job.waitForWorker(2000ms));
-    EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(busy.requestCount(), 1);
-}
-
 // An answer with fewer lines than sent is never spread over the rows: the batch goes again one
 // line at a time, and each row gets its own line's translation.
 TEST(LoopbackMismatch, AShortAnswerIsSentAgainLineByLine) {

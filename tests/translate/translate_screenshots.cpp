@@ -20,19 +20,6 @@ QByteArray answerOf(int count) {
     return "[[[\"" + pieces.join(QStringLiteral("\\r")).toUtf8() + "\"]]]";
 }
 
-// A service on this computer behind a proxy that takes Basic only: the dialog names the service
-// and the credentials dialog warns about the password.
-struct LocalService final : TranslateTransport {
-    ScriptedTransport inner;
-    explicit LocalService(std::shared_ptr<ScriptedTransport::Script> s) : inner(std::move(s)) {}
-    TransportResult send(const QByteArray& body, std::stop_token stop) override {
-        return inner.send(body, stop);
-    }
-    void setProxyCredentials(const ProxyCredentials& c) override { inner.setProxyCredentials(c); }
-    QString proxyName() const override { return inner.proxyName(); }
-    bool proxyPasswordInClear() const override { return true; }
-    QUrl serviceUrl() const override { return QUrl(QStringLiteral("http://127.0.0.1:5000")); }
-};
 } // namespace
 
 int main(int argc, char** argv) {
@@ -95,7 +82,13 @@ int main(int argc, char** argv) {
         return d.result();
     };
     TranslationRunner r(
-        hooks, &frame, [script] { return std::make_unique<LocalService>(script); }, config);
+        hooks, &frame,
+        [script] {
+            // A service on this computer behind a proxy that takes Basic only.
+            return std::make_unique<LocatedTransport>(script, QUrl(QStringLiteral("http://127.0.0.1:5000")),
+                                                      true);
+        },
+        config);
     runner = &r;
     r.run([] {
         TranslateRequest request;
