@@ -222,6 +222,9 @@ void TranslateJob::TranslateThreadProc(std::stop_token stop, std::uint64_t gener
     TranslateTransport* transport = m_transport.get();
     if (!transport)
         return fail(networkUnavailableMessage(), QStringLiteral("no transport"));
+    // Without a host curl would call it a malformed address, and the user would hear "network".
+    if (!service->baseUrl().isValid() || service->baseUrl().host().isEmpty())
+        return fail(addressMissingMessage(service->name()), QStringLiteral("no address"));
     if (!mayUsePlainHttp(stop, generation, service->baseUrl())) {
         if (stop.stop_requested())
             return;

@@ -137,3 +137,7 @@ UserMessage serviceErrorMessage(const QString& service, long status, const QStri
 UserMessage engineNotStartedMessage(const QString& service, const QString& why) {
     return errorMessage(QStringLiteral("%1 could not be started: %2").arg(service, why));
 }
+
+UserMessage addressMissingMessage(const QString& service) {
+    return errorMessage(QStringLiteral("No address is set for %1: say where its server is.").arg(service));
+}

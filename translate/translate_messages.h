@@ -40,3 +40,5 @@ UserMessage quotaUsedUpMessage(const QString& service);
 UserMessage serviceErrorMessage(const QString& service, long status, const QString& detail);
 // A local engine that could not be started or did not come up.
 UserMessage engineNotStartedMessage(const QString& service, const QString& why);
+// An engine that needs an address has none (or one that is no address).
+UserMessage addressMissingMessage(const QString& service);

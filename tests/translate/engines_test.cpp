@@ -317,6 +317,19 @@ TEST(Engines, LostPlaceholdersPutTagsBackAndMarkTheRow) {
     EXPECT_EQ(run.job.rowsToReview(), QList<int>{0});
 }
 
+TEST(Engines, AnEngineWithoutAnAddressSaysSo) {
+    for (const Engine& e : {engines()[1], engines()[2]}) {
+        TranslateJob job([] { return makeCurlTransport(TransportConfig{}); }, quick());
+        job.setService(e.make(QString()));
+        JobRecorder seen(job);
+        ASSERT_TRUE(job.start(englishLines(2)));
+        ASSERT_TRUE(seen.waitForEnd()) << e.name;
+        EXPECT_EQ(seen.ends.front().message,
+                  std::optional<UserMessage>(addressMissingMessage(job.serviceName())))
+            << e.name;
+    }
+}
+
 TEST(Engines, LanguagesAreAskedOnceAndKept) {
     FakeTranslator server(apertiumLikeHandler(&marked));
     ApertiumService apertium{QUrl(server.url())};
