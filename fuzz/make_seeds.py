@@ -184,6 +184,21 @@ def translate_answer_seeds():
         yield name, bytes([2, 0]) + text.encode("utf-8")
 
 
+def engine_answer_seeds():
+    """Answers as each engine gives them, after a byte that chooses the engine (0 Apertium,
+    1 LibreTranslate, 2 OpenAI-compatible chat, 3 DeepL) and one that chooses the line count."""
+    answers = [
+        ("apertium", 0, '{"responseData": {"translatedText": "Hola \u27e61\u27e7\nAdi\u00f3s"}, "responseStatus": 200}'),
+        ("libre", 1, '{"translatedText": ["Bonjour \u27e61\u27e7", "Au revoir"]}'),
+        ("chat", 2, '{"choices": [{"message": {"content": "```json\n[{\"n\": 2, \"text\": \"B\"}, '
+                    '{\"n\": 1, \"text\": \"A\"}]\n```"}, "finish_reason": "stop"}]}'),
+        ("deepl", 3, '{"translations": [{"text": "Hallo"}, {"text": "Tsch\u00fcss \u27e62 \u27e7"}]}'),
+        ("chat-cut", 2, '{"choices": [{"message": {"content": "[{\"n\": 1"}, "finish_reason": "length"}]}'),
+    ]
+    for name, engine, text in answers:
+        yield name, bytes([engine, 1]) + text.encode("utf-8")
+
+
 def convert_seeds():
     """Texts in some of the converter's encodings, each after three bytes: the source and target
     rows of the table and where the text is cut in two."""
@@ -249,6 +264,8 @@ def main():
         write("fuzz_dictionary", name, data)
     for name, data in translate_answer_seeds():
         write("fuzz_translate_answer", name, data)
+    for name, data in engine_answer_seeds():
+        write("fuzz_engine_answers", name, data)
     for name, data in convert_seeds():
         write("fuzz_convert", name, data)
     for name, data in schedule_seeds():
