@@ -103,8 +103,32 @@ void unbalancedIn(const TextLayout& layout, const QString& text, FindingSide sid
         report(*tag, QStringLiteral("%1 is not closed"));
 }
 
-QString squeezed(const TextLayout& layout) {
-    return layout.visible.simplified();
+// Whether two texts read the same once runs of white space count as one space and the ends are
+// trimmed (as QString::simplified would make them, without making them).
+bool sameWords(QStringView a, QStringView b) {
+    qsizetype i = 0, j = 0;
+    auto skipSpace = [](QStringView s, qsizetype& k) {
+        const qsizetype from = k;
+        while (k < s.size() && s[k].isSpace())
+            ++k;
+        return k > from;
+    };
+    skipSpace(a, i);
+    skipSpace(b, j);
+    while (i < a.size() && j < b.size()) {
+        const bool spaceA = skipSpace(a, i), spaceB = skipSpace(b, j);
+        if (spaceA != spaceB)
+            return false;
+        if (i >= a.size() || j >= b.size())
+            break;
+        if (a[i] != b[j])
+            return false;
+        ++i;
+        ++j;
+    }
+    skipSpace(a, i);
+    skipSpace(b, j);
+    return i == a.size() && j == b.size();
 }
 
 } // namespace
@@ -121,11 +145,11 @@ void checkEmptyTranslation(const RowTexts& texts, const CheckOptions&, QVector<F
 void checkSameAsOriginal(const RowTexts& texts, const CheckOptions&, QVector<Finding>& out) {
     if (!texts.hasTranslation)
         return;
-    const QString translated = squeezed(texts.translatedLayout);
+    const QString& translated = texts.translatedLayout.visible;
     // Text without letters ("...", "♪", "2024") is the same in every language.
     if (!std::any_of(translated.begin(), translated.end(), [](QChar c) { return c.isLetter(); }))
         return;
-    if (translated == squeezed(texts.originalLayout))
+    if (sameWords(translated, texts.originalLayout.visible))
         out.append(makeFinding(FindingSide::Translated, CheckKind::SameAsOriginal,
                                QStringLiteral("The translation is the original"),
                                {0, int(texts.translated.size())}));

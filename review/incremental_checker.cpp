@@ -59,7 +59,10 @@ void IncrementalChecker::recheck(const QVector<EntryRow>& rows, int first, int l
 void IncrementalChecker::checkAll(const SubtitleSession& session) {
     m_options.formatMode = session.document().formatMode;
     const QVector<EntryRow>& rows = session.rows().all();
-    m_slots = QVector<Slot>(rows.size());
+    // The slots' storage is used again: freeing and making thousands of them costs more than checking.
+    m_slots.resize(rows.size());
+    for (Slot& slot : m_slots)
+        slot.checked = slot.timingChecked = false;
     m_rechecked = 0;
     recheck(rows, 0, int(rows.size()) - 1);
 }

@@ -52,6 +52,16 @@ QStringList parseMyWords(QByteArrayView bytes) {
     return words;
 }
 
+QByteArray withMyWord(QByteArray bytes, const QString& word) {
+    if (!isStorableWord(word) || parseMyWords(bytes).contains(word))
+        return bytes;
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        bytes += '\n';
+    bytes += word.toUtf8();
+    bytes += '\n';
+    return bytes;
+}
+
 QString MyWords::defaultFile() {
     const WritableFolders folders =
         writableFoldersFor(FolderLayout::PerUser, programFolder(), QProcessEnvironment::systemEnvironment());
@@ -104,20 +114,16 @@ std::optional<UserMessage> MyWords::add(const QString& text) {
     QByteArray bytes;
     if (std::optional<UserMessage> problem = readFile(&bytes))
         return problem;
-    QStringList current = parseMyWords(bytes);
-    if (!current.contains(word)) {
-        if (!bytes.isEmpty() && !bytes.endsWith('\n'))
-            bytes += '\n';
-        bytes += word.toUtf8();
-        bytes += '\n';
+    const QByteArray added = withMyWord(bytes, word);
+    if (added != bytes) {
         QDir().mkpath(QFileInfo(m_file).absolutePath());
         // Written beside the old file and renamed over it: a failure leaves the old one whole.
         QSaveFile out(m_file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        if (!out.open(QIODevice::WriteOnly) || out.write(added) != added.size() || !out.commit())
             return wordsMessage(QStringLiteral("The word list %1 cannot be written: %2")
                                     .arg(QDir::toNativeSeparators(m_file), out.errorString()));
-        current.append(word);
     }
+    QStringList current = parseMyWords(added);
     m_words = std::move(current);
     m_set = QSet<QString>(m_words.begin(), m_words.end());
     return std::nullopt;

@@ -15,6 +15,9 @@
 QStringList parseMyWords(QByteArrayView bytes);
 // Whether a text can stand in the file as a word (one line, no blanks, not too long).
 bool isStorableWord(QStringView word);
+// The file's bytes with a storable word added on a line of its own after all that was there
+// (the same bytes when the file has the word already).
+QByteArray withMyWord(QByteArray bytes, const QString& word);
 
 class MyWords {
 public:
