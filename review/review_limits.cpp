@@ -18,6 +18,7 @@ constexpr std::array<ReviewPreset, 3> kPresets{{
 // Far beyond any real subtitle, near enough to keep the arithmetic of the checks small.
 constexpr int kMostCharsPerLine = 1000;
 constexpr int kMostLines = 100;
+constexpr double kMostCharsPerSecond = 1000;
 constexpr double kMostSeconds = 24 * 3600;
 constexpr int kMostGapFrames = 1000;
 
@@ -52,7 +53,7 @@ std::optional<UserMessage> validateLimits(const ReviewLimits& l) {
     if (l.maxLines < 1 || l.maxLines > kMostLines)
         return limitsMessage(QStringLiteral("Lines per entry must be between 1 and %1.").arg(kMostLines));
     // Written so that NaN fails as well.
-    if (!(l.maxCharsPerSecond > 0 && l.maxCharsPerSecond <= kMostCharsPerLine))
+    if (!(l.maxCharsPerSecond > 0 && l.maxCharsPerSecond <= kMostCharsPerSecond))
         return limitsMessage(QStringLiteral("Characters per second must be above 0."));
     if (!(l.minDurationSeconds >= 0 && l.minDurationSeconds <= kMostSeconds))
         return limitsMessage(QStringLiteral("The shortest duration cannot be negative."));

@@ -79,6 +79,13 @@ QStringList ReviewSettings::spellingLanguages() const {
     return codes;
 }
 
+QStringList ReviewSettings::spellingLanguagesFor(const QString& toLanguageCode) const {
+    const QStringList chosen = spellingLanguages();
+    if (!chosen.isEmpty() || toLanguageCode.isEmpty())
+        return chosen;
+    return {toLanguageCode};
+}
+
 std::optional<UserMessage> ReviewSettings::write(const QList<QPair<QString, QVariant>>& values) {
     if (!QDir().mkpath(QFileInfo(m_file).absolutePath()))
         return settingsMessage(

@@ -23,6 +23,8 @@ public:
     double frameRate() const;
     // Empty: spelling follows the "To" language.
     QStringList spellingLanguages() const;
+    // The languages to spell in: the chosen ones, or else the "To" language's code.
+    QStringList spellingLanguagesFor(const QString& toLanguageCode) const;
 
     // Each writes the file at once; a message when it cannot, or when a value is out of bounds
     // (then nothing is written).

@@ -161,6 +161,17 @@ bool SpellChecker::isCorrect(QStringView word) const {
     return correct;
 }
 
+QVector<TextSpan> SpellChecker::misspeltWords(const QString& cellText) const {
+    QVector<TextSpan> wrong;
+    if (!isEnabled())
+        return wrong;
+    const TextLayout layout = layoutText(cellText);
+    for (const TextSpan& w : wordSpans(layout))
+        if (!isCorrect(QStringView(layout.visible).mid(w.start, w.length)))
+            wrong.append(layout.cellSpan(w));
+    return wrong;
+}
+
 QStringList SpellChecker::suggestions(QStringView word, int most) const {
     QStringList all;
     for (const Open& open : m_dictionaries)

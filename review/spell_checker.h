@@ -4,6 +4,7 @@
 
 #include "review/hunspell_dictionary.h"
 #include "review/my_words.h"
+#include "review/text_layout.h"
 #include "support/user_message.h"
 
 #include <QHash>
@@ -42,6 +43,9 @@ public:
 
     // A word is right when one of the dictionaries or the user's list knows it.
     bool isCorrect(QStringView word) const;
+    // The words of a cell text (tags, numbers and addresses aside) that no dictionary knows, as
+    // ranges of the text: for underlining while the user types.
+    QVector<TextSpan> misspeltWords(const QString& cellText) const;
     // The first dictionary's suggestions first; at most `most`.
     QStringList suggestions(QStringView word, int most = 8) const;
     // Into the user's list for good, and into the open dictionaries for this run.

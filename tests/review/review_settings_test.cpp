@@ -14,6 +14,7 @@ TEST(ReviewSettings, ChoicesComeBackAndBadValuesDoNot) {
     // Nothing stored yet: the adult streaming preset.
     EXPECT_EQ(settings.preset(), PresetId::StreamingAdult);
     EXPECT_EQ(settings.limits().maxCharsPerSecond, 20);
+    EXPECT_EQ(settings.spellingLanguagesFor("de"), QStringList{"de"});
 
     EXPECT_FALSE(settings.setPreset(PresetId::Children));
     EXPECT_EQ(ReviewSettings(file).limits().maxCharsPerSecond, 17);
@@ -36,7 +37,7 @@ TEST(ReviewSettings, ChoicesComeBackAndBadValuesDoNot) {
     EXPECT_FALSE(settings.setFrameRate(23.976));
     EXPECT_FALSE(settings.setSpellingLanguages({"fr", "en"}));
     EXPECT_EQ(ReviewSettings(file).frameRate(), 23.976);
-    EXPECT_EQ(ReviewSettings(file).spellingLanguages(), (QStringList{"fr", "en"}));
+    EXPECT_EQ(ReviewSettings(file).spellingLanguagesFor("de"), (QStringList{"fr", "en"}));
 
     // A hand-edited file with a value out of bounds gives the preset's values, not the nonsense.
     {

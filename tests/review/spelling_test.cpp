@@ -67,6 +67,8 @@ TEST_F(Spelling, WordsOutsideTheLanguageAreNotRead) {
     }
     // An untranslated row is not the translator's spelling.
     EXPECT_TRUE(unknown(speller, "untranslated").isEmpty());
+    // The cell editor's underline: ranges of the cell text as typed.
+    EXPECT_EQ(speller.misspeltWords("<i>Teh</i> cat|\nrecieve"), (QVector<TextSpan>{{3, 3}, {16, 7}}));
 }
 
 TEST_F(Spelling, MissingDictionaryTurnsTheCheckOffWithAMessage) {
