@@ -103,6 +103,9 @@ public:
     void OnLoadTranslated();
     // True when the file was written.
     bool saveDocument(SaveKind kind);
+    // The same in a format picked in the save dialog (the loaded one first); a conversion says in
+    // the status bar what the format could not hold.
+    bool saveDocumentAs(SaveKind kind);
     // Asks "Save the translated subtitle?" when the document has unsaved changes; false when the
     // user cancelled (or the save did not happen), so whatever was about to drop the work must not.
     bool maySetAsideDocument();

@@ -70,37 +70,37 @@ QString printFrames(TimeCode time, FrameRate rate) {
 // clang-format off
 constexpr SubtitleFormatInfo kFormats[] = {
     {kSubRip, u"SubRip", u"SubRip File(*.srt)|*.srt", u"SubRip file(*.srt)||", u"srt", u"srt",
-     TimeUnit::Millisecond, true, true, true, false, true, u"99:99:99,999;0", 1023, FileEncoding::Utf16,
+     TimeUnit::Millisecond, true, true, true, false, true, u"99:99:99,999;0", 1023, false, FileEncoding::Utf16,
      TextForm::DropBars, kCrLf, u"", kCrLf, kCrLf, kCrLf, u"",
      parseClock, printSubRip},
     // One line per entry, the text right after the time prefix.
     {kMicroDVD, u"MicroDVD", u"MicroDVD File(*.sub;*.txt)|*.sub;*.txt", u"MicroDVD File(*.sub;*.txt)|*.sub;*.txt||",
      u"sub", u"txt",
-     TimeUnit::Frame, false, true, false, false, true, u"", 1023, FileEncoding::Utf16,
+     TimeUnit::Frame, false, true, false, false, true, u"", 1023, false, FileEncoding::Utf16,
      TextForm::Unchanged, u"|", u"", u"", u"|", u"", u"",
      parseFrames, printFrames},
     {kSAMI, u"SAMI", u"Sami File(*.smi)|*.smi", u"Sami file(*.smi)||", u"smi", u"smi;sami",
-     TimeUnit::Millisecond, false, false, false, true, false, u"", 1023, FileEncoding::Utf16,
+     TimeUnit::Millisecond, false, false, false, true, false, u"", 1023, false, FileEncoding::Utf16,
      TextForm::DropBars, kCrLf, kCrLf, kCrLf, kCrLf, kCrLf, u"\r\n</BODY></SAMI>",
      parseMilliseconds, printMilliseconds},
     {kSubViewer, u"SubViewer", u"SubViewer File(*.SUB)|*.SUB", u"SubViewer file(*.SUB)||", u"SUB", u"",
-     TimeUnit::Centisecond, true, true, false, true, false, u"99:99:99,99;0", 1023, FileEncoding::Utf16,
+     TimeUnit::Centisecond, true, true, false, true, false, u"99:99:99,99;0", 1023, false, FileEncoding::Utf16,
      TextForm::DropBars, kCrLf, u"", kCrLf, kCrLf, kCrLf, u"",
      parseClock, printSubViewer},
     // Original and translation share one line.
     {kSubViewer2, u"SubViewer 2.0", u"SubViewer 2.0 File(*.SUB)|*.SUB", u"SubViewer 2.0 file(*.SUB)||", u"SUB", u"",
-     TimeUnit::Centisecond, true, true, false, true, false, u"99:99:99,99;0", 1023, FileEncoding::Utf16,
+     TimeUnit::Centisecond, true, true, false, true, false, u"99:99:99,99;0", 1023, false, FileEncoding::Utf16,
      TextForm::BracketBreak, u"[br]", u"", kCrLf, u"[br]", kCrLf, u"",
      parseClock, printSubViewer},
     // Browsers read UTF-8 only. Cue text may hold blank-free lines of any length.
     {kWebVTT, u"WebVTT", u"WebVTT File(*.vtt)|*.vtt", u"WebVTT file(*.vtt)|*.vtt||", u"vtt", u"vtt",
-     TimeUnit::Millisecond, true, true, false, true, false, u"99:99:99.999;0", 0, FileEncoding::Utf8,
+     TimeUnit::Millisecond, true, true, false, true, false, u"99:99:99.999;0", 0, true, FileEncoding::Utf8,
      TextForm::OwnBreak, kCrLf, kCrLf, kCrLf, kCrLf, kCrLf, u"",
      parseClock, printWebVtt},
     // An event is one line, however long its drawing commands; original and translation share it.
     {kSubStation, u"Advanced SubStation", u"Advanced SubStation File(*.ass;*.ssa)|*.ass;*.ssa",
      u"Advanced SubStation file(*.ass)|*.ass;*.ssa||", u"ass", u"ass;ssa",
-     TimeUnit::Centisecond, true, true, false, true, false, u"9:99:99.99;0", 0, FileEncoding::Utf8,
+     TimeUnit::Centisecond, true, true, false, true, false, u"9:99:99.99;0", 0, true, FileEncoding::Utf8,
      TextForm::OwnBreak, u"\\N", u"", u"", u"\\N", u"", u"",
      parseClock, printSubStation},
 };
@@ -133,6 +133,13 @@ std::span<const SubtitleFormatInfo> formatTable() {
 
 const SubtitleFormatInfo& formatInfo(std::int32_t formatMode) {
     return kFormats[(isValidFormat(formatMode) ? formatMode : kSubRip) - kFirstFormat];
+}
+
+std::int32_t documentFormatAfterLoad(std::int32_t current, std::int32_t loaded, Side side, bool hasOriginal) {
+    if (side == Side::Translated && hasOriginal && isValidFormat(current) && current != loaded &&
+        (formatInfo(current).richTimeLines || formatInfo(loaded).richTimeLines))
+        return current;
+    return loaded;
 }
 
 std::optional<SubtitleFormat> formatFromFileName(QStringView fileName) {

@@ -39,6 +39,9 @@ struct SubtitleFormatInfo {
     bool keepsTranslatedTimes; // a translated load keeps its file's time lines
     QStringView inputMask;     // of the Show and Hide boxes; empty for free text
     qsizetype maxLineLength;   // a line this long stops a load as invalid; 0 for no limit
+    // Its time lines hold more than the two times (cue settings, event fields); no other format's
+    // rules may read them, nor these rules another format's.
+    bool richTimeLines;
     FileEncoding encoding;
 
     TextForm textForm;
@@ -57,6 +60,11 @@ struct SubtitleFormatInfo {
 std::span<const SubtitleFormatInfo> formatTable();
 // The row of a format; anything that is not one reads as the starting format, SubRip.
 const SubtitleFormatInfo& formatInfo(std::int32_t formatMode);
+
+// The document's format after a load of `loaded` on `side`: the last load decides, except that
+// a translation does not impose its format on an original's time lines that it cannot read (or
+// that cannot read it), when either format has rich time lines.
+std::int32_t documentFormatAfterLoad(std::int32_t current, std::int32_t loaded, Side side, bool hasOriginal);
 
 // The format a file name's suffix alone says, if any (".sub" says nothing: three formats use it).
 std::optional<SubtitleFormat> formatFromFileName(QStringView fileName);

@@ -50,3 +50,13 @@ QString TimeLineRules::shift(const QString& text, std::int32_t delta) const {
 bool TimeLineRules::isComment(const QString& timeLine) const {
     return m_format == kSubStation && isCommentEvent(timeLine);
 }
+
+QList<int> rowsForTranslation(const SubtitleDocument& document, QList<int> rows) {
+    const TimeLineRules rules(document);
+    if (rules.format() != kSubStation)
+        return rows;
+    rows.removeIf([&](int row) {
+        return row >= 0 && row < document.timeLines.size() && rules.isComment(document.timeLines[row]);
+    });
+    return rows;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "subtitle/substation_format.h"
+#include "subtitle/subtitle_document.h"
 #include "subtitle/time_codes.h"
 
 #include <QString>
@@ -15,6 +16,8 @@ class TimeLineRules {
 public:
     // Advanced SubStation's events are taken apart by the Format line of the header's [Events].
     explicit TimeLineRules(std::int32_t formatMode, const QStringList& headerLines = {});
+    explicit TimeLineRules(const SubtitleDocument& document)
+        : TimeLineRules(document.formatMode, document.headerLines) {}
 
     std::int32_t format() const { return m_format; }
     TimeTexts split(const QString& timeLine) const;
@@ -29,3 +32,7 @@ private:
     std::int32_t m_format;
     EventFields m_fields;
 };
+
+// The rows among `rows` whose text may go to translation: Advanced SubStation's Comment events
+// are shown and kept but never sent.
+QList<int> rowsForTranslation(const SubtitleDocument& document, QList<int> rows);

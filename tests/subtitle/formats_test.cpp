@@ -1,6 +1,8 @@
 // The format table's times, WebVTT and Advanced SubStation kept whole, round trips in every byte
 // form, conversions between the seven formats, and recognition by content.
 #include "charset/code_page.h"
+#include "edit/line_operations.h"
+#include "edit/timing_edits.h"
 #include "subtitle/format_conversion.h"
 #include "subtitle/format_table.h"
 #include "subtitle/subtitle_reader.h"
@@ -476,4 +478,54 @@ TEST(FormatRecognition, NewFormatsByContentAndName) {
     };
     for (const auto& [name, format] : byName)
         EXPECT_EQ(formatFromFileName(QString::fromLatin1(name)), format) << name;
+}
+
+TEST_F(FormatsTest, TimingAndLineEditsChangeOnlyTheTimes) {
+    const QStringList vtt = {"WEBVTT", "", "1", "00:00:01.000 --> 00:00:02.000 align:start",
+                             "Hi",     "", "2", "00:00:03.000 --> 00:00:04.000 line:0",
+                             "Yo"};
+    const QStringList ass = {
+        "[Events]", "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text",
+        "Dialogue: 0,0:00:01.00,0:00:02.00,Sign,Bob,1,2,3,fx,Hi",
+        "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Yo"};
+    using Edit = std::function<SessionEdit(const SubtitleSession&)>;
+    const Edit spin = [](const SubtitleSession& s) {
+        return stepTimeBox(s, 0, TimeBox::Show, 1, s.rows().at(0).show)->edit;
+    };
+    const Edit delay = [](const SubtitleSession& s) {
+        // One second in the format's own unit.
+        const std::int32_t second =
+            formatInfo(s.document().formatMode).unit == TimeUnit::Centisecond ? 100 : 1000;
+        return setDelay(s, DelayChoice{second, false, false}, {});
+    };
+    const Edit insert = [](const SubtitleSession& s) { return OnInsertSubtitle(s, {}); };
+    const Edit combine = [](const SubtitleSession& s) { return OnCombineSubtitles(s, {0, 1}); };
+    struct Case {
+        const QStringList& lines;
+        SubtitleFormat format;
+        Edit edit;
+        int row;
+        const char* timeLine;
+    };
+    const Case cases[] = {
+        {vtt, kWebVTT, spin, 0, "1\n00:00:01.010 --> 00:00:02.000 align:start"},
+        {vtt, kWebVTT, delay, 1, "2\n00:00:04.000 --> 00:00:05.000 line:0"},
+        {vtt, kWebVTT, insert, 2, "00:00:04.000 --> 00:00:04.000"},
+        {vtt, kWebVTT, combine, 0, "1\n00:00:01.000 --> 00:00:04.000 align:start"},
+        {ass, kSubStation, spin, 0, "Dialogue: 0,0:00:01.10,0:00:02.00,Sign,Bob,1,2,3,fx,"},
+        {ass, kSubStation, delay, 1, "Dialogue: 0,0:00:04.00,0:00:05.00,Default,,0,0,0,,"},
+        {ass, kSubStation, insert, 2, "Dialogue: 0,0:00:04.00,0:00:04.00,Default,,0,0,0,,"},
+        {ass, kSubStation, combine, 0, "Dialogue: 0,0:00:01.00,0:00:04.00,Sign,Bob,1,2,3,fx,"},
+    };
+    for (const Case& c : cases) {
+        session = SubtitleSession();
+        load(c.lines, c.format);
+        session.apply(c.edit(session));
+        ASSERT_GT(session.document().timeLines.size(), c.row);
+        EXPECT_EQ(session.document().timeLines[c.row], c.timeLine);
+        // What the boxes show is what the time line holds.
+        const TimeTexts times = TimeLineRules(session.document()).split(session.document().timeLines[c.row]);
+        EXPECT_EQ(session.rows().at(c.row).show, times.show) << c.timeLine;
+        EXPECT_EQ(session.rows().at(c.row).hide, times.hide) << c.timeLine;
+    }
 }
