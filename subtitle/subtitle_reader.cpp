@@ -661,7 +661,8 @@ private:
 
     // WebVTT: blocks parted by blank lines. A block whose first or second line holds "-->" is a
     // cue (its first line then being the identifier); any other block (NOTE, STYLE, REGION, or one
-    // velmora does not know) is kept where it stood.
+    // velmora does not know) is kept where it stood. A line with "-->" further down a block ends
+    // it and begins a cue, as browsers read it.
     void webVttLine(QStringView line, const ReadLine* next) {
         bool blockStart = m_linesSeen == 0 || m_raw->afterBlank;
         if (m_linesSeen == 0 && isWebVttSignature(line)) {
@@ -690,7 +691,8 @@ private:
             }
             return;
         }
-        if (m_vttIdentifier || (m_vttCue && isWebVttTimingLine(line)))
+        // A timing line ends whatever block it stands in and times a cue of its own.
+        if (m_vttIdentifier || isWebVttTimingLine(line))
             openCue(line);
         else if (m_vttCue)
             entryLine(line);

@@ -433,6 +433,12 @@ TEST_F(FormatsTest, MalformedFilesGiveADefinedResultAndKeepEveryLine) {
          {"WEBVTT", "", "00:00:01.000 --> 00:00:02.000", "", "00:00:03.000 --> 00:00:04.000", "Bye"},
          {"", "Bye"},
          {}},
+        // Browsers end a block at a timing line; so must a save read back.
+        {"TimingLineEndsABlock",
+         kWebVTT,
+         {"WEBVTT", "", "NOTE a", "b", "00:00:01.000 --> 00:00:02.000", "Hi"},
+         {"Hi"},
+         {}},
         {"BlockVelmoraDoesNotKnow",
          kWebVTT,
          {"WEBVTT", "", "00:00:01.000 --> 00:00:02.000", "Hi", "", "X-SOMETHING", "odd", "",
