@@ -484,6 +484,9 @@ TEST(FormatRecognition, NewFormatsByContentAndName) {
     };
     for (const auto& [name, format] : byName)
         EXPECT_EQ(formatFromFileName(QString::fromLatin1(name)), format) << name;
+    // The question that offers another format reads as English.
+    EXPECT_EQ(formatFileName(kSubStation), "an Advanced SubStation file");
+    EXPECT_EQ(formatFileName(kWebVTT), "a WebVTT file");
 }
 
 TEST_F(FormatsTest, TimingAndLineEditsChangeOnlyTheTimes) {
