@@ -88,6 +88,16 @@ struct SessionEntry {
     friend bool operator==(const SessionEntry&, const SessionEntry&) = default;
 };
 
+// The lists of the document that move with the rows.
+enum class DocumentList : std::uint8_t { LoadedTimeLines, TimeLines, OriginalTexts, TranslatedTexts };
+
+// Sides of the document, as bits of 1 << Side: what an edit changed of what each side's save writes.
+using SideMask = std::uint8_t;
+inline constexpr SideMask sideBit(Side side) {
+    return SideMask(1u << int(side));
+}
+inline constexpr SideMask kBothSides = sideBit(Side::Original) | sideBit(Side::Translated);
+
 // Columns of a change, as bits of 1 << EntryColumn.
 using ColumnMask = std::uint8_t;
 inline constexpr ColumnMask columnBit(int column) {
@@ -158,7 +168,15 @@ public:
         Side side = Side::Original;
         std::uint32_t codePage = 0;
     };
-    using Step = std::variant<Insert, Remove, Replace, SetNumbers, SetCodePage>;
+    // One list takes a new length: the elements beyond it leave, and `fill` supplies the new ones
+    // in order. The session adds these itself when an edit reaches rows beyond a list's end, so
+    // that what those rows show gets saved.
+    struct Resize {
+        DocumentList list = DocumentList::TimeLines;
+        qsizetype length = 0;
+        QStringList fill;
+    };
+    using Step = std::variant<Insert, Remove, Replace, SetNumbers, SetCodePage, Resize>;
 
     explicit SessionEdit(QString label = {}) : m_label(std::move(label)) {}
 
