@@ -91,12 +91,17 @@ struct SessionEntry {
 // The lists of the document that move with the rows.
 enum class DocumentList : std::uint8_t { LoadedTimeLines, TimeLines, OriginalTexts, TranslatedTexts };
 
-// Sides of the document, as bits of 1 << Side: what an edit changed of what each side's save writes.
+// What an edit changed of what the saves write, as bits: a side's texts (sideBit), and the times
+// and rows, which both sides' saves write.
 using SideMask = std::uint8_t;
 inline constexpr SideMask sideBit(Side side) {
     return SideMask(1u << int(side));
 }
-inline constexpr SideMask kBothSides = sideBit(Side::Original) | sideBit(Side::Translated);
+inline constexpr SideMask kTimesAndRows = 4;
+// What a side's save writes.
+inline constexpr SideMask savedBy(Side side) {
+    return sideBit(side) | kTimesAndRows;
+}
 
 // Columns of a change, as bits of 1 << EntryColumn.
 using ColumnMask = std::uint8_t;

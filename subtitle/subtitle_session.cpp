@@ -221,14 +221,14 @@ void SubtitleSession::reset(SubtitleDocument document, QVector<EntryRow> rows) {
     m_rows.items() = std::move(rows);
     m_sources = QVector<RowSources>(m_rows.count());
     clearHistory();
-    m_cleanIndex[0] = m_cleanIndex[1] = 0;
+    m_saved[0] = m_saved[1] = SavedState{};
 }
 
-void SubtitleSession::restore(SubtitleDocument document, QVector<EntryRow> rows, SideMask modifiedSides) {
+void SubtitleSession::restore(SubtitleDocument document, QVector<EntryRow> rows, SideMask originalUnsaved,
+                              SideMask translatedUnsaved) {
     reset(std::move(document), std::move(rows));
-    for (Side side : {Side::Original, Side::Translated})
-        if (modifiedSides & sideBit(side))
-            m_cleanIndex[int(side)] = -1;
+    m_saved[int(Side::Original)].lacking = originalUnsaved & savedBy(Side::Original);
+    m_saved[int(Side::Translated)].lacking = translatedUnsaved & savedBy(Side::Translated);
 }
 
 void SubtitleSession::setStartCodePage(Side side, std::uint32_t codePage) {
@@ -304,7 +304,7 @@ SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, 
         [](const SessionEntry& e) -> const std::optional<QString>& { return e.translatedText; },
         [](const SessionEntry& e) { return e.row.translated; });
     change.structure(SessionChange::Shape::Inserted, positions);
-    change.sides(kBothSides);
+    change.sides(kTimesAndRows);
     return SessionEdit::Remove{positions};
 }
 
@@ -335,7 +335,7 @@ SessionEdit::Step SubtitleSession::runRemove(const SessionEdit::Remove& remove, 
         e.translatedText = std::move(translations[j]);
     }
     change.structure(SessionChange::Shape::Removed, rows);
-    change.sides(kBothSides);
+    change.sides(kTimesAndRows);
     return inverse;
 }
 
@@ -377,7 +377,7 @@ SessionEdit::Step SubtitleSession::runReplace(const SessionEdit::Replace& replac
     change.lists(times, originals || translations);
     // Times are written by both sides' saves; a row number by neither.
     if (times || (columns & kTimeColumns))
-        change.sides(kBothSides);
+        change.sides(kTimesAndRows);
     if (originals || (columns & columnBit(kColumnOriginal)))
         change.sides(sideBit(Side::Original));
     if (translations || (columns & columnBit(kColumnTranslated)))
@@ -453,7 +453,7 @@ SessionEdit::Step SubtitleSession::runResize(const SessionEdit::Resize& resize, 
     case DocumentList::LoadedTimeLines:
     case DocumentList::TimeLines:
         change.lists(true, false);
-        change.sides(kBothSides);
+        change.sides(kTimesAndRows);
         break;
     case DocumentList::OriginalTexts:
         change.lists(false, true);
@@ -600,15 +600,17 @@ void SubtitleSession::record(HistoryStep step) {
         m_group->sides |= step.sides;
         return;
     }
-    // A saved state that was undone is overwritten now: the side stays clean only where none of
-    // the steps that go changed it.
+    // A saved state that was undone is overwritten now: what the steps that go had changed stays
+    // unsaved, counted from here.
     for (Side side : {Side::Original, Side::Translated}) {
-        qsizetype& clean = m_cleanIndex[int(side)];
-        if (clean > m_index)
-            clean = stepsTouch(side, clean) ? -1 : m_index;
+        SavedState& saved = m_saved[int(side)];
+        if (saved.index > m_index) {
+            saved.lacking |= stepsBetween(saved.index) & savedBy(side);
+            saved.index = m_index;
+        }
     }
     m_steps.resize(m_index);
-    const bool savedHere = m_cleanIndex[0] == m_index || m_cleanIndex[1] == m_index;
+    const bool savedHere = m_saved[0].index == m_index || m_saved[1].index == m_index;
     if (!step.mergeKey.isEmpty() && m_index > 0 && !savedHere &&
         m_steps[m_index - 1].mergeKey == step.mergeKey) {
         HistoryStep& last = m_steps[m_index - 1];
@@ -675,29 +677,30 @@ SessionChange SubtitleSession::redo() {
 void SubtitleSession::clearHistory() {
     // A side with unsaved changes keeps them, though no step can take it back to its file now.
     for (Side side : {Side::Original, Side::Translated})
-        m_cleanIndex[int(side)] = isModified(side) ? -1 : 0;
+        m_saved[int(side)] = SavedState{0, unsavedChanges(side)};
     m_steps.clear();
     m_index = 0;
     m_group.reset();
 }
 
-bool SubtitleSession::stepsTouch(Side side, qsizetype from) const {
+SideMask SubtitleSession::stepsBetween(qsizetype from) const {
+    SideMask changed = 0;
     const qsizetype low = std::min(from, m_index), high = std::max(from, m_index);
     for (qsizetype i = low; i < high; ++i)
-        if (m_steps[i].sides & sideBit(side))
-            return true;
-    return false;
+        changed |= m_steps[i].sides;
+    return changed;
 }
 
-bool SubtitleSession::isModified(Side side) const {
-    if (m_group && (m_group->sides & sideBit(side)))
-        return true;
-    const qsizetype clean = m_cleanIndex[int(side)];
-    return clean < 0 || stepsTouch(side, clean);
+SideMask SubtitleSession::unsavedChanges(Side side) const {
+    const SavedState& saved = m_saved[int(side)];
+    SideMask changed = saved.lacking | stepsBetween(saved.index);
+    if (m_group)
+        changed |= m_group->sides;
+    return changed & savedBy(side);
 }
 
 void SubtitleSession::setClean(Side side) {
-    m_cleanIndex[int(side)] = m_index;
+    m_saved[int(side)] = SavedState{m_index, 0};
 }
 
 void SubtitleSession::beginGroup(const QString& label) {

@@ -39,7 +39,7 @@ struct SessionHistoryStep {
     int focus = -1;
     bool rebuildsMapping = false;
     QString mergeKey;
-    // The sides whose saved files this step changes.
+    // What of the saved files this step changes.
     SideMask sides = 0;
 };
 
@@ -55,8 +55,9 @@ public:
 
     // A new document in place of the old one, with a fresh history; both sides count as saved.
     void reset(SubtitleDocument document, QVector<EntryRow> rows);
-    // The same for work brought back after a crash: the sides given still differ from their files.
-    void restore(SubtitleDocument document, QVector<EntryRow> rows, SideMask modifiedSides);
+    // The same for work brought back after a crash, with what each side's file still lacked.
+    void restore(SubtitleDocument document, QVector<EntryRow> rows, SideMask originalUnsaved,
+                 SideMask translatedUnsaved);
     // Settings that a load or the start of the program makes; they are not edits and not undone.
     void setFormatMode(std::int32_t formatMode) { m_document.formatMode = formatMode; }
     void setStartCodePage(Side side, std::uint32_t codePage);
@@ -104,10 +105,11 @@ public:
     void beginGroup(const QString& label);
     void endGroup(bool rebuildsMapping = false);
     bool inGroup() const { return bool(m_group); }
-    // Whether a side's file (as last loaded or saved) no longer holds what its save would write.
-    // Undoing back to that point makes the side clean again; a step that changes neither side
-    // (new row numbers, which no file keeps) leaves it as it is.
-    bool isModified(Side side) const;
+    // What a side's file (as last loaded or saved) lacks of what its save would write now: its
+    // texts (sideBit) and the times and rows. Undoing back to that point makes the side clean
+    // again; a step that changes nothing a file keeps (new row numbers) leaves it as it is.
+    SideMask unsavedChanges(Side side) const;
+    bool isModified(Side side) const { return unsavedChanges(side) != 0; }
     bool isClean() const { return !isModified(Side::Original) && !isModified(Side::Translated); }
     // The side's file now holds what its save writes (after a load or a save of that side).
     void setClean(Side side);
@@ -136,8 +138,8 @@ private:
     SessionChange replay(const QVector<SessionEdit::Step>& steps, bool selectTouched);
     void record(HistoryStep step);
     QStringList& list(DocumentList which);
-    // Whether a step between the history position `from` and the current one changes the side.
-    bool stepsTouch(Side side, qsizetype from) const;
+    // What the steps between the history position `from` and the current one change.
+    SideMask stepsBetween(qsizetype from) const;
 
     SubtitleDocument m_document;
     EntryRows m_rows;
@@ -146,8 +148,13 @@ private:
 
     QVector<HistoryStep> m_steps;
     qsizetype m_index = 0; // steps applied
-    // Per side, the history position at which its file held what the side shows; -1 when no
-    // position does any more.
-    qsizetype m_cleanIndex[2] = {0, 0};
+    // Per side: the history position at which its file held what the side shows, and what the
+    // file lacked even there (changes whose steps are gone: a cleared history, or steps undone and
+    // then overwritten).
+    struct SavedState {
+        qsizetype index = 0;
+        SideMask lacking = 0;
+    };
+    SavedState m_saved[2];
     std::optional<HistoryStep> m_group;
 };

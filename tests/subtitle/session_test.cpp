@@ -235,28 +235,31 @@ TEST(SubtitleSession, EachSideIsModifiedByWhatItsSaveWrites) {
     struct Case {
         const char* name;
         std::function<void(SubtitleSession&)> edit;
-        bool original, translated;
+        SideMask original, translated;
     };
+    const SideMask originalTexts = sideBit(Side::Original), translatedTexts = sideBit(Side::Translated);
     const Case cases[] = {
-        {"an original cell", [](SubtitleSession& s) { s.setTextCell(0, kColumnOriginal, "x"); }, true, false},
-        {"a translated cell", [](SubtitleSession& s) { s.setTextCell(0, kColumnTranslated, "x"); }, false,
-         true},
+        {"an original cell", [](SubtitleSession& s) { s.setTextCell(0, kColumnOriginal, "x"); },
+         originalTexts, 0},
+        {"a translated cell", [](SubtitleSession& s) { s.setTextCell(0, kColumnTranslated, "x"); }, 0,
+         translatedTexts},
         {"a job's translations",
          [](SubtitleSession& s) {
              s.setTranslatedTexts({1, 2}, {"a", "b"});
          },
-         false, true},
-        {"times", [](SubtitleSession& s) { s.setTimes(2, timeText(30), timeText(31)); }, true, true},
-        {"a removed row", [](SubtitleSession& s) { s.removeEntries({1}); }, true, true},
-        {"row numbers, which no file keeps", [](SubtitleSession& s) { s.renumber(0, 7); }, false, false},
+         0, translatedTexts},
+        {"times", [](SubtitleSession& s) { s.setTimes(2, timeText(30), timeText(31)); }, kTimesAndRows,
+         kTimesAndRows},
+        {"a removed row", [](SubtitleSession& s) { s.removeEntries({1}); }, kTimesAndRows, kTimesAndRows},
+        {"row numbers, which no file keeps", [](SubtitleSession& s) { s.renumber(0, 7); }, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SubtitleSession s;
         fill(s, 4);
         c.edit(s);
-        EXPECT_EQ(s.isModified(Side::Original), c.original);
-        EXPECT_EQ(s.isModified(Side::Translated), c.translated);
+        EXPECT_EQ(s.unsavedChanges(Side::Original), c.original);
+        EXPECT_EQ(s.unsavedChanges(Side::Translated), c.translated);
         s.undo();
         EXPECT_FALSE(s.isModified(Side::Original));
         EXPECT_FALSE(s.isModified(Side::Translated));
@@ -278,11 +281,12 @@ TEST(SubtitleSession, ASaveCleansOnlyItsSideAndTheHistoryFindsItAgain) {
     s.redo();
     EXPECT_FALSE(s.isModified(Side::Translated));
 
-    // An original edit after undoing past the translated save: the translation stays as saved
-    // only while the steps that went did not touch it.
+    // An original edit after undoing past the translated save: what the undone step changed stays
+    // unsaved for good, what the new one changes only for the original.
     s.undo();
     s.setTextCell(1, kColumnOriginal, "other");
-    EXPECT_TRUE(s.isModified(Side::Translated));
+    EXPECT_EQ(s.unsavedChanges(Side::Translated), sideBit(Side::Translated));
+    EXPECT_EQ(s.unsavedChanges(Side::Original), sideBit(Side::Original));
 
     // A new history (a load of the other side) keeps what is unsaved.
     s.clearHistory();
@@ -293,7 +297,7 @@ TEST(SubtitleSession, ASaveCleansOnlyItsSideAndTheHistoryFindsItAgain) {
     EXPECT_FALSE(s.isModified(Side::Translated));
 
     // Work brought back after a crash is as modified as it was.
-    s.restore(s.document(), s.rows().all(), sideBit(Side::Translated));
+    s.restore(s.document(), s.rows().all(), 0, sideBit(Side::Translated));
     EXPECT_FALSE(s.isModified(Side::Original));
     EXPECT_TRUE(s.isModified(Side::Translated));
 }
