@@ -6,8 +6,96 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
+
+namespace {
+
+// The in-place editor of a text cell shows an entry's lines as lines. Enter ends the edit, as in
+// a line edit; Shift+Enter breaks the line the way the document's format saves a break.
+class CellTextEdit : public QPlainTextEdit {
+public:
+    CellTextEdit(QString lineBreak, QWidget* parent)
+        : QPlainTextEdit(parent), m_lineBreak(std::move(lineBreak)) {
+        setObjectName(QStringLiteral("cellEditor"));
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setTabChangesFocus(true);
+    }
+    std::function<void()> onFinished;
+
+    // The text as typed. The document keeps non-breaking spaces only in its raw text, and marks
+    // each line's end with a paragraph separator there.
+    QString text() const {
+        QString raw = document()->toRawText();
+        raw.replace(QChar::ParagraphSeparator, u'\n');
+        raw.replace(QChar::LineSeparator, u'\n');
+        return raw;
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            if (event->modifiers() & Qt::ShiftModifier)
+                insertPlainText(m_lineBreak);
+            else if (onFinished)
+                onFinished();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+
+private:
+    QString m_lineBreak;
+};
+
+class CellDelegate : public QStyledItemDelegate {
+public:
+    CellDelegate(const SubtitleSession& session, QObject* parent)
+        : QStyledItemDelegate(parent), m_session(session) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+        auto* editor = new CellTextEdit(typedLineBreak(m_session.document().formatMode), parent);
+        auto* self = const_cast<CellDelegate*>(this);
+        editor->onFinished = [self, editor] {
+            emit self->commitData(editor);
+            emit self->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        };
+        return editor;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* edit = static_cast<CellTextEdit*>(editor);
+        edit->setPlainText(index.data(Qt::EditRole).toString());
+        // As in a line edit: what is typed at once replaces the text.
+        edit->selectAll();
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        model->setData(index, static_cast<CellTextEdit*>(editor)->text(), Qt::EditRole);
+    }
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex&) const override {
+        // Tall enough for a few lines of the entry, never past the bottom of the grid.
+        QRect rect = option.rect;
+        const auto* edit = static_cast<CellTextEdit*>(editor);
+        const int lines = std::clamp(int(edit->document()->blockCount()), 1, 6);
+        const int wanted =
+            lines * editor->fontMetrics().lineSpacing() + 2 * int(edit->document()->documentMargin()) + 2;
+        if (const QWidget* area = editor->parentWidget())
+            rect.setHeight(std::clamp(wanted, option.rect.height(),
+                                      std::max(option.rect.height(), area->height() - rect.top())));
+        editor->setGeometry(rect);
+    }
+
+private:
+    const SubtitleSession& m_session;
+};
+
+} // namespace
 
 CReportView::CReportView(SubtitleSession& session, QWidget* parent)
     : QTableView(parent), m_model(new EntryRowsModel(session, this)) {
@@ -23,6 +111,7 @@ CReportView::CReportView(SubtitleSession& session, QWidget* parent)
                     QAbstractItemView::AnyKeyPressed);
     setWordWrap(true);
     setAlternatingRowColors(false);
+    setItemDelegate(new CellDelegate(session, this));
     setFont(QApplication::font("QAbstractItemView"));
     verticalHeader()->hide();
     // Most entries have two lines; a fixed height keeps a 4000-row grid cheap to lay out.
