@@ -106,6 +106,12 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
 }
 
 CMainFrame::~CMainFrame() {
+    // The grid and a cell editor still open go while the session they write to is here; the edit
+    // is given up with the rest.
+    if (CReportView* view = grid())
+        view->rowsModel()->setCellEditor({});
+    delete m_view;
+    m_view = nullptr;
     // An orderly end: what was not saved was given up on.
     endRecovery();
     if (m_created)
@@ -339,6 +345,9 @@ bool CMainFrame::isModified(Side side) const {
 }
 
 bool CMainFrame::maySetAside(SideMask lost) {
+    // What is still in a cell's editor is work like any other.
+    if (CReportView* view = grid())
+        view->commitOpenEditor();
     for (Side side : {Side::Original, Side::Translated}) {
         if (!isModified(side) || !(m_session.unsavedChanges(side) & lost))
             continue;
@@ -739,6 +748,8 @@ void CMainFrame::loadFromCommandLine(const QStringList& files) {
 // ---------------------------------------------------------------- saving
 
 bool CMainFrame::saveDocument(SaveKind kind) {
+    if (CReportView* view = grid())
+        view->commitOpenEditor();
     const SubtitleDocument& document = m_session.document();
     if (!hasSomethingToSave(document, kind))
         return false;

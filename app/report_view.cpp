@@ -202,6 +202,15 @@ void CReportView::flushFocusChange() {
     emit gridFocusChanged(moved);
 }
 
+void CReportView::commitOpenEditor() {
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    if (auto* editor = viewport()->findChild<CellTextEdit*>(QStringLiteral("cellEditor"))) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 void CReportView::setColumnHidden(int column, bool hide) {
     QTableView::setColumnHidden(column, hide);
     fitTextColumns();
