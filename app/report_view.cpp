@@ -23,11 +23,19 @@ public:
     CellTextEdit(QString lineBreak, QWidget* parent)
         : QPlainTextEdit(parent), m_lineBreak(std::move(lineBreak)) {
         setObjectName(QStringLiteral("cellEditor"));
-        setFrameShape(QFrame::NoFrame);
+        setFrameShape(QFrame::Box);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setTabChangesFocus(true);
+        connect(this, &QPlainTextEdit::textChanged, this, [this] { fitHeight(); });
     }
     std::function<void()> onFinished;
+
+    // Over the cell, and as tall as the entry's lines need (up to six), never past the grid's
+    // bottom.
+    void place(const QRect& cell) {
+        m_cell = cell;
+        fitHeight();
+    }
 
     // The text as typed. The document keeps non-breaking spaces only in its raw text, and marks
     // each line's end with a paragraph separator there.
@@ -51,7 +59,20 @@ protected:
     }
 
 private:
+    void fitHeight() {
+        if (m_cell.isNull())
+            return;
+        const int lines = std::clamp(int(document()->blockCount()), 1, 6);
+        const int wanted = lines * fontMetrics().lineSpacing() + 2 * int(document()->documentMargin()) +
+                           2 * frameWidth() + 2;
+        int height = std::max(wanted, m_cell.height());
+        if (const QWidget* area = parentWidget())
+            height = std::min(height, std::max(m_cell.height(), area->height() - m_cell.top()));
+        setGeometry(m_cell.x(), m_cell.y(), m_cell.width(), height);
+    }
+
     QString m_lineBreak;
+    QRect m_cell;
 };
 
 class CellDelegate : public QStyledItemDelegate {
@@ -79,16 +100,7 @@ public:
     }
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex&) const override {
-        // Tall enough for a few lines of the entry, never past the bottom of the grid.
-        QRect rect = option.rect;
-        const auto* edit = static_cast<CellTextEdit*>(editor);
-        const int lines = std::clamp(int(edit->document()->blockCount()), 1, 6);
-        const int wanted =
-            lines * editor->fontMetrics().lineSpacing() + 2 * int(edit->document()->documentMargin()) + 2;
-        if (const QWidget* area = editor->parentWidget())
-            rect.setHeight(std::clamp(wanted, option.rect.height(),
-                                      std::max(option.rect.height(), area->height() - rect.top())));
-        editor->setGeometry(rect);
+        static_cast<CellTextEdit*>(editor)->place(option.rect);
     }
 
 private:
