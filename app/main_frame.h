@@ -130,6 +130,8 @@ public:
     QString recoveryFile() const { return m_recovery ? m_recovery->path() : QString(); }
     void OnChangeOriginalCharset();
     void OnChangeTranslatedCharset();
+    // Whether picking a character set can read the side anew (not for a side read as Unicode).
+    bool canRedecode(Side side) const;
     void OnHelpTopics();
     void OnWebPage();
     void OnAbout();
@@ -183,11 +185,15 @@ private:
     void restoreWork(const RecoveryState& state);
     // The work is saved or given up on: no recovery file stays behind.
     void endRecovery();
-    // Both combos show their side's code page (or only the one side's).
-    void syncCharsetCombos(std::optional<Side> only = std::nullopt);
+    // Each combo follows its own side: the side just loaded (read as readAs), and any side whose
+    // code page moved since its combo last showed it.
+    void syncCharsetCombos(std::optional<Side> loaded = std::nullopt, const EncodingGuess& readAs = {});
 
     void loadSubtitle(Side side);
-    void readSubtitle(const QString& path, SubtitleFormat format, Side side);
+    // Loads bytes read once from path; on success the document's format becomes documentFormat.
+    // Returns whether the load was accepted.
+    bool readSubtitle(const QString& path, const QByteArray& bytes, SubtitleFormat format, Side side,
+                      SubtitleFormat documentFormat);
     void changeCharset(Side side);
     bool appendRecord(const DictionaryRecord& record, int selector);
     void startProgram(const QString& name, const QStringList& arguments);
@@ -202,6 +208,8 @@ private:
     CommandRegistry m_commands;
     DictionaryStore m_store;
     TimingsMaskLatch m_maskLatch;
+    CharsetBoxFollower m_charsetBoxes[2] = {CharsetBoxFollower(Side::Original),
+                                            CharsetBoxFollower(Side::Translated)}; // by Side
     bool m_translating = false;
     // Each side's file, for the title, the questions and the recovery file.
     QString m_sideFiles[2];

@@ -35,6 +35,13 @@ World
 8
 00:00:09,000 --> 00:00:08,500
 Caf\u00e9 <i>end</i>
+
+9
+ab:cd:ef,ghi --> 00:00:11,000
+unreadable start
+
+00:00:12,000 --> 00:00:13,000
+no index line
 """
 
 MICRODVD = """{1}{1}23.976
@@ -58,6 +65,10 @@ Hello
 <SYNC Start=4000><P Class=ENCC>
 Bye
 <sync start=5000>
+<SYNC Start=6000><P Class=ENCC>On the sync line
+<SYNC Start=7000><P Class=ENCC>
+&nbsp;
+<SYNC Start=8000>
 </BODY>
 </SAMI>
 """
@@ -183,6 +194,29 @@ def convert_seeds():
     yield "hz", bytes([9, 30, 5]) + "\u4e2d\u6587 abc\n".encode("hz")
     yield "utf-16", bytes([31, 7, 1]) + "\ufeffa\u4e2d".encode("utf-16-le")
     yield "mac", bytes([20, 30, 1]) + bytes(range(0x80, 0x100))
+    # Vietnamese with its accents after the letters, read into one character each.
+    yield "cp1258", bytes([42, 31, 6]) + b"Xin ch\xe0o th\xea\xec gi\xf5\xeci\n"
+    # Stray bytes among Big5: the lead goes, the letter after it stays.
+    yield "big5-stray", bytes([2, 31, 3]) + "\u4e2d\u6587".encode("big5") + b"\x81@\x92s\x80\n"
+    yield "shift-jis", bytes([7, 33, 5]) + "\u3048\u3048\u301c\u3063\u3068 \uff8a\uff9d\n".encode("shift_jis")
+    yield "gb18030", bytes([36, 34, 2]) + "\u4e2d\u6587 \ufe10 \U0001f600\n".encode("gb18030")
+    yield "utf8-bom", bytes([32, 42, 4]) + b"\xef\xbb\xbf" + "th\u1ebf gi\u1edbi \u20ac".encode("utf-8")
+
+
+def schedule_seeds():
+    """mini's study schedules: a sound one, one with damaged lines, and files that are not one."""
+    header = b"mini schedule 1\n# direction\tdue\tinterval\tease\tstreak\tlapses\tfirst studied\toriginal\ttranslation\n"
+    lines = [
+        "f\t2024-05-11\t1\t2500\t1\t0\t2024-05-10\tHello there.\tBonjour.\n",
+        "r\t2024-06-01\t15\t2650\t3\t1\t2024-04-02\tTab\\there, \\\\ and \\n\t\u4e2d\u6587 \\ud800\n",
+    ]
+    sound = header + "".join(lines).encode("utf-8")
+    yield "sound", sound
+    yield "crlf-bom", b"\xef\xbb\xbf" + sound.replace(b"\n", b"\r\n")
+    yield "damaged", sound + b"f\t2024-02-30\t1\t99\tx\n" + b"r\t2024-05-11\t1\t2500\t1\t0\t2024-05-10\ta\\q\tb\n" + b"f\t2024-05-11\t1\t2500\t1\t0\t2024-05-10\t\xc3(\tb"
+    yield "newer", b"mini schedule 2\n" + "".join(lines).encode("utf-8")
+    yield "foreign", b"<?xml version=\"1.0\"?>\n<schedule/>\n"
+    yield "empty", b""
 
 
 def recovery_string(text):
@@ -245,13 +279,19 @@ def main():
     for target, text in READERS.items():
         for name, data in variants(text, "sample"):
             write(target, name, data)
+        # Old Mac line ends, and UTF-8 whose first bytes are text rather than a mark.
+        write(target, "sample-cr", text.replace("\n", "\r").encode("cp1252", "replace"))
+        write(target, "sample-utf8", text.encode("utf-8"))
         # A line of 1023 characters stops a load as an invalid file.
         write(target, "long-line", text.encode("cp1252", "replace") + b"x" * 1023 + b"\n")
     for name, data in text_file_seeds():
         write("fuzz_text_file", name, data)
     for name, data in variants(PLAYER, "sample"):
-        if not name.endswith("utf16"):  # the player reads 8-bit files only
-            write("fuzz_player_lines", name, data)
+        write("fuzz_player_lines", name, data)
+    # Old Mac line ends, UTF-8 without a mark, and UTF-16BE.
+    write("fuzz_player_lines", "sample-cr", PLAYER.replace("\n", "\r").encode("cp1252", "replace"))
+    write("fuzz_player_lines", "sample-utf8", (PLAYER + "Caf\u00e9\n").encode("utf-8"))
+    write("fuzz_player_lines", "sample-utf16be", b"\xfe\xff" + PLAYER.encode("utf-16-be"))
     write("fuzz_player_lines", "long-line", b"1\n" + b"x" * 1100 + b"\n")
     for name, data in dictionary_seeds():
         write("fuzz_dictionary", name, data)
@@ -261,6 +301,8 @@ def main():
         write("fuzz_convert", name, data)
     for name, data in recovery_seeds():
         write("fuzz_recovery", name, data)
+    for name, data in schedule_seeds():
+        write("fuzz_mini_schedule", name, data)
     return 0
 
 

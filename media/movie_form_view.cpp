@@ -2,10 +2,12 @@
 // generation of the film they belong to and dropped when that film has been closed since.
 #include "media/movie_form_view.h"
 
+#include "media/embedded_window.h"
 #include "media/movie_rules.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -15,6 +17,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <chrono>
 
 namespace {
 
@@ -41,7 +44,8 @@ QToolButton* mediaButton(QWidget* parent, QStyle::StandardPixmap icon, const QSt
 CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
     : QWidget(parent),
       m_engineFactory(engineFactory ? std::move(engineFactory) : EngineFactory(defaultEngine)),
-      m_video(new QWidget(this)),
+      m_video(new EmbeddedWindow(this)),
+      m_open(mediaButton(this, QStyle::SP_DirOpenIcon, tr("Open another film"), "movieOpen")),
       m_play(mediaButton(this, QStyle::SP_MediaPlay, tr("Open a film and play it"), "moviePlay")),
       m_stop(mediaButton(this, QStyle::SP_MediaStop, tr("Stop"), "movieStop")),
       m_back(mediaButton(this, QStyle::SP_MediaSeekBackward, tr("Back 5 seconds"), "movieBack")),
@@ -52,14 +56,9 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
       m_reload(new QPushButton(QStringLiteral("Reload Subtitle"), this)) {
     setObjectName(QStringLiteral("movieFormView"));
 
-    // libVLC draws into the video area's own window, made on the first open: a native child window
-    // from the start would slow the frame's first show down by tens of milliseconds.
+    // libVLC draws into the video area's own window, made on the first open: a window from the start
+    // would slow the frame's first show down by tens of milliseconds.
     m_video->setObjectName(QStringLiteral("movieVideo"));
-    m_video->setAttribute(Qt::WA_DontCreateNativeAncestors);
-    QPalette black = m_video->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    m_video->setPalette(black);
-    m_video->setAutoFillBackground(true);
     m_video->setMinimumSize(160, 90);
     m_video->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
@@ -86,6 +85,8 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
     seekRow->addWidget(m_time);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setSpacing(4);
+    buttonRow->addWidget(m_open);
+    buttonRow->addSpacing(8);
     for (QWidget* w : {static_cast<QWidget*>(m_play), static_cast<QWidget*>(m_stop),
                        static_cast<QWidget*>(m_back), static_cast<QWidget*>(m_forward)})
         buttonRow->addWidget(w);
@@ -102,6 +103,7 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
     layout->addLayout(seekRow);
     layout->addLayout(buttonRow);
 
+    connect(m_open, &QToolButton::clicked, this, &CMovieFormView::OnOpen);
     connect(m_play, &QToolButton::clicked, this, &CMovieFormView::OnPlayPause);
     connect(m_stop, &QToolButton::clicked, this, &CMovieFormView::OnStop);
     connect(m_back, &QToolButton::clicked, this, &CMovieFormView::OnBack);
@@ -113,11 +115,22 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
             m_player->setVolume(value);
     });
     connect(m_position, &QSlider::valueChanged, this, [this](int value) {
-        if (m_player)
-            m_player->setTime(seekTimeForSlider(m_player->length(), value));
+        if (!m_player)
+            return;
+        const qint64 time = seekTimeForSlider(m_player->length(), value);
+        m_player->setTime(time);
+        // Moving the thumb to the time's own place would move it under the user's hand.
+        showSeek(time, false);
     });
     m_endTimer.setInterval(kEndCheckMilliseconds);
     connect(&m_endTimer, &QTimer::timeout, this, &CMovieFormView::OnTimer);
+    m_secondTimer.setSingleShot(true);
+    connect(&m_secondTimer, &QTimer::timeout, this, &CMovieFormView::OnSecondTimer);
+    m_now = [] {
+        return qint64(std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count());
+    };
 
     m_pickFile = [this] {
         return QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("All Files (*)"));
@@ -127,6 +140,8 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
                                        : message.icon == MessageIcon::Warning ? QMessageBox::Warning
                                                                               : QMessageBox::Information;
         QMessageBox box(icon, message.caption, message.text, QMessageBox::Ok, this);
+        // The text holds file names, and a file name may look like markup.
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     };
     setPlayingControlsEnabled(false);
@@ -147,17 +162,28 @@ void CMovieFormView::OnPlayPause() {
         m_player->setPause(false);
         m_state = PlayState::Playing;
         break;
-    case PlayState::NothingOpen:
-        openFilm();
+    case PlayState::NothingOpen: {
+        const QString path = m_lastFilm.isEmpty() && m_pickFile ? m_pickFile() : m_lastFilm;
+        if (!path.isEmpty())
+            openFilm(path);
         return;
     }
+    }
+    m_clock.setRunning(m_state == PlayState::Playing, m_now());
+    showPosition();
     updatePlayButton();
 }
 
-void CMovieFormView::openFilm() {
+void CMovieFormView::OnOpen() {
     const QString path = m_pickFile ? m_pickFile() : QString();
     if (path.isEmpty())
         return;
+    if (m_state != PlayState::NothingOpen)
+        OnStop();
+    openFilm(path);
+}
+
+void CMovieFormView::openFilm(const QString& path) {
     if (!m_engine) {
         QString why;
         m_engine = m_engineFactory(why);
@@ -167,6 +193,7 @@ void CMovieFormView::openFilm() {
         }
     }
     const std::uint64_t generation = ++m_generation;
+    m_clock = MovieClock();
     // Called on libVLC's thread.
     PlayerEventSink sink = [this, generation](PlayerEvent event) {
         m_hop->post([this, generation, event] { applyPlayerEvent(generation, event); });
@@ -177,8 +204,7 @@ void CMovieFormView::openFilm() {
         failPlayback();
         return;
     }
-    // Asking for the window id makes the video area a native window of its own.
-    m_player->setVideoWindow(m_video->winId());
+    m_player->setVideoWindow(m_video->nativeWindow()->winId());
     // A new player starts at the library's own volume, not at what the slider shows.
     m_player->setVolume(m_volume->value());
     if (!m_player->play()) {
@@ -190,6 +216,7 @@ void CMovieFormView::openFilm() {
     if (generation != m_generation)
         return;
     m_state = PlayState::Playing;
+    m_lastFilm = path;
     updatePlayButton();
     setPlayingControlsEnabled(true);
     m_endTimer.start();
@@ -219,19 +246,27 @@ void CMovieFormView::OnStop() {
     ++m_generation;
     m_player.reset();
     // libVLC's window is gone; its last picture would stay on the screen until something covers it.
-    m_video->update();
+    m_video->clear();
     m_openPath.clear();
     m_endTimer.stop();
+    m_secondTimer.stop();
+    m_clock = MovieClock();
 }
 
 void CMovieFormView::OnBack() {
-    if (m_player)
-        m_player->setTime(timeBack(m_player->time()));
+    if (!m_player)
+        return;
+    const qint64 time = timeBack(m_player->time());
+    m_player->setTime(time);
+    showSeek(time, true);
 }
 
 void CMovieFormView::OnForward() {
-    if (m_player)
-        m_player->setTime(timeForward(m_player->time(), m_player->length()));
+    if (!m_player)
+        return;
+    const qint64 time = timeForward(m_player->time(), m_player->length());
+    m_player->setTime(time);
+    showSeek(time, true);
 }
 
 void CMovieFormView::OnReloadSubtitle() {
@@ -257,18 +292,41 @@ void CMovieFormView::OnTimer() {
 void CMovieFormView::applyPlayerEvent(std::uint64_t generation, PlayerEvent event) {
     if (generation != m_generation || !m_player)
         return;
-    if (event == PlayerEvent::EncounteredError)
+    if (event == PlayerEvent::EncounteredError) {
         failPlayback();
-    else
+        return;
+    }
+    const qint64 now = m_now();
+    m_clock.report(m_player->time(), now);
+    m_clock.setRunning(m_state == PlayState::Playing, now);
+    showPosition();
+}
+
+void CMovieFormView::OnSecondTimer() {
+    if (m_player)
         showPosition();
 }
 
-void CMovieFormView::showPosition() {
+void CMovieFormView::showSeek(qint64 time, bool moveSlider) {
+    m_clock.report(time, m_now());
+    showPosition(moveSlider);
+}
+
+void CMovieFormView::showPosition(bool moveSlider) {
+    const qint64 now = m_now();
     const qint64 length = m_player->length();
-    const qint64 time = m_player->time();
+    qint64 time = m_clock.at(now);
+    if (length > 0)
+        time = std::min(time, length);
     m_time->setText(formatMovieTimeLabel(time, length));
+    // Between the player's reports the label turns to the next second when the picture does.
+    const qint64 wait = m_clock.untilNextSecond(now);
+    if (wait >= 0)
+        m_secondTimer.start(int(wait) + 1);
+    else
+        m_secondTimer.stop();
     // The thumb stays where the user holds it.
-    if (m_position->isSliderDown())
+    if (!moveSlider || m_position->isSliderDown())
         return;
     const QSignalBlocker blocker(m_position);
     m_position->setValue(positionSliderValue(time, length));
@@ -276,6 +334,8 @@ void CMovieFormView::showPosition() {
 
 void CMovieFormView::failPlayback() {
     const QString path = m_openPath;
+    // Play asks for another film rather than trying this one again.
+    m_lastFilm.clear();
     OnStop();
     showMessage(errorMessage(tr("This film cannot be played:\n%1").arg(QDir::toNativeSeparators(path))));
 }
@@ -290,9 +350,14 @@ void CMovieFormView::setPlayingControlsEnabled(bool enabled) {
 void CMovieFormView::updatePlayButton() {
     const bool playing = m_state == PlayState::Playing;
     m_play->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    m_play->setToolTip(playing                        ? tr("Pause")
-                       : m_state == PlayState::Paused ? tr("Play")
-                                                      : tr("Open a film and play it"));
+    if (playing)
+        m_play->setToolTip(tr("Pause"));
+    else if (m_state == PlayState::Paused)
+        m_play->setToolTip(tr("Play"));
+    else if (!m_lastFilm.isEmpty())
+        m_play->setToolTip(tr("Play %1 again").arg(QFileInfo(m_lastFilm).fileName()));
+    else
+        m_play->setToolTip(tr("Open a film and play it"));
 }
 
 void CMovieFormView::showMessage(const UserMessage& message) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "media/media_player.h"
+#include "media/movie_rules.h"
 #include "support/thread_hop.h"
 #include "support/user_message.h"
 
@@ -15,6 +16,7 @@
 class QLabel;
 class QPushButton;
 class QSlider;
+class EmbeddedWindow;
 class QToolButton;
 
 class CMovieFormView : public QWidget {
@@ -27,6 +29,8 @@ public:
     // Writes a fresh temporary translated subtitle and gives back its path; nothing when there is none.
     using SubtitleWriter = std::function<std::optional<QString>()>;
     using MessageSink = std::function<void(const UserMessage&)>;
+    // Milliseconds on a monotonic clock.
+    using Clock = std::function<qint64()>;
 
     enum class PlayState { NothingOpen = 0, Playing = 1, Paused = 2 };
 
@@ -39,10 +43,12 @@ public:
     void setFilePicker(FilePicker picker) { m_pickFile = std::move(picker); }
     void setSubtitleWriter(SubtitleWriter writer) { m_writeSubtitle = std::move(writer); }
     void setMessageSink(MessageSink sink) { m_showMessage = std::move(sink); }
+    void setClock(Clock clock) { m_now = std::move(clock); }
 
     PlayState playState() const { return m_state; }
     MediaPlayer* player() const { return m_player.get(); }
-    QWidget* videoArea() const { return m_video; }
+    EmbeddedWindow* videoArea() const { return m_video; }
+    QToolButton* openButton() const { return m_open; }
     QToolButton* playButton() const { return m_play; }
     QToolButton* stopButton() const { return m_stop; }
     QToolButton* backButton() const { return m_back; }
@@ -52,20 +58,27 @@ public:
     QLabel* timeLabel() const { return m_time; }
     QPushButton* reloadButton() const { return m_reload; }
     const QTimer& endTimer() const { return m_endTimer; }
+    // Fires when the time label's next whole second is due between two of the player's reports.
+    const QTimer& secondTimer() const { return m_secondTimer; }
 
     void OnPlayPause();
+    // Asks for a film and plays it in place of the one open.
+    void OnOpen();
     void OnStop();
     void OnBack();
     void OnForward();
     void OnReloadSubtitle();
     // The once-a-second look whether the film has ended or failed.
     void OnTimer();
+    void OnSecondTimer();
 
 private:
-    void openFilm();
+    void openFilm(const QString& path);
     void loadSubtitle();
     void applyPlayerEvent(std::uint64_t generation, PlayerEvent event);
-    void showPosition();
+    // After a jump or a slider move: the player shows `time` from now on.
+    void showSeek(qint64 time, bool moveSlider);
+    void showPosition(bool moveSlider = true);
     void failPlayback();
     void setPlayingControlsEnabled(bool enabled);
     void updatePlayButton();
@@ -75,6 +88,7 @@ private:
     FilePicker m_pickFile;
     SubtitleWriter m_writeSubtitle;
     MessageSink m_showMessage;
+    Clock m_now;
 
     // The engine outlives every player made from it.
     std::unique_ptr<MediaEngine> m_engine;
@@ -85,9 +99,14 @@ private:
     // Carries libVLC's events from its thread to this one.
     ThreadHop* m_hop = new ThreadHop(this);
     QString m_openPath;
+    // The film that Play plays again after Stop or its end; empty when Play asks for one.
+    QString m_lastFilm;
     QTimer m_endTimer;
+    MovieClock m_clock;
+    QTimer m_secondTimer;
 
-    QWidget* m_video;
+    EmbeddedWindow* m_video;
+    QToolButton* m_open;
     QToolButton* m_play;
     QToolButton* m_stop;
     QToolButton* m_back;

@@ -38,3 +38,32 @@ qint64 timeForward(qint64 timeMs, qint64 lengthMs) {
     // While the length is not known yet there is no end to stop at.
     return lengthMs > 0 ? std::min(target, lengthMs) : target;
 }
+
+void MovieClock::report(qint64 timeMs, qint64 nowMs) {
+    // libVLC answers -1 while it does not know a time yet.
+    m_time = std::max<qint64>(0, timeMs);
+    m_since = nowMs;
+}
+
+void MovieClock::setRunning(bool running, qint64 nowMs) {
+    if (running == m_running)
+        return;
+    m_time = at(nowMs);
+    m_since = nowMs;
+    m_running = running;
+}
+
+qint64 MovieClock::at(qint64 nowMs) const {
+    if (!m_running)
+        return m_time;
+    return m_time + std::clamp<qint64>(nowMs - m_since, 0, kClockRunOnMs);
+}
+
+qint64 MovieClock::untilNextSecond(qint64 nowMs) const {
+    if (!m_running)
+        return -1;
+    const qint64 time = at(nowMs);
+    const qint64 wait = (time / 1000 + 1) * 1000 - time;
+    const qint64 runOnLeft = kClockRunOnMs - std::max<qint64>(0, nowMs - m_since);
+    return wait <= runOnLeft ? wait : -1;
+}

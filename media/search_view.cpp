@@ -1,6 +1,7 @@
 // The web search page.
 #include "media/search_view.h"
 
+#include "media/embedded_window.h"
 #include "media/plugin_location.h"
 #include "media/web_view_factory.h"
 
@@ -48,8 +49,11 @@ bool CSearchView::createBrowser() {
         m_layout->addWidget(m_failure);
         return false;
     }
-    m_browser = m_factory->createWebView(this);
-    m_browser->setObjectName(QStringLiteral("searchBrowser"));
-    m_layout->addWidget(m_browser);
+    // The browser composes through OpenGL; the first such widget makes Qt remake the frame's window.
+    keepEmbeddedWindowsThrough(window(), [this] {
+        m_browser = m_factory->createWebView(this);
+        m_browser->setObjectName(QStringLiteral("searchBrowser"));
+        m_layout->addWidget(m_browser);
+    });
     return true;
 }

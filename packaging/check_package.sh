@@ -13,8 +13,14 @@
 #      the unpacked tree and start libVLC from it, save a screenshot and exit 0, create its store in
 #      $XDG_DATA_HOME/velmora and its log folder in $XDG_CACHE_HOME/velmora, delete an old temporary
 #      subtitle there and keep other files, and write nothing into the unpacked root;
-#   5. starts the unpacked trelline and requires it to report its window and keep running.
+#   5. starts the unpacked trelline and requires it to report its window and keep running;
+#   6. asks the unpacked mini for its help without a display, then starts it on the dictionary velmora
+#      made, with one pair added, and requires it to find that store and keep running;
+#   7. checks that the programs and plugins were built with Debian's hardening flags (stack
+#      protector, _FORTIFY_SOURCE, full RELRO, BIND_NOW, PIE), read from the files with readelf.
 # Usage: check_package.sh FILE.deb | check_package.sh --build BUILD_DIR (packs that tree first)
+# A package file is always held to the hardening flags (tools/package builds with them); a build
+# tree only when it was configured with them, which the sanitized test tree is not.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -28,8 +34,43 @@ else
     inside=0
 fi
 
+# Prints what a file built into the package lacks of the hardening flags; nothing when it has them all.
+# With "program", also the marks of the compiler's flags: a function the stack protector guards and
+# a call _FORTIFY_SOURCE checks. Whether a small plugin holds either depends on its code (velmora's
+# web view plugin has neither), not on the flags; the programs, built in the same run, have both.
+hardening_gaps() {
+    local file="$1" kind="${2:-}" header dynamic symbols gaps=()
+    header="$(readelf -hW "$file")" && dynamic="$(readelf -dW "$file")" && symbols="$(readelf --dyn-syms -W "$file")" ||
+        { echo "unreadable"; return; }
+    if [ "$kind" = program ]; then
+        grep -q '__stack_chk_fail' <<<"$symbols" || gaps+=("stack protector")
+        # _FORTIFY_SOURCE turns the checkable calls into their __*_chk forms (__memcpy_chk…).
+        grep -Eq ' __[a-z0-9_]+_chk(@|$)' <<<"$symbols" || gaps+=("_FORTIFY_SOURCE")
+    fi
+    readelf -lW "$file" | grep -q 'GNU_RELRO' || gaps+=("RELRO")
+    grep -Eq '\(BIND_NOW\)|Flags: .*NOW' <<<"$dynamic" || gaps+=("BIND_NOW")
+    if grep -q 'Type: *EXEC' <<<"$header"; then
+        gaps+=("PIE")
+    fi
+    echo "${gaps[*]}"
+}
+
+check_hardening() {
+    local root="$1" file gaps bad=0
+    for file in "$root/usr/bin/velmora" "$root/usr/bin/trelline" "$root/usr/bin/mini" "$root"/usr/lib/velmora/*.so; do
+        case "$file" in */bin/*) gaps="$(hardening_gaps "$file" program)" ;; *) gaps="$(hardening_gaps "$file")" ;; esac
+        if [ -n "$gaps" ]; then
+            echo "  ${file#"$root/"} lacks: $gaps" >&2
+            bad=1
+        fi
+    done
+    [ "$bad" = 0 ] || fail "built without Debian's hardening flags (tools/package passes dpkg-buildflags)"
+    step "programs and plugins built hardened: stack protector, _FORTIFY_SOURCE, full RELRO, BIND_NOW, PIE"
+}
+
 if [ "$inside" = 0 ]; then
     [ $# -ge 1 ] || fail "usage: check_package.sh FILE.deb | --build BUILD_DIR"
+    hardened=1
     work="$(mktemp -d "${TMPDIR:-/tmp}/velmora-package-check.XXXXXX")"
     trap 'rm -rf "$work"' EXIT
     if [ "$1" = "--build" ]; then
@@ -40,6 +81,7 @@ if [ "$inside" = 0 ]; then
             >"$work/cpack.log" 2>&1 ||
             { cat "$work/cpack.log" >&2; fail "cpack failed"; }
         deb="$(ls "$work"/pack/velmora_*.deb)"
+        grep -q '^CMAKE_CXX_FLAGS:.*-D_FORTIFY_SOURCE' "$2/CMakeCache.txt" || hardened=0
     else
         deb="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
     fi
@@ -52,7 +94,7 @@ if [ "$inside" = 0 ]; then
     step "unpacked $(basename "$deb") ($(stat -c %s "$deb") bytes) into a fresh root"
 
     # ---------------------------------------------------------------- 2. contents
-    for f in usr/bin/velmora usr/bin/trelline; do
+    for f in usr/bin/velmora usr/bin/trelline usr/bin/mini; do
         [ -x "$root/$f" ] || fail "$f missing or not executable"
     done
     # Private plugins, where velmora looks for them relative to its own folder.
@@ -71,6 +113,13 @@ if [ "$inside" = 0 ]; then
     if command -v desktop-file-validate >/dev/null; then
         desktop-file-validate "$root"/usr/share/applications/*.desktop || fail "desktop entries do not validate"
         step "desktop entries validate"
+    fi
+
+    # ---------------------------------------------------------------- 7. hardening (before the long steps)
+    if [ "$hardened" = 1 ]; then
+        check_hardening "$root"
+    else
+        step "not a hardened build: its hardening is not checked"
     fi
 
     # ---------------------------------------------------------------- 3. dependencies
@@ -102,7 +151,7 @@ if [ "$inside" = 0 ]; then
         runtime+=("$vlc_plugins/$f")
     done
     libs=""
-    for f in "$root/usr/bin/velmora" "$root/usr/bin/trelline" "${plugins[@]}" "${runtime[@]}"; do
+    for f in "$root/usr/bin/velmora" "$root/usr/bin/trelline" "$root/usr/bin/mini" "${plugins[@]}" "${runtime[@]}"; do
         linked="$(ldd "$f")" || fail "ldd cannot read $f"
         if grep -q 'not found' <<<"$linked"; then
             grep 'not found' <<<"$linked" >&2
@@ -239,3 +288,32 @@ kill -0 "$pid" 2>/dev/null || { cat "$work/trelline.out" >&2; fail "trelline end
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 step "trelline started ($QT_QPA_PLATFORM) and kept running"
+
+# Help needs no display; the study window reads the store velmora made above, with one pair in it.
+env -u DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/mini" --help >"$work/mini-help.out" 2>&1 ||
+    { cat "$work/mini-help.out" >&2; fail "mini --help failed"; }
+grep -q "^Usage: mini" "$work/mini-help.out" || { cat "$work/mini-help.out" >&2; fail "mini --help printed no usage"; }
+store="$XDG_DATA_HOME/velmora/sentence.lxd"
+python3 - "$store" <<'PY'
+import struct, sys
+record = bytearray(9252)
+struct.pack_into("<i", record, 4, 1)
+for offset, text in ((8, "Hello there."), (2060, "Bonjour.")):
+    data = text.encode("utf-16-le")
+    record[offset:offset + len(data)] = data
+open(sys.argv[1], "ab").write(record)
+PY
+"$root/usr/bin/mini" -f 1 >"$work/mini.out" 2>&1 &
+pid=$!
+for _ in $(seq 1 120); do
+    grep -q "mini started" "$work/mini.out" && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.25
+done
+grep -q "mini started on $store: 1 entries" "$work/mini.out" ||
+    { cat "$work/mini.out" >&2; fail "mini did not open the dictionary in \$XDG_DATA_HOME/velmora"; }
+sleep 1
+kill -0 "$pid" 2>/dev/null || { cat "$work/mini.out" >&2; fail "mini ended on its own"; }
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+step "mini answered --help without a display, found the dictionary velmora keeps and kept running"

@@ -4,10 +4,14 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -23,6 +27,9 @@ constexpr NamedColor kColors[] = {
     {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
     {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF},
 };
+
+constexpr int kSampleMargin = 8;
+constexpr int kMaxSampleHeight = 240;
 
 QIcon swatch(const QColor& color) {
     QPixmap pixmap(24, 12);
@@ -46,9 +53,27 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget
         done(result);
     });
 
+    // The chooser's own sample knows no colour and is cut at large sizes: ours takes its place,
+    // in its box when there is one.
+    QBoxLayout* sampleBox = nullptr;
+    for (QLineEdit* edit : m_fonts->findChildren<QLineEdit*>()) {
+        auto* box = qobject_cast<QGroupBox*>(edit->parentWidget());
+        if (box && qobject_cast<QBoxLayout*>(box->layout())) {
+            edit->hide();
+            sampleBox = static_cast<QBoxLayout*>(box->layout());
+        }
+    }
+    m_sample = new QLabel(QStringLiteral("AaBbYyZz"), this);
+    m_sample->setObjectName(QStringLiteral("fontSample"));
+    m_sample->setAlignment(Qt::AlignCenter);
+    m_sample->setFrameShape(QFrame::StyledPanel);
+    m_sample->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    connect(m_fonts, &QFontDialog::currentFontChanged, this, &FontColorDialog::updateSample);
+
     m_colors = new QComboBox(this);
     for (const NamedColor& c : kColors)
         m_colors->addItem(swatch(QColor(c.rgb)), tr(c.name), QColor(c.rgb));
+    connect(m_colors, &QComboBox::currentIndexChanged, this, &FontColorDialog::updateSample);
     setSelectedColor(color);
 
     auto* colorRow = new QHBoxLayout;
@@ -65,7 +90,23 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_fonts);
     layout->addLayout(colorRow);
+    if (sampleBox)
+        sampleBox->addWidget(m_sample);
+    else
+        layout->addWidget(m_sample);
     layout->addWidget(buttons);
+    updateSample();
+}
+
+void FontColorDialog::updateSample() {
+    const QFont font = selectedFont();
+    m_sample->setFont(font);
+    QPalette palette = m_sample->palette();
+    palette.setColor(QPalette::WindowText, selectedColor());
+    m_sample->setPalette(palette);
+    // Tall enough for the letters at the chosen size, up to a bound that keeps the dialog on a
+    // screen; the subtitle line itself has room for two lines.
+    m_sample->setFixedHeight(std::min(kMaxSampleHeight, QFontMetrics(font).height() + 2 * kSampleMargin));
 }
 
 QFont FontColorDialog::selectedFont() const {
@@ -78,6 +119,7 @@ QColor FontColorDialog::selectedColor() const {
 
 void FontColorDialog::setSelectedFont(const QFont& font) {
     m_fonts->setCurrentFont(font);
+    updateSample();
 }
 
 void FontColorDialog::setSelectedColor(const QColor& color) {

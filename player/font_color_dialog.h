@@ -7,6 +7,7 @@
 
 class QComboBox;
 class QFontDialog;
+class QLabel;
 
 class FontColorDialog : public QDialog {
     Q_OBJECT
@@ -20,6 +21,9 @@ public:
     void setSelectedColor(const QColor& color);
 
 private:
+    void updateSample();
+
     QFontDialog* m_fonts = nullptr;
     QComboBox* m_colors = nullptr;
+    QLabel* m_sample = nullptr; // in the chosen font, size and colour
 };

@@ -1,14 +1,36 @@
 // The player's SubRip parser: a line-by-line reader that keeps text bytes undecoded.
 #include "player/player_line.h"
 
+#include "charset/code_page.h"
+#include "subtitle/subtitle_reader.h"
+#include "support/log.h"
+
 #include <QFile>
+#include <QStringDecoder>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+struct UnicodeForm {
+    const char* name;
+    std::string_view mark;
+    QStringConverter::Encoding encoding;
+};
+// The UTF-32 marks first: UTF-16LE's is the start of UTF-32LE's.
+const UnicodeForm kUnicodeForms[] = {
+    {"UTF-32LE", std::string_view("\xFF\xFE\0\0", 4), QStringConverter::Utf32LE},
+    {"UTF-32BE", std::string_view("\0\0\xFE\xFF", 4), QStringConverter::Utf32BE},
+    {"UTF-16LE", "\xFF\xFE", QStringConverter::Utf16LE},
+    {"UTF-16BE", "\xFE\xFF", QStringConverter::Utf16BE},
+};
 
 // Which positions of a time field read a space as "0".
 enum class SpaceRule { None, FirstOnly, All };
@@ -64,35 +86,49 @@ std::int32_t toMilliseconds(int hours, int minutes, int seconds, int millis) {
     return hours * 3600000 + minutes * 60000 + seconds * 1000 + millis;
 }
 
-// What reading the file in text mode delivers: "\r\n" becomes "\n". A UTF-8 byte-order mark would
-// hide the first number line and merge the first two subtitles, so it is dropped.
+// What reading the file in text mode delivers: "\r\n", and a lone "\r", become "\n".
 std::string textModeBytes(std::string_view bytes) {
-    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
-        bytes.remove_prefix(kUtf8Bom.size());
     std::string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+        if (bytes[i] != '\r') {
+            out.push_back(bytes[i]);
             continue;
-        out.push_back(bytes[i]);
+        }
+        // A lone carriage return ends a line too, as in files from old Macs.
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        out.push_back('\n');
     }
     return out;
 }
 
-// Appends to the record's text, cutting what does not fit before the terminator.
-void appendText(PlayerLine& record, std::size_t& used, std::string_view bytes) {
-    const std::size_t room = kPlayerTextSize - 1 - used;
-    const std::size_t n = std::min(room, bytes.size());
-    std::memcpy(record.text + used, bytes.data(), n);
-    used += n;
-    record.text[used] = '\0';
+// Appends to a subtitle's text, cutting what goes beyond its bound.
+void appendText(std::string& text, std::string_view bytes) {
+    const std::size_t room = kPlayerTextSize - 1 - text.size();
+    text.append(bytes.substr(0, std::min(room, bytes.size())));
 }
+
+UserMessage oversized() {
+    return errorMessage(QStringLiteral("The size of this file is bigger than 400K bytes!"));
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
 
 } // namespace
-
-std::string_view PlayerLine::textBytes() const {
-    return std::string_view(text, ::strnlen(text, kPlayerTextSize));
-}
 
 PlayerTimes parsePlayerTimeLine(std::string_view line) {
     int sh = 0, sm = 0, ss = 0, sms = 0, hh = 0, hm = 0, hs = 0, hms = 0;
@@ -125,14 +161,18 @@ PlayerTimes parsePlayerTimeLine(std::string_view line) {
     return PlayerTimes{toMilliseconds(sh, sm, ss, sms), toMilliseconds(hh, hm, hs, hms)};
 }
 
-PlayerLoadResult parsePlayerLines(std::string_view fileBytes) {
-    const std::string data = textModeBytes(fileBytes);
+PlayerLoadResult parsePlayerLines(std::string_view textBytes) {
+    const std::string data = textModeBytes(textBytes);
     const std::string_view all(data);
 
     PlayerLoadResult result;
+    // Every subtitle takes at least two lines (a number or time line and the blank line that ends
+    // it), so this bounds the list without its growing past twice its size on the way.
+    result.lines.reserve(std::size_t(std::count(data.begin(), data.end(), '\n')) / 2 + 1);
     std::int32_t counter = 1;
     PlayerLine work;
-    std::size_t textUsed = 0;
+    // Gathered here and copied to the subtitle at its exact size.
+    std::string text;
     // Whether the working record has seen a number or time line. A blank line that closes a record
     // without one (a second blank line, stray text) drops it instead of adding a record with no
     // times, which would also reset the "total" time to zero.
@@ -170,25 +210,97 @@ PlayerLoadResult parsePlayerLines(std::string_view fileBytes) {
         }
 
         const bool blank = !read.empty() && (read.front() == '\n' || read.front() == '\r');
-        appendText(work, textUsed, read);
+        appendText(text, read);
         if (blank && counter > 1) {
-            if (pending)
-                result.lines.push_back(work);
+            if (pending) {
+                work.text = text;
+                result.lines.push_back(std::move(work));
+            }
             work = PlayerLine{};
-            textUsed = 0;
+            text.clear();
             pending = false;
         }
     }
     // A last subtitle that the file ends without a blank line is still shown.
-    if (pending)
-        result.lines.push_back(work);
+    if (pending) {
+        work.text = text;
+        result.lines.push_back(std::move(work));
+    }
     return result;
 }
 
-std::optional<PlayerLoadResult> loadPlayerFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    return parsePlayerLines(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+PlayerLoadResult readPlayerBytes(std::string_view fileBytes) {
+    PlayerEncoding encoding;
+    encoding.guess = detectEncoding(QByteArrayView(fileBytes.data(), qsizetype(fileBytes.size())));
+    encoding.codePage = encoding.guess.codePage;
+    std::string_view text = fileBytes;
+    QByteArray converted;
+    if (encoding.guess.source == EncodingGuess::Source::ByteOrderMark) {
+        const auto form = std::find_if(std::begin(kUnicodeForms), std::end(kUnicodeForms),
+                                       [&](const UnicodeForm& f) { return fileBytes.starts_with(f.mark); });
+        if (form != std::end(kUnicodeForms)) {
+            // The decoder drops the mark; what cannot be read becomes U+FFFD.
+            QStringDecoder decoder(form->encoding);
+            converted = QString(decoder.decode(QByteArrayView(fileBytes.data(), qsizetype(fileBytes.size()))))
+                            .toUtf8();
+            text = std::string_view(converted.constData(), std::size_t(converted.size()));
+            encoding.codePage = kUtf8CodePage;
+            encoding.unicodeForm = QString::fromLatin1(form->name);
+        } else if (text.starts_with(kUtf8Bom)) {
+            // Left in, the mark would hide the first number line and merge the first two subtitles.
+            text.remove_prefix(kUtf8Bom.size());
+        }
+    }
+    PlayerLoadResult result = parsePlayerLines(text);
+    result.encoding = std::move(encoding);
+    return result;
+}
+
+PlayerFileLoad loadPlayerFile(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    // Without blocking: a pipe would otherwise wait here for a writer.
+    const FileDescriptor fd(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0) {
+        log_printf("cannot open %s: %s\n", native.constData(), std::strerror(errno));
+        return {};
+    }
+    // The handle that is read is the one that is checked.
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        log_printf("cannot read %s: %s\n", native.constData(), std::strerror(errno));
+        return {};
+    }
+    if (!S_ISREG(st.st_mode)) {
+        // A device such as /dev/zero never ends and a pipe may never start.
+        return {std::nullopt,
+                errorMessage(QStringLiteral("Cannot read \"%1\": it is not a regular file.").arg(path))};
+    }
+    if (st.st_size > kMaxSubtitleFileSize)
+        return {std::nullopt, oversized()};
+
+    // Room for one byte more than the file had when it was measured: a file that has grown since
+    // is read up to one byte past the limit, which is enough to refuse it.
+    std::string bytes(std::size_t(st.st_size) + 1, '\0');
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (bytes.size() > std::size_t(kMaxSubtitleFileSize))
+                break;
+            bytes.resize(std::size_t(kMaxSubtitleFileSize) + 1);
+        }
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            log_printf("cannot read %s: %s\n", native.constData(), std::strerror(errno));
+            return {};
+        }
+        if (n == 0)
+            break;
+        got += std::size_t(n);
+    }
+    if (got > std::size_t(kMaxSubtitleFileSize))
+        return {std::nullopt, oversized()};
+    bytes.resize(got);
+    return {readPlayerBytes(bytes), std::nullopt};
 }

@@ -1,15 +1,18 @@
 // trelline's own subtitle record and its SubRip loader: texts stay in the file's bytes until shown.
 #pragma once
 
+#include "charset/encoding_detector.h"
 #include "support/user_message.h"
 
 #include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
+// A subtitle's text keeps at most this many bytes less one; the rest of a longer text is cut.
 inline constexpr std::size_t kPlayerTextSize = 1024;
 // One read takes at most this many bytes; a longer line without its newline makes the file invalid.
 inline constexpr std::size_t kPlayerReadLimit = 1023;
@@ -19,9 +22,9 @@ struct PlayerLine {
     std::int32_t show = 0;     // milliseconds from the start
     std::int32_t duration = 0; // hide minus show
     std::int32_t hide = 0;
-    char text[kPlayerTextSize] = {}; // the file's bytes, each line with its "\n", zero-terminated
+    std::string text; // the file's bytes, each line with its "\n"
 
-    std::string_view textBytes() const;
+    std::string_view textBytes() const { return text; }
 };
 
 struct PlayerTimes {
@@ -33,13 +36,34 @@ struct PlayerTimes {
 // the line; a field whose separator is missing reads as 0.
 PlayerTimes parsePlayerTimeLine(std::string_view line);
 
+// How a file's bytes were taken. Texts stay in the file's bytes, except that a file in UTF-16 or
+// UTF-32 (told by its byte-order mark) has them turned into UTF-8, which the parser can read.
+struct PlayerEncoding {
+    EncodingGuess guess;
+    std::uint32_t codePage = 0; // what the texts are shown in; 0 is the system ANSI code page
+    QString unicodeForm;        // "UTF-16LE", "UTF-16BE", "UTF-32LE" or "UTF-32BE"; else empty
+
+    friend bool operator==(const PlayerEncoding&, const PlayerEncoding&) = default;
+};
+
 struct PlayerLoadResult {
     std::vector<PlayerLine> lines;
     std::optional<UserMessage> message; // set when loading stopped at an over-long line
+    PlayerEncoding encoding;
 };
 
-// Parses a whole file's bytes as the player reads them (carriage-return/line-feed read as "\n").
-PlayerLoadResult parsePlayerLines(std::string_view fileBytes);
+// Parses text bytes as the player reads them (carriage-return/line-feed read as "\n").
+PlayerLoadResult parsePlayerLines(std::string_view textBytes);
+// A whole file's bytes: their character set told as velmora's loader tells it (byte-order marks,
+// UTF-8, the detector), then parsed.
+PlayerLoadResult readPlayerBytes(std::string_view fileBytes);
 
-// nullopt when the file cannot be opened: the caller keeps what it had.
-std::optional<PlayerLoadResult> loadPlayerFile(const QString& path);
+struct PlayerFileLoad {
+    std::optional<PlayerLoadResult> result; // nullopt: nothing was read and the caller keeps what it had
+    std::optional<UserMessage> refusal;     // why not, when the user should hear it
+};
+
+// Reads a regular file of at most the size velmora accepts. A file that cannot be opened is
+// passed over in silence; a folder, a device, a pipe or a file over the size is refused with a
+// message, before any of it is read.
+PlayerFileLoad loadPlayerFile(const QString& path);

@@ -7,12 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-// A thread that fell this far behind its schedule (descheduled, a slow machine) starts a new one
-// rather than rushing through the next lines to catch up.
-constexpr auto kMaxCatchUp = std::chrono::milliseconds(250);
-} // namespace
-
 PlayerSession::PlayerSession(PlaybackClock& clock, PlaybackSink sink)
     : m_clock(clock), m_sink(std::move(sink)) {}
 
@@ -34,14 +28,16 @@ void PlayerSession::endThread() {
 PlayerSession::LoadOutcome PlayerSession::load(const QString& path) {
     if (state() != PlaybackState::Stopped)
         return {};
-    std::optional<PlayerLoadResult> result = loadPlayerFile(path);
-    if (!result) {
+    PlayerFileLoad file = loadPlayerFile(path);
+    if (!file.result) {
         log_printf("open subtitle file %s error\n", path.toLocal8Bit().constData());
-        return {};
+        LoadOutcome refused;
+        refused.message = std::move(file.refusal);
+        return refused;
     }
     log_printf("load subtitle file %s, %d lines\n", path.toLocal8Bit().constData(),
-               int(result->lines.size()));
-    return replaceLines(std::move(*result));
+               int(file.result->lines.size()));
+    return replaceLines(std::move(*file.result));
 }
 
 PlayerSession::LoadOutcome PlayerSession::replaceLines(PlayerLoadResult result) {
@@ -50,6 +46,13 @@ PlayerSession::LoadOutcome PlayerSession::replaceLines(PlayerLoadResult result) 
         return out;
     endThread();
     m_lines = std::move(result.lines);
+    // A new file plays from its start; a wake left from seeking in the old one is no longer wanted.
+    m_position.store(1);
+    m_resume.reset();
+    m_clock.discardWake();
+    // Also for a list cut short by an over-long line: it is what Play plays.
+    m_codePage.store(result.encoding.codePage);
+    out.encoding = std::move(result.encoding);
     out.replaced = true;
     if (result.message) {
         out.message = std::move(result.message);
@@ -74,8 +77,11 @@ std::optional<QString> PlayerSession::changeCharset(const QString& displayName) 
 PlayerSession::PlayResult PlayerSession::playPause() {
     if (state() == PlaybackState::Playing) {
         ++m_generation;
+        const PlaybackClock::TimePoint at = m_clock.now();
         endThread();
         m_state.store(int(PlaybackState::Paused));
+        // The film in the other player runs on from where it was paused, and so must the lines.
+        m_resume = m_schedule.pausedAt(at);
         return PlayResult::Paused;
     }
     if (m_lines.empty())
@@ -84,10 +90,19 @@ PlayerSession::PlayResult PlayerSession::playPause() {
     ++m_generation;
     m_state.store(int(PlaybackState::Playing));
     m_threadRunning.store(true);
+    // The serial of the seek that the position was read after: an event decided from a position
+    // that a seek has since replaced carries an older one, and the window drops it.
+    const std::uint64_t serial = m_seekSerial.load(); // before the position, which a seek sets first
     log_printf("play from line %d\n", position());
     // The schedule starts at the press, not whenever the new thread first runs.
-    m_thread = std::jthread([this, generation = m_generation, start = m_clock.now()](std::stop_token stop) {
-        PlaybackThread(stop, generation, start);
+    if (m_resume && m_resume->position == position())
+        m_schedule.resume(m_clock.now(), *m_resume);
+    else
+        m_schedule.start(m_clock.now(), position());
+    m_resume.reset();
+    publish(m_schedule);
+    m_thread = std::jthread([this, generation = m_generation, serial](std::stop_token stop) {
+        PlaybackThread(stop, generation, serial);
     });
     return PlayResult::Started;
 }
@@ -98,6 +113,7 @@ bool PlayerSession::stop() {
     ++m_generation;
     endThread();
     m_state.store(int(PlaybackState::Stopped));
+    m_resume.reset();
     {
         std::lock_guard lock(m_positionMutex);
         m_position.store(1);
@@ -111,6 +127,8 @@ std::optional<QString> PlayerSession::seek(int position) {
     if (m_lines.empty())
         return std::nullopt;
     position = std::clamp(position, 1, count());
+    // A paused playback goes on from the chosen line, not from where it was paused.
+    m_resume.reset();
     {
         std::lock_guard lock(m_positionMutex);
         m_position.store(position);
@@ -132,7 +150,18 @@ std::optional<QString> PlayerSession::textAt(int position) const {
     return decodePlayerText(m_lines[std::size_t(position - 1)], codePage());
 }
 
+void PlayerSession::publish(const PlaybackSchedule& schedule) {
+    std::lock_guard lock(m_publishedMutex);
+    m_published = schedule;
+}
+
 QString PlayerSession::currentLabel() const {
+    if (state() == PlaybackState::Playing) {
+        std::lock_guard lock(m_publishedMutex);
+        return formatTimeLabel("current", m_published.clockAt(m_clock.now()));
+    }
+    if (m_resume)
+        return formatTimeLabel("current", m_schedule.clockAt(*m_resume));
     std::int32_t time = 0;
     const int p = position();
     // The last line whose time has passed; a position left beyond a shorter list means its end.
@@ -145,116 +174,63 @@ QString PlayerSession::totalLabel() const {
     return formatTimeLabel("total", m_lines.empty() ? 0 : m_lines.back().hide);
 }
 
-void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generation,
-                                   PlaybackClock::TimePoint start) {
-    using Kind = PlaybackEvent::Kind;
-    using TimePoint = PlaybackClock::TimePoint;
-    constexpr TimePoint kNever = TimePoint::max();
+void PlayerSession::post(const PlaybackSchedule::Cue& cue, std::uint64_t generation, std::uint64_t serial,
+                         const std::stop_token& stop) {
+    if (!m_sink || stop.stop_requested())
+        return;
+    QString text;
+    if (cue.kind == PlaybackCue::ShowLine)
+        text = decodePlayerText(m_lines[std::size_t(cue.position - 1)], codePage());
+    m_sink(PlaybackEvent{cue.kind, generation, cue.position, std::move(text), cue.due, serial});
+}
+
+void PlayerSession::PlaybackThread(std::stop_token stop, std::uint64_t generation, std::uint64_t serial) {
+    using Step = PlaybackSchedule::Step;
     // The schedule runs the show lead ahead of the clock: each event is handed over that long before
-    // it is due, so that the hop to the window's thread is off the critical path. With no lead it
-    // runs on the clock itself. The position moves on with the schedule, so up to the lead early.
+    // it is due. The position moves on with the schedule, so up to the lead early.
     const std::chrono::milliseconds lead = showLead();
-    // The waits follow one schedule from Play, so the time spent on showing a line does not add up
-    // from line to line; a wake starts the schedule afresh from its moment.
-    TimePoint anchor = start;
-    // The serial of the seek that the latest decision about the position saw: an event decided from
-    // a position that a seek has since replaced carries an older one, and the window drops it.
-    std::uint64_t serial = 0;
-    auto decide = [&] {
-        serial = m_seekSerial.load(); // before the position, which a seek sets before its serial
-        return position();
-    };
-    auto post = [&](Kind kind, int position = 0, QString text = {}) {
-        if (m_sink && !stop.stop_requested())
-            m_sink(PlaybackEvent{kind, generation, position, std::move(text), anchor, serial});
-    };
-    auto schedule = [&](std::int64_t from, std::int64_t to) {
-        // A span whose end lies before its start waits nothing, not the ~49.7 days that the
-        // negative difference would be as an unsigned number.
-        const std::int64_t span = std::max<std::int64_t>(0, to - from);
-        if (m_clock.now() - anchor > kMaxCatchUp)
-            anchor = m_clock.now();
-        anchor += std::chrono::milliseconds(span);
-    };
-    auto waitAhead = [&] {
-        const WaitResult result = m_clock.waitUntil(anchor - lead, stop);
-        return stop.stop_requested() ? WaitResult::Stopped : result;
-    };
-
-    // A line starts with its gap (after the blank line is handed over), then the delay, the line itself.
-    enum class Step { LineStart, Delay, Show, Line };
-    Step step = Step::LineStart;
-    const int count = this->count();
-    int pos = decide();
-    // When the current line's gap began and ends and when the line shows (once it was handed over);
-    // a wake is taken by where its moment falls among them, not by which wait the schedule, running
-    // ahead, is in.
-    TimePoint lineStart = anchor, gapEnd = kNever, showAt = kNever;
-    // The line's time is over: on to the line after the position, which a seek may have set.
-    auto moveOn = [&] {
-        {
-            std::lock_guard lock(m_positionMutex);
-            serial = m_seekSerial.load();
-            pos = m_position.load() + 1;
-            m_position.store(pos);
-        }
-        post(Kind::PositionAdvanced, pos);
-        step = Step::LineStart;
-    };
-    auto takeWake = [&] {
-        anchor = m_clock.now();
-        if (anchor < lineStart || anchor >= showAt) {
-            moveOn(); // in a line's time
-        } else {
-            pos = decide();
-            // From the gap the delay still follows; from the delay the line shows at once.
-            step = anchor < gapEnd ? Step::Delay : Step::Show;
-            gapEnd = std::min(gapEnd, anchor);
-        }
-    };
-
+    PlaybackSchedule& schedule = m_schedule;
     while (!stop.stop_requested()) {
-        WaitResult result = WaitResult::Elapsed;
-        switch (step) {
+        PlaybackSchedule::Action action;
+        switch (schedule.step()) {
         case Step::LineStart:
-            if (pos < 1 || pos > count) {
-                post(Kind::ShowEnd);
-                m_threadRunning.store(false);
-                return;
-            }
-            post(Kind::ClearText);
-            lineStart = anchor;
-            gapEnd = showAt = kNever;
-            schedule(pos == 1 ? 0 : m_lines[std::size_t(pos - 2)].hide, m_lines[std::size_t(pos - 1)].show);
-            gapEnd = anchor;
-            result = waitAhead();
-            step = Step::Delay;
+            action = schedule.lineStart(m_clock.now());
             break;
         case Step::Delay:
-            schedule(0, m_delay.load());
-            result = waitAhead();
-            step = Step::Show;
+            action = schedule.delay(m_clock.now(), m_delay.load());
             break;
         case Step::Show:
-            showAt = anchor;
-            if (pos < 1 || pos > count) {
-                step = Step::LineStart;
-                break;
-            }
-            post(Kind::ShowLine, pos, decodePlayerText(m_lines[std::size_t(pos - 1)], codePage()));
-            step = Step::Line;
+            action = schedule.show();
             break;
         case Step::Line:
-            schedule(0, m_lines[std::size_t(pos - 1)].duration);
-            result = waitAhead();
-            if (result == WaitResult::Elapsed)
-                moveOn();
+            action = schedule.line(m_clock.now());
+            break;
+        case Step::LineOver: {
+            // Ordered against a seek, which may have just chosen the line to move on from.
+            std::lock_guard lock(m_positionMutex);
+            serial = m_seekSerial.load();
+            action = schedule.moveOn(m_position.load());
+            m_position.store(schedule.position());
             break;
         }
-        if (result == WaitResult::Stopped)
+        case Step::Ended:
             break;
-        if (result == WaitResult::Woken)
-            takeWake();
+        }
+        publish(schedule);
+        if (action.cue)
+            post(*action.cue, generation, serial, stop);
+        if (schedule.step() == Step::Ended)
+            break;
+        if (!action.waitUntil)
+            continue;
+        const WaitResult result = m_clock.waitUntil(*action.waitUntil - lead, stop);
+        if (result == WaitResult::Stopped || stop.stop_requested())
+            break;
+        if (result == WaitResult::Woken) {
+            serial = m_seekSerial.load(); // before the position, which a seek sets before its serial
+            schedule.woken(m_clock.now(), position());
+            publish(schedule);
+        }
     }
     m_threadRunning.store(false);
 }

@@ -2,6 +2,7 @@
 // Stop, seeking, the delay, the time labels and the playback thread.
 #pragma once
 
+#include "player/playback_schedule.h"
 #include "player/player_line.h"
 #include "player/wait_or_wake.h"
 #include "support/user_message.h"
@@ -24,16 +25,11 @@ enum class PlaybackState : int { Stopped = 0, Playing = 1, Paused = 2 };
 // seekSerial)`, so that nothing a stopped thread sent, or sent before a seek it had not yet seen,
 // can overwrite what Stop, Pause or the seek left on screen.
 struct PlaybackEvent {
-    enum class Kind {
-        ClearText,        // the subtitle line empties while the next line is due
-        ShowLine,         // `text` of line `position`; the slider moves there
-        ShowEnd,          // "The End"
-        PositionAdvanced, // the position moved on: the time labels are due for a refresh
-    };
+    using Kind = PlaybackCue;
     Kind kind = Kind::ClearText;
     std::uint64_t generation = 0;
     int position = 0;
-    QString text;
+    QString text; // of a line to show
     // When the schedule puts it, on the session's clock. With a show lead the event is handed over
     // that much earlier, so that the hop to the window's thread is off the critical path.
     PlaybackClock::TimePoint due{};
@@ -53,6 +49,7 @@ public:
         bool replaced = false;              // the line list was replaced (maybe by a partial one)
         std::optional<UserMessage> message; // to show; the display then keeps its previous state
         std::optional<QString> firstText;   // the display shows this first line
+        PlayerEncoding encoding;            // how the new list was read, when it replaced the old
     };
     // Only while stopped: the playback thread reads the list without a lock.
     LoadOutcome load(const QString& path);
@@ -83,6 +80,7 @@ public:
 
     // The decoded text of a 1-based line; nullopt outside the list.
     std::optional<QString> textAt(int position) const;
+    // The playback clock while playing or paused; stopped, the hide time of the last line passed.
     QString currentLabel() const;
     QString totalLabel() const;
 
@@ -96,12 +94,23 @@ public:
     bool threadRunning() const { return m_threadRunning.load(); }
 
 private:
-    void PlaybackThread(std::stop_token stop, std::uint64_t generation, PlaybackClock::TimePoint start);
+    void PlaybackThread(std::stop_token stop, std::uint64_t generation, std::uint64_t serial);
+    void post(const PlaybackSchedule::Cue& cue, std::uint64_t generation, std::uint64_t serial,
+              const std::stop_token& stop);
     void endThread();
+    void publish(const PlaybackSchedule& schedule);
 
     PlaybackClock& m_clock;
     PlaybackSink m_sink;
     std::vector<PlayerLine> m_lines;
+    // Run by the playback thread while it lives, by this thread otherwise.
+    PlaybackSchedule m_schedule{m_lines};
+    // Where the last Pause left the schedule, until Play takes it up or a seek, Stop or a load
+    // makes it meaningless.
+    std::optional<PlaybackSchedule::Resume> m_resume;
+    // A copy of the schedule as the playback thread last left it, for the playback clock.
+    PlaybackSchedule m_published{m_lines};
+    mutable std::mutex m_publishedMutex;
     std::atomic<std::uint32_t> m_codePage{0};
     std::atomic<int> m_state{int(PlaybackState::Stopped)};
     std::atomic<int> m_position{1};

@@ -20,12 +20,14 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <limits>
 
 namespace {
 class JumpClickStyle : public QProxyStyle {
@@ -47,6 +49,9 @@ constexpr Qt::WindowFlags kOverlayFlags = Qt::Tool | Qt::FramelessWindowHint | Q
 
 // The subtitle text is red until a colour is chosen in the font dialog.
 const QColor kDefaultTextColor(255, 0, 0);
+// Marks the character set box's entry for a Unicode form, which no key lookup knows.
+constexpr int kUnicodeFormRole = Qt::UserRole + 1;
+
 // A 35-pixel character cell, which leaves about 30 pixels for the letters themselves.
 constexpr int kDefaultTextPixelSize = 30;
 
@@ -66,6 +71,8 @@ void defaultShowMessage(QWidget* parent, const UserMessage& message) {
                                    : message.icon == MessageIcon::Warning ? QMessageBox::Warning
                                                                           : QMessageBox::Information;
     QMessageBox box(icon, message.caption, message.text, QMessageBox::Ok, parent);
+    // The text may hold a file's path, which is never markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -105,7 +112,10 @@ CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(pare
     m_baseY = metrics.height();
 
     createControls();
-    placeControls();
+
+    const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
+    move(screen.left(), screen.top() + screen.height() - kBottomOffset);
+    resize(screen.width(), kWindowHeight);
 
     m_textFont = QApplication::font();
     m_textFont.setPixelSize(kDefaultTextPixelSize);
@@ -113,12 +123,12 @@ CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(pare
     m_textColor = kDefaultTextColor;
     applyTextLook();
 
-    const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
-    move(screen.left(), screen.top() + screen.height() - kBottomOffset);
-    resize(screen.width(), kWindowHeight);
-
     m_session->setDelay(0);
     refreshLabels();
+
+    m_clockTick = new QTimer(this);
+    m_clockTick->setInterval(kClockTickMs);
+    connect(m_clockTick, &QTimer::timeout, this, &CTrellineDlg::refreshLabels);
 
     m_autoHide = new QTimer(this);
     m_autoHide->setInterval(kAutoHideIntervalMs);
@@ -228,32 +238,59 @@ int CTrellineDlg::desktopWidth() const {
     return screen() ? screen()->geometry().width() : width();
 }
 
+int CTrellineDlg::normalLineHeight() const {
+    // Room for a subtitle of two lines in the chosen font, so that the controls never cut one.
+    return std::max(kNormalLineHeight, 2 * QFontMetrics(m_textFont).lineSpacing() + kTextMargin);
+}
+
 void CTrellineDlg::placeControls() {
-    m_loadButton->setGeometry(dialogUnits(13, 56, 50, 14));
-    m_fontButton->setGeometry(dialogUnits(70, 56, 50, 14));
-    m_playButton->setGeometry(dialogUnits(304, 57, 50, 14));
-    m_stopButton->setGeometry(dialogUnits(359, 57, 50, 14));
-    m_quitButton->setGeometry(dialogUnits(414, 57, 50, 14));
-    m_slider->setGeometry(dialogUnits(91, 33, 411, 11));
-    m_charsetCaption->setGeometry(dialogUnits(128, 44, 58, 8));
-    m_charsetCombo->setGeometry(dialogUnits(128, 57, 112, 14));
-    m_delayCaption->setGeometry(dialogUnits(246, 45, 68, 8));
-    // The edit and its up-down arrows in one control.
-    m_delayEdit->setGeometry(dialogUnits(247, 57, 50, 14));
     // The time labels may need more room in this font than in the template's; the slider's left
     // edge bounds them.
     const int labelRoom = dialogUnits(91, 0, 0, 0).left() - dialogUnits(7, 0, 0, 0).left() - 2;
     const QFontMetrics metrics(m_currentLabel->font());
     const int timeWidth = std::min(labelRoom, metrics.horizontalAdvance(formatTimeLabel("current", 0)) + 4);
-    QRect current = dialogUnits(7, 30, 71, 8);
-    current.setWidth(std::max(current.width(), timeWidth));
-    current.setHeight(std::max(current.height(), metrics.height()));
-    m_currentLabel->setGeometry(current);
-    QRect total = dialogUnits(7, 40, 62, 8);
-    total.setWidth(std::max(total.width(), timeWidth));
-    total.setHeight(std::max(total.height(), metrics.height()));
-    m_totalLabel->setGeometry(total);
-    m_subtitleLine->setGeometry(0, 0, desktopWidth(), kNormalLineHeight);
+    auto timeLabel = [&](QRect place) {
+        place.setWidth(std::max(place.width(), timeWidth));
+        place.setHeight(std::max(place.height(), metrics.height()));
+        return place;
+    };
+    const std::pair<QWidget*, QRect> places[] = {
+        {m_loadButton, dialogUnits(13, 56, 50, 14)},
+        {m_fontButton, dialogUnits(70, 56, 50, 14)},
+        {m_playButton, dialogUnits(304, 57, 50, 14)},
+        {m_stopButton, dialogUnits(359, 57, 50, 14)},
+        {m_quitButton, dialogUnits(414, 57, 50, 14)},
+        {m_slider, dialogUnits(91, 33, 411, 11)},
+        {m_charsetCaption, dialogUnits(128, 44, 58, 8)},
+        {m_charsetCombo, dialogUnits(128, 57, 112, 14)},
+        {m_delayCaption, dialogUnits(246, 45, 68, 8)},
+        // The edit and its up-down arrows in one control.
+        {m_delayEdit, dialogUnits(247, 57, 50, 14)},
+        {m_currentLabel, timeLabel(dialogUnits(7, 30, 71, 8))},
+        {m_totalLabel, timeLabel(dialogUnits(7, 40, 62, 8))},
+    };
+    // The controls keep their places among themselves and move down together below the text.
+    int top = std::numeric_limits<int>::max();
+    for (const auto& [control, place] : places)
+        top = std::min(top, place.top());
+    const int shift = std::max(0, normalLineHeight() + kTextMargin - top);
+    int bottom = 0;
+    for (const auto& [control, place] : places) {
+        control->setGeometry(place.translated(0, shift));
+        bottom = std::max(bottom, place.bottom() + shift);
+    }
+    m_normalHeight = std::max(kWindowHeight, bottom + 1 + dialogUnits(0, 0, 0, 7).height());
+}
+
+void CTrellineDlg::showNormalForm() {
+    m_subtitleLine->setGeometry(0, 0, desktopWidth(), normalLineHeight());
+    resize(desktopWidth(), m_normalHeight);
+    // A window grown for a large font stays on the screen.
+    if (const QScreen* where = screen()) {
+        const int over = frameGeometry().bottom() - where->availableGeometry().bottom();
+        if (over > 0)
+            move(x(), std::max(where->availableGeometry().top(), y() - over));
+    }
 }
 
 void CTrellineDlg::onLoadSubtitle() {
@@ -261,6 +298,8 @@ void CTrellineDlg::onLoadSubtitle() {
     if (path.isEmpty())
         return;
     const PlayerSession::LoadOutcome outcome = m_session->load(path);
+    if (outcome.replaced)
+        showEncoding(outcome.encoding);
     if (outcome.message) {
         showMessage(*outcome.message);
         return;
@@ -270,6 +309,7 @@ void CTrellineDlg::onLoadSubtitle() {
     m_slider->setEnabled(true);
     setSubtitleText(*outcome.firstText);
     m_slider->setRange(1, m_session->count());
+    m_slider->setValue(1);
     refreshLabels();
 }
 
@@ -291,6 +331,8 @@ void CTrellineDlg::onPlayPause() {
         return;
     case PlayerSession::PlayResult::Paused:
         m_playButton->setText(QStringLiteral("Play"));
+        m_clockTick->stop();
+        refreshLabels();
         return;
     case PlayerSession::PlayResult::Started:
         enterOverlayMode();
@@ -298,6 +340,7 @@ void CTrellineDlg::onPlayPause() {
         update();
         m_slider->setRange(1, m_session->count());
         m_loadButton->setEnabled(false);
+        m_clockTick->start();
         return;
     }
 }
@@ -306,6 +349,7 @@ void CTrellineDlg::onStop() {
     if (!m_session->stop())
         return;
     dropHeldEvents();
+    m_clockTick->stop();
     m_playButton->setText(QStringLiteral("Play"));
     m_loadButton->setEnabled(true);
     m_slider->setValue(1);
@@ -400,6 +444,7 @@ void CTrellineDlg::applyPlaybackEvent(const PlaybackEvent& event) {
         setSubtitleText(QString::fromUtf16(kEndText));
         // Playback is over: the next Play starts from the first line.
         m_session->stop();
+        m_clockTick->stop();
         m_playButton->setText(QStringLiteral("Play"));
         m_loadButton->setEnabled(true);
         refreshLabels();
@@ -437,10 +482,45 @@ void CTrellineDlg::applyTextLook() {
     palette.setColor(QPalette::WindowText, m_textColor);
     m_subtitleLine->setPalette(palette);
     m_subtitleLine->update();
+    // The text's room in the normal window follows its size.
+    placeControls();
+    if (!m_overlay)
+        showNormalForm();
 }
 
 void CTrellineDlg::showMessage(const UserMessage& message) {
     m_prompts.showMessage(this, message);
+}
+
+void CTrellineDlg::showEncoding(const PlayerEncoding& encoding) {
+    // The session reads the texts in this code page already; nothing is to be shown again.
+    const QSignalBlocker quiet(m_charsetCombo);
+    // A Unicode form's entry is there only while a file in it is loaded.
+    for (int i = m_charsetCombo->count() - 1; i >= 0; --i)
+        if (m_charsetCombo->itemData(i, kUnicodeFormRole).toBool())
+            m_charsetCombo->removeItem(i);
+    if (!encoding.unicodeForm.isEmpty()) {
+        const QString name = QStringLiteral("Unicode(%1)").arg(encoding.unicodeForm);
+        int at = 0;
+        while (at < m_charsetCombo->count() &&
+               m_charsetCombo->itemText(at).compare(name, Qt::CaseInsensitive) < 0)
+            ++at;
+        m_charsetCombo->insertItem(at, name);
+        m_charsetCombo->setItemData(at, true, kUnicodeFormRole);
+        m_charsetCombo->setCurrentIndex(at);
+        m_charsetCombo->setEnabled(false);
+        m_charsetCombo->setToolTip(
+            tr("Read as %1 by its byte-order mark: no other character set reads it better.")
+                .arg(encoding.unicodeForm));
+        return;
+    }
+    m_charsetCombo->setEnabled(true);
+    m_charsetCombo->setToolTip(QString());
+    for (int i = 0; i < m_charsetCombo->count(); ++i)
+        if (lookupCharsetKey(m_charsetCombo->itemText(i)) == encoding.codePage) {
+            m_charsetCombo->setCurrentIndex(i);
+            break;
+        }
 }
 
 void CTrellineDlg::keyPressEvent(QKeyEvent* event) {
@@ -517,11 +597,10 @@ void CTrellineDlg::leaveOverlayMode() {
     const QPoint at = frameGeometry().topLeft();
     const bool visible = isVisible();
     setWindowFlags(kNormalFlags);
-    m_subtitleLine->setGeometry(0, 0, desktopWidth(), kNormalLineHeight);
     for (QWidget* control : m_controls)
         control->show();
     move(at);
-    resize(desktopWidth(), kWindowHeight);
+    showNormalForm();
     if (visible) {
         setAttribute(Qt::WA_ShowWithoutActivating, true);
         show();

@@ -35,10 +35,13 @@ public:
     };
 
     static constexpr int kWindowHeight = 200;
-    static constexpr int kBottomOffset = 260; // from the screen's bottom edge to the window's top
-    static constexpr int kNormalLineHeight = 50;
+    static constexpr int kBottomOffset = 260;    // from the screen's bottom edge to the window's top
+    static constexpr int kNormalLineHeight = 50; // at the least
+    static constexpr int kTextMargin = 4;        // below the text, and between it and the controls
     static constexpr int kOverlayLineHeight = 200;
     static constexpr int kAutoHideIntervalMs = 2000;
+    // How often "current:" follows the playback clock while playing.
+    static constexpr int kClockTickMs = 100;
     // With the real clock, the playback thread hands each event over this long before its time,
     // so that a busy machine's delay in waking this window's thread is spent before the line is due
     // rather than after; the window then shows it on time from a timer of its own.
@@ -75,7 +78,9 @@ protected:
 
 private:
     void createControls();
+    int normalLineHeight() const;
     void placeControls();
+    void showNormalForm();
     QRect dialogUnits(int x, int y, int width, int height) const;
     int desktopWidth() const;
 
@@ -97,6 +102,7 @@ private:
     void updateSliderTip();
     void applyTextLook();
     void showMessage(const UserMessage& message);
+    void showEncoding(const PlayerEncoding& encoding);
 
     void enterOverlayMode();
     void leaveOverlayIfOverText(const QPoint& dialogPos);
@@ -131,7 +137,9 @@ private:
     QColor m_textColor;
     FontColorDialog* m_fontDialog = nullptr; // created on the first press of "Font"
     QTimer* m_autoHide = nullptr;
+    QTimer* m_clockTick = nullptr;
     int m_baseX = 6; // dialog base units of the window's font
     int m_baseY = 13;
     bool m_overlay = false;
+    int m_normalHeight = kWindowHeight; // of the normal form, which grows with the text's font
 };

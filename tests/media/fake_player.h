@@ -33,7 +33,11 @@ public:
     }
     qint64 length() const override { return len; }
     qint64 time() const override { return now; }
-    void setTime(qint64 ms) override { seeks.push_back(ms); }
+    // libVLC answers with a seek's target at once.
+    void setTime(qint64 ms) override {
+        seeks.push_back(ms);
+        now = ms;
+    }
     void setVolume(int v) override {
         calls.push_back(QStringLiteral("volume %1").arg(v));
         volume = v;

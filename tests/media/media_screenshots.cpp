@@ -1,9 +1,11 @@
 // Pictures of the media panes for a look by eye: the movie pane playing a generated film with its
-// translated subtitle and after Stop, and the frame with the web search page selected.
+// translated subtitle and after Stop, the frame with the web search page selected, and the frame
+// with a film playing beside the web page.
 // Run under an X server: ASAN_OPTIONS=detect_leaks=0 xvfb-run -a media_screenshots OUTDIR
 // (libVLC unloads its plugins when released; what they keep for good then looks like leaks).
 #include "app/child_view.h"
 #include "app/main_frame.h"
+#include "app/ribbon/ribbon_bar.h"
 #include "media/movie_form_view.h"
 #include "media/search_view.h"
 #include "subtitle/subtitle_writer.h"
@@ -18,6 +20,11 @@
 #include <QTest>
 #include <QToolButton>
 #include <cstdio>
+
+// The web engine's own code trips this sanitizer check when it shuts down.
+extern "C" const char* __asan_default_options() {
+    return "new_delete_type_mismatch=0";
+}
 
 namespace {
 
@@ -94,7 +101,26 @@ bool searchPicture(const QString& out) {
     // The Toolbox's "Play Movie" page as the frame shows it before anything is opened.
     frame.paneTabStrip()->setCurrentIndex(1);
     QTest::qWait(300);
-    return saveScreen(frame, out + QStringLiteral("/frame-movie.png"));
+    if (!saveScreen(frame, out + QStringLiteral("/frame-movie.png")))
+        return false;
+    // A film playing beside the web page: the rest of the window paints on as before.
+    const QString film = dir.filePath(QStringLiteral("film.y4m"));
+    if (!writeY4m(film, 320, 180, 25, 250, true))
+        return false;
+    auto* movie = qobject_cast<CMovieFormView*>(frame.paneTabStrip()->widget(1));
+    movie->setEngineFactory([](QString& error) {
+        return loadMediaEngine(QStringLiteral(VELMORA_VLC_PLUGIN),
+                               {QStringLiteral("--no-audio"), QStringLiteral("--no-video-title-show")},
+                               &error);
+    });
+    movie->setFilePicker([&] { return film; });
+    movie->playButton()->click();
+    QTest::qWait(2500);
+    frame.ribbon()->setCurrentTab(1);
+    QTest::qWait(300);
+    const bool together = saveScreen(frame, out + QStringLiteral("/frame-film-and-web.png"));
+    movie->OnStop();
+    return together;
 }
 
 } // namespace

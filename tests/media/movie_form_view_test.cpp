@@ -1,11 +1,15 @@
 // The movie pane through a fake player: states, buttons, label, sliders, end and failure.
 #include "fake_player.h"
+#include "media/embedded_window.h"
 #include "media/movie_form_view.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <deque>
 #include <gtest/gtest.h>
@@ -63,7 +67,6 @@ public:
         EXPECT_EQ(pane.positionSlider()->value(), 0);
         EXPECT_EQ(pane.volumeSlider()->value(), 50);
         EXPECT_FALSE(pane.endTimer().isActive());
-        EXPECT_EQ(pane.playButton()->toolTip(), QStringLiteral("Open a film and play it"));
     }
 
     std::vector<QWidget*> playingControls() const {
@@ -93,6 +96,7 @@ TEST_F(MoviePaneTest, StartsWithOnlyOpenEnabledAndNoLibraryLoaded) {
     EXPECT_EQ(picks, 1);
     EXPECT_EQ(log.enginesMade, 0);
     expectFirstState();
+    EXPECT_EQ(pane.playButton()->toolTip(), QStringLiteral("Open a film and play it"));
 }
 
 TEST_F(MoviePaneTest, OpenPlaysWithSliderVolumeAndSubtitleThenPausesAndResumes) {
@@ -101,7 +105,7 @@ TEST_F(MoviePaneTest, OpenPlaysWithSliderVolumeAndSubtitleThenPausesAndResumes) 
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(log.opened, QStringList{path});
     EXPECT_EQ(pane.playState(), CMovieFormView::PlayState::Playing);
-    EXPECT_EQ(player->window, pane.videoArea()->winId());
+    EXPECT_EQ(player->window, pane.videoArea()->nativeWindow()->winId());
     // The slider's volume reaches the new player before it makes a sound.
     EXPECT_EQ(player->calls, (QStringList{"volume 50", "play"}));
     EXPECT_EQ(player->subtitles, QStringList{"/prog/1translated.srt"});
@@ -176,7 +180,7 @@ TEST_F(MoviePaneTest, SlidersAndJumpsSeekAndSetVolume) {
     player->now = 20000;
     pane.backButton()->click();
     pane.forwardButton()->click();
-    EXPECT_EQ(player->seeks, (std::vector<qint64>{50000, 0, 100001, 15000, 25000}));
+    EXPECT_EQ(player->seeks, (std::vector<qint64>{50000, 0, 100001, 15000, 20000}));
 
     // Stop puts the volume back to 50 without telling a player that is about to go.
     pane.stopButton()->click();
@@ -261,6 +265,107 @@ TEST_F(MoviePaneTest, FailureWhileTheSubtitleIsWrittenLeavesTheFirstState) {
     open();
     EXPECT_EQ(messages.size(), 1);
     expectFirstState();
+}
+
+TEST_F(MoviePaneTest, PlayAfterStopOrTheEndPlaysTheSameFilmAgain) {
+    const QString film = QStringLiteral("/films/a film.mkv");
+    ASSERT_NE(open(film), nullptr);
+    pane.stopButton()->click();
+    EXPECT_EQ(pane.playButton()->toolTip(), QStringLiteral("Play a film.mkv again"));
+    pane.playButton()->click();
+    static_cast<FakePlayer*>(pane.player())->playerState = PlayerState::Ended;
+    pane.OnTimer();
+    pane.playButton()->click();
+    EXPECT_EQ(pane.playState(), CMovieFormView::PlayState::Playing);
+    EXPECT_EQ(log.opened, QStringList(3, film));
+    EXPECT_EQ(picks, 1);
+
+    // A film that turned out unplayable is not offered again.
+    fireFromOtherThread(static_cast<FakePlayer*>(pane.player()), PlayerEvent::EncounteredError);
+    QCoreApplication::processEvents();
+    pane.playButton()->click();
+    EXPECT_EQ(picks, 2);
+}
+
+TEST_F(MoviePaneTest, OpenAsksForAnotherFilmAndPlaysItInPlaceOfTheOpenOne) {
+    FakePlayer* first = open(QStringLiteral("/films/a.mkv"));
+    pane.openButton()->click(); // cancelled: the film plays on
+    EXPECT_EQ(pane.player(), first);
+    answers.push_back(QStringLiteral("/films/b.mkv"));
+    pane.openButton()->click();
+    EXPECT_EQ(log.opened, (QStringList{"/films/a.mkv", "/films/b.mkv"}));
+    EXPECT_EQ(log.alivePlayers, 1);
+    EXPECT_EQ(pane.playState(), CMovieFormView::PlayState::Playing);
+}
+
+TEST_F(MoviePaneTest, WhilePausedJumpsAndTheSliderShowTheirTimeAtOnce) {
+    const struct {
+        const char* name;
+        std::function<void(CMovieFormView&)> seek;
+        const char* label;
+        int slider; // the thumb stays where the user put it
+    } cases[] = {
+        {"back", [](CMovieFormView& p) { p.backButton()->click(); }, "[00:00:15/00:01:40]", 1500},
+        {"forward", [](CMovieFormView& p) { p.forwardButton()->click(); }, "[00:00:25/00:01:40]", 2500},
+        {"slider", [](CMovieFormView& p) { p.positionSlider()->setValue(5000); }, "[00:00:50/00:01:40]",
+         5000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlayer* player = open();
+        player->len = 100000;
+        player->now = 20000;
+        pane.playButton()->click();
+        c.seek(pane);
+        EXPECT_EQ(pane.timeLabel()->text(), QLatin1String(c.label));
+        EXPECT_EQ(pane.positionSlider()->value(), c.slider);
+        pane.stopButton()->click();
+    }
+}
+
+TEST_F(MoviePaneTest, TimeLabelTurnsWithThePictureBetweenTheLibrarysReports) {
+    qint64 now = 50000;
+    pane.setClock([&] { return now; });
+    FakePlayer* player = open();
+    player->len = 100000;
+    player->now = 1900;
+    fireFromOtherThread(player, PlayerEvent::PositionChanged);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane.timeLabel()->text(), QStringLiteral("[00:00:01/00:01:40]"));
+    // The picture reaches the next second 100 ms after the report; the label turns then.
+    EXPECT_EQ(pane.secondTimer().interval(), 101);
+    now += 101;
+    pane.OnSecondTimer();
+    EXPECT_EQ(pane.timeLabel()->text(), QStringLiteral("[00:00:02/00:01:40]"));
+    EXPECT_EQ(pane.positionSlider()->value(), 200);
+
+    // Paused, the label stays where the picture stopped.
+    now += 400;
+    pane.playButton()->click();
+    EXPECT_FALSE(pane.secondTimer().isActive());
+    now += 5000;
+    pane.playButton()->click();
+    now += 600;
+    pane.OnSecondTimer();
+    EXPECT_EQ(pane.timeLabel()->text(), QStringLiteral("[00:00:03/00:01:40]"));
+}
+
+TEST(MoviePaneMessages, BoxesShowPathsAsPlainText) {
+    FakeLog log;
+    log.openFails = true;
+    CMovieFormView pane(nullptr, [&](QString&) { return std::make_unique<FakeEngine>(log); });
+    const QString path = QStringLiteral("/films/<b>re-enter</b> <font color=red>your password</font>.mkv");
+    pane.setFilePicker([&] { return path; });
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        format = box->textFormat();
+        EXPECT_TRUE(box->text().contains(path));
+        box->reject();
+    });
+    pane.playButton()->click();
+    EXPECT_EQ(format, Qt::PlainText);
 }
 
 } // namespace

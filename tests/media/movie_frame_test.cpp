@@ -3,8 +3,8 @@
 #include "app/main_frame.h"
 #include "fake_player.h"
 #include "media/movie_form_view.h"
+#include "pane_seam.h"
 
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QTabWidget>
@@ -14,26 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class PaneSeam : public FrameSeam {
-public:
-    QString film;
-    QStringList filters;
-    QList<UserMessage> messages;
-
-    FileChoice getOpenFileName(QWidget*, const QStringList& nameFilters) override {
-        filters = nameFilters;
-        return {film, 0};
-    }
-    QString getSaveFileName(QWidget*, const QStringList&, const QString&) override { return {}; }
-    void showMessage(QWidget*, const UserMessage& m) override { messages.append(m); }
-    int runModal(QDialog&) override { return QDialog::Rejected; }
-    void showModeless(QDialog*) override {}
-    SaveChoice askToSave(QWidget*, const QString&) override { return SaveChoice::Discard; }
-    bool openUrl(const QUrl&) override { return false; }
-    bool startDetached(const QString&, const QStringList&) override { return false; }
-    void exitProcess(int) override {}
-};
 
 void write(const QString& path, const QByteArray& bytes) {
     QFile f(path);

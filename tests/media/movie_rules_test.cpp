@@ -2,6 +2,8 @@
 #include "media/movie_rules.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
+#include <vector>
 
 TEST(MovieRules, TimeLabelShowsElapsedAndTotalInWholeSeconds) {
     const struct {
@@ -40,4 +42,46 @@ TEST(MovieRules, JumpsStayWithinTheFilm) {
     EXPECT_EQ(timeForward(10000, 100000), 15000);
     // A length libVLC does not know yet is no end.
     EXPECT_EQ(timeForward(10000, -1), 15000);
+}
+
+TEST(MovieRules, ClockRunsOnFromTheLastReportOnlyWhilePlaying) {
+    enum Op { Report, Run, Pause };
+    const struct {
+        const char* name;
+        std::vector<std::tuple<Op, qint64, qint64>> steps; // what, time (reports), when
+        qint64 now, at, untilNextSecond;
+    } cases[] = {
+        {"playing: runs on from the report", {{Report, 1900, 1000}, {Run, 0, 1000}}, 1050, 1950, 50},
+        {"playing: the next report is due first", {{Report, 1900, 1000}, {Run, 0, 1000}}, 1950, 2850, -1},
+        {"no more reports: stops a run-on past the last",
+         {{Report, 1900, 1000}, {Run, 0, 1000}},
+         9000,
+         2900,
+         -1},
+        {"paused: keeps the time reached",
+         {{Report, 1900, 1000}, {Run, 0, 1000}, {Pause, 0, 1300}},
+         5000,
+         2200,
+         -1},
+        {"resumed: runs on from the pause",
+         {{Report, 1900, 1000}, {Run, 0, 1000}, {Pause, 0, 1300}, {Run, 0, 5000}},
+         5100,
+         2300,
+         700},
+        {"not playing: the report as it is", {{Report, 1900, 1000}}, 1500, 1900, -1},
+        {"the last report wins, also one behind",
+         {{Run, 0, 0}, {Report, 5000, 100}, {Report, 4000, 300}},
+         400,
+         4100,
+         900},
+        {"unknown time reads as the start", {{Report, -1, 0}, {Run, 0, 0}}, 250, 250, 750},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MovieClock clock;
+        for (const auto& [op, time, when] : c.steps)
+            op == Report ? clock.report(time, when) : clock.setRunning(op == Run, when);
+        EXPECT_EQ(clock.at(c.now), c.at);
+        EXPECT_EQ(clock.untilNextSecond(c.now), c.untilNextSecond);
+    }
 }

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 class ManualClock final : public PlaybackClock {
 public:
@@ -64,6 +65,12 @@ public:
                 return false;
             m_changed.wait_for(lock, std::chrono::milliseconds(2));
         }
+    }
+
+    // The deadline of the wait in progress, if a thread waits.
+    std::optional<TimePoint> deadline() const {
+        std::lock_guard lock(m_mutex);
+        return m_waiting ? std::optional(m_deadline) : std::nullopt;
     }
 
     // Moves to the pending wait's deadline; false when no thread waits.

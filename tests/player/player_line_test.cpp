@@ -2,9 +2,12 @@
 #include "player/player_line.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -19,11 +22,18 @@ void expectLine(const PlayerLine& line, int number, int show, int duration, int 
     EXPECT_EQ(line.textBytes(), text);
 }
 
-TEST(PlayerLoader, ReadsTwoRecordsWithTheirClosingNewlines) {
-    for (const std::string& file :
-         {std::string(kTwoRecords), std::string("1\r\n00:00:01,000 --> 00:00:04,500\r\nHello\r\n\r\n2\r\n"
-                                                "00:00:05,000 --> 00:00:06,000\r\nWorld\r\n\r\n")}) {
-        SCOPED_TRACE(file);
+TEST(PlayerLoader, ReadsTwoRecordsWithTheirClosingNewlinesWhateverTheLineEnds) {
+    auto withLineEnds = [](std::string_view end) {
+        std::string file;
+        for (const char c : std::string_view(kTwoRecords))
+            file += c == '\n' ? end : std::string_view(&c, 1);
+        return file;
+    };
+    // A lone carriage return ends a line as old Mac files have it; CR LF stays one line end.
+    std::string mixed = withLineEnds("\r");
+    mixed.replace(mixed.find("Hello\r\r"), 7, "Hello\r\n\n");
+    for (const std::string& file : {withLineEnds("\r"), mixed, withLineEnds("\n"), withLineEnds("\r\n")}) {
+        SCOPED_TRACE(testing::PrintToString(file));
         const PlayerLoadResult result = parsePlayerLines(file);
         EXPECT_FALSE(result.message);
         ASSERT_EQ(result.lines.size(), 2u);
@@ -67,10 +77,29 @@ TEST(PlayerLoader, LastRecordWithoutBlankLineIsKept) {
     }
 }
 
-TEST(PlayerLoader, Utf8ByteOrderMarkDoesNotHideTheFirstNumber) {
-    const PlayerLoadResult result = parsePlayerLines(std::string("\xEF\xBB\xBF") + kTwoRecords);
-    ASSERT_EQ(result.lines.size(), 2u);
-    expectLine(result.lines[0], 1, 1000, 3500, 4500, "Hello\n\n");
+TEST(PlayerLoader, ByteOrderMarksDoNotHideTheFirstNumber) {
+    struct Case {
+        QStringConverter::Encoding encoding;
+        const char* unicodeForm; // empty: the text bytes are the file's own
+    };
+    const Case cases[] = {
+        {QStringConverter::Utf16LE, "UTF-16LE"},
+        {QStringConverter::Utf16BE, "UTF-16BE"},
+        {QStringConverter::Utf32LE, "UTF-32LE"},
+        {QStringConverter::Utf32BE, "UTF-32BE"},
+        {QStringConverter::Utf8, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unicodeForm);
+        QStringEncoder encoder(c.encoding, QStringConverter::Flag::WriteBom);
+        const QByteArray bytes = encoder(QString::fromLatin1(kTwoRecords));
+        const PlayerLoadResult result =
+            readPlayerBytes(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+        ASSERT_EQ(result.lines.size(), 2u);
+        expectLine(result.lines[0], 1, 1000, 3500, 4500, "Hello\n\n");
+        EXPECT_EQ(result.encoding.unicodeForm, c.unicodeForm);
+        EXPECT_EQ(result.encoding.codePage, 65001u);
+    }
 }
 
 TEST(PlayerLoader, OverLongLineStopsWithThePartialListKept) {
@@ -124,17 +153,46 @@ TEST(PlayerTimeLine, MalformedLinesStayWithinTheLine) {
     EXPECT_EQ(parsePlayerTimeLine("00:00:05,1").show, 5001);
 }
 
-TEST(PlayerLoader, FileThatCannotBeOpenedChangesNothing) {
+TEST(PlayerLoader, OnlyRegularFilesWithinTheSizeAreRead) {
     QTemporaryDir dir;
-    EXPECT_FALSE(loadPlayerFile(dir.filePath("missing.srt")));
-
-    QFile file(dir.filePath("a.srt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(kTwoRecords);
-    file.close();
-    const auto loaded = loadPlayerFile(file.fileName());
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->lines.size(), 2u);
+    const QString fifo = dir.filePath("pipe.srt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    auto write = [&](const char* name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QString atLimit = write("at-limit.srt", QByteArray(kTwoRecords) + QByteArray(409600 - 78, '\n'));
+    const QString overLimit =
+        write("over-limit.srt", QByteArray(kTwoRecords) + QByteArray(409601 - 78, '\n'));
+    const QString oversized = QStringLiteral("The size of this file is bigger than 400K bytes!");
+    const QString notRegular = QStringLiteral("it is not a regular file");
+    struct Case {
+        QString path;
+        int lines;           // -1: nothing read
+        QString refusalPart; // empty: no message
+    };
+    const Case cases[] = {
+        {overLimit, -1, oversized},
+        {fifo, -1, notRegular}, // must not wait for a writer
+        {QStringLiteral("/dev/zero"), -1, notRegular},
+        {dir.path(), -1, notRegular},
+        {dir.filePath("missing.srt"), -1, {}},
+        {atLimit, 2, {}},
+        {write("a.srt", kTwoRecords), 2, {}},
+    };
+    ASSERT_EQ(QFileInfo(atLimit).size(), 409600);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const PlayerFileLoad loaded = loadPlayerFile(c.path);
+        EXPECT_EQ(loaded.result ? int(loaded.result->lines.size()) : -1, c.lines);
+        EXPECT_EQ(loaded.refusal.has_value(), !c.refusalPart.isEmpty());
+        if (loaded.refusal) {
+            EXPECT_TRUE(loaded.refusal->text.contains(c.refusalPart)) << loaded.refusal->text.toStdString();
+            EXPECT_EQ(loaded.refusal->caption, "ERROR!");
+        }
+    }
 }
 
 } // namespace

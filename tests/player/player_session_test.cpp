@@ -30,7 +30,7 @@ PlayerLine line(int show, int hide, const char* text) {
     l.show = show;
     l.hide = hide;
     l.duration = hide - show;
-    std::snprintf(l.text, sizeof l.text, "%s", text);
+    l.text = text;
     return l;
 }
 
@@ -65,6 +65,24 @@ protected:
             clock.advanceToDeadline();
         }
         FAIL() << "playback did not end";
+    }
+    // Lets the clock run up to `at` milliseconds, deadline by deadline, as time would pass.
+    void runUntil(long long at) {
+        for (int guard = 0; guard < 1000; ++guard) {
+            ASSERT_TRUE(settle());
+            const auto deadline = clock.deadline();
+            const long long next = deadline ? std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                  *deadline - ManualClock::TimePoint{})
+                                                  .count()
+                                            : at;
+            if (next >= at) {
+                clock.advance(std::chrono::milliseconds(at - clock.elapsed()));
+                ASSERT_TRUE(settle());
+                return;
+            }
+            clock.advanceToDeadline();
+        }
+        FAIL() << "the clock did not get there";
     }
     std::vector<Seen> events() {
         std::lock_guard lock(mutex);
@@ -203,31 +221,78 @@ TEST_F(PlaybackTest, SeekAheadOfTheScheduleInTheGapKeepsTheDelayAndInTheDelaySho
     EXPECT_EQ(shown().back().due, 2050);
 }
 
-TEST_F(PlaybackTest, PauseEndsTheWaitAtOnceAndResumeReplaysTheGap) {
-    loadTwo();
-    session.playPause();
-    ASSERT_TRUE(settle());
-    clock.advanceToDeadline(); // line 1 shows at 1000 and waits 3500
-    ASSERT_TRUE(settle());
-    const std::uint64_t first = session.generation();
-    EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Paused);
-    // The thread ended inside its wait, without moving on or touching the display.
-    EXPECT_FALSE(session.threadRunning());
-    EXPECT_FALSE(session.isCurrent(first));
-    EXPECT_EQ(session.position(), 1);
-    EXPECT_EQ(shown().size(), 1u);
+TEST_F(PlaybackTest, ResumeGoesOnFromTheMomentPaused) {
+    struct Case {
+        long long pauseAt;
+        int delay;
+        // What shows after Play, and when, in milliseconds from that press.
+        std::vector<std::pair<QString, long long>> after;
+    };
+    const Case cases[] = {
+        // During "Hello" (1000 to 4500): the rest of it, then "World" at its own time.
+        {3000, 0, {{"Hello\n\n", 0}, {"World\n\n", 2000}, {"The End", 3000}}},
+        {4700, 0, {{"World\n\n", 300}, {"The End", 1300}}},                       // in the gap before "World"
+        {1050, 100, {{"Hello\n\n", 50}, {"World\n\n", 4150}, {"The End", 5150}}}, // in the delay
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pauseAt);
+        clock.advance(std::chrono::milliseconds(100000 * (&c - cases) + 100000 - clock.elapsed()));
+        session.stop();
+        loadTwo();
+        session.setDelay(c.delay);
+        const long long start = clock.elapsed();
+        session.playPause();
+        runUntil(start + c.pauseAt);
+        const std::uint64_t first = session.generation();
+        EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Paused);
+        // The thread ended inside its wait, without moving on or touching the display.
+        EXPECT_FALSE(session.threadRunning());
+        EXPECT_FALSE(session.isCurrent(first));
 
-    clock.advance(10s);
-    EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Started);
-    ASSERT_TRUE(settle());
-    const long long resumedAt = clock.elapsed();
-    clock.advanceToDeadline();
-    ASSERT_TRUE(settle());
-    const std::vector<Seen> lines = shown();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].text, "Hello\n\n");
-    EXPECT_EQ(lines[1].at - resumedAt, 1000); // the gap before line 1 again
-    EXPECT_TRUE(session.isCurrent(lines[1].generation));
+        clock.advance(10s);
+        const size_t before = shown().size();
+        const long long press = clock.elapsed();
+        EXPECT_EQ(session.playPause(), PlayerSession::PlayResult::Started);
+        runToEnd();
+        std::vector<std::pair<QString, long long>> after;
+        const std::vector<Seen> all = shown();
+        for (auto s = all.begin() + std::ptrdiff_t(before); s != all.end(); ++s)
+            after.emplace_back(s->kind == Kind::ShowEnd ? QStringLiteral("The End") : s->text, s->at - press);
+        EXPECT_EQ(after, c.after);
+    }
+}
+
+TEST_F(PlaybackTest, CurrentShowsThePlaybackClockAlsoWhilePaused) {
+    loadTwo(); // "Hello" 1000 to 4500, "World" 5000 to 6000
+    session.setDelay(100);
+    enum class Press { None, PlayPause };
+    struct Step {
+        long long at; // on the clock
+        Press press;
+        const char* current;
+    };
+    const Step steps[] = {
+        {0, Press::PlayPause, "current:00:00:00,000"},
+        {700, Press::None, "current:00:00:00,700"},       // in the gap before "Hello"
+        {1050, Press::None, "current:00:00:01,000"},      // in the delay, which holds the clock
+        {2100, Press::None, "current:00:00:02,000"},      // "Hello", shown at 1100
+        {4650, Press::PlayPause, "current:00:00:04,550"}, // paused in the gap after it
+        {14650, Press::None, "current:00:00:04,550"},
+        {14650, Press::PlayPause, "current:00:00:04,550"},
+        {14800, Press::None, "current:00:00:04,700"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.at);
+        if (session.threadRunning())
+            runUntil(step.at);
+        else
+            clock.advance(std::chrono::milliseconds(step.at - clock.elapsed()));
+        if (step.press == Press::PlayPause) {
+            session.playPause();
+            ASSERT_TRUE(settle());
+        }
+        EXPECT_EQ(session.currentLabel(), step.current);
+    }
 }
 
 TEST_F(PlaybackTest, StopReturnsToLineOneAndLeavesTheDisplayAlone) {
@@ -343,20 +408,20 @@ TEST_F(PlaybackTest, AfterTheEndPauseThenPlayShowsTheEndAtOnce) {
     EXPECT_TRUE(session.isCurrent(lines.back().generation));
 }
 
-TEST_F(PlaybackTest, PositionBeyondAShorterFileIsNeverRead) {
+TEST_F(PlaybackTest, LoadingStartsAgainFromTheFirstLine) {
     load(
         {line(1000, 2000, "a\n"), line(3000, 4000, "b\n"), line(5000, 6000, "c\n"), line(7000, 8000, "d\n")});
-    session.seek(4);
-    load({line(1000, 2000, "x\n")});
-    EXPECT_EQ(session.position(), 4);
-    EXPECT_EQ(session.currentLabel(), "current:00:00:02,000");
-    EXPECT_FALSE(session.textAt(4));
-    EXPECT_FALSE(session.changeCharset("Japanese(EUC)"));
-    EXPECT_EQ(session.codePage(), 51932u);
+    session.seek(4); // leaves a wake for the line it chose
+    load({line(1000, 2000, "x\n"), line(3000, 4000, "y\n")});
+    EXPECT_EQ(session.position(), 1);
+    EXPECT_EQ(session.currentLabel(), "current:00:00:00,000");
     session.playPause();
     runToEnd();
-    ASSERT_EQ(shown().size(), 1u);
-    EXPECT_EQ(shown()[0].kind, Kind::ShowEnd);
+    const std::vector<Seen> lines = shown();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].text, "x\n");
+    EXPECT_EQ(lines[0].at, 1000); // after its gap: the old file's wake is gone
+    EXPECT_EQ(lines[2].kind, Kind::ShowEnd);
 }
 
 TEST_F(PlaybackTest, CharsetChangeRedecodesTheLineAtThePositionWhenNotPlaying) {

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFontDialog>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -73,6 +74,52 @@ TEST_F(TrellineDetails, FontDialogIsWholeAgainAfterEscape) {
     EXPECT_EQ(runs, 2);
     // Escape is a cancel: the text keeps its colour.
     EXPECT_EQ(dialog.textColor(), QColor(255, 0, 0));
+}
+
+TEST_F(TrellineDetails, FontDialogSampleShowsTheChosenColourAndSize) {
+    FontColorDialog fonts(QFont(), QColor(255, 0, 0));
+    fonts.show();
+    // The rows the letters of the sample take in the given colour (0 red, 2 blue).
+    auto inkRows = [&](int primary) {
+        auto* sample = fonts.findChild<QWidget*>(QStringLiteral("fontSample"));
+        EXPECT_NE(sample, nullptr);
+        if (!sample)
+            return 0;
+        const QImage image = sample->grab().toImage();
+        int first = -1, last = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                const int v[3] = {c.red(), c.green(), c.blue()};
+                if (v[primary] > 150 && v[(primary + 1) % 3] < 90 && v[(primary + 2) % 3] < 90) {
+                    first = first < 0 ? y : first;
+                    last = y;
+                    break;
+                }
+            }
+        return first < 0 ? 0 : last - first + 1;
+    };
+    struct Case {
+        int points;
+        QColor color;
+    };
+    int small = 0;
+    for (const Case c : {Case{12, QColor(0, 0, 255)}, Case{48, QColor(0, 0, 255)}}) {
+        SCOPED_TRACE(c.points);
+        QFont font = fonts.selectedFont();
+        font.setPointSize(c.points);
+        fonts.setSelectedFont(font);
+        fonts.setSelectedColor(c.color);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(inkRows(0), 0); // nothing left in the first colour
+        const int rows = inkRows(2);
+        EXPECT_GT(rows, 0);
+        // Drawn at the size chosen, whole: four times the points, about four times the height.
+        if (small == 0)
+            small = rows;
+        else
+            EXPECT_GE(rows, small * 3);
+    }
 }
 
 TEST_F(TrellineDetails, SliderClickJumpsToTheClickedPlace) {

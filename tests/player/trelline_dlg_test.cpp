@@ -3,6 +3,7 @@
 #include "player/font_color_dialog.h"
 #include "player/trelline_dlg.h"
 
+#include "charset/code_page.h"
 #include "manual_clock.h"
 
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -100,7 +102,8 @@ TEST_F(TrellineWindow, OpensAcrossTheScreenNearItsBottom) {
     EXPECT_EQ(dialog.frameGeometry().topLeft(), QPoint(0, screen.height() - 260));
     EXPECT_EQ(dialog.size(), QSize(screen.width(), 200));
     QLabel* line = child<QLabel>(dialog, "subtitleLine");
-    EXPECT_EQ(line->geometry(), QRect(0, 0, screen.width(), 50));
+    EXPECT_EQ(line->geometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(line->width(), screen.width());
     EXPECT_EQ(line->text(), "The Start");
     EXPECT_EQ(child<QLabel>(dialog, "currentLabel")->text(), "current:00:00:00,000");
     EXPECT_EQ(child<QLabel>(dialog, "totalLabel")->text(), "total:00:00:00,000");
@@ -143,6 +146,14 @@ TEST_F(TrellineWindow, LoadShowsTheFirstLineAndSetsTheSlider) {
     EXPECT_EQ(subtitle(), "Hello\n\n");
     EXPECT_EQ(child<QLabel>(dialog, "totalLabel")->text(), "total:00:00:06,000");
 
+    // Another file starts from its first line, wherever the slider was.
+    slider->setSliderPosition(2);
+    slider->triggerAction(QAbstractSlider::SliderMove);
+    load(kTwoRecords);
+    EXPECT_EQ(slider->value(), 1);
+    EXPECT_EQ(dialog.session().position(), 1);
+    EXPECT_EQ(child<QLabel>(dialog, "currentLabel")->text(), "current:00:00:00,000");
+
     // An over-long line: the message, and the display keeps its state.
     load(QByteArray("1\n00:00:01,000 --> 00:00:02,000\nA\n\n") + QByteArray(1100, 'x'));
     ASSERT_EQ(messages.size(), 2u);
@@ -157,9 +168,43 @@ TEST_F(TrellineWindow, LoadShowsTheFirstLineAndSetsTheSlider) {
     EXPECT_EQ(dialog.session().count(), 1);
 }
 
+TEST_F(TrellineWindow, CharsetBoxShowsHowTheFileWasRead) {
+    QComboBox* combo = child<QComboBox>(dialog, "charsetCombo");
+    const QString cafe = QString::fromUtf8("Caf\u00e9");
+    const QByteArray file =
+        QStringLiteral("1\r\n00:00:01,000 --> 00:00:02,000\r\n%1\r\n\r\n").arg(cafe).toUtf8();
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    // Enough words for the detector to tell the character set.
+    const QString russian = QString::fromUtf8("Куда ты идёшь так поздно вечером?\nНа вокзал, пока не начался "
+                                              "дождь.\nПодожди меня, я сейчас оденусь и приду.");
+    struct Case {
+        QByteArray bytes;
+        const char* shown; // in the box
+        bool choosable;
+        QString text;
+    };
+    const Case cases[] = {
+        {utf16(QString::fromUtf8(file)), "Unicode(UTF-16LE)", false, cafe + "\n\n"},
+        {file, "Unicode(UTF-8)", true, cafe + "\n\n"},
+        {"1\n00:00:01,000 --> 00:00:02,000\nCafe\n\n", "America(ANSI)", true, "Cafe\n\n"},
+        {*encodeText(QString::fromUtf8(file).replace(cafe, russian), 1251), "Cyrillic(Windows-1251)", true,
+         russian + "\n\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        load(c.bytes);
+        EXPECT_EQ(subtitle(), c.text);
+        EXPECT_EQ(combo->currentText(), c.shown);
+        EXPECT_EQ(combo->isEnabled(), c.choosable);
+        // A Unicode form's entry is there only while a file in it is loaded.
+        EXPECT_EQ(combo->count(), c.choosable ? 21 : 22);
+    }
+}
+
 TEST_F(TrellineWindow, PlayTurnsTheWindowIntoATransparentOverlayAndTheMouseBringsItBack) {
     load(kTwoRecords);
     QLabel* line = child<QLabel>(dialog, "subtitleLine");
+    const int normalHeight = line->height();
     const QImage normal = dialog.grab().toImage();
     EXPECT_EQ(normal.pixelColor(normal.width() - 2, normal.height() - 2).alpha(), 255);
 
@@ -188,7 +233,7 @@ TEST_F(TrellineWindow, PlayTurnsTheWindowIntoATransparentOverlayAndTheMouseBring
     EXPECT_FALSE(dialog.isOverlay());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(line->height(), 50);
+    EXPECT_EQ(line->height(), normalHeight);
     EXPECT_TRUE(child<QPushButton>(dialog, "playButton")->isVisible());
     EXPECT_TRUE(child<QComboBox>(dialog, "charsetCombo")->isVisible());
     const QImage back = dialog.grab().toImage();
@@ -255,6 +300,45 @@ TEST_F(TrellineWindow, TextIsRedUntilAColourIsChosenThenThatColourInBothForms) {
     EXPECT_EQ(countPixels(overlay, 0), 0);
 }
 
+TEST_F(TrellineWindow, TwoLineSubtitleLiesAboveTheControlsInTheNormalWindow) {
+    QLabel* line = child<QLabel>(dialog, "subtitleLine");
+    load(kTwoRecords);
+    for (const int pixels : {30, 64, 12}) { // the default size first
+        SCOPED_TRACE(pixels);
+        answerModal = [pixels](QDialog& d) {
+            auto& fonts = static_cast<FontColorDialog&>(d);
+            QFont font = fonts.selectedFont();
+            font.setPixelSize(pixels);
+            fonts.setSelectedFont(font);
+            return true;
+        };
+        child<QPushButton>(dialog, "fontButton")->click();
+        // Also after a round through the overlay.
+        for (const bool throughOverlay : {false, true}) {
+            if (throughOverlay) {
+                child<QPushButton>(dialog, "playButton")->click();
+                ASSERT_TRUE(dialog.isOverlay());
+                child<QPushButton>(dialog, "stopButton")->click();
+                moveMouseOverText();
+                ASSERT_FALSE(dialog.isOverlay());
+            }
+            line->setText(QStringLiteral("Where to?\nThe station.\n\n"));
+            const QRect text = QFontMetrics(line->font())
+                                   .boundingRect(QRect(0, 0, line->width(), 10000),
+                                                 Qt::AlignHCenter | Qt::TextWordWrap, line->text().trimmed());
+            EXPECT_GE(line->height(), text.height());
+            for (QWidget* control : dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (control == line || !control->isVisible())
+                    continue;
+                EXPECT_FALSE(control->geometry().intersects(line->geometry()))
+                    << control->objectName().toStdString();
+                EXPECT_LE(control->geometry().bottom(), dialog.height())
+                    << control->objectName().toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(TrellineWindow, DisplayIgnoresWhatAStoppedPlaybackStillSent) {
     load(kTwoRecords);
     QSlider* slider = child<QSlider>(dialog, "positionSlider");
@@ -316,6 +400,23 @@ TEST_F(TrellineWindow, LineHandedOverAheadShowsAtItsTimeUnlessASeekCameFirst) {
     EXPECT_EQ(slider->value(), 2);
     for (const QList<QVariant>& arguments : shown)
         EXPECT_NE(arguments.at(0).toString(), "Hello\n\n");
+}
+
+TEST_F(TrellineWindow, CurrentTicksWithThePlaybackClockWhilePlaying) {
+    using namespace std::chrono_literals;
+    load(kTwoRecords);
+    QLabel* current = child<QLabel>(dialog, "currentLabel");
+    child<QPushButton>(dialog, "playButton")->click();
+    ASSERT_TRUE(settle());
+    clock.advanceToDeadline(); // "Hello" at 1000
+    ASSERT_TRUE(settle());
+    clock.advance(500ms);
+    QTest::qWait(250);
+    EXPECT_EQ(current->text(), "current:00:00:01,500");
+    child<QPushButton>(dialog, "playButton")->click(); // paused: the clock stands
+    clock.advance(500ms);
+    QTest::qWait(250);
+    EXPECT_EQ(current->text(), "current:00:00:01,500");
 }
 
 TEST_F(TrellineWindow, KeysAndDelayEdit) {

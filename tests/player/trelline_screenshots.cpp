@@ -1,5 +1,6 @@
 // Screenshots of the player over a stand-in film, for looking at by eye: run under an X server
 // (xvfb-run, with xcompmgr for a transparent overlay). Writes PNG files into the given folder.
+#include "player/font_color_dialog.h"
 #include "player/trelline_dlg.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
@@ -63,8 +65,11 @@ int main(int argc, char** argv) {
     QFile file(srt);
     if (!file.open(QIODevice::WriteOnly))
         return 1;
-    file.write("1\n00:00:00,300 --> 00:01:00,000\nWhere are you going?\nTo the station, before the rain.\n\n"
-               "2\n00:01:01,000 --> 00:01:05,000\nWait for me!\n\n");
+    // As velmora saves it: UTF-16 with its mark and CR LF line ends.
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    file.write(utf16(QStringLiteral("1\r\n00:00:00,300 --> 00:01:00,000\r\nWhere are you going?\r\n"
+                                    "To the station, before the rain.\r\n\r\n"
+                                    "2\r\n00:01:01,000 --> 00:01:05,000\r\nWait for me!\r\n\r\n")));
     file.close();
 
     Backdrop backdrop;
@@ -72,13 +77,31 @@ int main(int argc, char** argv) {
     backdrop.show();
 
     CTrellineDlg dialog;
-    dialog.setPrompts({[&](QWidget*) { return srt; }, {}, {}});
+    bool ok = true;
+    // The Font dialog with a colour and a size chosen, grabbed and then accepted.
+    dialog.setPrompts({[&](QWidget*) { return srt; },
+                       {},
+                       [&](QDialog& d) {
+                           auto& fonts = static_cast<FontColorDialog&>(d);
+                           QFont font = fonts.selectedFont();
+                           font.setPointSize(28);
+                           fonts.setSelectedFont(font);
+                           fonts.setSelectedColor(QColor(0, 0, 255));
+                           d.show();
+                           pump(500);
+                           ok &= save(d.grab(), out + QStringLiteral("/trelline-font-dialog.png"));
+                           d.hide();
+                           return true;
+                       }});
     dialog.show();
     pump(500);
     dialog.findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
     pump(500);
-    bool ok = save(dialog.grab(), out + QStringLiteral("/trelline-normal-window.png"));
+    ok &= save(dialog.grab(), out + QStringLiteral("/trelline-normal-window.png"));
     ok &= save(dialog.screen()->grabWindow(0), out + QStringLiteral("/trelline-normal-screen.png"));
+    dialog.findChild<QPushButton*>(QStringLiteral("fontButton"))->click();
+    pump(500);
+    ok &= save(dialog.grab(), out + QStringLiteral("/trelline-normal-window-font.png"));
 
     dialog.findChild<QPushButton*>(QStringLiteral("playButton"))->click();
     pump(1500);
