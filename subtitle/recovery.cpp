@@ -277,7 +277,10 @@ RecoveryRead decodeRecoveryContent(QByteArrayView content) {
     state.rows.reserve(rows);
     for (qsizetype i = 0; i < rows && r.ok(); ++i) {
         EntryRow row;
-        if (r.u8() != 0) {
+        const quint8 numbered = r.u8();
+        if (numbered > 1)
+            return refused(QStringLiteral("its content is damaged (a row's number flag)"));
+        if (numbered == 1) {
             const double number = r.f64();
             if (!std::isfinite(number))
                 return refused(QStringLiteral("its content is damaged (a row number is not a number)"));

@@ -108,6 +108,15 @@ TEST(Recovery, RefusesWhatIsDamagedSayingWhy) {
         EXPECT_TRUE(read.problem.contains(QLatin1String(c.problem))) << read.problem.toStdString();
     }
 
+    // Only what writing gives back is read: a row's number flag is 0 or 1. (The first row's number,
+    // 1.0, follows its flag.)
+    QByteArray flagged = good.mid(content);
+    const QByteArray firstNumber = QByteArray("\x01", 1) + QByteArray("\0\0\0\0\0\0\xf0\x3f", 8);
+    const qsizetype flag = flagged.indexOf(firstNumber);
+    ASSERT_GE(flag, 0);
+    flagged[flag] = 2;
+    EXPECT_FALSE(decodeRecoveryContent(flagged).state);
+
     // A list's count that the bytes left could not hold is refused before anything is reserved for
     // it. The header lines' count follows the time, format, code pages, unsaved changes and the two
     // file names.
