@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of every fuzz target: small real files of each kind, in the encodings and
 line ends the programs meet. Run it again after changing it; the seeds are kept in the repository."""
+import hashlib
 import os
 import shutil
 import struct
@@ -243,6 +244,53 @@ def my_words_seeds():
     yield "empty", b""
 
 
+def recovery_string(text):
+    data = text.encode("utf-16-le", "surrogatepass")
+    return struct.pack("<I", len(data) // 2) + data
+
+
+def recovery_content(format_mode, lists, rows, files=("", ""), unsaved=(0, 0), code_pages=(0, 0)):
+    """The content of velmora's recovery file: times, settings, file names, the six lists, the rows."""
+    out = struct.pack("<qiIIBB", 1733580000123, format_mode, code_pages[0], code_pages[1], *unsaved)
+    out += recovery_string(files[0]) + recovery_string(files[1])
+    for items in lists:
+        out += struct.pack("<I", len(items)) + b"".join(recovery_string(t) for t in items)
+    out += struct.pack("<I", len(rows))
+    for number, show, hide, original, translated in rows:
+        out += struct.pack("<Bd", 1, number) if number is not None else b"\0"
+        out += b"".join(recovery_string(t) for t in (show, hide, original, translated))
+    return out
+
+
+def recovery_file(content):
+    return b"velmora recovery\n" + struct.pack("<II", 1, len(content)) + hashlib.sha256(content).digest() + content
+
+
+def recovery_seeds():
+    """Whole files and bare contents: the target reads each input both ways."""
+    srt = recovery_content(
+        1,
+        [[], ["00:00:01,000 --> 00:00:02,000"], ["00:00:01,500 --> 00:00:02,000", " --> "], ["Hello|\nWorld", ""],
+         ["00:00:01,000 --> 00:00:02,000"], ["Bonjour", "typed", "beyond"]],
+        [(1, "00:00:01,500", "00:00:02,000", "Hello|\nWorld", "Bonjour"), (2, "", "", "", "typed"),
+         (None, "", "", "", "beyond")],
+        files=("/films/film.en.srt", "/films/film.fr.srt"), unsaved=(4, 6), code_pages=(1252, 65001))
+    sami = recovery_content(
+        3, [["<SAMI>", "<BODY>"], ["<SYNC Start=1000>"], ["<SYNC Start=1000>"], ["\u041f\u0440\u0438\u0432\u0435\u0442\ud800"],
+            [], ["Hi"]],
+        [(1, "1000", "", "\u041f\u0440\u0438\u0432\u0435\u0442\ud800", "Hi")], files=("/films/a.smi", ""),
+        unsaved=(1, 0), code_pages=(1251, 0))
+    empty = recovery_content(1, [[], [], [], [], [], []], [])
+    yield "srt-both-sides", recovery_file(srt)
+    yield "sami-header", recovery_file(sami)
+    yield "empty-document", recovery_file(empty)
+    damaged = bytearray(recovery_file(srt))
+    damaged[-5] ^= 0x40
+    yield "damaged", bytes(damaged)
+    yield "content-srt", srt
+    yield "content-sami", sami
+
+
 def write(target, name, data):
     folder = os.path.join(SEEDS, target)
     os.makedirs(folder, exist_ok=True)
@@ -278,6 +326,8 @@ def main():
         write("fuzz_engine_answers", name, data)
     for name, data in convert_seeds():
         write("fuzz_convert", name, data)
+    for name, data in recovery_seeds():
+        write("fuzz_recovery", name, data)
     for name, data in schedule_seeds():
         write("fuzz_mini_schedule", name, data)
     for name, data in my_words_seeds():
