@@ -18,6 +18,7 @@ packages=(
     clang libclang-rt-14-dev # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
     llvm-14 # llvm-symbolizer, for readable stacks in sanitizer reports
     stress-ng # trelline_bench's runs under load
+    libsqlite3-dev # the translation memory's file (SQLite with FTS5)
 )
 
 missing=()
