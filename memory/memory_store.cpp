@@ -23,8 +23,8 @@ constexpr int kSchemaVersion = 1;
 constexpr qsizetype kMaxUnitText = 10000;
 // A longer text is compared with nothing: the distance table would be too large to be quick.
 constexpr int kMaxCompareTokens = 400;
-// The candidates read for one approximate lookup; the rarest words pick them, so more are rare.
-constexpr int kCandidateLimit = 3000;
+// The candidates compared for one approximate lookup; the rarest words pick them, so more are rare.
+constexpr int kCandidateLimit = 1500;
 
 const char kSchema[] = R"sql(
 CREATE TABLE units(
@@ -207,6 +207,7 @@ std::optional<UserMessage> MemoryStore::open(const QString& path, OpenOptions op
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, int(options.busyTimeout.count()));
+    m_cacheKiB = options.cacheKiB;
     m_access = MemoryAccess::ReadWrite;
     return inspectAndPrepare();
 }
@@ -274,6 +275,7 @@ std::optional<UserMessage> MemoryStore::inspectAndPrepare() {
     // sync keeps the file whole on any crash; a power cut may take the last transaction back.
     exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=NORMAL");
+    exec(QByteArray("PRAGMA cache_size=-" + QByteArray::number(std::max(m_cacheKiB, 64))).constData());
     if (tables == 0)
         return createSchema();
     return std::nullopt;
@@ -621,7 +623,7 @@ MemoryResult<QList<MemoryMatch>> MemoryStore::approximateMatches(const QString& 
     const int needed = std::min<int>(int(words.size()), int(farthest / kWordWeight) + 1);
 
     const ReadTransaction reading(m_db);
-    if (needed < words.size()) {
+    {
         Statement frequency(m_db, "SELECT doc FROM units_vocab WHERE term = ?1");
         QList<QPair<qint64, QString>> ranked;
         for (const QString& w : words) {
@@ -636,12 +638,10 @@ MemoryResult<QList<MemoryMatch>> MemoryStore::approximateMatches(const QString& 
         for (int i = 0; i < needed; ++i)
             words.append(ranked[i].second);
     }
-    QStringList terms;
-    for (const QString& w : words)
-        terms.append(quoted(w));
-
+    // CROSS JOIN: the word index leads. Left to itself the planner walks the pair's units and asks
+    // the index about each one, which reads the whole memory.
     const QByteArray sql = QByteArray("SELECT u.") + QByteArray(kUnitColumns).replace(", ", ", u.") +
-                           " FROM units_words JOIN units u ON u.id = units_words.rowid"
+                           " FROM units_words CROSS JOIN units u ON u.id = units_words.rowid"
                            " WHERE units_words MATCH ?1 AND u.source_lang = ?2 AND u.target_lang = ?3"
                            " AND u.weight BETWEEN ?4 AND ?5 LIMIT ?6";
     Statement s(m_db, sql.constData());
@@ -650,22 +650,35 @@ MemoryResult<QList<MemoryMatch>> MemoryStore::approximateMatches(const QString& 
         result.message = failure(s.prepareCode(), QStringLiteral("read"));
         return result;
     }
-    s.bind(1, terms.join(QStringLiteral(" OR ")));
-    s.bind(2, languages.source);
-    s.bind(3, languages.target);
-    s.bind(4, lightest);
-    s.bind(5, heaviest);
-    s.bind(6, qint64(kCandidateLimit));
-    int rc;
-    while ((rc = s.step()) == SQLITE_ROW) {
-        MemoryUnit unit = unitAt(s.get());
-        WordComparison c = compareWords(query, memoryTokens(unit.source));
-        if (c.score >= threshold)
-            result.value.append(MemoryMatch{std::move(unit), c.score, c.inMatch, c.inQuery});
-    }
-    if (rc != SQLITE_DONE) {
-        noteFailure(rc);
-        result.message = failure(rc, QStringLiteral("read"));
+    // The rarest word first: its units are the likeliest matches, so when a line of common words
+    // has more candidates than are read, the ones left out are the least promising.
+    QSet<qint64> seen;
+    for (const QString& word : words) {
+        s.bind(1, quoted(word));
+        s.bind(2, languages.source);
+        s.bind(3, languages.target);
+        s.bind(4, lightest);
+        s.bind(5, heaviest);
+        s.bind(6, qint64(kCandidateLimit - seen.size()));
+        int rc;
+        while ((rc = s.step()) == SQLITE_ROW) {
+            const qint64 id = sqlite3_column_int64(s.get(), 0);
+            if (seen.contains(id))
+                continue;
+            seen.insert(id);
+            MemoryUnit unit = unitAt(s.get());
+            WordComparison c = compareWords(query, memoryTokens(unit.source));
+            if (c.score >= threshold)
+                result.value.append(MemoryMatch{std::move(unit), c.score, c.inMatch, c.inQuery});
+        }
+        s.reset();
+        if (rc != SQLITE_DONE) {
+            noteFailure(rc);
+            result.message = failure(rc, QStringLiteral("read"));
+            break;
+        }
+        if (seen.size() >= kCandidateLimit)
+            break;
     }
     std::sort(result.value.begin(), result.value.end(), [](const MemoryMatch& a, const MemoryMatch& b) {
         if (a.score != b.score)

@@ -15,16 +15,38 @@ namespace {
 constexpr char kOriginProperty[] = "x-velmora-origin";
 constexpr char kEngineProperty[] = "x-velmora-engine";
 constexpr char kByHandProperty[] = "x-velmora-by-hand";
-constexpr char kDateFormat[] = "yyyyMMdd'T'HHmmss'Z'";
 // How many units pass between two progress calls.
 constexpr int kProgressEvery = 500;
 
+// "20261207T120000Z", read by hand: QDateTime::fromString with a format costs more than the rest
+// of a unit's reading.
 qint64 parseDate(QStringView text) {
-    QDateTime when = QDateTime::fromString(text.toString(), QLatin1String(kDateFormat));
-    if (!when.isValid())
+    if (text.size() != 16 || text[8] != u'T' || text[15] != u'Z')
         return 0;
-    when.setTimeZone(QTimeZone::utc());
-    return when.toSecsSinceEpoch();
+    int fields[6] = {};
+    const int starts[6] = {0, 4, 6, 9, 11, 13};
+    const int lengths[6] = {4, 2, 2, 2, 2, 2};
+    for (int f = 0; f < 6; ++f) {
+        for (int k = starts[f]; k < starts[f] + lengths[f]; ++k) {
+            if (!text[k].isDigit() || text[k].unicode() > u'9')
+                return 0;
+            fields[f] = fields[f] * 10 + (text[k].unicode() - u'0');
+        }
+    }
+    const QDate date(fields[0], fields[1], fields[2]);
+    const QTime time(fields[3], fields[4], fields[5]);
+    if (!date.isValid() || !time.isValid())
+        return 0;
+    // Before 1970 is no date of a subtitle translation; such a unit counts as undated.
+    return std::max<qint64>(0, QDateTime(date, time, QTimeZone::utc()).toSecsSinceEpoch());
+}
+
+QString formatDate(qint64 seconds) {
+    const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc());
+    const QDate d = when.date();
+    const QTime t = when.time();
+    return QString::asprintf("%04d%02d%02dT%02d%02d%02dZ", d.year(), d.month(), d.day(), t.hour(), t.minute(),
+                             t.second());
 }
 
 // Line breaks of any kind become velmora's line joiner.
@@ -434,9 +456,7 @@ void TmxWriter::write(const MemoryUnit& unit) {
     xml.writeStartElement(QStringLiteral("tu"));
     xml.writeAttribute(QStringLiteral("srclang"), tagFromLanguage(unit.languages.source));
     if (unit.created > 0)
-        xml.writeAttribute(QStringLiteral("creationdate"),
-                           QDateTime::fromSecsSinceEpoch(unit.created, QTimeZone::utc())
-                               .toString(QLatin1String(kDateFormat)));
+        xml.writeAttribute(QStringLiteral("creationdate"), formatDate(unit.created));
     if (!unit.origin.isEmpty())
         property(kOriginProperty, unit.origin);
     property(kByHandProperty, unit.byHand ? QStringLiteral("yes") : QStringLiteral("no"));

@@ -260,15 +260,17 @@ TEST_F(MemoryStoreTest, AProcessKilledMidImportLeavesTheMemoryWholeAndTheImportC
     add({unit(QStringLiteral("Before."), QStringLiteral("Avant."))});
     store().close();
     const QString tmx = file(QStringLiteral("big.tmx"));
-    write(tmx, bigTmx(1500));
+    write(tmx, bigTmx(600));
     const QString path = storePath();
 
-    // The child writes well past its page cache, so the unfinished import reaches the journal,
-    // and is killed while the transaction is open.
+    // The child writes well past its small page cache, so the unfinished import reaches the
+    // journal, and is killed while the transaction is open.
     EXPECT_EXIT(
         {
             MemoryStore child;
-            child.open(path);
+            MemoryStore::OpenOptions options;
+            options.cacheKiB = 256;
+            child.open(path, options);
             importTmx(child, tmx, [](qint64 done, qint64 total) {
                 if (done > total * 2 / 3)
                     std::raise(SIGKILL);
@@ -285,9 +287,9 @@ TEST_F(MemoryStoreTest, AProcessKilledMidImportLeavesTheMemoryWholeAndTheImportC
     EXPECT_EQ(after.unitCount(), 1);
     const TmxImport again = importTmx(after, tmx);
     ASSERT_FALSE(again.message.has_value()) << again.message->text.toStdString();
-    EXPECT_EQ(again.added, 1500);
+    EXPECT_EQ(again.added, 600);
     EXPECT_EQ(importTmx(after, tmx).added, 0);
-    EXPECT_EQ(after.unitCount(), 1501);
+    EXPECT_EQ(after.unitCount(), 601);
 }
 
 } // namespace
