@@ -289,6 +289,45 @@ def recovery_seeds():
     yield "damaged", bytes(damaged)
     yield "content-srt", srt
     yield "content-sami", sami
+TMX = """<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE tmx SYSTEM "tmx14.dtd">
+<tmx version="1.4">
+<header creationtool="velmora" creationtoolversion="1" segtype="sentence" o-tmf="velmora" adminlang="en"
+        srclang="en-US" datatype="plaintext"><prop type="x-note">header</prop></header>
+<body>
+<tu creationdate="20261207T120000Z"><prop type="x-velmora-origin">e01.srt</prop>
+<prop type="x-velmora-by-hand">no</prop><prop type="x-velmora-engine">DeepL</prop>
+<tuv xml:lang="en"><seg><bpt i="1">&lt;i&gt;</bpt>The last train<ept i="1">&lt;/i&gt;</ept>
+leaves at nine.</seg></tuv>
+<tuv xml:lang="fr-FR"><seg>Le dernier train part \u00e0 neuf heures.</seg></tuv>
+<tuv lang="zh-Hant"><seg>\u672b\u73ed\u8eca<ph>{\\an8}</ph><it pos="begin">&lt;b&gt;</it><hi>\u4e5d\u9ede</hi></seg></tuv>
+</tu>
+<tu srclang="*all*"><tuv xml:lang="he"><seg>\u05e9\u05dc\u05d5\u05dd</seg></tuv><tuv xml:lang="ru"><seg>\u041c\u0438\u0440</seg></tuv></tu>
+<tu><tuv xml:lang="de"><seg>Nur Deutsch</seg></tuv></tu>
+</body>
+</tmx>
+"""
+
+
+def tmx_seeds():
+    """A TMX as velmora and other tools write it, in UTF-8 and UTF-16, and broken ones."""
+    yield "sample-utf8", TMX.encode("utf-8")
+    yield "sample-utf16", b"\xff\xfe" + TMX.replace('encoding="UTF-8"', 'encoding="UTF-16"').encode("utf-16-le")
+    yield "cut-short", TMX.encode("utf-8")[:700]
+    yield "not-tmx", b"<?xml version=\"1.0\"?>\n<xliff version=\"1.2\"><file/></xliff>\n"
+    yield "entities", b"<tmx><body><tu><tuv xml:lang='en'><seg>&amp;&#233;&#x1F600;&lt;br&gt;</seg></tuv>" \
+        b"<tuv xml:lang='fr'><seg>a&#13;b\r\nc|\nd</seg></tuv></tu></body></tmx>"
+
+
+def glossary_seeds():
+    """Term lists as spreadsheets save them: CSV, semicolons, TSV in UTF-16, quotes and broken ones."""
+    csv = 'Term,Translation,Note\n"New York, NY",New York,"city\nnot state"\n"say ""hi""",dis salut\r\nlonely,\n'
+    yield "csv", csv.encode("utf-8")
+    yield "semicolons-bom", b"\xef\xbb\xbfordinateur;computer;;\n\naujourd\xe2\x80\x99hui;today\n"
+    yield "tsv-utf16", b"\xff\xfe" + "\u041c\u043e\u0441\u043a\u0432\u0430\tMoscow\tcapital\n\u5317\u4eac\tBeijing\n" \
+        "<i>caf\u00e9</i>\tcoffee\n".encode("utf-16-le")
+    yield "unclosed-quote", b'term,translation\nfoo,bar\n"open,x\nmore\n'
+    yield "latin1", b"caf\xe9,coffee\n"
 
 
 def write(target, name, data):
@@ -332,6 +371,10 @@ def main():
         write("fuzz_mini_schedule", name, data)
     for name, data in my_words_seeds():
         write("fuzz_my_words", name, data)
+    for name, data in tmx_seeds():
+        write("fuzz_tmx", name, data)
+    for name, data in glossary_seeds():
+        write("fuzz_glossary", name, data)
     return 0
 
 
