@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPixmap>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -94,6 +95,17 @@ FontColorDialog::FontColorDialog(const TextLook& look, QWidget* parent) : QDialo
             sampleBox = static_cast<QBoxLayout*>(box->layout());
         }
     }
+    // The chooser's fields and lists carry no names of their own for screen readers.
+    const QStringList parts = {tr("Font"), tr("Font style"), tr("Size")};
+    qsizetype edits = 0;
+    for (QLineEdit* edit : m_fonts->findChildren<QLineEdit*>())
+        if (!edit->isHidden() && edit->accessibleName().isEmpty() && edits < parts.size())
+            edit->setAccessibleName(parts[edits++]);
+    qsizetype lists = 0;
+    for (QListView* list : m_fonts->findChildren<QListView*>())
+        if (list->accessibleName().isEmpty() && lists < parts.size())
+            list->setAccessibleName(tr("%1 list").arg(parts[lists++]));
+
     m_sample = new SubtitleLabel(QStringLiteral("AaBbYyZz"), this);
     m_sample->setObjectName(QStringLiteral("fontSample"));
     m_sample->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);

@@ -167,6 +167,11 @@ private:
             return false;
         const QString name = inner.left(n).toString().toLower();
         const QStringView rest = inner.mid(n);
+        // The styles and the break take no attributes: "<b and c>" is text, "<br />" a break.
+        const bool bare = name == u"i" || name == u"b" || name == u"u" || name == u"em" ||
+                          name == u"strong" || name == u"br";
+        if (bare && !rest.trimmed().isEmpty() && rest.trimmed() != u"/")
+            return false;
         if (name == u"i" || name == u"em")
             count(m_italic, !close);
         else if (name == u"b" || name == u"strong")

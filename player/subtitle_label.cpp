@@ -14,7 +14,7 @@ namespace {
 constexpr qreal kSideMargin = 8;
 constexpr qreal kBandPadding = 6;
 const QColor kShadowColor(0, 0, 0, 170);
-const QColor kBandColor(0, 0, 0, 150);
+const QColor kBandColor(0, 0, 0, 170);
 // The second file's letters in proportion to the first's.
 constexpr qreal kSecondScale = 0.8;
 constexpr qreal kSecondGap = 4;
