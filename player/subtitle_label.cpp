@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QHash>
 #include <QPainter>
 #include <QRawFont>
 #include <QTextLayout>
@@ -30,15 +31,49 @@ QTextCharFormat formatOf(const TextStyle& style) {
     return format;
 }
 
+// The outlines of the glyphs lately drawn: reading one from its font runs the font's hinting
+// program each time, the most costly part of showing a line. Painting is on one thread only.
+class GlyphCache {
+public:
+    QPainterPath path(const QRawFont& font, quint32 glyph) {
+        const Key key{font.familyName(), font.styleName(),  font.pixelSize(),
+                      font.weight(),     int(font.style()), glyph};
+        if (const auto found = m_paths.constFind(key); found != m_paths.constEnd())
+            return *found;
+        // Bounded: a few screens of text in a few fonts.
+        if (m_paths.size() >= kMaxGlyphs)
+            m_paths.clear();
+        return *m_paths.insert(key, font.pathForGlyph(glyph));
+    }
+
+private:
+    static constexpr qsizetype kMaxGlyphs = 4096;
+    struct Key {
+        QString family;
+        QString style;
+        qreal pixelSize;
+        int weight;
+        int slant;
+        quint32 glyph;
+        friend bool operator==(const Key&, const Key&) = default;
+        friend size_t qHash(const Key& k, size_t seed) {
+            return qHashMulti(seed, k.family, k.style, k.pixelSize, k.weight, k.slant, k.glyph);
+        }
+    };
+    QHash<Key, QPainterPath> m_paths;
+};
+
+GlyphCache& glyphCache() {
+    static GlyphCache cache;
+    return cache;
+}
+
 void addGlyphs(QPainterPath& path, const QGlyphRun& run) {
     const QRawFont font = run.rawFont();
     const QList<quint32> glyphs = run.glyphIndexes();
     const QList<QPointF> positions = run.positions();
-    for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
-        QPainterPath glyph = font.pathForGlyph(glyphs[i]);
-        glyph.translate(positions[i]);
-        path.addPath(glyph);
-    }
+    for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
+        path.addPath(glyphCache().path(font, glyphs[i]).translated(positions[i]));
     if (run.underline() && !positions.isEmpty()) {
         const QRectF box = run.boundingRect();
         const qreal thickness = std::max<qreal>(1, font.lineThickness());

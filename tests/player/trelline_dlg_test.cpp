@@ -58,7 +58,10 @@ protected:
                            [this](QDialog& d) {
                                ++modalRuns;
                                return answerModal ? answerModal(d) : false;
-                           }});
+                           },
+                           {},
+                           {},
+                           {}});
         dialog.show();
     }
     ~TrellineWindow() override { dialog.session().stop(); }

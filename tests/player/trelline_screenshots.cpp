@@ -109,7 +109,10 @@ int main(int argc, char** argv) {
                            ok &= save(d.grab(), out + QStringLiteral("/trelline-font-dialog.png"));
                            d.hide();
                            return true;
-                       }});
+                       },
+                       {},
+                       {},
+                       {}});
     dialog.show();
     pump(500);
     dialog.findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
