@@ -29,6 +29,7 @@ public:
                 log_printf("%s\n", notice.toLocal8Bit().constData());
                 QMessageBox box(QMessageBox::Information, QStringLiteral("trelline"), notice, QMessageBox::Ok,
                                 &dialog);
+                box.setTextFormat(Qt::PlainText);
                 box.exec();
             }
             dialog.openFiles(files.value(0), files.value(1));

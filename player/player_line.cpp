@@ -232,9 +232,7 @@ PlayerLoadResult parsePlayerLines(std::string_view textBytes) {
 QString unicodeFormOf(std::string_view fileBytes) {
     const auto form = std::find_if(std::begin(kUnicodeForms), std::end(kUnicodeForms),
                                    [&](const UnicodeForm& f) { return fileBytes.starts_with(f.mark); });
-    if (form != std::end(kUnicodeForms))
-        return QString::fromLatin1(form->name);
-    return fileBytes.starts_with(kUtf8Bom) ? QStringLiteral("UTF-8") : QString();
+    return form != std::end(kUnicodeForms) ? QString::fromLatin1(form->name) : QString();
 }
 
 PlayerLoadResult readPlayerBytes(std::string_view fileBytes) {

@@ -65,8 +65,9 @@ PlayerLoadResult parsePlayerLines(std::string_view textBytes);
 // UTF-8, the detector), then parsed.
 PlayerLoadResult readPlayerBytes(std::string_view fileBytes);
 
-// The name of the Unicode form whose byte-order mark the bytes begin with ("UTF-8", "UTF-16LE",
-// "UTF-16BE", "UTF-32LE", "UTF-32BE"); empty without a mark.
+// The name of the Unicode form other than UTF-8 whose byte-order mark the bytes begin with
+// ("UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"); empty without one. UTF-8 has a character set
+// entry of its own.
 QString unicodeFormOf(std::string_view fileBytes);
 
 struct PlayerFileBytes {

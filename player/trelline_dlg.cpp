@@ -779,17 +779,12 @@ QString CTrellineDlg::noticeText() const {
 void CTrellineDlg::createMenu() {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("controlMenu"));
+    connect(m_menu, &QMenu::aboutToShow, this, &CTrellineDlg::updateMenuState);
     m_playAction = m_menu->addAction(QStringLiteral("Play"), this, &CTrellineDlg::onPlayPause);
-    m_menu->addAction(QStringLiteral("Open Subtitle..."), this, [this] {
-        if (m_session->state() != PlaybackState::Stopped)
-            onStop();
-        onLoadSubtitle();
-    });
-    m_menu->addAction(QStringLiteral("Open Second File..."), this, [this] {
-        if (m_session->state() == PlaybackState::Playing)
-            onPlayPause();
-        onLoadSecond();
-    });
+    // As the buttons: a file is opened while stopped, a second one also while paused.
+    m_openAction = m_menu->addAction(QStringLiteral("Open Subtitle..."), this, &CTrellineDlg::onLoadSubtitle);
+    m_openSecondAction =
+        m_menu->addAction(QStringLiteral("Open Second File..."), this, &CTrellineDlg::onLoadSecond);
     m_closeSecondAction = m_menu->addAction(QStringLiteral("Close Second File"), this, [this] {
         m_session->clearSecond();
         m_subtitleLine->setSecondText(QString());
@@ -868,7 +863,10 @@ void CTrellineDlg::updateMenuState() {
         return;
     m_playAction->setText(m_session->state() == PlaybackState::Playing ? QStringLiteral("Pause")
                                                                        : QStringLiteral("Play"));
-    m_closeSecondAction->setEnabled(m_session->hasSecond() && m_session->state() != PlaybackState::Playing);
+    const PlaybackState state = m_session->state();
+    m_openAction->setEnabled(state == PlaybackState::Stopped);
+    m_openSecondAction->setEnabled(state != PlaybackState::Playing);
+    m_closeSecondAction->setEnabled(m_session->hasSecond() && state != PlaybackState::Playing);
     const QList<QAction*> speeds = m_speedGroup->actions();
     const int speed = m_session->timing().speed;
     if (speed >= 0 && speed < speeds.size())

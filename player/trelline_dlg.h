@@ -194,6 +194,8 @@ private:
     QMenu* m_menu = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     QAction* m_playAction = nullptr;
+    QAction* m_openAction = nullptr;
+    QAction* m_openSecondAction = nullptr;
     QAction* m_closeSecondAction = nullptr;
     QAction* m_clickThroughAction = nullptr;
     QActionGroup* m_speedGroup = nullptr;

@@ -7,6 +7,7 @@
 #include "subtitle/subtitle_session.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QStringList>
 #include <cmath>
 #include <limits>
@@ -187,7 +188,10 @@ VelmoraRead readWithVelmoraReaders(std::string_view bytes, std::int32_t format, 
     return read;
 }
 
-PlayerFileLoad loadAnySubtitle(const QString& path, const FrameRateQuestion& askFrameRate) {
+PlayerFileLoad loadAnySubtitle(const QString& givenPath, const FrameRateQuestion& askFrameRate) {
+    // The guess below takes a relative name against velmora's program folder; the player's are
+    // the user's, relative to the working folder.
+    const QString path = givenPath.isEmpty() ? givenPath : QFileInfo(givenPath).absoluteFilePath();
     PlayerFileBytes file = readPlayerFileBytes(path);
     if (!file.bytes)
         return {std::nullopt, std::move(file.refusal)};

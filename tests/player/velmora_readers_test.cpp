@@ -3,7 +3,9 @@
 #include "player/velmora_readers.h"
 
 #include "charset/code_page.h"
+#include "support/program_folder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -107,8 +109,17 @@ TEST(VelmoraReaders, EachFileGoesToTheReaderOfItsFormat) {
         return answer;
     };
     const QString sub = write("film.sub", "{1}{1}25\n{50}{100}Hello\n");
+    // A name given relative to the working folder (a command line's) is read from there, also to
+    // tell its format, wherever the program's folder is.
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QDir(elsewhere.path()).mkpath(QStringLiteral("a/b/c/d/e/f")));
+    setProgramFolder(elsewhere.filePath(QStringLiteral("a/b/c/d/e/f")));
+    PlayerFileLoad load = loadAnySubtitle(QDir::current().relativeFilePath(sub), ask);
+    setProgramFolder(QString());
+    ASSERT_EQ(asked, std::vector<std::optional<double>>{25.0});
+    asked.clear();
     // Cancelled: nothing is read, and nothing is said.
-    PlayerFileLoad load = loadAnySubtitle(sub, ask);
+    load = loadAnySubtitle(sub, ask);
     EXPECT_FALSE(load.result);
     EXPECT_FALSE(load.refusal);
     ASSERT_EQ(asked, std::vector<std::optional<double>>{25.0});
