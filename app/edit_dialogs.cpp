@@ -8,15 +8,39 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QVBoxLayout>
+
+namespace {
+
+// Desktops show a dialog's title with the program's name after it ("Set Delay — velmora") beside
+// the title bar's buttons; a dialog as narrow as its controls would cut it off.
+void makeRoomForTitle(QDialog* dialog) {
+    QString shown = dialog->windowTitle();
+    const QString program = QGuiApplication::applicationDisplayName();
+    if (!program.isEmpty() && !shown.contains(program))
+        shown += QStringLiteral(" \u2014 ") + program;
+    QFont font = dialog->font();
+    font.setBold(true);
+    constexpr int kTitleBarButtons = 3 * 32 + 24;
+    const int needed = QFontMetrics(font).horizontalAdvance(shown) + kTitleBarButtons;
+    if (dialog->minimumWidth() < needed)
+        dialog->setMinimumWidth(needed);
+}
+
+} // namespace
 
 // ---------------------------------------------------------------- Set Delay
 
@@ -54,6 +78,7 @@ CSet_Delay::CSet_Delay(std::int32_t formatMode, QWidget* parent)
     layout->addLayout(scope);
     layout->addWidget(buttons);
     m_value->setFocus();
+    makeRoomForTitle(this);
 }
 
 void CSet_Delay::step(int steps) {
@@ -92,6 +117,7 @@ CLine_Number::CLine_Number(ShowMessage showMessage, QWidget* parent)
     layout->addLayout(row);
     layout->addLayout(buttons);
     m_edit->setFocus();
+    makeRoomForTitle(this);
 }
 
 void CLine_Number::accept() {
@@ -167,7 +193,45 @@ FindReplaceDialog::FindReplaceDialog(Kind kind, QWidget* parent)
     layout->addLayout(buttons);
     connect(m_find, &QLineEdit::textChanged, this, &FindReplaceDialog::updateButtons);
     updateButtons();
+    // The two texts first, as they stand, then the options and the buttons (the controls were
+    // made in another order).
+    QList<QWidget*> order = {m_find};
+    if (m_replace)
+        order.append(m_replace);
+    order.append(m_matchCase);
+    if (m_up)
+        order.append({m_up, m_down});
+    order.append(m_findNext);
+    if (m_replaceButton)
+        order.append({m_replaceButton, m_replaceAll});
+    order.append(cancel);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     m_find->setFocus();
+    makeRoomForTitle(this);
+}
+
+void FindReplaceDialog::offer(const QString& findText, const QString& replaceText) {
+    m_find->setText(findText);
+    m_find->selectAll();
+    if (m_replace)
+        m_replace->setText(replaceText);
+}
+
+QString selectedSearchText(const QWidget* widget) {
+    QString text;
+    if (const auto* line = qobject_cast<const QLineEdit*>(widget))
+        text = line->selectedText();
+    else if (const auto* edit = qobject_cast<const QTextEdit*>(widget))
+        text = edit->textCursor().selectedText();
+    else if (const auto* plain = qobject_cast<const QPlainTextEdit*>(widget))
+        text = plain->textCursor().selectedText();
+    // A text cursor marks line and paragraph breaks with their own separators.
+    static const QString kBreaks = QStringLiteral("\n\r\u2028\u2029");
+    for (QChar c : text)
+        if (kBreaks.contains(c))
+            return {};
+    return text;
 }
 
 void FindReplaceDialog::updateButtons() {

@@ -63,6 +63,10 @@ private:
     int m_number = 0;
 };
 
+// The text selected in a line or text edit, as a user would search for it; empty for any other
+// widget, no selection, or one that runs over lines.
+QString selectedSearchText(const QWidget* widget);
+
 // What a Find or Replace dialog reports: its texts, its options and which button was pressed.
 struct FindReplaceRequest {
     enum class Button { FindNext, Replace, ReplaceAll, Closing };
@@ -82,6 +86,8 @@ public:
     explicit FindReplaceDialog(Kind kind, QWidget* parent = nullptr);
 
     Kind kind() const { return m_kind; }
+    // Starts the dialog with these texts, "Find what" selected so that typing replaces it.
+    void offer(const QString& findText, const QString& replaceText);
     QLineEdit* findEdit() const { return m_find; }
     QLineEdit* replaceEdit() const { return m_replace; }
     QCheckBox* matchCaseBox() const { return m_matchCase; }

@@ -16,6 +16,12 @@
 
 namespace {
 constexpr char kLastFolderKey[] = "LastFolder";
+
+// Messages carry paths, file contents and the translation service's answers: shown as markup, a
+// file named "<font color=red>…" could pass for a warning of velmora's own.
+void showAsPlainText(QMessageBox& box) {
+    box.setTextFormat(Qt::PlainText);
+}
 } // namespace
 
 QString velmoraConfigFolder() {
@@ -92,12 +98,14 @@ void DesktopSeam::showMessage(QWidget* parent, const UserMessage& message) {
     else if (message.icon == MessageIcon::Information)
         icon = QMessageBox::Information;
     QMessageBox box(icon, message.caption, message.text, QMessageBox::Ok, parent);
+    showAsPlainText(box);
     box.exec();
 }
 
 SaveChoice DesktopSeam::askToSave(QWidget* parent, const QString& question) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("velmora"), question,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    showAsPlainText(box);
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {
     case QMessageBox::Save:
@@ -112,6 +120,7 @@ SaveChoice DesktopSeam::askToSave(QWidget* parent, const QString& question) {
 bool DesktopSeam::askYesNo(QWidget* parent, const UserMessage& question) {
     QMessageBox box(QMessageBox::Question, question.caption, question.text,
                     QMessageBox::Yes | QMessageBox::No, parent);
+    showAsPlainText(box);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }

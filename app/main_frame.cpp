@@ -100,8 +100,10 @@ bool CMainFrame::OnCreate() {
     if (folder.isEmpty())
         folder = QCoreApplication::applicationDirPath();
     setProgramFolder(folder);
-    // Beside the program in a build tree, in the user's folders when installed.
-    decideWritableFolders();
+    // Beside the program in a build tree, in the user's folders when installed, or when other
+    // users could change what lies beside the program: then the user is told why.
+    if (const std::optional<UserMessage> refused = decideWritableFolders())
+        m_seam->showMessage(this, *refused);
 
     deleteTemporaryTranslatedFiles(temporaryFolder());
     m_store.OpenDictionaryFilesIn(dataFolder());
@@ -413,21 +415,34 @@ void CMainFrame::fillTimingBoxes(int row) {
         hideTimeEdit->setText(entry.hide);
 }
 
-void CMainFrame::syncCharsetCombos(std::optional<Side> only) {
+void CMainFrame::syncCharsetCombos(std::optional<Side> loaded, const EncodingGuess& readAs) {
     const SubtitleDocument& document = m_session.document();
-    for (auto [side, combo, codePage] :
-         {std::tuple{Side::Original, originalCharsetCombo, document.originalCodePage},
-          std::tuple{Side::Translated, translatedCharsetCombo, document.translatedCodePage}}) {
-        if (only && side != *only)
+    for (auto [side, combo, codePage, command] :
+         {std::tuple{Side::Original, originalCharsetCombo, document.originalCodePage,
+                     CommandId::ChangeOriginalCharset},
+          std::tuple{Side::Translated, translatedCharsetCombo, document.translatedCodePage,
+                     CommandId::ChangeTranslatedCharset}}) {
+        CharsetBoxFollower& box = m_charsetBoxes[int(side)];
+        const std::optional<CharsetBoxView> view =
+            loaded == side ? std::optional(box.loaded(codePage, readAs)) : box.follow(codePage);
+        if (!view || !combo)
             continue;
-        if (!combo || lookupCharsetKey(combo->currentText()) == codePage)
-            continue;
-        for (int i = 0; i < combo->count(); ++i)
-            if (lookupCharsetKey(combo->itemText(i)) == codePage) {
-                combo->setCurrentIndex(i);
-                break;
-            }
+        // Entries beyond the table's are the Unicode forms only a load shows.
+        while (combo->count() > qsizetype(charsetTable().size()))
+            combo->removeItem(combo->count() - 1);
+        int index = combo->findText(view->name, Qt::MatchExactly);
+        if (index < 0 && !view->name.isEmpty()) {
+            combo->addItem(view->name);
+            index = combo->count() - 1;
+        }
+        if (index >= 0)
+            combo->setCurrentIndex(index);
+        combo->setToolTip(view->redecodes ? m_commands.label(command) : view->whyNot);
     }
+}
+
+bool CMainFrame::canRedecode(Side side) const {
+    return m_charsetBoxes[int(side)].redecodes();
 }
 
 QList<int> CMainFrame::selectedRows() const {
@@ -527,34 +542,45 @@ void CMainFrame::loadSubtitle(Side side) {
     const FileChoice choice = m_seam->getOpenFileName(this, filters);
     if (choice.path.isEmpty())
         return;
+    // One read through a checked handle: the format is told from the very bytes that are loaded,
+    // and a file that cannot be loaded changes nothing, the format setting included.
+    const SubtitleFileBytes file = readSubtitleFile(choice.path);
+    if (file.refusal) {
+        m_seam->showMessage(this, *file.refusal);
+        return;
+    }
     // The filter picked says the format, whatever the file's extension; should the dialog not
     // tell which one was picked, the file's name and content decide.
     std::int32_t format = choice.filterIndex + 1;
     if (!isValidFormat(format)) {
-        format = GuessSubtitleFormat(choice.path);
-    } else if (const std::optional<SubtitleFormat> looks = subtitleFormatFromContent(choice.path)) {
+        format = GuessSubtitleFormat(choice.path, file.bytes);
+    } else if (const std::optional<SubtitleFormat> looks = subtitleFormatFromBytes(file.bytes)) {
         // The two SubViewer forms differ only in "[br]", which a file may simply not need.
         const auto family = [](std::int32_t f) { return f == kSubViewer2 ? kSubViewer : f; };
         if (family(*looks) != family(format) &&
             m_seam->askYesNo(this, formatMismatchQuestion(format, *looks)))
             format = *looks;
     }
-    m_session.setFormatMode(format);
-    readSubtitle(choice.path, SubtitleFormat(format), side);
+    readSubtitle(choice.path, file.bytes, SubtitleFormat(format), side, SubtitleFormat(format));
 }
 
-void CMainFrame::readSubtitle(const QString& path, SubtitleFormat format, Side side) {
+bool CMainFrame::readSubtitle(const QString& path, const QByteArray& bytes, SubtitleFormat format, Side side,
+                              SubtitleFormat documentFormat) {
     // A load rebuilds the rows: one reset instead of a signal per row.
     EntryRowsModel* model = grid()->rowsModel();
     model->beginBulkChange();
-    const ReadResult result = LoadSubtitleFile(m_session, path, format, side);
+    const ReadResult result = loadSubtitleBytes(m_session, bytes, format, side);
+    if (result.changed)
+        m_session.setFormatMode(documentFormat);
     model->endBulkChange();
     if (result.changed) {
         // The side's combo shows the character set the bytes were read in.
-        syncCharsetCombos(side);
-        const QString status = encodingStatus(side, result.encoding);
+        syncCharsetCombos(side, result.encoding);
+        // What the load could not read comes first: it asks the user to look at those entries.
+        QStringList status{result.status, encodingStatus(side, result.encoding)};
+        status.removeAll(QString());
         if (!status.isEmpty())
-            showStatus(status, 15000);
+            showStatus(status.join(QStringLiteral("  ")), 15000);
     }
     if (result.message)
         m_seam->showMessage(this, *result.message);
@@ -571,6 +597,7 @@ void CMainFrame::readSubtitle(const QString& path, SubtitleFormat format, Side s
         emit sessionChanged();
         emit documentLoaded();
     }
+    return result.changed;
 }
 
 void CMainFrame::loadFromCommandLine(const QStringList& files) {
@@ -578,18 +605,22 @@ void CMainFrame::loadFromCommandLine(const QStringList& files) {
         return;
     const QString original = QFileInfo(files[0]).absoluteFilePath();
     const QString translated = files.size() > 1 ? QFileInfo(files[1]).absoluteFilePath() : QString();
+    // Both files are read (and checked) before either is loaded: a refusal leaves the document alone.
+    QList<SubtitleFileBytes> read;
     for (const QString& path : {original, translated}) {
-        if (!path.isEmpty() && !QFileInfo(path).isFile()) {
-            m_seam->showMessage(this, errorMessage(tr("Cannot open the subtitle file \"%1\".").arg(path)));
+        if (path.isEmpty())
+            continue;
+        read.append(readSubtitleFile(path));
+        if (read.last().refusal) {
+            m_seam->showMessage(this, *read.last().refusal);
             return;
         }
     }
     // The original's format is the document's: its time lines are the ones that are saved.
-    const SubtitleFormat format = GuessSubtitleFormat(original);
-    m_session.setFormatMode(format);
-    readSubtitle(original, format, Side::Original);
-    if (!translated.isEmpty())
-        readSubtitle(translated, GuessSubtitleFormat(translated), Side::Translated);
+    const SubtitleFormat format = GuessSubtitleFormat(original, read[0].bytes);
+    if (readSubtitle(original, read[0].bytes, format, Side::Original, format) && !translated.isEmpty())
+        readSubtitle(translated, read[1].bytes, GuessSubtitleFormat(translated, read[1].bytes),
+                     Side::Translated, format);
 }
 
 // ---------------------------------------------------------------- saving
@@ -625,6 +656,8 @@ void CMainFrame::changeCharset(Side side) {
     if (combo)
         if (const std::optional<std::uint32_t> page = lookupCharsetKey(combo->currentText()))
             codePage = *page;
+    m_charsetBoxes[int(side)].picking(side == Side::Original ? document.originalCodePage
+                                                             : document.translatedCodePage);
     RedecodeResult result;
     applyChange(m_session.redecodeSide(side, codePage, &result));
     if (result.rowsKept > 0)
@@ -646,12 +679,20 @@ void CMainFrame::OnChangeTranslatedCharset() {
 // ---------------------------------------------------------------- small handlers
 
 void CMainFrame::startProgram(const QString& name, const QStringList& arguments) {
-    // A missing program is not reported: the user sees that nothing started.
-    m_seam->startDetached(programFolder() + name, arguments);
+    // Nothing else would tell the user why no window appeared.
+    const QString path = programFolder() + name;
+    if (!QFileInfo(path).isFile())
+        m_seam->showMessage(this, programMissing(name, path));
+    else if (!m_seam->startDetached(path, arguments))
+        m_seam->showMessage(this, programNotStarted(name, path));
 }
 
 void CMainFrame::OnHelpTopics() {
-    m_seam->openUrl(QUrl::fromLocalFile(programFolder() + QStringLiteral("help.chm")));
+    const QString guide = userGuidePath(programFolder());
+    if (!QFileInfo(guide).isFile())
+        m_seam->showMessage(this, userGuideMissing(guide));
+    else if (!m_seam->openUrl(QUrl::fromLocalFile(guide)))
+        m_seam->showMessage(this, userGuideNotOpened(guide));
 }
 
 void CMainFrame::OnWebPage() {

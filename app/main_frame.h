@@ -109,6 +109,8 @@ public:
     bool isModified() const { return !m_session.isClean(); }
     void OnChangeOriginalCharset();
     void OnChangeTranslatedCharset();
+    // Whether picking a character set can read the side anew (not for a side read as Unicode).
+    bool canRedecode(Side side) const;
     void OnHelpTopics();
     void OnWebPage();
     void OnAbout();
@@ -156,11 +158,15 @@ private:
     void updateLockIndicators(quint32 nativeModifiers);
     void fillTimingBoxes(int row);
     void updateTitle();
-    // Both combos show their side's code page (or only the one side's).
-    void syncCharsetCombos(std::optional<Side> only = std::nullopt);
+    // Each combo follows its own side: the side just loaded (read as readAs), and any side whose
+    // code page moved since its combo last showed it.
+    void syncCharsetCombos(std::optional<Side> loaded = std::nullopt, const EncodingGuess& readAs = {});
 
     void loadSubtitle(Side side);
-    void readSubtitle(const QString& path, SubtitleFormat format, Side side);
+    // Loads bytes read once from path; on success the document's format becomes documentFormat.
+    // Returns whether the load was accepted.
+    bool readSubtitle(const QString& path, const QByteArray& bytes, SubtitleFormat format, Side side,
+                      SubtitleFormat documentFormat);
     void changeCharset(Side side);
     bool appendRecord(const DictionaryRecord& record, int selector);
     void startProgram(const QString& name, const QStringList& arguments);
@@ -175,6 +181,8 @@ private:
     CommandRegistry m_commands;
     DictionaryStore m_store;
     TimingsMaskLatch m_maskLatch;
+    CharsetBoxFollower m_charsetBoxes[2] = {CharsetBoxFollower(Side::Original),
+                                            CharsetBoxFollower(Side::Translated)}; // by Side
     bool m_translating = false;
     // The names of the files last loaded, for the title.
     QString m_originalName;

@@ -9,9 +9,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
-#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -20,7 +20,30 @@ QElapsedTimer& startClock() {
     static QElapsedTimer timer;
     return timer;
 }
+
+// Only velmora's own window, and only into a file made for it: the hook must neither photograph
+// the rest of the desktop nor write over a file, or over one a planted link points at.
+void saveScreenshot(QWidget* window, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        std::fprintf(stderr, "velmora: screenshot not saved, %s: %s\n", qPrintable(path),
+                     qPrintable(file.errorString()));
+        return;
+    }
+    if (!window->grab().save(&file, "PNG")) {
+        std::fprintf(stderr, "velmora: screenshot not saved, %s: cannot write\n", qPrintable(path));
+        file.remove();
+    }
+}
 } // namespace
+
+bool ReadyReport::runsStartCommands() {
+#ifdef VELMORA_TEST_HOOKS
+    return true;
+#else
+    return false;
+#endif
+}
 
 void ReadyReport::markProcessStart() {
     startClock().start();
@@ -35,7 +58,11 @@ ReadyReport* ReadyReport::install(CMainFrame* frame, bool expectRows) {
         frame->ribbon()->setCurrentTab(tab);
     const bool print = qEnvironmentVariableIntValue("VELMORA_REPORT_READY") == 1;
     const QString shot = qEnvironmentVariable("VELMORA_SCREENSHOT");
-    const QString command = qEnvironmentVariable("VELMORA_START_COMMAND");
+    QString command = qEnvironmentVariable("VELMORA_START_COMMAND");
+    if (!command.isEmpty() && !runsStartCommands()) {
+        std::fprintf(stderr, "velmora: VELMORA_START_COMMAND is ignored: this build has no test hooks\n");
+        command.clear();
+    }
     const bool checkPlugins = qEnvironmentVariableIntValue("VELMORA_CHECK_PLUGINS") == 1;
     if (!print && shot.isEmpty() && command.isEmpty() && !checkPlugins)
         return nullptr;
@@ -97,11 +124,7 @@ void ReadyReport::ready() {
     if (!m_screenshot.isEmpty()) {
         // Give the rest of the window one more round to paint before the picture is taken.
         QTimer::singleShot(300, this, [this] {
-            QScreen* screen = m_frame->screen();
-            QPixmap picture = screen ? screen->grabWindow(0) : m_frame->grab();
-            if (picture.isNull() || picture.size().isEmpty())
-                picture = m_frame->grab();
-            picture.save(m_screenshot);
+            saveScreenshot(m_frame, m_screenshot);
             m_frame->close();
         });
     }

@@ -2,6 +2,7 @@
 #include "app/shell_rules.h"
 
 #include "charset/charset_table.h"
+#include "charset/code_page.h"
 #include "subtitle/subtitle_format.h"
 
 #include <QDir>
@@ -56,6 +57,70 @@ QString encodingStatus(Side side, const EncodingGuess& guess) {
                    "%1: read as %2 \u2014 change it in the character set box if the text looks wrong")
             .arg(sideName, charsetNameInSentence(guess.codePage));
     }
+}
+
+CharsetBoxView charsetBoxView(Side side, std::uint32_t codePage, const EncodingGuess& readAs) {
+    CharsetBoxView view;
+    if (readAs.source == EncodingGuess::Source::ByteOrderMark) {
+        // The mark's code page is UTF-8's or 0 for the 16- and 32-bit forms, which subtitle files
+        // only ever use as UTF-16.
+        const bool utf8 = readAs.codePage == kUtf8CodePage;
+        view.name = utf8 ? QStringLiteral("Unicode(UTF-8)") : QStringLiteral("Unicode(UTF-16)");
+        view.redecodes = false;
+        view.whyNot =
+            QStringLiteral("The %1 was read as Unicode (%2) by its byte-order mark: its text is "
+                           "exact, and no other character set can read it differently.")
+                .arg(side == Side::Original ? QStringLiteral("original") : QStringLiteral("translation"),
+                     utf8 ? QStringLiteral("UTF-8") : QStringLiteral("UTF-16"));
+        return view;
+    }
+    for (const CharsetEntry& entry : charsetTable())
+        if (entry.codePage == codePage) {
+            view.name = QString::fromUtf16(entry.displayName);
+            break;
+        }
+    return view;
+}
+
+CharsetBoxView CharsetBoxFollower::loaded(std::uint32_t codePage, const EncodingGuess& readAs) {
+    m_readAs = readAs;
+    m_start.reset();
+    m_shown = codePage;
+    return view(codePage);
+}
+
+void CharsetBoxFollower::noteStart(std::uint32_t codePage) {
+    // Until the first pick or load the side's page cannot have moved: what the box shows is its
+    // start selection, for this page.
+    if (m_shown)
+        return;
+    m_shown = codePage;
+    if (!m_readAs)
+        m_start = codePage;
+}
+
+void CharsetBoxFollower::picking(std::uint32_t codePage) {
+    noteStart(codePage);
+}
+
+std::optional<CharsetBoxView> CharsetBoxFollower::follow(std::uint32_t codePage) {
+    if (!m_shown) {
+        noteStart(codePage);
+        return std::nullopt;
+    }
+    if (*m_shown == codePage)
+        return std::nullopt;
+    m_shown = codePage;
+    return view(codePage);
+}
+
+CharsetBoxView CharsetBoxFollower::view(std::uint32_t codePage) const {
+    if (m_start == codePage) {
+        CharsetBoxView start;
+        start.name = QString::fromUtf16(kDefaultCharsetName);
+        return start;
+    }
+    return charsetBoxView(m_side, codePage, m_readAs.value_or(EncodingGuess{}));
 }
 
 QString formatName(std::int32_t formatMode) {
@@ -152,6 +217,31 @@ TimingControlStates timingControlStates(int selectedRows, bool hasFocusedRow, co
     if (hasFocusedRow && focusedShow.isEmpty())
         s = TimingControlStates{};
     return s;
+}
+
+QString userGuidePath(const QString& programFolder) {
+    return QDir::cleanPath(programFolder + QStringLiteral("../share/doc/velmora/README.md"));
+}
+
+UserMessage userGuideMissing(const QString& path) {
+    return errorMessage(
+        QStringLiteral("The user guide was not found.\n\nvelmora looked for it at:\n%1").arg(path));
+}
+
+UserMessage userGuideNotOpened(const QString& path) {
+    return errorMessage(
+        QStringLiteral("The user guide could not be opened: the desktop has no program to show it.\n\n"
+                       "It is at:\n%1")
+            .arg(path));
+}
+
+UserMessage programMissing(const QString& name, const QString& path) {
+    return errorMessage(
+        QStringLiteral("%1 was not found.\n\nvelmora looks for it beside itself, at:\n%2").arg(name, path));
+}
+
+UserMessage programNotStarted(const QString& name, const QString& path) {
+    return errorMessage(QStringLiteral("%1 could not be started:\n%2").arg(name, path));
 }
 
 QStringList qtNameFilters(const QString& windowsFilter) {

@@ -33,6 +33,46 @@ QString encodingStatus(Side side, const EncodingGuess& guess);
 UserMessage formatMismatchQuestion(std::int32_t chosen, std::int32_t looksLike);
 QString formatName(std::int32_t formatMode);
 
+// ----------------------------------------------------------------- character set boxes
+
+// What a side's character set box shows, and whether picking another set there can read the
+// side's text anew.
+struct CharsetBoxView {
+    QString name; // a display name of the character set table, or a Unicode form it lacks
+    bool redecodes = true;
+    QString whyNot; // for a box that cannot re-read its side
+    friend bool operator==(const CharsetBoxView&, const CharsetBoxView&) = default;
+};
+// A side read through a byte-order mark shows its Unicode form and cannot be re-read: its text is
+// exact and keeps no 8-bit bytes. Any other side shows the code page it was read in or last given.
+CharsetBoxView charsetBoxView(Side side, std::uint32_t codePage, const EncodingGuess& readAs);
+
+// What one side's box shows over a run. A box follows its own side only: a load of that side, or
+// a move of that side's code page since the box last showed it (a pick, its undo or redo); the
+// other side's box stays as it is.
+class CharsetBoxFollower {
+public:
+    explicit CharsetBoxFollower(Side side) : m_side(side) {}
+    // The side was read from a file.
+    CharsetBoxView loaded(std::uint32_t codePage, const EncodingGuess& readAs);
+    // The user picks on the box while the side's page is still codePage.
+    void picking(std::uint32_t codePage);
+    // The side's page is codePage now: what the box shows instead, if anything.
+    std::optional<CharsetBoxView> follow(std::uint32_t codePage);
+    bool redecodes() const { return !m_readAs || m_readAs->source != EncodingGuess::Source::ByteOrderMark; }
+
+private:
+    CharsetBoxView view(std::uint32_t codePage) const;
+    void noteStart(std::uint32_t codePage);
+
+    Side m_side;
+    std::optional<EncodingGuess> m_readAs;
+    // The page the box showed last, and the one its start selection stands for while the side has
+    // not been loaded (the start selection and the start page need not name the same set).
+    std::optional<std::uint32_t> m_shown;
+    std::optional<std::uint32_t> m_start;
+};
+
 // ----------------------------------------------------------------- dictionary panes
 
 // The record that an Add of a pane stores, or nothing when the texts break the length rules
@@ -76,6 +116,17 @@ struct TimingControlStates {
 // has no hide times of its own to edit.
 TimingControlStates timingControlStates(int selectedRows, bool hasFocusedRow, const QString& focusedShow,
                                         std::int32_t formatMode);
+
+// ----------------------------------------------------------------- programs and the user guide
+
+// The user guide as an install lays it out (share/doc/velmora beside bin/); the build tree copies
+// it there too. programFolder ends with "/".
+QString userGuidePath(const QString& programFolder);
+UserMessage userGuideMissing(const QString& path);
+UserMessage userGuideNotOpened(const QString& path);
+// A program velmora starts (trelline, mini) is looked for beside velmora only.
+UserMessage programMissing(const QString& name, const QString& path);
+UserMessage programNotStarted(const QString& name, const QString& path);
 
 // ----------------------------------------------------------------- file dialogs
 

@@ -34,6 +34,13 @@ World
 8
 00:00:09,000 --> 00:00:08,500
 Caf\u00e9 <i>end</i>
+
+9
+ab:cd:ef,ghi --> 00:00:11,000
+unreadable start
+
+00:00:12,000 --> 00:00:13,000
+no index line
 """
 
 MICRODVD = """{1}{1}23.976
@@ -57,6 +64,10 @@ Hello
 <SYNC Start=4000><P Class=ENCC>
 Bye
 <sync start=5000>
+<SYNC Start=6000><P Class=ENCC>On the sync line
+<SYNC Start=7000><P Class=ENCC>
+&nbsp;
+<SYNC Start=8000>
 </BODY>
 </SAMI>
 """
@@ -180,6 +191,21 @@ def translate_answer_seeds():
         yield name, bytes([2, 0]) + text.encode("utf-8")
 
 
+def engine_answer_seeds():
+    """Answers as each engine gives them, after a byte that chooses the engine (0 Apertium,
+    1 LibreTranslate, 2 OpenAI-compatible chat, 3 DeepL) and one that chooses the line count."""
+    answers = [
+        ("apertium", 0, '{"responseData": {"translatedText": "Hola \u27e61\u27e7\nAdi\u00f3s"}, "responseStatus": 200}'),
+        ("libre", 1, '{"translatedText": ["Bonjour \u27e61\u27e7", "Au revoir"]}'),
+        ("chat", 2, '{"choices": [{"message": {"content": "```json\n[{\"n\": 2, \"text\": \"B\"}, '
+                    '{\"n\": 1, \"text\": \"A\"}]\n```"}, "finish_reason": "stop"}]}'),
+        ("deepl", 3, '{"translations": [{"text": "Hallo"}, {"text": "Tsch\u00fcss \u27e62 \u27e7"}]}'),
+        ("chat-cut", 2, '{"choices": [{"message": {"content": "[{\"n\": 1"}, "finish_reason": "length"}]}'),
+    ]
+    for name, engine, text in answers:
+        yield name, bytes([engine, 1]) + text.encode("utf-8")
+
+
 def convert_seeds():
     """Texts in some of the converter's encodings, each after three bytes: the source and target
     rows of the table and where the text is cut in two."""
@@ -189,6 +215,13 @@ def convert_seeds():
     yield "hz", bytes([9, 30, 5]) + "\u4e2d\u6587 abc\n".encode("hz")
     yield "utf-16", bytes([31, 7, 1]) + "\ufeffa\u4e2d".encode("utf-16-le")
     yield "mac", bytes([20, 30, 1]) + bytes(range(0x80, 0x100))
+    # Vietnamese with its accents after the letters, read into one character each.
+    yield "cp1258", bytes([42, 31, 6]) + b"Xin ch\xe0o th\xea\xec gi\xf5\xeci\n"
+    # Stray bytes among Big5: the lead goes, the letter after it stays.
+    yield "big5-stray", bytes([2, 31, 3]) + "\u4e2d\u6587".encode("big5") + b"\x81@\x92s\x80\n"
+    yield "shift-jis", bytes([7, 33, 5]) + "\u3048\u3048\u301c\u3063\u3068 \uff8a\uff9d\n".encode("shift_jis")
+    yield "gb18030", bytes([36, 34, 2]) + "\u4e2d\u6587 \ufe10 \U0001f600\n".encode("gb18030")
+    yield "utf8-bom", bytes([32, 42, 4]) + b"\xef\xbb\xbf" + "th\u1ebf gi\u1edbi \u20ac".encode("utf-8")
 
 
 def schedule_seeds():
@@ -207,6 +240,16 @@ def schedule_seeds():
     yield "empty", b""
 
 
+def my_words_seeds():
+    """The user's word list: UTF-8 words a line, with the marks, line ends and damage files get."""
+    words = "velmora\nTrelline\nl\u2019homme\n\u5b57\u5e55\ne\u0301t\u00e9\n"
+    yield "plain", words.encode("utf-8")
+    yield "bom-crlf", b"\xef\xbb\xbf" + words.replace("\n", "\r\n").encode("utf-8")
+    yield "no-last-line-end", b"velmora\nTrelline"
+    yield "damaged", b"velmora\n\xff\xfe broken\n  spaced  \ntwo words\nvelmora\n\xc3\n" + b"x" * 120 + b"\n"
+    yield "empty", b""
+
+
 def write(target, name, data):
     folder = os.path.join(SEEDS, target)
     os.makedirs(folder, exist_ok=True)
@@ -220,6 +263,9 @@ def main():
     for target, text in READERS.items():
         for name, data in variants(text, "sample"):
             write(target, name, data)
+        # Old Mac line ends, and UTF-8 whose first bytes are text rather than a mark.
+        write(target, "sample-cr", text.replace("\n", "\r").encode("cp1252", "replace"))
+        write(target, "sample-utf8", text.encode("utf-8"))
         # A line of 1023 characters stops a load as an invalid file.
         write(target, "long-line", text.encode("cp1252", "replace") + b"x" * 1023 + b"\n")
     for name, data in text_file_seeds():
@@ -239,10 +285,14 @@ def main():
         write("fuzz_dictionary", name, data)
     for name, data in translate_answer_seeds():
         write("fuzz_translate_answer", name, data)
+    for name, data in engine_answer_seeds():
+        write("fuzz_engine_answers", name, data)
     for name, data in convert_seeds():
         write("fuzz_convert", name, data)
     for name, data in schedule_seeds():
         write("fuzz_mini_schedule", name, data)
+    for name, data in my_words_seeds():
+        write("fuzz_my_words", name, data)
     return 0
 
 

@@ -51,6 +51,11 @@ void loadBothSides(const QByteArray& bytes, bool originalFirst) {
         FUZZ_CHECK(result.changed == (bytes.size() <= kMaxSubtitleFileSize));
         if (!result.changed)
             return;
+        const qsizetype entries =
+            session.document().texts(original ? Side::Original : Side::Translated).size();
+        for (qsizetype i = 0; i < result.unreadableTimes.size(); ++i)
+            FUZZ_CHECK(result.unreadableTimes[i] >= 1 && result.unreadableTimes[i] <= entries &&
+                       (i == 0 || result.unreadableTimes[i - 1] < result.unreadableTimes[i]));
         if (original)
             checkOriginal(session);
         else

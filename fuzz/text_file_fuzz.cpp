@@ -6,13 +6,32 @@
 
 #include "fuzz_check.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
 namespace {
 
+// Where each line ends: at a line feed, and with loneCr also at a carriage return (a carriage
+// return and line feed being one end). Gives (start, length, length of the end) of every line.
+template <typename Unit> QList<std::array<qsizetype, 3>> lineSpans(const Unit* u, qsizetype n, bool loneCr) {
+    QList<std::array<qsizetype, 3>> spans;
+    qsizetype at = 0;
+    while (at < n) {
+        qsizetype end = at;
+        while (end < n && u[end] != Unit('\n') && !(loneCr && u[end] == Unit('\r')))
+            ++end;
+        const qsizetype endLength = end == n                                                            ? 0
+                                    : (u[end] == Unit('\r') && end + 1 < n && u[end + 1] == Unit('\n')) ? 2
+                                                                                                        : 1;
+        spans.append({at, end - at, endLength});
+        at = end + endLength;
+    }
+    return spans;
+}
+
 // The lines as the rules of the class make them, each line's bytes decoded on their own.
-QStringList lineByLine(const QByteArray& bytes, std::uint32_t codePage) {
+QStringList lineByLine(const QByteArray& bytes, std::uint32_t codePage, bool loneCr) {
     QByteArray rest = bytes;
     bool unicode = false;
     const auto b = [&](int i) { return uchar(bytes[i]); };
@@ -21,8 +40,6 @@ QStringList lineByLine(const QByteArray& bytes, std::uint32_t codePage) {
     } else if (bytes.size() >= 2 && ((b(0) == 0xFF && b(1) == 0xFE) || (b(0) == 0xFE && b(1) == 0xFF))) {
         unicode = true;
         rest = bytes.mid(2);
-    } else if (resolveCodePage(codePage) == kUtf8CodePage) {
-        rest = bytes.mid(3); // the first read at the start skips a mark that is not there
     }
     QStringList lines;
     if (unicode) {
@@ -30,23 +47,16 @@ QStringList lineByLine(const QByteArray& bytes, std::uint32_t codePage) {
         QString text(rest.size() / 2, Qt::Uninitialized);
         for (qsizetype i = 0; i < text.size(); ++i)
             text[i] = QChar(char16_t(uchar(rest[2 * i]) | uchar(rest[2 * i + 1]) << 8));
-        if (text.isEmpty())
-            return lines;
-        lines = text.split(u'\n');
-        if (text.endsWith(u'\n'))
-            lines.removeLast();
+        for (const auto& [at, length, end] : lineSpans(text.utf16(), text.size(), loneCr))
+            lines << text.mid(at, length);
     } else {
-        qsizetype at = 0;
-        while (at < rest.size()) {
-            const qsizetype feed = rest.indexOf('\n', at);
-            const qsizetype end = feed < 0 ? rest.size() : feed;
-            lines << decodeBytes(rest.constData() + at, end - at, codePage).value_or(QString());
-            at = feed < 0 ? rest.size() : feed + 1;
-        }
+        for (const auto& [at, length, end] : lineSpans(rest.constData(), rest.size(), loneCr))
+            lines << decodeBytes(rest.constData() + at, length, codePage).value_or(QString());
     }
-    for (QString& line : lines)
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+    if (!loneCr)
+        for (QString& line : lines)
+            if (line.endsWith(u'\r'))
+                line.chop(1);
     return lines;
 }
 
@@ -60,22 +70,23 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     for (const CharsetEntry& entry : charsetTable()) {
-        CStdioFileEx file;
-        FUZZ_CHECK(file.OpenBytes(bytes));
-        file.SetCodePage(std::int32_t(entry.codePage));
-        QStringList lines;
-        QString line;
-        while (file.ReadString(line))
-            lines << line;
-        FUZZ_CHECK(lines == lineByLine(bytes, entry.codePage));
-        // Back to the start: the same lines again (a UTF-8 mark is then read as text, as it should).
-        if (bytes.startsWith("\xEF\xBB\xBF"))
-            continue;
-        FUZZ_CHECK(file.Seek(0, SEEK_SET));
-        qsizetype again = 0;
-        while (file.ReadString(line))
-            FUZZ_CHECK(again < lines.size() && line == lines[again++]);
-        FUZZ_CHECK(again == lines.size());
+        for (bool loneCr : {false, true}) {
+            CStdioFileEx file;
+            FUZZ_CHECK(file.OpenBytes(bytes));
+            file.SetCodePage(std::int32_t(entry.codePage));
+            file.SetLoneCarriageReturnEndsLine(loneCr);
+            QStringList lines;
+            QString line;
+            while (file.ReadString(line))
+                lines << line;
+            FUZZ_CHECK(lines == lineByLine(bytes, entry.codePage, loneCr));
+            // Back to the start: the same lines again.
+            FUZZ_CHECK(file.Seek(0, SEEK_SET));
+            qsizetype again = 0;
+            while (file.ReadString(line))
+                FUZZ_CHECK(again < lines.size() && line == lines[again++]);
+            FUZZ_CHECK(again == lines.size());
+        }
     }
     return 0;
 }

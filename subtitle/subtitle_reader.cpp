@@ -7,6 +7,7 @@
 #include "support/log.h"
 #include "support/program_folder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -110,6 +111,20 @@ bool isSubRipTimeLine(QStringView line) {
     return clockTextAt(skipBlanks(p + 3, end), end, u',', u'.') != nullptr;
 }
 
+// Two fields around "-->", neither with a blank inside, the hide field followed by nothing or by
+// coordinates ("X1:100"): the shape of a time line whatever its fields hold, as in
+// "ab:cd:ef,ghi --> 00:00:05,000". Only where an entry begins is that enough to take it as one.
+bool isSubRipTimeLineShape(QStringView line) {
+    const qsizetype arrow = line.indexOf(u"-->");
+    if (arrow < 0)
+        return false;
+    const QStringView show = line.left(arrow).trimmed();
+    const QList<QStringView> after = line.mid(arrow + 3).split(u' ', Qt::SkipEmptyParts);
+    if (show.isEmpty() || show.contains(u' ') || show.contains(u'\t') || after.isEmpty())
+        return false;
+    return std::all_of(after.begin() + 1, after.end(), [](QStringView t) { return t.contains(u':'); });
+}
+
 // "00:00:01.00,00:00:04.00".
 bool isSubViewerTimeLine(QStringView line) {
     const char16_t* p = line.utf16();
@@ -154,6 +169,48 @@ bool closesSamiBody(QStringView line) {
            line.contains(u"</sami>");
 }
 
+// Where the text of a "<SYNC" line begins: after the sync tag and the paragraph tag that usually
+// follows it ("<SYNC Start=1000><P Class=ENCC>Hello"). Other tags belong to the text.
+qsizetype samiTextStart(QStringView line) {
+    const qsizetype syncEnd = line.indexOf(u'>', line.indexOf(u"<SYNC"));
+    if (syncEnd < 0)
+        return line.size();
+    qsizetype at = syncEnd + 1;
+    while (at < line.size() && (line[at] == u' ' || line[at] == u'\t'))
+        ++at;
+    const QStringView rest = line.mid(at);
+    if (rest.size() >= 2 && rest[0] == u'<' && (rest[1] == u'P' || rest[1] == u'p') &&
+        (rest.size() == 2 || rest[2] == u' ' || rest[2] == u'>')) {
+        const qsizetype close = rest.indexOf(u'>');
+        return close < 0 ? line.size() : at + close + 1;
+    }
+    return syncEnd + 1;
+}
+
+// What of SAMI text would show on screen: the text without its tags and blanks.
+QString samiVisibleText(QStringView text) {
+    QString out;
+    bool inTag = false;
+    for (QChar c : text) {
+        if (c == u'<')
+            inTag = true;
+        else if (c == u'>' && inTag)
+            inTag = false;
+        else if (!inTag && c != u' ' && c != u'\t')
+            out.append(c);
+    }
+    return out;
+}
+
+// "&nbsp;" alone marks a sync that clears the screen.
+bool isSamiClearingText(QStringView text) {
+    QString visible = samiVisibleText(text);
+    if (visible.isEmpty())
+        return false;
+    visible.remove(QStringLiteral("&nbsp;"), Qt::CaseInsensitive);
+    return visible.isEmpty();
+}
+
 // A short entry in a file: index, time line, one line of text, an empty line.
 constexpr qint64 kTypicalEntryBytes = 48;
 
@@ -166,6 +223,8 @@ std::int32_t splitRule(SubtitleFormat format) {
 struct ReadLine {
     QString text;
     QByteArrayView bytes;
+    // An empty line stood before it: where entries are parted in a file without index lines.
+    bool afterBlank = false;
 };
 
 // Walks the decoded lines of one file and fills one side of the session. New rows are gathered
@@ -180,6 +239,12 @@ public:
         : m_rows(SessionLoader::rows(session)), m_doc(SessionLoader::document(session)),
           m_sources(SessionLoader::sources(session)), m_format(format), m_side(side), m_keepBytes(keepBytes) {
     }
+
+    // Entries this load made on its side.
+    qsizetype entriesMade() const {
+        return m_side == Side::Original ? m_nextEntry : m_doc.translatedTexts.size();
+    }
+    const QList<int>& unreadableTimes() const { return m_unreadableTimes; }
 
     void prepare(qint64 fileSize) {
         if (m_side == Side::Original) {
@@ -302,7 +367,7 @@ private:
     }
 
     // A time line begins an entry and ends the one before.
-    void openEntry(QStringView line) {
+    void openEntry(QStringView line, bool unreadableTimes = false) {
         closeEntry();
         if (QStringList* list = timeList()) {
             list->append(owned(line));
@@ -310,18 +375,41 @@ private:
         }
         m_entryOpen = true;
         m_entryHasText = false;
+        m_timesUnreadable = unreadableTimes;
     }
 
     // An entry that got no text keeps its place with an empty text, so the entries after it stay
-    // beside their translations. SAMI drops it: a clearing line is no entry in either side's file.
+    // beside their translations. A SAMI sync without text is no entry: it clears the screen.
     void closeEntry() {
         if (!m_entryOpen || m_entryHasText)
             return;
-        if (m_format == kSAMI)
-            dropUntakenTimeLine();
-        else
+        if (m_format == kSAMI) {
+            QStringList* list = timeList();
+            if (m_timeLineUntaken && list && !list->isEmpty())
+                takeClearingSync(list->takeLast());
+            m_timeLineUntaken = false;
+            m_entryOpen = false;
+        } else {
             beginEntry(QString(), QByteArrayView());
+        }
         m_entryHasText = true;
+    }
+
+    // A SAMI sync that shows nothing ends the entry shown before it: its line joins that entry's
+    // time line as the clearing part, which holds the hide time. Before any entry it stays with
+    // the header lines, which a save writes back; one right after another says nothing new.
+    void takeClearingSync(const QString& syncLine) {
+        QStringList* list = timeList();
+        if (list && m_clearable >= 0 && m_clearable < list->size()) {
+            QString& timeLine = (*list)[m_clearable];
+            timeLine += kSamiClearingSeparator + syncLine;
+            // The original's rows of this load are its entries, in order.
+            if (m_side == Side::Original && m_clearable < m_newRows.size())
+                m_newRows[m_clearable].hide = SplitTimeLine(timeLine, kSAMI).hide;
+        } else if (m_side == Side::Original && m_nextEntry == 0) {
+            m_doc.headerLines.append(syncLine);
+        }
+        m_clearable = -1;
     }
 
     void dropUntakenTimeLine() {
@@ -342,6 +430,7 @@ private:
         if (!m_timeLineUntaken)
             list->append(list->isEmpty() ? QString() : list->constLast());
         m_timeLineUntaken = false;
+        m_clearable = list->size() - 1;
         return list->constLast();
     }
 
@@ -390,10 +479,13 @@ private:
             m_doc.translatedTexts.append(text);
             if (m_keepBytes)
                 m_newTranslated.append(keep(bytes));
-            return;
+        } else {
+            const TimeTexts times = SplitTimeLine(timeLine, splitRule(m_format));
+            appendOriginalEntry(times.show, times.hide, text, bytes);
         }
-        const TimeTexts times = SplitTimeLine(timeLine, splitRule(m_format));
-        appendOriginalEntry(times.show, times.hide, text, bytes);
+        if (m_timesUnreadable)
+            m_unreadableTimes.append(int(m_doc.texts(m_side).size()));
+        m_timesUnreadable = false;
     }
 
     void appendOriginalEntry(const QString& show, const QString& hide, const QString& text,
@@ -419,7 +511,8 @@ private:
         if (!next || !isDigitsOnly(line))
             return false;
         const QStringView nextLine = withoutLeadingBlanks(next->text);
-        if (!(m_format == kSubRip ? isSubRipTimeLine(nextLine) : isSubViewerTimeLine(nextLine)))
+        if (!(m_format == kSubRip ? isSubRipTimeLine(nextLine) || isSubRipTimeLineShape(nextLine)
+                                  : isSubViewerTimeLine(nextLine)))
             return false;
         m_knownTimeLine = next->text.constData();
         return true;
@@ -427,11 +520,18 @@ private:
 
     void subRipLine(QStringView line, const ReadLine* next) {
         if (isTimeLine(line)) {
-            openEntry(line);
+            // After an index the shape alone made it a time line; its fields may not read.
+            openEntry(line, m_lineIsKnownTimeLine && !isSubRipTimeLine(line));
             return;
         }
         if (isIndexBefore(line, next))
             return; // the next entry's index
+        // Where an entry begins, the shape alone makes a time line: otherwise an unreadable time
+        // would merge its entry into the one before and move every later entry a place up.
+        if ((!m_entryOpen || m_raw->afterBlank) && isSubRipTimeLineShape(line)) {
+            openEntry(line, true);
+            return;
+        }
         if (m_entryOpen)
             entryLine(line);
     }
@@ -440,13 +540,44 @@ private:
         if (line.startsWith(u'\n') || line.startsWith(u'\r') || closesSamiBody(line))
             return;
         if (line.contains(u"<SYNC")) {
-            openEntry(line);
+            samiSyncLine(line);
             return;
         }
-        if (m_entryOpen)
-            entryLine(line);
-        else
+        if (m_entryOpen) {
+            // "&nbsp;" as the only text under a sync makes it a clearing sync, not an entry.
+            if (!m_entryHasText && isSamiClearingText(line))
+                clearOpenEntry(line);
+            else
+                entryLine(line);
+        } else if (!m_seenSync) {
             addHeaderLine(line);
+        }
+    }
+
+    // The text may stand on the sync line itself, after its tags: the commonest layout.
+    void samiSyncLine(QStringView line) {
+        m_seenSync = true;
+        const qsizetype textAt = samiTextStart(line);
+        const QStringView text = withoutLeadingBlanks(line.mid(textAt));
+        if (isSamiClearingText(text)) {
+            closeEntry();
+            m_entryOpen = false;
+            takeClearingSync(owned(line));
+        } else if (samiVisibleText(text).isEmpty()) {
+            openEntry(line);
+        } else {
+            openEntry(line.left(textAt));
+            entryLine(text);
+        }
+    }
+
+    // The open entry's sync and its "&nbsp;" line become one clearing sync line.
+    void clearOpenEntry(QStringView nbspLine) {
+        QStringList* list = timeList();
+        if (m_timeLineUntaken && list && !list->isEmpty())
+            takeClearingSync(list->takeLast() + nbspLine.toString());
+        m_timeLineUntaken = false;
+        m_entryOpen = false;
     }
 
     void subViewerLine(QStringView line, const ReadLine* next) {
@@ -577,6 +708,13 @@ private:
     bool m_entryHasText = false;
     // The latest time line has no entry yet.
     bool m_timeLineUntaken = false;
+    // The latest time line has the shape of one but fields that cannot be read.
+    bool m_timesUnreadable = false;
+    QList<int> m_unreadableTimes;
+    // SAMI: a sync has been seen (lines before it are the header), and the index in the time list
+    // of the last entry with text, which a sync showing nothing ends, or -1 once one did.
+    bool m_seenSync = false;
+    qsizetype m_clearable = -1;
     qsizetype m_nextEntry = 0;
     int m_existingRows = 0;
     QVector<EntryRow> m_newRows;
@@ -596,40 +734,38 @@ UserMessage oversized() {
     return errorMessage(QStringLiteral("The size of this file is bigger than 400K bytes!"));
 }
 
-struct FileCheck {
-    bool ok = false;
-    qint64 size = 0;
-    std::optional<UserMessage> message;
-};
+QString formatName(SubtitleFormat format) {
+    switch (format) {
+    case kMicroDVD:
+        return QStringLiteral("MicroDVD");
+    case kSAMI:
+        return QStringLiteral("SAMI");
+    case kSubViewer:
+        return QStringLiteral("SubViewer");
+    case kSubViewer2:
+        return QStringLiteral("SubViewer 2.0");
+    case kSubRip:
+    default:
+        return QStringLiteral("SubRip");
+    }
+}
 
-// The size check works on the file as the system sees it, before any decoding. Only a regular
-// file has a size that bounds what is read: a pipe would block the load and a device such as
-// /dev/zero reports 0 bytes and never ends, so both are refused like a file that cannot be opened.
-FileCheck checkFile(const QString& path) {
-    FileCheck check;
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        const int err = errno;
-        log_printf("cannot open %s: error %d (%s)\n", native.constData(), err, std::strerror(err));
-        return check;
-    }
-    struct stat st {};
-    const bool statOk = ::fstat(fd, &st) == 0;
-    const int statErr = errno;
-    ::close(fd);
-    if (!statOk || !S_ISREG(st.st_mode)) {
-        const int err = !statOk ? statErr : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        log_printf("cannot read %s: error %d (%s)\n", native.constData(), err, std::strerror(err));
-        return check;
-    }
-    if (st.st_size > kMaxSubtitleFileSize) {
-        check.message = oversized();
-        return check;
-    }
-    check.ok = true;
-    check.size = st.st_size;
-    return check;
+QString unreadableTimesStatus(const QList<int>& entries) {
+    if (entries.isEmpty())
+        return QString();
+    constexpr qsizetype kListed = 10;
+    QStringList numbers;
+    for (qsizetype i = 0; i < entries.size() && i < kListed; ++i)
+        numbers << QString::number(entries[i]);
+    QString list = numbers.join(QStringLiteral(", "));
+    if (entries.size() > kListed)
+        list += QStringLiteral(" and %1 more").arg(entries.size() - kListed);
+    if (entries.size() == 1)
+        return QStringLiteral("Entry %1 has a time that cannot be read; it counts as 0 until it is changed.")
+            .arg(list);
+    return QStringLiteral(
+               "Entries %1 have times that cannot be read; they count as 0 until they are changed.")
+        .arg(list);
 }
 
 ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, SubtitleFormat format,
@@ -640,6 +776,7 @@ ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, 
     // Unicode already and has nothing another character set could read better.
     const bool keepBytes =
         !file.IsFileUnicodeText() && file.ByteOrderMarkFound() == CStdioFileEx::ByteOrderMark::None;
+    file.SetLoneCarriageReturnEndsLine(true);
     LineLoop loop(session, format, side, keepBytes);
     loop.prepare(size);
     result.changed = true;
@@ -649,11 +786,14 @@ ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, 
 
     // Empty lines are skipped; each line is looked at with the next one in view.
     auto fetch = [&file](ReadLine& out) {
-        while (file.ReadString(out.text))
+        out.afterBlank = false;
+        while (file.ReadString(out.text)) {
             if (!out.text.isEmpty()) {
                 out.bytes = file.LastLineBytes();
                 return true;
             }
+            out.afterBlank = true;
+        }
         return false;
     };
     ReadLine line, next;
@@ -672,16 +812,84 @@ ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, 
     }
     loop.finish(completed);
     result.completed = completed;
+    // An original without a single entry leaves an empty grid: say why, rather than show it
+    // without a word.
+    if (completed && side == Side::Original && loop.entriesMade() == 0)
+        result.message = UserMessage{
+            QStringLiteral("No subtitle could be read from this file as %1. It may be in another format.")
+                .arg(formatName(format)),
+            QStringLiteral("velmora"), MessageIcon::Warning};
+    result.unreadableTimes = loop.unreadableTimes();
+    result.status = unreadableTimesStatus(result.unreadableTimes);
     return result;
+}
+
+UserMessage refusal(const QString& path, int err) {
+    const QString name = QDir::toNativeSeparators(path);
+    switch (err) {
+    case EFBIG:
+        return oversized();
+    case EISDIR:
+        return errorMessage(QStringLiteral("\"%1\" is a folder, not a subtitle file.").arg(name));
+    case EINVAL:
+        return errorMessage(
+            QStringLiteral("\"%1\" is not a regular file (it is a pipe, a device or a link to one), so it "
+                           "cannot be loaded.")
+                .arg(name));
+    default:
+        return errorMessage(
+            QStringLiteral("Cannot open \"%1\": %2.").arg(name, QString::fromLocal8Bit(std::strerror(err))));
+    }
+}
+
+// The lines as far as telling the format needs them: time lines and braces are ASCII, so the
+// ANSI code page serves for every 8-bit file.
+QStringList linesForFormat(const QByteArray& bytes) {
+    QStringList lines;
+    CStdioFileEx file;
+    file.OpenBytes(bytes);
+    file.SetLoneCarriageReturnEndsLine(true);
+    QString line;
+    // A UTF-16 file without its mark reads as text with a zero after every character; without
+    // them its time lines still tell its format.
+    while (file.ReadString(line))
+        lines.append(line.remove(QChar(u'\0')));
+    return lines;
+}
+
+std::optional<SubtitleFormat> formatFromSuffix(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"srt")
+        return kSubRip;
+    if (suffix == u"smi" || suffix == u"sami")
+        return kSAMI;
+    if (suffix == u"txt")
+        return kMicroDVD;
+    return std::nullopt;
 }
 
 } // namespace
 
+SubtitleFileBytes readSubtitleFile(const QString& givenPath) {
+    const QString path = resolveInProgramFolder(givenPath);
+    SubtitleFileBytes file;
+    const int err = readRegularFile(path, kMaxSubtitleFileSize, file.bytes);
+    if (err != 0) {
+        log_printf("cannot read %s: error %d (%s)\n", QFile::encodeName(path).constData(), err,
+                   std::strerror(err));
+        file.refusal = refusal(givenPath, err);
+    }
+    return file;
+}
+
 ReadResult loadSubtitleBytes(SubtitleSession& session, QByteArray bytes, SubtitleFormat format, Side side) {
     if (!isValidFormat(format))
         format = kSubRip;
-    if (bytes.size() > kMaxSubtitleFileSize)
-        return ReadResult{false, false, oversized(), {}};
+    if (bytes.size() > kMaxSubtitleFileSize) {
+        ReadResult refused;
+        refused.message = oversized();
+        return refused;
+    }
     const qint64 size = bytes.size();
     const EncodingGuess guess = detectEncoding(bytes);
     CStdioFileEx file;
@@ -691,58 +899,15 @@ ReadResult loadSubtitleBytes(SubtitleSession& session, QByteArray bytes, Subtitl
     return readLines(session, file, size, format, side, guess);
 }
 
-ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& givenPath, SubtitleFormat format,
-                            Side side) {
-    ReadResult result;
-    if (!isValidFormat(format))
-        format = kSubRip;
-    const QString path = resolveInProgramFolder(givenPath);
-
-    FileCheck check = checkFile(path);
-    if (!check.ok) {
-        result.message = std::move(check.message);
-        return result;
+ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, SubtitleFormat format, Side side) {
+    SubtitleFileBytes file = readSubtitleFile(path);
+    if (file.refusal) {
+        ReadResult refused;
+        refused.message = std::move(file.refusal);
+        return refused;
     }
-
-    errno = 0;
-    QFile file(path);
-    QByteArray bytes;
-    bool read = file.open(QIODevice::ReadOnly);
-    if (read) {
-        // One byte past the limit tells a file that grew since it was measured.
-        bytes = file.read(kMaxSubtitleFileSize + 1);
-        read = file.error() == QFileDevice::NoError;
-    }
-    if (!read) {
-        const int errorNumber = errno != 0 ? errno : EIO;
-        log_printf("cannot open %s as text: error %d\n", QFile::encodeName(path).constData(), errorNumber);
-        // A plain message box: the framework gives it the exclamation icon.
-        result.message =
-            UserMessage{QString::number(errorNumber), QStringLiteral("velmora"), MessageIcon::Warning};
-        return result;
-    }
-    // The file may have grown since it was measured; what is read is what is checked.
-    return loadSubtitleBytes(session, std::move(bytes), format, side);
+    return loadSubtitleBytes(session, std::move(file.bytes), format, side);
 }
-
-namespace {
-
-QStringList firstLines(const QString& path) {
-    QStringList lines;
-    if (QFileInfo(path).size() > kMaxSubtitleFileSize)
-        return lines;
-    CStdioFileEx file;
-    if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::typeText))
-        return lines;
-    QString line;
-    // A UTF-16 file without its mark reads as text with a zero after every character; without
-    // them its time lines still tell its format.
-    while (file.ReadString(line))
-        lines.append(line.remove(QChar(u'\0')));
-    return lines;
-}
-
-} // namespace
 
 std::optional<SubtitleFormat> subtitleFormatFromLines(const QStringList& lines) {
     // Counted by the time lines and entries the readers would take; a header alone says nothing.
@@ -772,19 +937,22 @@ std::optional<SubtitleFormat> subtitleFormatFromLines(const QStringList& lines) 
     return lineBreakCodes ? kSubViewer2 : kSubViewer;
 }
 
-std::optional<SubtitleFormat> subtitleFormatFromContent(const QString& path) {
-    return subtitleFormatFromLines(firstLines(resolveInProgramFolder(path)));
+std::optional<SubtitleFormat> subtitleFormatFromBytes(const QByteArray& bytes) {
+    if (bytes.size() > kMaxSubtitleFileSize)
+        return std::nullopt;
+    return subtitleFormatFromLines(linesForFormat(bytes));
+}
+
+SubtitleFormat GuessSubtitleFormat(const QString& path, const QByteArray& bytes) {
+    if (const std::optional<SubtitleFormat> format = formatFromSuffix(path))
+        return *format;
+    if (const std::optional<SubtitleFormat> format = subtitleFormatFromBytes(bytes))
+        return *format;
+    return QFileInfo(path).suffix().toLower() == u"sub" ? kSubViewer : kSubRip;
 }
 
 SubtitleFormat GuessSubtitleFormat(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"srt")
-        return kSubRip;
-    if (suffix == u"smi" || suffix == u"sami")
-        return kSAMI;
-    if (suffix == u"txt")
-        return kMicroDVD;
-    if (const std::optional<SubtitleFormat> format = subtitleFormatFromContent(path))
+    if (const std::optional<SubtitleFormat> format = formatFromSuffix(path))
         return *format;
-    return suffix == u"sub" ? kSubViewer : kSubRip;
+    return GuessSubtitleFormat(path, readSubtitleFile(path).bytes);
 }

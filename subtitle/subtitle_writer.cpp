@@ -2,11 +2,13 @@
 #include "subtitle/subtitle_writer.h"
 
 #include "subtitle/text_file.h"
+#include "subtitle/time_codes.h"
 #include "support/log.h"
 #include "support/program_folder.h"
 
 #include <QDir>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -55,24 +57,61 @@ const FormatLayout& layoutOf(std::int32_t formatMode) {
     return kLayouts[mode - kSubRip];
 }
 
+// The lines of an entry's text. A joined entry breaks after its "|"; a line break typed or read
+// in any form (CR LF, CR, LF) counts as well, so that no bare one reaches a file.
+QStringList textLines(const QString& text) {
+    QStringList lines;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        lines << text.mid(from, i - from);
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        from = i + 1;
+    }
+    lines << text.mid(from);
+    return lines;
+}
+
 QString textForm(const QString& text, TextForm form) {
-    switch (form) {
-    case TextForm::DropBars: {
-        QString out = text;
-        out.remove(u'|');
+    const QStringList lines = textLines(text);
+    QString out;
+    if (form == TextForm::DropBars) {
+        // Every line of the file ends in CR LF, those inside an entry too.
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                out += kCrLf;
+            QString line = lines[i];
+            out += line.remove(u'|');
+        }
         return out;
     }
-    case TextForm::Unchanged:
-        return text;
-    case TextForm::BracketBreak: {
-        QString out = text;
+    // One line per entry: its lines are parted by "|" only, whether or not a "|" came with the break.
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0 && !out.endsWith(u'|'))
+            out += u'|';
+        out += lines[i];
+    }
+    if (form == TextForm::BracketBreak)
         out.replace(u'|', QStringLiteral("[br]"));
-        out.remove(u'\r');
-        out.remove(u'\n');
-        return out;
-    }
-    }
-    return text;
+    return out;
+}
+
+bool isDecimalNumber(QStringView text) {
+    text = text.trimmed();
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A SAMI entry's clearing sync is written where it ends the entry before the next one begins;
+// at or after the next show time that entry's own sync replaces it anyway.
+bool clearsBeforeNext(const QString& timeLine, const QString& nextTimeLine, bool hasNext) {
+    const QString hide = SplitTimeLine(timeLine, kSAMI).hide;
+    const QString nextShow = SplitTimeLine(nextTimeLine, kSAMI).show;
+    if (!hasNext || !isDecimalNumber(hide) || !isDecimalNumber(nextShow))
+        return true;
+    return decimalValue(hide) < decimalValue(nextShow);
 }
 
 bool isTextExport(SaveKind kind) {
@@ -100,7 +139,16 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
             out += QString::number(i + 1) + kCrLf;
         // An entry without a time line (an interrupted load) keeps its text under an empty time line
         // rather than borrowing another entry's timing.
-        out += elementOrEmpty(doc.timeLines, i);
+        QString timeLine = elementOrEmpty(doc.timeLines, i);
+        QString clearing;
+        if (doc.formatMode == kSAMI) {
+            const qsizetype cut = timeLine.indexOf(kSamiClearingSeparator);
+            if (cut >= 0 && clearsBeforeNext(timeLine, elementOrEmpty(doc.timeLines, i + 1), i + 1 < count))
+                clearing = timeLine.mid(cut + 1);
+            if (cut >= 0)
+                timeLine.truncate(cut);
+        }
+        out += timeLine;
         out += layout.beforeText;
         out += textForm(texts[i], layout.textForm);
         if (mix) {
@@ -109,6 +157,8 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
         }
         out += kCrLf;
         out += layout.entryGap;
+        if (!clearing.isEmpty())
+            out += clearing + kCrLf + layout.entryGap;
     }
     out += layout.trailer;
     return out;
@@ -164,15 +214,16 @@ bool hasSomethingToSave(const SubtitleDocument& document, SaveKind kind) {
     return false;
 }
 
-SaveResult SaveDocument(SubtitleDocument& document, SaveKind kind, const QString& givenPath) {
-    if (!hasSomethingToSave(document, kind))
-        return {};
-    const QString path = resolveInProgramFolder(givenPath);
+namespace {
 
+SaveResult writeDocument(SubtitleDocument& document, SaveKind kind, const QString& path, std::uint32_t flags,
+                         int* openError = nullptr) {
     CStdioFileEx file;
     int errorNumber = 0;
-    if (!file.Open(path, CStdioFileEx::kSaveFlags, &errorNumber)) {
+    if (!file.Open(path, flags, &errorNumber)) {
         log_printf("cannot create %s: error %d\n", qUtf8Printable(path), errorNumber);
+        if (openError)
+            *openError = errorNumber;
         return {false, openFailure(errorNumber)};
     }
     if (kind == SaveKind::TranslatedSubtitle)
@@ -190,18 +241,39 @@ SaveResult SaveDocument(SubtitleDocument& document, SaveKind kind, const QString
     return {true, std::nullopt};
 }
 
+// Names tried past the first when one is taken, each a second later.
+constexpr int kTemporaryNameTries = 100;
+
+} // namespace
+
+SaveResult SaveDocument(SubtitleDocument& document, SaveKind kind, const QString& givenPath) {
+    if (!hasSomethingToSave(document, kind))
+        return {};
+    return writeDocument(document, kind, resolveInProgramFolder(givenPath), CStdioFileEx::kSaveFlags);
+}
+
 std::optional<QString> WriteTemporaryTranslatedSubtitle(SubtitleDocument& document, const QString& folder,
                                                         qint64 secondsSince1970, SaveResult* result) {
     if (result)
         *result = {};
     if (document.translatedTexts.isEmpty())
         return std::nullopt;
-    QString path = folder;
-    if (!path.isEmpty() && !path.endsWith(u'/'))
-        path += u'/';
-    path += QString::number(secondsSince1970) + QStringLiteral("translated.") +
-            layoutOf(document.formatMode).extension;
-    const SaveResult saved = SaveDocument(document, SaveKind::TranslatedSubtitle, path);
+    QString prefix = folder;
+    if (!prefix.isEmpty() && !prefix.endsWith(u'/'))
+        prefix += u'/';
+    const QString suffix = QStringLiteral("translated.") + layoutOf(document.formatMode).extension;
+    // The file is always made new: a name already taken, by an earlier file or by a link planted
+    // there, is left alone and the next second's name is tried.
+    QString path;
+    SaveResult saved;
+    for (int n = 0; n < kTemporaryNameTries; ++n) {
+        path = resolveInProgramFolder(prefix + QString::number(secondsSince1970 + n) + suffix);
+        int openError = 0;
+        saved = writeDocument(document, SaveKind::TranslatedSubtitle, path,
+                              CStdioFileEx::kSaveFlags | CStdioFileEx::createNew, &openError);
+        if (openError != EEXIST)
+            break;
+    }
     if (result)
         *result = saved;
     return path;

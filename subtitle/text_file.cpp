@@ -86,10 +86,12 @@ void CStdioFileEx::decodeAhead() {
     auto text = decodeWhole(start, n, cp);
     if (!text)
         return;
-    // A converter that swallowed or invented a line feed would put lines out of step.
-    const qsizetype byteFeeds = std::count(start, start + n, '\n');
+    // A converter that swallowed or invented a line end would put lines out of step.
     const auto* units = reinterpret_cast<const char16_t*>(text->utf16());
-    if (std::count(units, units + text->size(), u'\n') != byteFeeds)
+    if (std::count(units, units + text->size(), u'\n') != std::count(start, start + n, '\n'))
+        return;
+    if (m_loneCrEndsLine &&
+        std::count(units, units + text->size(), u'\r') != std::count(start, start + n, '\r'))
         return;
     m_text = std::move(*text);
     m_textPos = 0;
@@ -104,6 +106,13 @@ CStdioFileEx::~CStdioFileEx() {
     // Unclosed: nothing gathered for a direct write reaches the file.
     if (m_directFd >= 0)
         ::close(m_directFd);
+    removeCreated();
+}
+
+void CStdioFileEx::removeCreated() {
+    if (!m_createdPath.isEmpty())
+        ::unlink(QFile::encodeName(m_createdPath).constData());
+    m_createdPath.clear();
 }
 
 void CStdioFileEx::resetState(std::uint32_t flags) {
@@ -131,6 +140,14 @@ bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumb
 
     const bool writing = (flags & (modeWrite | modeReadWrite | modeCreate)) != 0;
     errno = 0;
+    if (writing && (flags & createNew) && (flags & modeCreate)) {
+        if (!openNew(path)) {
+            if (errorNumber)
+                *errorNumber = currentErrno();
+            return false;
+        }
+        return true;
+    }
     if (writing) {
         auto writer = std::make_unique<QSaveFile>(path);
         if (writer->open(QIODevice::WriteOnly)) {
@@ -159,20 +176,61 @@ bool CStdioFileEx::Open(const QString& path, std::uint32_t flags, int* errorNumb
         return true;
     }
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    const int err = readRegularFile(path, std::numeric_limits<qsizetype>::max() - 1, bytes);
+    if (err != 0) {
         if (errorNumber)
-            *errorNumber = currentErrno();
-        return false;
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (errorNumber)
-            *errorNumber = currentErrno();
+            *errorNumber = err;
         return false;
     }
     startReading(std::move(bytes));
     return true;
+}
+
+int readRegularFile(const QString& path, qint64 maxBytes, QByteArray& bytes) {
+    bytes.clear();
+    // Not blocking: a pipe without a writer would hold the open itself. It is refused below anyway.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return currentErrno();
+    struct stat st {};
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = currentErrno();
+    else if (S_ISDIR(st.st_mode))
+        err = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        err = EINVAL;
+    else if (st.st_size > maxBytes)
+        err = EFBIG;
+    if (err == 0) {
+        // One byte past the limit tells a file that grew since it was measured.
+        maxBytes = std::clamp<qint64>(maxBytes, 0, std::numeric_limits<qsizetype>::max() - 1);
+        bytes.resize(qsizetype(std::min<qint64>(maxBytes, std::max<qint64>(st.st_size, 0)) + 1));
+        qint64 done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, std::size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                err = currentErrno();
+                break;
+            }
+            if (n == 0)
+                break;
+            done += n;
+            // A file that grew while it was read: take the rest up to the limit in further steps.
+            if (done == bytes.size() && done <= maxBytes)
+                bytes.resize(qsizetype(std::min<qint64>(maxBytes + 1, done * 2)));
+        }
+        bytes.resize(qsizetype(done));
+        if (err == 0 && done > maxBytes)
+            err = EFBIG;
+    }
+    ::close(fd);
+    if (err != 0)
+        bytes.clear();
+    return err;
 }
 
 namespace {
@@ -200,6 +258,7 @@ QByteArray asUtf16LittleEndian(const QByteArray& bytes, qsizetype markSize, QStr
 
 void CStdioFileEx::startReading(QByteArray bytes) {
     m_bytes = std::move(bytes);
+    m_nextCr = -1;
     m_reading = true;
     m_mark = ByteOrderMark::None;
     m_lastLine = {};
@@ -244,6 +303,19 @@ bool CStdioFileEx::openDirect(const QString& path) {
     }
     m_directFd = fd;
     m_directContent.clear();
+    return true;
+}
+
+bool CStdioFileEx::openNew(const QString& path) {
+    // O_EXCL with O_CREAT fails on any name that exists, a link (also a dangling one) included,
+    // so nothing that was planted at the path is ever written through.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0)
+        return false;
+    m_directFd = fd;
+    m_directContent.clear();
+    m_createdPath = path;
     return true;
 }
 
@@ -317,16 +389,18 @@ bool CStdioFileEx::ReadString(QString& line) {
     if (!m_reading)
         return false;
     const qint64 size = m_bytes.size();
+    const char* data = m_bytes.constData();
     if (m_firstRead && m_pos == 0) {
-        if (m_unicode)
-            m_pos = std::min<qint64>(2, size);
-        else if (decodingCodePage() == kUtf8CodePage)
-            m_pos = std::min<qint64>(3, size);
+        // A mark is skipped where the bytes are one; text that merely starts the file is text.
+        if (m_unicode && size >= 2 && uchar(data[0]) == 0xFF && uchar(data[1]) == 0xFE)
+            m_pos = 2;
+        else if (!m_unicode && size >= 3 && uchar(data[0]) == 0xEF && uchar(data[1]) == 0xBB &&
+                 uchar(data[2]) == 0xBF)
+            m_pos = 3;
     }
     if (m_pos >= size)
         return false;
 
-    const char* data = m_bytes.constData();
     if (m_unicode) {
         m_lastLine = {};
         // Whole UTF-16 units only; a stray last byte cannot form one.
@@ -335,12 +409,20 @@ bool CStdioFileEx::ReadString(QString& line) {
             m_pos = size;
             return false;
         }
-        qint64 k = 0;
-        bool sawFeed = false;
-        for (; k < units; ++k) {
+        auto unitAt = [&](qint64 k) {
             const char* u = data + m_pos + 2 * k;
-            if (u[0] == '\n' && u[1] == '\0') {
-                sawFeed = true;
+            return char16_t(uchar(u[0]) | (uchar(u[1]) << 8));
+        };
+        qint64 k = 0;
+        qint64 endUnits = 0;
+        for (; k < units; ++k) {
+            const char16_t u = unitAt(k);
+            if (u == u'\n') {
+                endUnits = 1;
+                break;
+            }
+            if (u == u'\r' && m_loneCrEndsLine) {
+                endUnits = k + 1 < units && unitAt(k + 1) == u'\n' ? 2 : 1;
                 break;
             }
         }
@@ -349,26 +431,41 @@ bool CStdioFileEx::ReadString(QString& line) {
         if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN)
             for (auto& ch : line)
                 ch = QChar(qFromLittleEndian(ch.unicode()));
-        m_pos += 2 * (k + (sawFeed ? 1 : 0));
+        m_pos += 2 * (k + endUnits);
     } else {
         if (!m_aheadTried)
             decodeAhead();
         const char* start = data + m_pos;
-        const void* feed = std::memchr(start, '\n', std::size_t(size - m_pos));
-        const qint64 len = feed ? static_cast<const char*>(feed) - start : size - m_pos;
+        const char* end = data + size;
+        const char* stop = static_cast<const char*>(std::memchr(start, '\n', std::size_t(end - start)));
+        if (!stop)
+            stop = end;
+        if (m_loneCrEndsLine) {
+            // The next carriage return is remembered, so that a file without any is scanned once.
+            if (m_nextCr < m_pos) {
+                const void* cr = std::memchr(start, '\r', std::size_t(end - start));
+                m_nextCr = cr ? static_cast<const char*>(cr) - data : size;
+            }
+            stop = std::min(stop, data + m_nextCr);
+        }
+        const qint64 len = stop - start;
+        const qint64 endBytes = stop == end                                            ? 0
+                                : (*stop == '\r' && stop + 1 < end && stop[1] == '\n') ? 2
+                                                                                       : 1;
         m_lastLine = QByteArrayView(start, len);
         if (m_ahead) {
-            qsizetype end = m_text.indexOf(u'\n', m_textPos);
-            if (end < 0)
-                end = m_text.size();
-            line = m_text.mid(m_textPos, end - m_textPos);
-            m_textPos = end + 1;
+            // The text holds the same line ends as the bytes, in the same order.
+            qsizetype at = m_textPos;
+            while (at < m_text.size() && m_text[at] != u'\n' && !(m_loneCrEndsLine && m_text[at] == u'\r'))
+                ++at;
+            line = m_text.mid(m_textPos, at - m_textPos);
+            m_textPos = at + (endBytes == 2 ? 2 : 1);
         } else if (len > 0) {
             line = decodeBytes(start, len, decodingCodePage()).value_or(QString());
         }
-        m_pos += len + (feed ? 1 : 0);
+        m_pos += len + endBytes;
     }
-    if (!line.isEmpty() && line.back() == u'\r')
+    if (!m_loneCrEndsLine && !line.isEmpty() && line.back() == u'\r')
         line.chop(1);
     m_firstRead = false;
     return true;
@@ -419,6 +516,7 @@ bool CStdioFileEx::WriteString(QStringView text) {
 
 bool CStdioFileEx::Seek(qint64 offset, int origin) {
     m_firstRead = true;
+    m_nextCr = -1;
     m_aheadTried = false;
     m_ahead = false;
     m_text.clear();
@@ -453,6 +551,10 @@ bool CStdioFileEx::Close() {
         ::close(m_directFd);
         m_directFd = -1;
         m_directContent.clear();
+        if (ok)
+            m_createdPath.clear();
+        else
+            removeCreated();
     }
     m_reading = false;
     m_bytes.clear();

@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <memory>
 
+// Reads a regular file of at most maxBytes through one handle that is checked before anything is
+// read. Returns 0, or the error: EISDIR for a folder, EINVAL for a pipe, a device or a link to one,
+// EFBIG for a file over the limit, else the system's.
+int readRegularFile(const QString& path, qint64 maxBytes, QByteArray& bytes);
+
 class CStdioFileEx {
 public:
     enum : std::uint32_t {
@@ -17,6 +22,9 @@ public:
         typeText = 0x4000,
         typeBinary = 0x8000,
         writeUtf16Flag = 0x200000,
+        // With modeCreate: make a new file, never one that exists, nor through a link planted at
+        // the path. Mode 0600; a file left incomplete is removed.
+        createNew = 0x400000,
     };
     static constexpr std::uint32_t kSaveFlags =
         writeUtf16Flag | typeText | modeCreate | modeWrite; // 0x205001
@@ -30,12 +38,21 @@ public:
     CStdioFileEx(const CStdioFileEx&) = delete;
     CStdioFileEx& operator=(const CStdioFileEx&) = delete;
 
-    // On failure returns false with the system error number in *errorNumber (never 0).
+    // On failure returns false with the system error number in *errorNumber (never 0). Only a
+    // regular file is read: a pipe or a device (also through a link) is refused with EINVAL before
+    // a byte is read, a folder with EISDIR.
     bool Open(const QString& path, std::uint32_t flags, int* errorNumber = nullptr);
     // Reads from bytes already in memory as from a file of that content opened for reading.
     bool OpenBytes(QByteArray bytes);
     // Reads the next line without its line feed and one trailing carriage return.
     bool ReadString(QString& line);
+    // Whether a carriage return not followed by a line feed ends a line too (old Mac files); a
+    // carriage return and line feed stay one line end. Off by default.
+    void SetLoneCarriageReturnEndsLine(bool on) {
+        m_loneCrEndsLine = on;
+        m_aheadTried = m_ahead = false;
+        m_text.clear();
+    }
     // Writes the text in the file's encoding; adds no line end.
     bool WriteString(QStringView text);
     // Seeks in the bytes of a file opened for reading; origin as in fseek.
@@ -72,6 +89,9 @@ private:
     char m_defaultChar = '#';
     bool m_firstWrite = true;
     bool m_firstRead = true;
+    bool m_loneCrEndsLine = false;
+    // Where the next carriage return byte lies, once looked for (-1: not yet, or behind).
+    qint64 m_nextCr = -1;
 
     // Reading: the whole file is taken in at open; it is small, and lines then need no copies.
     bool m_reading = false;
@@ -94,6 +114,10 @@ private:
     // Where no file can be made beside the target (a folder the user may not write) but the target
     // itself may be written, the content is gathered here and written over the target on Close.
     bool openDirect(const QString& path);
+    bool openNew(const QString& path);
+    // The file openNew made, removed again unless Close completes it.
+    QString m_createdPath;
+    void removeCreated();
     bool writeDirect();
     int m_directFd = -1;
     QByteArray m_directContent;

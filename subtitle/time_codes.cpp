@@ -3,6 +3,7 @@
 
 #include "subtitle/subtitle_format.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -23,6 +24,16 @@ std::int32_t fieldAt(QStringView text, qsizetype first, qsizetype last) {
         return 0;
     const qsizetype end = std::min(last + 1, text.size());
     return decimalValue(text.mid(first, end - first));
+}
+
+// The text between the first "Start=" and the ">" after it, trimmed.
+QString samiStart(QStringView line) {
+    const qsizetype s = line.indexOf(u"Start=");
+    if (s < 0)
+        return QString();
+    const qsizetype gt = line.indexOf(u'>', s);
+    const qsizetype from = s + 6;
+    return trimBlanks(gt < 0 ? line.mid(from) : line.mid(from, gt - from));
 }
 
 } // namespace
@@ -76,12 +87,10 @@ TimeTexts SplitTimeLine(const QString& line, std::int32_t formatMode) {
         return t;
     }
     case kSAMI: {
-        const qsizetype s = line.indexOf(u"Start=");
-        if (s < 0)
-            return t;
-        const qsizetype gt = line.indexOf(u'>', s);
-        const qsizetype from = s + 6;
-        t.show = trimBlanks(gt < 0 ? QStringView(line).mid(from) : QStringView(line).mid(from, gt - from));
+        const qsizetype cut = line.indexOf(kSamiClearingSeparator);
+        t.show = samiStart(cut < 0 ? QStringView(line) : QStringView(line).left(cut));
+        if (cut >= 0)
+            t.hide = samiStart(QStringView(line).mid(cut + 1));
         return t;
     }
     case kSubViewer:
@@ -113,8 +122,18 @@ QString BuildTimeLine(const QString& show, const QString& hide, std::int32_t for
     switch (formatMode) {
     case kMicroDVD:
         return QStringLiteral("{") + show + QStringLiteral("}{") + hide + QStringLiteral("}");
-    case kSAMI:
-        return QStringLiteral("<SYNC Start=") + show + QStringLiteral(">");
+    case kSAMI: {
+        QString line = QStringLiteral("<SYNC Start=") + show + QStringLiteral(">");
+        // Only a hide time after the show time can end the entry. An empty one, or one not after
+        // the show (a delay turns an empty hide into the delay itself), leaves it on screen until
+        // the next entry.
+        const QString h = trimBlanks(hide);
+        const bool digits =
+            !h.isEmpty() && std::all_of(h.begin(), h.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (digits && decimalValue(h) > decimalValue(show))
+            line += kSamiClearingSeparator + QStringLiteral("<SYNC Start=") + h + QStringLiteral(">&nbsp;");
+        return line;
+    }
     case kSubViewer:
     case kSubViewer2:
         return show + u',' + hide;

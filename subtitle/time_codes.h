@@ -5,6 +5,10 @@
 #include <QString>
 #include <cstdint>
 
+// A SAMI time line may hold, after this separator, the sync line that clears the entry from the
+// screen; that sync's time is the entry's hide time. No line read from a file holds a line feed.
+inline constexpr QChar kSamiClearingSeparator = u'\n';
+
 struct TimeTexts {
     QString show;
     QString hide;

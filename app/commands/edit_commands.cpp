@@ -33,7 +33,10 @@ void registerEditCommands(CommandRegistry& commands, CMainFrame& frame) {
          "edit-paste",
          {QKeySequence(Qt::CTRL | Qt::Key_V)},
          [f] { f->runEdit(OnPasteLine(f->session(), f->selectedRows(), f->lineClipboard)); },
-         [](const CommandState& s) { return when::hasRows(s) && when::idle(s); }},
+         // Cut and Copy refresh the states once they have filled the clipboard.
+         [f](const CommandState& s) {
+             return when::hasRows(s) && when::idle(s) && !f->lineClipboard.isEmpty();
+         }},
         {CommandId::InsertSubtitle,
          "Insert Subtitle",
          "list-add",

@@ -6,6 +6,8 @@
 #include "app/report_view.h"
 #include "edit/search_rules.h"
 
+#include <QApplication>
+
 namespace {
 
 // Scrolls the row into view and makes it the focused and only selected row.
@@ -40,7 +42,12 @@ void OnFindReplace(CMainFrame& frame, const FindReplaceRequest& request) {
 }
 
 void openFindDialog(CMainFrame& frame, FindReplaceDialog::Kind kind) {
+    // What the user marked is what they mean to look for; otherwise the last search again.
+    QString offered = selectedSearchText(QApplication::focusWidget());
+    if (offered.isEmpty())
+        offered = frame.findText;
     auto* dialog = new FindReplaceDialog(kind, &frame);
+    dialog->offer(offered, frame.replaceText);
     QObject::connect(dialog, &FindReplaceDialog::findReplace, &frame,
                      [f = &frame](const FindReplaceRequest& request) { OnFindReplace(*f, request); });
     frame.seam().showModeless(dialog);

@@ -275,7 +275,8 @@ QToolButton* RibbonBar::addButton(RibbonGroup* group, quint16 id, const QString&
 }
 
 QToolButton* RibbonBar::addSplitButton(RibbonGroup* group, quint16 faceId, const QString& caption,
-                                       const QList<QPair<quint16, QString>>& menu, const QIcon& icon) {
+                                       const QList<QPair<quint16, QString>>& menu, const QIcon& icon,
+                                       SplitFace face) {
     if (!group)
         return nullptr;
     auto* b = makeLargeButton(group, caption, icon);
@@ -289,7 +290,10 @@ QToolButton* RibbonBar::addSplitButton(RibbonGroup* group, quint16 faceId, const
     }
     connectMenu(popup);
     b->setMenu(popup);
-    connect(b, &QToolButton::clicked, this, [this, faceId] { emit commandTriggered(faceId); });
+    if (face == SplitFace::OpensMenu)
+        connect(b, &QToolButton::clicked, b, &QToolButton::showMenu);
+    else
+        connect(b, &QToolButton::clicked, this, [this, faceId] { emit commandTriggered(faceId); });
     group->addLarge(b);
     registerControl(faceId, b, caption);
     return b;

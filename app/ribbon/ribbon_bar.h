@@ -75,10 +75,14 @@ public:
     int addTab(const QString& caption); // returns the tab index
     RibbonGroup* addGroup(int tab, const QString& caption);
     QToolButton* addButton(RibbonGroup* group, quint16 id, const QString& caption, const QIcon& icon = {});
-    // The face emits faceId (a command the frame may bind to nothing); the arrow opens the menu,
-    // whose actions emit their own ids.
+    // What a click on a split button's face does: emit the face's own id, or open the menu as
+    // the arrow does (for a face that has no action of its own).
+    enum class SplitFace { SendsCommand, OpensMenu };
+    // The arrow opens the menu, whose actions emit their own ids; the face does as `face` says.
+    // trigger(faceId) emits faceId either way.
     QToolButton* addSplitButton(RibbonGroup* group, quint16 faceId, const QString& caption,
-                                const QList<QPair<quint16, QString>>& menu, const QIcon& icon = {});
+                                const QList<QPair<quint16, QString>>& menu, const QIcon& icon = {},
+                                SplitFace face = SplitFace::SendsCommand);
     QComboBox* addCombo(RibbonGroup* group, quint16 id, const QString& caption, int width);
     TimeSpinEdit* addTimeEdit(RibbonGroup* group, quint16 id, const QString& caption, int width);
     // The menu's actions that carry a command id in data() (also inside sub-menus) emit it.

@@ -188,10 +188,12 @@ RibbonBar* BuildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
                     ribbon->addButton(group, id, label, commands.icon(c.id));
                     break;
                 case Kind::Split:
+                    // "Save" and "Start Translate" do nothing of their own: their faces open the
+                    // menus, which a click on the big button is plainly meant for.
                     ribbon->addSplitButton(
                         group, id, label,
                         menuOf(commands, c.id == CommandId::Save ? kSaveMenu : kTranslateMenu),
-                        commands.icon(c.id));
+                        commands.icon(c.id), RibbonBar::SplitFace::OpensMenu);
                     break;
                 case Kind::Combo:
                     ribbon->addCombo(group, id, label, c.width);

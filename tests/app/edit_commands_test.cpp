@@ -3,9 +3,13 @@
 #include "app/edit_dialogs.h"
 #include "frame_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <functional>
 
 namespace {
 
@@ -325,4 +329,88 @@ TEST_F(EditCommands, EveryShortcutBelongsToOneCommandAndReachesItFromTheGrid) {
     QTest::keyClick(f.grid(), Qt::Key_H, Qt::ControlModifier);
     ASSERT_EQ(m_seam.modeless.size(), 1);
     EXPECT_EQ(m_seam.modeless[0]->windowTitle(), "Replace");
+}
+
+TEST_F(EditCommands, PasteLineWaitsForSomethingToPaste) {
+    CMainFrame& f = loaded(3);
+    QWidget* button = f.ribbon()->control(quint16(CommandId::PasteLine));
+    const std::pair<std::function<void()>, bool> steps[] = {
+        {[] {}, false}, // nothing cut or copied yet
+        {[&] {
+             selectRows({0});
+             f.dispatchCommand(CommandId::CopyLine);
+         },
+         true},
+        {[&] { f.dispatchCommand(CommandId::PasteLine); }, true}, // still held
+        {[&] { load(CommandId::LoadOriginal, writeFile("o.srt", srt(2))); }, true},
+    };
+    for (const auto& [run, canPaste] : steps) {
+        run();
+        EXPECT_EQ(f.commands().isEnabled(CommandId::PasteLine), canPaste);
+        EXPECT_EQ(button->isEnabled(), canPaste);
+    }
+}
+
+TEST_F(EditCommands, FindWhatStartsWithTheSelectedTextOrTheLastSearch) {
+    CMainFrame& f = loaded(3);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QTextEdit* mapping = f.childView()->mappingView()->richEdit();
+    struct Case {
+        CommandId command;
+        const char* selected; // on the Mapping Text page, which has the focus; none: the grid has it
+        const char* offered;
+    };
+    const Case cases[] = {
+        {CommandId::Replace, nullptr, "Line 3"},
+        {CommandId::Search, "ine 1", "ine 1"},
+        {CommandId::Search, "", "Line 3"}, // all of it: a selection over lines is no search text
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offered);
+        f.findText = "Line 3";
+        f.grid()->setFocus();
+        if (c.selected) {
+            mapping->setFocus();
+            if (*c.selected)
+                mapping->setTextCursor(mapping->document()->find(QLatin1String(c.selected)));
+            else
+                mapping->selectAll();
+        }
+        m_seam.modeless.clear();
+        f.dispatchCommand(c.command);
+        ASSERT_EQ(m_seam.modeless.size(), 1);
+        auto* dialog = qobject_cast<FindReplaceDialog*>(m_seam.modeless[0].data());
+        EXPECT_EQ(dialog->findEdit()->text(), QLatin1String(c.offered));
+        // Typing replaces what is offered.
+        EXPECT_EQ(dialog->findEdit()->selectedText(), dialog->findEdit()->text());
+        dialog->reject();
+    }
+}
+
+TEST(EditDialogs, ReplaceWithFollowsFindWhatInTheTabOrder) {
+    FindReplaceDialog dialog(FindReplaceDialog::Kind::Replace);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.findEdit()->setFocus();
+    QTest::keyClick(dialog.findEdit(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.replaceEdit());
+}
+
+TEST(EditDialogs, TitlesFitTheirWindows) {
+    // Room for the title as the desktop shows it ("Set Delay — velmora") and the title bar's buttons.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    QApplication::setApplicationDisplayName(QStringLiteral("velmora"));
+    CSet_Delay delay(kSubRip);
+    CLine_Number line({});
+    FindReplaceDialog find(FindReplaceDialog::Kind::Find);
+    FindReplaceDialog replace(FindReplaceDialog::Kind::Replace);
+    for (QDialog* d : std::initializer_list<QDialog*>{&delay, &line, &find, &replace}) {
+        d->adjustSize();
+        EXPECT_GE(d->width(),
+                  QFontMetrics(bold).horizontalAdvance(d->windowTitle() + " \u2014 velmora") + 100)
+            << qPrintable(d->windowTitle());
+    }
+    QApplication::setApplicationDisplayName(QString());
 }

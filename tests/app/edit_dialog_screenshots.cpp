@@ -21,6 +21,8 @@ void shoot(QWidget& w, const QString& file) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // As velmora names itself: the dialogs make room for the name in their title bars.
+    QApplication::setApplicationDisplayName(QStringLiteral("velmora"));
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/edit-shots");
     QDir().mkpath(folder);
 

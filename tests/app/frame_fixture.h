@@ -49,7 +49,9 @@ public:
     int modalResult = QDialog::Accepted;
     QStringList modalTitles;
     QList<QUrl> urls;
+    bool openUrlSucceeds = true;
     QList<QPair<QString, QStringList>> started;
+    bool startSucceeds = true;
     int exitStatus = -1;
 
     FileChoice getOpenFileName(QWidget*, const QStringList&) override {
@@ -104,11 +106,11 @@ public:
     }
     bool openUrl(const QUrl& url) override {
         urls.append(url);
-        return true;
+        return openUrlSucceeds;
     }
     bool startDetached(const QString& program, const QStringList& args) override {
         started.append({program, args});
-        return false;
+        return startSucceeds;
     }
     void exitProcess(int status) override { exitStatus = status; }
 };

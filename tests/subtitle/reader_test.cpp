@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tuple>
 
 // Readable failures for the Qt types the expectations compare.
 void PrintTo(const QString& s, std::ostream* os) {
@@ -72,7 +73,7 @@ QByteArray encodeLines(const QStringList& lines, const FileForm& form) {
     return encodeText(text, 1252).value();
 }
 
-const ReadResult kCompleted{true, true, std::nullopt, {}};
+const ReadResult kCompleted{true, true, std::nullopt, {}, {}, {}};
 // The result without how the bytes were read, which the byte forms differ in.
 ReadResult outcome(ReadResult r) {
     r.encoding = {};
@@ -311,9 +312,12 @@ TEST_F(ReaderTest, UnopenableFilesChangeNothing) {
     for (const QString& path :
          {dir.filePath("missing.srt"), dir.path(), QString(), fifo, QString("/dev/zero")}) {
         const ReadResult r = LoadSubtitleFile(session, path, kSubRip, Side::Original);
-        EXPECT_EQ(r, ReadResult{}) << path.toStdString();
+        EXPECT_FALSE(r.changed) << path.toStdString();
+        EXPECT_TRUE(r.message.has_value()) << path.toStdString();
         EXPECT_EQ(session.document().originalTexts, QStringList{"Hello"});
         EXPECT_EQ(session.rows().count(), 1);
+        // Telling the format reads nothing from them either.
+        EXPECT_EQ(GuessSubtitleFormat(path), kSubRip) << path.toStdString();
     }
 }
 
@@ -399,11 +403,12 @@ TEST_P(FormRead, SamiTimeLinesHeadersAndClearingLines) {
     const SubtitleDocument& d = session.document();
     EXPECT_EQ(d.headerLines, (QStringList{"<SAMI>", "<HEAD>", "<TITLE>x</TITLE>", "", "<BODY>"}));
     EXPECT_EQ(d.loadedTimeLines,
-              (QStringList{"<SYNC Start=1000><P Class=ENCC>", "<SYNC Start=4000><P Class=ENCC>"}));
+              (QStringList{"<SYNC Start=1000><P Class=ENCC>\n<SYNC Start=3000><P Class=ENCC>&nbsp;",
+                           "<SYNC Start=4000><P Class=ENCC>"}));
     EXPECT_EQ(d.originalTexts, (QStringList{"Hello|\n<b>there</b>", "Bye|\n<sync start=5000>"}));
     EXPECT_EQ(d.timeLines, d.loadedTimeLines);
     ASSERT_EQ(session.rows().count(), 2);
-    EXPECT_EQ(session.rows().at(0), (EntryRow{1, "1000", "", "Hello|\n<b>there</b>", kUntranslated}));
+    EXPECT_EQ(session.rows().at(0), (EntryRow{1, "1000", "3000", "Hello|\n<b>there</b>", kUntranslated}));
     EXPECT_EQ(session.rows().at(1).show, "4000");
 
     // A SubRip load keeps the header lines; a translated SAMI load keeps them and no times.
@@ -577,4 +582,135 @@ TEST_F(ReaderTest, GuessFormat) {
     for (const Case& c : cases)
         EXPECT_EQ(GuessSubtitleFormat(writeFile(c.content, c.name)), c.expected) << c.name;
     EXPECT_EQ(GuessSubtitleFormat(dir.filePath("absent.sub")), kSubViewer);
+}
+
+// Each file starts with content that a byte-order-mark skip of three bytes would eat.
+TEST_F(ReaderTest, Utf8WithoutAMarkKeepsItsFirstBytes) {
+    const std::tuple<SubtitleFormat, QByteArray, QStringList, QStringList> cases[] = {
+        {kMicroDVD, "{1}{25}Caf\xC3\xA9\n{30}{50}\xC3\x89t\xC3\xA9\n", {}, {"Caf\u00E9", "\u00C9t\u00E9"}},
+        {kSAMI, "<SAMI>\n<SYNC Start=1000>\nCaf\xC3\xA9\n", {"<SAMI>"}, {"Caf\u00E9"}},
+        {kSubViewer,
+         "[INFORMATION]\n00:00:01.00,00:00:02.00\nCaf\xC3\xA9\n",
+         {"[INFORMATION]"},
+         {"Caf\u00E9"}},
+        {kSubRip,
+         "00:00:01,000 --> 00:00:02,000\nCaf\xC3\xA9\n\n00:00:03,000 --> 00:00:04,000\nx\n",
+         {},
+         {"Caf\u00E9", "x"}},
+    };
+    for (const auto& [format, bytes, headerLines, texts] : cases) {
+        withLists(session, [](SubtitleDocument& d) { d.headerLines.clear(); });
+        LoadSubtitleFile(session, writeFile(bytes), format, Side::Original);
+        EXPECT_EQ(session.document().headerLines, headerLines) << format;
+        EXPECT_EQ(session.document().originalTexts, texts) << format;
+    }
+}
+
+// Old Mac files end their lines in a lone carriage return; they read as the same file with line
+// feeds does, also when the whole file is longer than the longest line allowed.
+TEST_F(ReaderTest, LoneCarriageReturnsEndLines) {
+    QStringList srt;
+    for (int i = 10; i < 50; ++i)
+        srt << QString::number(i) << QString("00:00:%1,000 --> 00:00:%1,500").arg(i) << "Line"
+            << "two"
+            << "";
+    const std::pair<SubtitleFormat, QStringList> cases[] = {
+        {kSubRip, srt},
+        {kMicroDVD, {"{1}{25}One|two", "{30}{50}Three"}},
+    };
+    for (const auto& [format, lines] : cases) {
+        load(lines, format);
+        const SubtitleDocument withFeeds = session.document();
+        const QVector<EntryRow> rows = session.rows().all();
+        ASSERT_FALSE(rows.isEmpty());
+        const QString text = lines.join(u'\r') + u'\r';
+        for (const QByteArray& bytes :
+             {encodeText(text, 1252).value(), QByteArray("\xFF\xFE", 2) + utf16le(text)}) {
+            EXPECT_EQ(outcome(LoadSubtitleFile(session, writeFile(bytes), format, Side::Original)),
+                      kCompleted);
+            EXPECT_EQ(session.document().loadedTimeLines, withFeeds.loadedTimeLines) << format;
+            EXPECT_EQ(session.rows().all(), rows) << format;
+        }
+    }
+}
+
+TEST_F(ReaderTest, SubRipTimeLinesWithUnreadableFieldsStillBeginEntries) {
+    const std::tuple<QStringList, QStringList, QList<int>> cases[] = {
+        {{"1", "ab:cd:ef,ghi --> 00:00:05,000", "First", "", "2", "00:00:06,000 --> 00:00:07,000", "Second"},
+         {"First", "Second"},
+         {1}},
+        {{"1", "00:00:01,000 --> 00:00:02,000", "First", "2", "00:00:xx,000 --> 00:00:07,000", "Second"},
+         {"First", "Second"},
+         {2}},
+        // Without index lines: at the start and after an empty line.
+        {{"ab --> cd", "First", "", "00:00:06,000 --> 00:00:07,000", "Second", "", "x --> y", "Third"},
+         {"First", "Second", "Third"},
+         {1, 3}},
+        // Inside an entry an arrow is text.
+        {{"1", "00:00:01,000 --> 00:00:02,000", "2 hours --> later", "a --> b"},
+         {"2 hours --> later|\na --> b"},
+         {}},
+    };
+    for (const auto& [lines, texts, unreadable] : cases) {
+        const ReadResult r = load(lines);
+        EXPECT_EQ(session.document().originalTexts, texts);
+        EXPECT_EQ(session.document().loadedTimeLines.size(), texts.size());
+        EXPECT_EQ(r.unreadableTimes, unreadable);
+        EXPECT_EQ(r.status.contains(QString::number(unreadable.value(0))), !unreadable.isEmpty())
+            << r.status.toStdString();
+        // A translation of the same layout lines up with its original.
+        load(lines, kSubRip, Side::Translated);
+        EXPECT_EQ(session.document().translatedTexts, texts);
+    }
+}
+
+// The commonest SAMI layout has the text on the sync line, and ends each line with a clearing sync;
+// loaded and saved unedited, the file keeps the time of every sync.
+TEST_F(ReaderTest, SamiTextOnTheSyncLineAndClearingSyncs) {
+    const QByteArray file =
+        "<SAMI>\r\n<BODY>\r\n<SYNC Start=0><P Class=ENCC>&nbsp;\r\n"
+        "<SYNC Start=1000><P Class=ENCC>One\r\n<SYNC Start=1500><P Class=ENCC>&nbsp;\r\n"
+        "<SYNC Start=2000><P Class=ENCC>  Two\r\nlines\r\n<SYNC Start=2500><P Class=ENCC>\r\n&nbsp;\r\n"
+        "<SYNC Start=3000>Three\r\n<SYNC Start=3500>\r\n"
+        "<SYNC Start=4000><P Class=ENCC>\r\nFour\r\n</BODY>\r\n</SAMI>\r\n";
+    LoadSubtitleFile(session, writeFile(file), kSAMI, Side::Original);
+    const SubtitleDocument& d = session.document();
+    EXPECT_EQ(d.originalTexts, (QStringList{"One", "Two|\nlines", "Three", "Four"}));
+    EXPECT_EQ(d.loadedTimeLines[1], "<SYNC Start=2000><P Class=ENCC>\n<SYNC Start=2500><P Class=ENCC>&nbsp;");
+    QStringList shown;
+    for (const EntryRow& row : session.rows().all())
+        shown << row.show + "-" + row.hide;
+    EXPECT_EQ(shown, (QStringList{"1000-1500", "2000-2500", "3000-3500", "4000-"}));
+
+    auto syncTimes = [](const QString& text) {
+        QStringList times;
+        for (qsizetype at = text.indexOf("Start="); at >= 0; at = text.indexOf("Start=", at + 1))
+            times << text.mid(at + 6, text.indexOf(u'>', at) - at - 6);
+        return times;
+    };
+    session.setFormatMode(kSAMI);
+    const QString saved = dir.filePath("saved.smi");
+    ASSERT_TRUE(session.save(SaveKind::OriginalSubtitle, saved).written);
+    QFile f(saved);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll().mid(2);
+    EXPECT_EQ(
+        syncTimes(QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2)),
+        syncTimes(QString::fromLatin1(file)));
+
+    LoadSubtitleFile(session, writeFile(file), kSAMI, Side::Translated);
+    EXPECT_EQ(d.translatedTexts, d.originalTexts);
+}
+
+TEST_F(ReaderTest, AnOriginalWithNothingToReadSaysSo) {
+    for (const auto& [format, bytes] :
+         {std::pair{kSubRip, QByteArray()}, std::pair{kSAMI, QByteArray("<SAMI>\n<BODY>\n</BODY>\n")},
+          std::pair{kMicroDVD, QByteArray("1\n00:00:01,000 --> 00:00:02,000\nx\n")}}) {
+        const ReadResult r = LoadSubtitleFile(session, writeFile(bytes), format, Side::Original);
+        ASSERT_TRUE(r.message.has_value()) << format;
+        EXPECT_EQ(r.message->icon, MessageIcon::Warning) << format;
+        // A translation of nothing leaves the original's rows and says nothing.
+        load({"1", "00:00:01,000 --> 00:00:02,000", "Kept"});
+        EXPECT_FALSE(LoadSubtitleFile(session, writeFile(bytes), format, Side::Translated).message) << format;
+    }
 }

@@ -6,6 +6,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -193,8 +194,8 @@ namespace {
 // What reading line by line gives: each line's bytes decoded on their own, one carriage return cut.
 QStringList decodedLineByLine(const QByteArray& bytes, std::uint32_t codePage) {
     QByteArray rest = bytes;
-    if (resolveCodePage(codePage) == kUtf8CodePage)
-        rest = rest.mid(3); // the first read skips a UTF-8 mark whether or not it is there
+    if (resolveCodePage(codePage) == kUtf8CodePage && rest.startsWith("\xEF\xBB\xBF"))
+        rest = rest.mid(3);
     QStringList lines;
     qsizetype at = 0;
     while (at < rest.size()) {
@@ -242,6 +243,36 @@ TEST_F(TextFileTest, WholeFileDecodingEqualsLineByLineDecodingInEveryCodePage) {
                 lines << line;
             ASSERT_EQ(lines, decodedLineByLine(bytes, entry.codePage))
                 << entry.key << " on " << bytes.toHex(' ').constData();
+        }
+    }
+}
+
+TEST_F(TextFileTest, LoneCarriageReturnsEndLinesWhenAsked) {
+    const std::tuple<QByteArray, std::int32_t, QStringList> cases[] = {
+        {"a\rb\r\nc\nd\r\r\ne\r", 1252, {"a", "b", "c", "d", "", "e"}},
+        {"\xD6\xD0\r\xCE\xC4\r\n\r", 936, {"\u4E2D", "\u6587", ""}}, // decoded in one piece
+        {"a\r~{VP~}\rb", 52936, {"a", "\u4E2D", "b"}},               // decoded line by line
+        {QByteArray("\xFF\xFE"
+                    "a\0\r\0b\0\r\0\n\0c\0\r\0",
+                    16),
+         1252,
+         {"a", "b", "c"}},
+    };
+    for (const auto& [bytes, codePage, expected] : cases) {
+        CStdioFileEx file;
+        ASSERT_TRUE(file.OpenBytes(bytes));
+        file.SetCodePage(codePage);
+        file.SetLoneCarriageReturnEndsLine(true);
+        QStringList lines;
+        QByteArray lineBytes;
+        for (QString line; file.ReadString(line);) {
+            lines << line;
+            lineBytes += file.LastLineBytes().toByteArray();
+        }
+        EXPECT_EQ(lines, expected) << codePage;
+        // Each line's bytes stay in step with its text: none of a line end, none lost.
+        if (!file.IsFileUnicodeText()) {
+            EXPECT_EQ(lineBytes, QByteArray(bytes).replace("\r", "").replace("\n", "")) << codePage;
         }
     }
 }

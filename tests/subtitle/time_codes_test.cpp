@@ -2,6 +2,7 @@
 #include "subtitle/time_codes.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 TEST(ShiftTimeText, SubRipClampsWrapsAndCarries) {
     EXPECT_EQ(ShiftTimeText("00:00:01,500", -2000, kSubRip), "00:00:00,000");
@@ -62,4 +63,17 @@ TEST(DecimalValue, BehavesLikeTheCLibrary) {
     EXPECT_EQ(decimalValue(u"99999999999999"), INT32_MAX);
     // Only the low 8 bits of a character count: U+0131 narrows to 0x31, the digit "1".
     EXPECT_EQ(decimalValue(u"\u01312"), 12);
+}
+
+TEST(SamiTimeLine, TheClearingSyncHoldsTheHideTime) {
+    EXPECT_EQ(SplitTimeLine("<SYNC Start=1000><P Class=ENCC>\n<SYNC Start=3000><P Class=ENCC>&nbsp;", kSAMI),
+              (TimeTexts{"1000", "3000"}));
+    // Only a hide after the show can end the entry: a delay over an empty hide gives the others.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"1000", "3000", "<SYNC Start=1000>\n<SYNC Start=3000>&nbsp;"},
+        {"1500", "500", "<SYNC Start=1500>"},
+        {"1500", "1500", "<SYNC Start=1500>"},
+        {"1500", "2x", "<SYNC Start=1500>"}};
+    for (const auto& [show, hide, timeLine] : cases)
+        EXPECT_EQ(BuildTimeLine(show, hide, kSAMI), timeLine) << show << " " << hide;
 }

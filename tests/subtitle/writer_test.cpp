@@ -1,5 +1,6 @@
 // The savers: byte-exact files for every layout, uneven lists, and saves that must not replace a good file.
 #include "subtitle/subtitle_writer.h"
+#include "subtitle/time_codes.h"
 
 #include <QDir>
 #include <QFile>
@@ -100,30 +101,31 @@ const QString kSvHead = "[INFORMATION]\r\n[TITLE]x\r\n";
 const QString kSmiTail = "\r\n</BODY></SAMI>";
 
 const LayoutCase kLayoutCases[] = {
-    // Original subtitles: joined lines keep a bare LF, except MicroDVD ("|" stays) and SubViewer 2.0.
+    // Original subtitles: joined lines end in CR LF like every other line; MicroDVD and SubViewer 2.0
+    // keep an entry on one line.
     {"SubRipOriginal", kSubRip, kSrtTimes, SaveKind::OriginalSubtitle,
-     "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\nWorld\r\n\r\n"
+     "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\nWorld\r\n\r\n"
      "2\r\n00:00:03,000 --> 00:00:04,000\r\nBye\r\n\r\n"},
     {"MicroDVDOriginal", kMicroDVD, kSubTimes, SaveKind::OriginalSubtitle,
-     "{10}{20}Hello|\nWorld\r\n{30}{40}Bye\r\n"},
+     "{10}{20}Hello|World\r\n{30}{40}Bye\r\n"},
     {"SamiOriginal", kSAMI, kSmiTimes, SaveKind::OriginalSubtitle,
      kSmiHead +
-         "<SYNC Start=1000><P Class=ENCC>\r\nHello\nWorld\r\n\r\n<SYNC Start=3000><P "
+         "<SYNC Start=1000><P Class=ENCC>\r\nHello\r\nWorld\r\n\r\n<SYNC Start=3000><P "
          "Class=ENCC>\r\nBye\r\n\r\n" +
          kSmiTail},
     {"SubViewerOriginal", kSubViewer, kSvTimes, SaveKind::OriginalSubtitle,
-     kSvHead + "00:00:01.00,00:00:02.00\r\nHello\nWorld\r\n\r\n00:00:03.00,00:00:04.00\r\nBye\r\n\r\n"},
+     kSvHead + "00:00:01.00,00:00:02.00\r\nHello\r\nWorld\r\n\r\n00:00:03.00,00:00:04.00\r\nBye\r\n\r\n"},
     {"SubViewer2Original", kSubViewer2, kSvTimes, SaveKind::OriginalSubtitle,
      kSvHead + "00:00:01.00,00:00:02.00\r\nHello[br]World\r\n\r\n00:00:03.00,00:00:04.00\r\nBye\r\n\r\n"},
 
     // Translated subtitles use the translated texts under the same time lines.
     {"SubRipTranslated", kSubRip, kSrtTimes, SaveKind::TranslatedSubtitle,
-     "1\r\n00:00:01,000 --> 00:00:02,000\r\nHallo\nWelt\r\n\r\n"
+     "1\r\n00:00:01,000 --> 00:00:02,000\r\nHallo\r\nWelt\r\n\r\n"
      "2\r\n00:00:03,000 --> 00:00:04,000\r\nTschüss 你好 \U0001F600\r\n\r\n"},
     {"MicroDVDTranslated", kMicroDVD, kSubTimes, SaveKind::TranslatedSubtitle,
-     "{10}{20}Hallo|\nWelt\r\n{30}{40}Tschüss 你好 \U0001F600\r\n"},
+     "{10}{20}Hallo|Welt\r\n{30}{40}Tschüss 你好 \U0001F600\r\n"},
     {"SamiTranslated", kSAMI, kSmiTimes, SaveKind::TranslatedSubtitle,
-     kSmiHead + "<SYNC Start=1000><P Class=ENCC>\r\nHallo\nWelt\r\n\r\n" +
+     kSmiHead + "<SYNC Start=1000><P Class=ENCC>\r\nHallo\r\nWelt\r\n\r\n" +
          "<SYNC Start=3000><P Class=ENCC>\r\nTschüss 你好 \U0001F600\r\n\r\n" + kSmiTail},
     {"SubViewer2Translated", kSubViewer2, kSvTimes, SaveKind::TranslatedSubtitle,
      kSvHead + "00:00:01.00,00:00:02.00\r\nHallo[br]Welt\r\n\r\n" +
@@ -131,28 +133,28 @@ const LayoutCase kLayoutCases[] = {
 
     // Mix subtitles: both languages per entry, each layout with its own separator.
     {"SubRipMix", kSubRip, kSrtTimes, SaveKind::MixSubtitle,
-     "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\nWorld\r\nHallo\nWelt\r\n\r\n"
+     "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\nWorld\r\nHallo\r\nWelt\r\n\r\n"
      "2\r\n00:00:03,000 --> 00:00:04,000\r\nBye\r\nTschüss 你好 \U0001F600\r\n\r\n"},
     {"MicroDVDMix", kMicroDVD, kSubTimes, SaveKind::MixSubtitle,
-     "{10}{20}Hello|\nWorld|Hallo|\nWelt\r\n{30}{40}Bye|Tschüss 你好 \U0001F600\r\n"},
+     "{10}{20}Hello|World|Hallo|Welt\r\n{30}{40}Bye|Tschüss 你好 \U0001F600\r\n"},
     {"SamiMix", kSAMI, kSmiTimes, SaveKind::MixSubtitle,
-     kSmiHead + "<SYNC Start=1000><P Class=ENCC>\r\nHello\nWorld\r\nHallo\nWelt\r\n\r\n" +
+     kSmiHead + "<SYNC Start=1000><P Class=ENCC>\r\nHello\r\nWorld\r\nHallo\r\nWelt\r\n\r\n" +
          "<SYNC Start=3000><P Class=ENCC>\r\nBye\r\nTschüss 你好 \U0001F600\r\n\r\n" + kSmiTail},
     {"SubViewerMix", kSubViewer, kSvTimes, SaveKind::MixSubtitle,
-     kSvHead + "00:00:01.00,00:00:02.00\r\nHello\nWorld\r\nHallo\nWelt\r\n\r\n" +
+     kSvHead + "00:00:01.00,00:00:02.00\r\nHello\r\nWorld\r\nHallo\r\nWelt\r\n\r\n" +
          "00:00:03.00,00:00:04.00\r\nBye\r\nTschüss 你好 \U0001F600\r\n\r\n"},
     {"SubViewer2Mix", kSubViewer2, kSvTimes, SaveKind::MixSubtitle,
      kSvHead + "00:00:01.00,00:00:02.00\r\nHello[br]World[br]Hallo[br]Welt\r\n\r\n" +
          "00:00:03.00,00:00:04.00\r\nBye[br]Tschüss 你好 \U0001F600\r\n\r\n"},
 
     // Text exports: no header, time lines, numbers or trailer, but the format's text form.
-    {"SamiOriginalText", kSAMI, kSmiTimes, SaveKind::OriginalText, "Hello\nWorld\r\nBye\r\n"},
+    {"SamiOriginalText", kSAMI, kSmiTimes, SaveKind::OriginalText, "Hello\r\nWorld\r\nBye\r\n"},
     {"MicroDVDTranslatedText", kMicroDVD, kSubTimes, SaveKind::TranslatedText,
-     "Hallo|\nWelt\r\nTschüss 你好 \U0001F600\r\n"},
+     "Hallo|Welt\r\nTschüss 你好 \U0001F600\r\n"},
     {"SubViewer2MixText", kSubViewer2, kSvTimes, SaveKind::MixText,
      "Hello[br]World\r\nHallo[br]Welt\r\n\r\nBye\r\nTschüss 你好 \U0001F600\r\n\r\n"},
     {"SubRipMixText", kSubRip, kSrtTimes, SaveKind::MixText,
-     "Hello\nWorld\r\nHallo\nWelt\r\n\r\nBye\r\nTschüss 你好 \U0001F600\r\n\r\n"},
+     "Hello\r\nWorld\r\nHallo\r\nWelt\r\n\r\nBye\r\nTschüss 你好 \U0001F600\r\n\r\n"},
 };
 
 class LayoutTest : public WriterTest, public ::testing::WithParamInterface<LayoutCase> {};
@@ -201,7 +203,7 @@ TEST_F(WriterTest, SubRipTimeLinesUnderMicroDvdFormat) {
     // Original loaded as SubRip, translation as MicroDVD: the last load's layout wins.
     SubtitleDocument doc = twoEntries(kMicroDVD, kSrtTimes);
     expectSaved(doc, SaveKind::TranslatedSubtitle,
-                "00:00:01,000 --> 00:00:02,000Hallo|\nWelt\r\n"
+                "00:00:01,000 --> 00:00:02,000Hallo|Welt\r\n"
                 "00:00:03,000 --> 00:00:04,000Tschüss 你好 \U0001F600\r\n");
 }
 
@@ -502,4 +504,61 @@ TEST_F(WriterTest, TemporaryPathWithoutTrailingSeparatorAndOnFailure) {
     EXPECT_FALSE(result.written);
     ASSERT_TRUE(result.message.has_value());
     EXPECT_EQ(result.message->text, QString::number(ENOENT));
+}
+
+TEST_F(WriterTest, EveryLineEndsTheSameWay) {
+    // Line breaks inside entries as joins, typing and other tools leave them.
+    SubtitleDocument doc;
+    doc.headerLines = {"[INFORMATION]"};
+    doc.originalTexts = {"joined|\nlines", "typed\nbreak", "crlf\r\nbreak|\r\nand|\rcr"};
+    doc.translatedTexts = {"eins|\nzwei", "drei\rvier", "f\u00FCnf"};
+    for (std::int32_t format = kSubRip; format <= kSubViewer2; ++format) {
+        doc.formatMode = format;
+        doc.timeLines = QStringList(3, BuildTimeLine("1", "2", format));
+        for (SaveKind kind : {SaveKind::OriginalSubtitle, SaveKind::TranslatedSubtitle, SaveKind::MixSubtitle,
+                              SaveKind::OriginalText, SaveKind::TranslatedText, SaveKind::MixText}) {
+            const QString text = fromUtf16File(save(doc, kind));
+            const QString withoutCrLf = QString(text).remove(QStringLiteral("\r\n"));
+            EXPECT_FALSE(withoutCrLf.contains(u'\n') || withoutCrLf.contains(u'\r'))
+                << format << " " << int(kind) << ": " << text.toUtf8().toPercentEncoding(" ").toStdString();
+        }
+    }
+    // A MicroDVD entry is one line: a break inside it would cut the entry in two.
+    doc.formatMode = kMicroDVD;
+    doc.timeLines = kSubTimes + QStringList{"{50}{60}"};
+    expectSaved(doc, SaveKind::OriginalSubtitle,
+                "{10}{20}joined|lines\r\n{30}{40}typed|break\r\n{50}{60}crlf|break|and|cr\r\n");
+}
+
+TEST_F(WriterTest, SamiWritesTheClearingSyncsThatEndAnEntryEarly) {
+    SubtitleDocument doc;
+    doc.formatMode = kSAMI;
+    doc.originalTexts = {"a", "b", "c"};
+    doc.timeLines = {
+        "<SYNC Start=1000><P Class=ENCC>\n<SYNC Start=2000><P Class=ENCC>&nbsp;", // ends before b: kept
+        "<SYNC Start=3000>\n<SYNC Start=4000>&nbsp;",                             // c starts then: no need
+        "<SYNC Start=4000>\n<SYNC Start=6000>&nbsp;",                             // the last entry's end
+    };
+    expectSaved(
+        doc, SaveKind::OriginalSubtitle,
+        "\r\n<SYNC Start=1000><P Class=ENCC>\r\na\r\n\r\n<SYNC Start=2000><P Class=ENCC>&nbsp;\r\n\r\n"
+        "<SYNC Start=3000>\r\nb\r\n\r\n<SYNC Start=4000>\r\nc\r\n\r\n<SYNC Start=6000>&nbsp;\r\n\r\n"
+        "\r\n</BODY></SAMI>");
+}
+
+TEST_F(WriterTest, TemporarySubtitleIsMadeNewNeverThroughWhatIsThere) {
+    const QString victim = path("precious.srt");
+    writeBytes(victim, "precious");
+    ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(),
+                        QFile::encodeName(path("1478140830translated.srt")).constData()),
+              0);
+    writeBytes(path("1478140831translated.srt"), "earlier");
+    SubtitleDocument doc = twoEntries(kSubRip, kSrtTimes);
+    SubtitleDocument reference = doc;
+    const std::optional<QString> written = WriteTemporaryTranslatedSubtitle(doc, dir.path(), 1478140830);
+    EXPECT_EQ(readBytes(victim), QByteArray("precious"));
+    EXPECT_EQ(readBytes(path("1478140831translated.srt")), QByteArray("earlier"));
+    // The next name of the kind the start-up clean-up removes.
+    ASSERT_EQ(written, path("1478140832translated.srt"));
+    EXPECT_EQ(readBytes(*written), save(reference, SaveKind::TranslatedSubtitle));
 }
