@@ -7,7 +7,6 @@
 #include "subtitle/subtitle_session.h"
 
 #include <QByteArray>
-#include <QFileInfo>
 #include <QStringList>
 #include <cmath>
 #include <limits>
@@ -188,15 +187,13 @@ VelmoraRead readWithVelmoraReaders(std::string_view bytes, std::int32_t format, 
     return read;
 }
 
-PlayerFileLoad loadAnySubtitle(const QString& givenPath, const FrameRateQuestion& askFrameRate) {
-    // The guess below takes a relative name against velmora's program folder; the player's are
-    // the user's, relative to the working folder.
-    const QString path = givenPath.isEmpty() ? givenPath : QFileInfo(givenPath).absoluteFilePath();
+PlayerFileLoad loadAnySubtitle(const QString& path, const FrameRateQuestion& askFrameRate) {
     PlayerFileBytes file = readPlayerFileBytes(path);
     if (!file.bytes)
         return {std::nullopt, std::move(file.refusal)};
-    // Checked through the handle first: the format guess reads the file by its name.
-    const SubtitleFormat format = GuessSubtitleFormat(path);
+    // Told from the bytes read through the checked handle, not from the file read again.
+    const SubtitleFormat format =
+        GuessSubtitleFormat(path, QByteArray(file.bytes->data(), qsizetype(file.bytes->size())));
     if (format == kSubRip)
         return {readPlayerBytes(*file.bytes), std::nullopt};
     Entries entries = readEntries(*file.bytes, format);

@@ -14,10 +14,10 @@
 // frames a second, or nullopt to give the file up.
 using FrameRateQuestion = std::function<std::optional<double>(std::optional<double> fileRate)>;
 
-// A file read through its checked handle, then by the reader of its format: SubRip by the player's
-// own parser, any other format by velmora's. `path` only names the format (its extension, else
-// its content). Nothing is read (and the caller keeps what it had) when the frame rate question
-// is not answered.
+// A file read through its checked handle, then by the reader of its format (told by its extension,
+// else by the bytes read): SubRip by the player's own parser, any other format by velmora's. A
+// relative name is the working folder's. Nothing is read (and the caller keeps what it had) when
+// the frame rate question is not answered.
 PlayerFileLoad loadAnySubtitle(const QString& path, const FrameRateQuestion& askFrameRate);
 
 // Bytes in a format other than SubRip, by velmora's reader of that format (its format number);

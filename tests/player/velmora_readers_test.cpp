@@ -73,6 +73,13 @@ TEST(VelmoraReaders, FramesAndStartOnlyFormatsBecomeMilliseconds) {
          25,
          std::nullopt,
          {{1000, 2500, "One"}, {2500, 5500, "Two"}}},
+        // A clearing sync ends the line before it.
+        {"SAMI clearing",
+         3,
+         "<SAMI><BODY>\n<SYNC Start=1000><P>One\n<SYNC Start=2000><P>&nbsp;\n<SYNC Start=3000><P>Two\n",
+         25,
+         std::nullopt,
+         {{1000, 2000, "One"}, {3000, 6000, "Two"}}},
         {"SubViewer", 4, "00:00:01.50,00:00:02.00\nA line\n", 25, std::nullopt, {{1500, 2000, "A line"}}},
     };
     for (const Case& c : cases) {
