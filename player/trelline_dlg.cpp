@@ -927,6 +927,11 @@ bool CTrellineDlg::setClicksThrough(bool on) {
 }
 
 void CTrellineDlg::moveToScreen(QScreen* target) {
+    placeOnScreen(target);
+    savePlacement();
+}
+
+void CTrellineDlg::placeOnScreen(QScreen* target) {
     if (!target)
         return;
     if (QWindow* window = windowHandle())
@@ -941,7 +946,6 @@ void CTrellineDlg::moveToScreen(QScreen* target) {
         placeControls();
         showNormalForm();
     }
-    savePlacement();
 }
 
 void CTrellineDlg::useSettings(const QString& file) {
@@ -953,7 +957,8 @@ void CTrellineDlg::useSettings(const QString& file) {
         // Only where it would still be seen: screens change between runs.
         if (s->name() != placement->screen || !s->geometry().intersects(placement->geometry))
             continue;
-        moveToScreen(s);
+        // Not remembered again until it closes: the place read above is the one to keep.
+        placeOnScreen(s);
         const QRect g = s->geometry();
         const QRect saved = placement->geometry;
         const int w = std::clamp(saved.width(), std::min(g.width(), 200), g.width());

@@ -125,6 +125,7 @@ private:
     void showNotice(const QString& text);
     void updateMenuState();
     void applyWindowFlags(Qt::WindowFlags flags);
+    void placeOnScreen(QScreen* screen);
     void savePlacement();
     void loadPrimary(const QString& path);
     void loadSecondFile(const QString& path);

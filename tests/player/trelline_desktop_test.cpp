@@ -272,6 +272,10 @@ TEST_F(TrellineDesktop, ItsPlaceIsRemembered) {
     make();
     EXPECT_EQ(dialog->frameGeometry().topLeft(), at);
     EXPECT_EQ(dialog->screen(), QGuiApplication::primaryScreen());
+    // Putting it back is no move of its own: a run that ends without closing keeps the place.
+    make();
+    make();
+    EXPECT_EQ(dialog->frameGeometry().topLeft(), at);
 }
 
 TEST_F(TrellineDesktop, EveryControlHasANameForScreenReaders) {
