@@ -49,13 +49,13 @@ TEST(ProgressDialog, BarCountAndDoneFollowTheJob) {
     ASSERT_TRUE(job.start(lines(30)));
     CProgress dialog(job, 30, nullptr);
     EXPECT_EQ(dialog.statusText()->text(), QStringLiteral("Processing..."));
-    EXPECT_EQ(dialog.bar()->minimum(), 1);
+    EXPECT_EQ(dialog.bar()->minimum(), 0);
     EXPECT_EQ(dialog.bar()->maximum(), 30);
     EXPECT_FALSE(dialog.okButton()->isEnabled());
     EXPECT_EQ(dialog.cancelButton()->text(), QStringLiteral("CANCEL"));
 
     dialog.OnTimer();
-    EXPECT_EQ(dialog.bar()->value(), 1);
+    EXPECT_EQ(dialog.bar()->value(), 0);
     EXPECT_EQ(dialog.countText()->text(), QStringLiteral("0 / 30 lines"));
 
     script->give(okReply(answerOf(25)));
