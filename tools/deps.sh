@@ -15,6 +15,7 @@ packages=(
     libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin  # movie pane: libVLC, its decoders and video outputs
     qt6-webengine-dev  # the web search page, loaded from a plugin on first use
     qt6-speech-dev  # mini reads cards aloud through Qt TextToSpeech where a speech engine is installed
+    clang-format  # tools/test checks the layout of every C++ file
     clang libclang-rt-14-dev # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
     llvm-14 # llvm-symbolizer, for readable stacks in sanitizer reports
     stress-ng # trelline_bench's runs under load
