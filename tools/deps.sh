@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev libgl-dev
+    qt6-svg-dev  # the ribbon's images are SVG drawings, rendered at the size a screen asks for
     libicu-dev libpoco-dev libcurl4-openssl-dev libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick fonts-wqy-microhei fonts-dejavu-core xcompmgr
