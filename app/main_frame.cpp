@@ -347,6 +347,9 @@ void CMainFrame::refreshCommandStates() {
     state.translating = m_translating;
     state.canUndo = m_session.canUndo();
     state.canRedo = m_session.canRedo();
+    state.linesHeld = !lineClipboard.isEmpty();
+    state.originalRedecodes = canRedecode(Side::Original);
+    state.translatedRedecodes = canRedecode(Side::Translated);
     if (CReportView* view = grid()) {
         state.selectedRows = view->selectedRowCount();
         const int row = view->focusedRow();
@@ -365,6 +368,10 @@ void CMainFrame::setTranslating(bool translating) {
 // ---------------------------------------------------------------- changes
 
 SessionChange CMainFrame::runEdit(const SessionEdit& edit) {
+    // A running job's batches are the only edits until it ends: the commands that edit wait for it
+    // (their rules), and so do the time boxes and the find dialog, which edit without a command.
+    if (m_translating)
+        return {};
     const SessionChange change = m_session.apply(edit);
     applyChange(change);
     return change;
@@ -394,14 +401,10 @@ void CMainFrame::applyChange(const SessionChange& change) {
 }
 
 void CMainFrame::undo() {
-    if (m_translating)
-        return;
     applyChange(m_session.undo());
 }
 
 void CMainFrame::redo() {
-    if (m_translating)
-        return;
     applyChange(m_session.redo());
 }
 

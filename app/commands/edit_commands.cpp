@@ -4,12 +4,6 @@
 #include "app/main_frame.h"
 #include "edit/line_operations.h"
 
-namespace {
-bool idleWithSelection(const CommandState& s) {
-    return when::hasSelection(s) && when::idle(s);
-}
-} // namespace
-
 void registerEditCommands(CommandRegistry& commands, CMainFrame& frame) {
     CMainFrame* f = &frame;
     const QList<CommandSpec> rows = {
@@ -18,7 +12,7 @@ void registerEditCommands(CommandRegistry& commands, CMainFrame& frame) {
          "edit-cut",
          {QKeySequence(Qt::CTRL | Qt::Key_X)},
          [f] { f->runEdit(OnCutLine(f->session(), f->selectedRows(), f->lineClipboard)); },
-         idleWithSelection},
+         When::Selection | When::Idle},
         {CommandId::CopyLine,
          "Copy Line",
          "edit-copy",
@@ -27,40 +21,37 @@ void registerEditCommands(CommandRegistry& commands, CMainFrame& frame) {
              OnCopyLine(f->session(), f->selectedRows(), f->lineClipboard);
              f->refreshCommandStates();
          },
-         when::hasSelection},
+         When::Selection},
         {CommandId::PasteLine,
          "Paste Line",
          "edit-paste",
          {QKeySequence(Qt::CTRL | Qt::Key_V)},
          [f] { f->runEdit(OnPasteLine(f->session(), f->selectedRows(), f->lineClipboard)); },
-         // Cut and Copy refresh the states once they have filled the clipboard.
-         [f](const CommandState& s) {
-             return when::hasRows(s) && when::idle(s) && !f->lineClipboard.isEmpty();
-         }},
+         When::Rows | When::Idle | When::LinesHeld},
         {CommandId::InsertSubtitle,
          "Insert Subtitle",
          "list-add",
          {QKeySequence(Qt::CTRL | Qt::Key_I)},
          [f] { f->runEdit(OnInsertSubtitle(f->session(), f->selectedRows())); },
-         when::idle},
+         When::Idle},
         {CommandId::InsertBefore,
          "Insert Before",
          "go-top",
          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I)},
          [f] { f->runEdit(OnInsertBefore(f->session(), f->selectedRows())); },
-         idleWithSelection},
+         When::Selection | When::Idle},
         {CommandId::DeleteSelected,
          "Delete Selected",
          "edit-delete",
          {QKeySequence::Delete},
          [f] { f->runEdit(OnDeleteSelected(f->session(), f->selectedRows())); },
-         idleWithSelection},
+         When::Selection | When::Idle},
         {CommandId::CombineSubtitles,
          "Combine Subtitles",
          "format-join-node",
          {QKeySequence(Qt::CTRL | Qt::Key_J)},
          [f] { f->runEdit(OnCombineSubtitles(f->session(), f->selectedRows())); },
-         [](const CommandState& s) { return when::twoSelected(s) && when::idle(s); }},
+         When::TwoSelected | When::Idle},
     };
     for (const CommandSpec& row : rows)
         commands.add(row);

@@ -28,13 +28,12 @@ void OnFindReplace(CMainFrame& frame, const FindReplaceRequest& request) {
                                           SearchOptions{request.matchCase, request.down}));
         break;
     case FindReplaceRequest::Button::Replace:
-        if (!frame.isTranslating() && frame.focusedRow() >= 0)
+        if (frame.focusedRow() >= 0)
             frame.runEdit(
                 replaceInRow(frame.session(), frame.focusedRow(), find, replacement, request.matchCase));
         break;
     case FindReplaceRequest::Button::ReplaceAll:
-        if (!frame.isTranslating())
-            frame.runEdit(replaceAll(frame.session(), find, replacement, request.matchCase));
+        frame.runEdit(replaceAll(frame.session(), find, replacement, request.matchCase));
         break;
     case FindReplaceRequest::Button::Closing:
         break;

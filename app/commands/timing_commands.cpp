@@ -11,13 +11,9 @@
 
 namespace {
 
-TimingControlStates timingStates(const CommandState& s) {
-    return timingControlStates(s.selectedRows, s.hasFocusedRow, s.focusedShow, s.formatMode);
-}
-
 void stepBox(CMainFrame& frame, TimeBox box, int steps) {
     TimeSpinEdit* edit = box == TimeBox::Show ? frame.showTimeEdit : frame.hideTimeEdit;
-    if (!edit || frame.isTranslating())
+    if (!edit)
         return;
     std::optional<BoxEdit> step = stepTimeBox(frame.session(), frame.focusedRow(), box, steps, edit->text());
     if (!step)
@@ -27,7 +23,7 @@ void stepBox(CMainFrame& frame, TimeBox box, int steps) {
 }
 
 void typeBoxes(CMainFrame& frame) {
-    if (!frame.showTimeEdit || !frame.hideTimeEdit || frame.isTranslating())
+    if (!frame.showTimeEdit || !frame.hideTimeEdit)
         return;
     frame.runEdit(typeTimeBoxes(frame.session(), frame.focusedRow(), frame.showTimeEdit->text(),
                                 frame.hideTimeEdit->text()));
@@ -56,30 +52,20 @@ void setDelayCommand(CMainFrame& frame) {
 void registerTimingCommands(CommandRegistry& commands, CMainFrame& frame) {
     CMainFrame* f = &frame;
     // The two boxes act through their own notifications; their ids only carry their enabled state.
-    commands.add({CommandId::ShowTime,
-                  "Show: ",
-                  "",
-                  {},
-                  [] {},
-                  [](const CommandState& s) { return timingStates(s).showEdit && when::idle(s); }});
-    commands.add({CommandId::HideTime,
-                  "Hide: ",
-                  "",
-                  {},
-                  [] {},
-                  [](const CommandState& s) { return timingStates(s).hideEdit && when::idle(s); }});
+    commands.add({CommandId::ShowTime, "Show: ", "", {}, [] {}, When::ShowTimeEditable | When::Idle});
+    commands.add({CommandId::HideTime, "Hide: ", "", {}, [] {}, When::HideTimeEditable | When::Idle});
     commands.add({CommandId::RestoreOriginalTime,
                   "Restore Original Time",
                   "document-revert",
                   {},
                   [f] { restoreTime(*f); },
-                  [](const CommandState& s) { return timingStates(s).restoreButton && when::idle(s); }});
+                  When::OriginalTimeRestorable | When::Idle});
     commands.add({CommandId::SetDelay,
                   "Set Delay",
                   "appointment-new",
                   {QKeySequence(Qt::CTRL | Qt::Key_D)},
                   [f] { setDelayCommand(*f); },
-                  [](const CommandState& s) { return when::hasRows(s) && when::idle(s); }});
+                  When::Rows | When::Idle});
 
     QObject::connect(f, &CMainFrame::ribbonBuilt, f, [f] {
         for (auto [edit, box] :

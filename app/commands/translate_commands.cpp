@@ -12,10 +12,6 @@
 
 namespace {
 
-bool canTranslate(const CommandState& s) {
-    return when::hasRows(s) && when::idle(s);
-}
-
 std::shared_ptr<TranslationRunner> makeRunner(CMainFrame& frame) {
     CMainFrame* f = &frame;
     TranslationHooks hooks;
@@ -56,7 +52,7 @@ void registerTranslateCommands(CommandRegistry& commands, CMainFrame& frame) {
                       runner->run(requestForAllRows(f->session().rows(), languagePair(*f),
                                                     f->session().document().formatMode));
                   },
-                  canTranslate});
+                  When::Rows | When::Idle});
     commands.add({CommandId::TranslateSelected,
                   "Translate Selected",
                   "",
@@ -65,5 +61,5 @@ void registerTranslateCommands(CommandRegistry& commands, CMainFrame& frame) {
                       runner->run(requestForRows(f->session().rows(), f->selectedRows(), languagePair(*f),
                                                  f->session().document().formatMode));
                   },
-                  [](const CommandState& s) { return canTranslate(s) && when::hasSelection(s); }});
+                  When::Rows | When::Selection | When::Idle});
 }

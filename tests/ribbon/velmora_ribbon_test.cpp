@@ -309,7 +309,7 @@ TEST_F(VelmoraRibbonTest, LargeImagesWhereTheLayoutGivesThem) {
 
 TEST_F(VelmoraRibbonTest, EveryImageIsOursWhereTheThemeHasNoneAndSharpAtAnyDensity) {
     for (CommandId id : frame->commands().ids()) {
-        const QString name = frame->commands().find(id)->iconName;
+        const QString name = frame->commands().iconName(id);
         EXPECT_TRUE(name.isEmpty() || hasOwnDrawing(name)) << name.toStdString();
     }
     // A screen at twice the density gets twice the pixels, drawn rather than stretched.
