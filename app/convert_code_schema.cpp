@@ -182,18 +182,16 @@ void CConvertCodeSchema::startConversion(const FileConversionRequest& request) {
     if (!convert)
         convert = [](const FileConversionRequest& r, std::stop_token stop,
                      const ConversionProgress& progress) { return convertFile(r, stop, progress); };
-    // Only the worker's own copies cross the thread; what it learns comes back as queued calls.
+    // Only the worker's own copies cross the thread; what it learns comes back through the hop,
+    // each event with the generation it belongs to.
     m_worker = std::jthread([this, request, generation, convert](std::stop_token stop) {
         const ConversionProgress progress = [this, generation, stop](qint64 done, qint64 total) {
             if (stop.stop_requested())
                 return;
-            QMetaObject::invokeMethod(
-                this, [this, generation, done, total] { applyProgress(generation, done, total); },
-                Qt::QueuedConnection);
+            m_hop->post([this, generation, done, total] { applyProgress(generation, done, total); });
         };
-        const FileConversionResult result = convert(request, stop, progress);
-        QMetaObject::invokeMethod(
-            this, [this, generation, result] { applyResult(generation, result); }, Qt::QueuedConnection);
+        FileConversionResult result = convert(request, stop, progress);
+        m_hop->post([this, generation, result = std::move(result)] { applyResult(generation, result); });
     });
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "charset/file_conversion.h"
+#include "support/thread_hop.h"
 #include "support/user_message.h"
 
 #include <QDialog>
@@ -92,5 +93,8 @@ private:
 
     // Changed and read on the dialog's thread only; events of an older conversion are dropped.
     std::uint64_t m_generation = 0;
+    // The worker's events reach the dialog's thread through it; a child, so it outlives the worker,
+    // which the destructor joins first.
+    ThreadHop* m_hop = new ThreadHop(this);
     std::jthread m_worker;
 };

@@ -100,8 +100,10 @@ bool CMainFrame::OnCreate() {
     if (folder.isEmpty())
         folder = QCoreApplication::applicationDirPath();
     setProgramFolder(folder);
-    // Beside the program in a build tree, in the user's folders when installed.
-    decideWritableFolders();
+    // Beside the program in a build tree, in the user's folders when installed, or when other
+    // users could change what lies beside the program: then the user is told why.
+    if (const std::optional<UserMessage> refused = decideWritableFolders())
+        m_seam->showMessage(this, *refused);
 
     deleteTemporaryTranslatedFiles(temporaryFolder());
     m_store.OpenDictionaryFilesIn(dataFolder());

@@ -1,7 +1,9 @@
 // The translation progress dialog.
 #include "app/progress_dialog.h"
 
+#include "translate/google_web_service.h"
 #include "translate/translate_job.h"
+#include "translate/translate_transport.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -34,6 +36,21 @@ CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
     m_status = new QLabel(QStringLiteral("Processing..."), panel);
     m_note = new QLabel(panel);
     m_note->setForegroundRole(QPalette::PlaceholderText);
+    m_service = new QLabel(panel);
+    m_service->setTextFormat(Qt::PlainText);
+    const QUrl service = job.serviceUrl();
+    const bool defaultEngine = job.serviceName() == GoogleWebService().name();
+    if (!service.isEmpty() &&
+        (!defaultEngine || service.host() != QUrl(QString::fromLatin1(kDefaultServiceUrl)).host())) {
+        const QString where =
+            service.port() > 0 ? service.host() + u':' + QString::number(service.port()) : service.host();
+        m_service->setText((defaultEngine ? QString() : job.serviceName() + u' ') +
+                           QStringLiteral("to %1%2").arg(where, service.scheme() == u"http" &&
+                                                                        !isLoopbackHost(service.host())
+                                                                    ? QStringLiteral(" (unencrypted)")
+                                                                    : QString()));
+    }
+    m_service->setVisible(!m_service->text().isEmpty());
     m_bar = new QProgressBar(panel);
     m_bar->setMinimumSize(kBarWidth, kBarHeight);
     m_bar->setTextVisible(false);
@@ -53,6 +70,7 @@ CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
     layout->setContentsMargins(14, 12, 14, 12);
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(m_status);
+    statusRow->addWidget(m_service);
     statusRow->addStretch(1);
     statusRow->addWidget(m_note);
     layout->addLayout(statusRow);
@@ -80,8 +98,14 @@ void CProgress::OnTimer() {
         m_note->clear();
     }
     m_bar->setValue(std::min(m_job.translatedUpTo() + 1, m_bar->maximum()));
-    m_count->setText(
-        QStringLiteral("%1 / %2 lines").arg(std::min(m_job.linesDone(), m_lineTotal)).arg(m_lineTotal));
+    QString count =
+        QStringLiteral("%1 / %2 lines").arg(std::min(m_job.linesDone(), m_lineTotal)).arg(m_lineTotal);
+    if (const std::optional<std::chrono::seconds> left = running ? m_job.timeLeft() : std::nullopt) {
+        const qint64 seconds = left->count();
+        count += seconds < 90 ? QStringLiteral(", about %1 s left").arg(std::max<qint64>(1, seconds))
+                              : QStringLiteral(", about %1 min left").arg((seconds + 30) / 60);
+    }
+    m_count->setText(count);
 }
 
 void CProgress::reject() {

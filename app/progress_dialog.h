@@ -21,6 +21,8 @@ public:
     QLabel* countText() const { return m_count; }
     // Says why the bar stands still while the network gives no answer; empty otherwise.
     QLabel* noteText() const { return m_note; }
+    // Names the service when it is not the default one, so the user sees where the lines go.
+    QLabel* serviceText() const { return m_service; }
     QProgressBar* bar() const { return m_bar; }
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
@@ -35,6 +37,7 @@ private:
     int m_lineTotal;
     QLabel* m_status = nullptr;
     QLabel* m_note = nullptr;
+    QLabel* m_service = nullptr;
     QLabel* m_count = nullptr;
     QProgressBar* m_bar = nullptr;
     QPushButton* m_ok = nullptr;

@@ -2,12 +2,14 @@
 #include "app/translation_runner.h"
 
 #include "app/progress_dialog.h"
+#include "translate/engine_settings.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 TranslationRunner::TranslationRunner(TranslationHooks hooks, QWidget* dialogOwner,
@@ -15,11 +17,15 @@ TranslationRunner::TranslationRunner(TranslationHooks hooks, QWidget* dialogOwne
     : QObject(dialogOwner), m_hooks(std::move(hooks)), m_owner(dialogOwner) {
     if (!transports) {
         transports = [service = TransportConfig::fromEnvironment()] { return makeCurlTransport(service); };
+        m_engineFromSettings = true;
     }
     m_job = new TranslateJob(std::move(transports), config, this);
     m_job->setProxyCredentialsAsker(m_hooks.askProxyCredentials
                                         ? m_hooks.askProxyCredentials
-                                        : [this](const QString& proxy) { return askWithDialog(proxy); });
+                                        : [this](const ProxyQuestion& q) { return askWithDialog(q); });
+    m_job->setPlainHttpConfirmer(m_hooks.confirmPlainHttp
+                                     ? m_hooks.confirmPlainHttp
+                                     : [this](const QString& host) { return confirmWithDialog(host); });
     connect(m_job, &TranslateJob::started, this, [this] {
         if (m_hooks.jobStarted)
             m_hooks.jobStarted();
@@ -39,6 +45,11 @@ TranslationRunner::TranslationRunner(TranslationHooks hooks, QWidget* dialogOwne
 
 bool TranslationRunner::run(TranslateRequest request) {
     const int total = int(request.lines.size());
+    // The engine the user chose, read at each job so that a change holds from the next one on;
+    // an address in VELMORA_TRANSLATE_URL points the web endpoint elsewhere and wins.
+    if (m_engineFromSettings && !m_job->translating() && !m_job->workerAlive())
+        m_job->setService(qEnvironmentVariableIsSet(kServiceUrlVariable) ? nullptr
+                                                                         : makeService(userEngineSettings()));
     if (!m_job->start(std::move(request)))
         return false;
     CProgress dialog(*m_job, total, m_owner);
@@ -49,7 +60,8 @@ bool TranslationRunner::run(TranslateRequest request) {
     return true;
 }
 
-std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const QString& proxyName) {
+std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const ProxyQuestion& question) {
+    const QString& proxyName = question.proxyName;
     QDialog dialog(m_owner);
     dialog.setObjectName(QStringLiteral("ProxyCredentials"));
     dialog.setWindowTitle(QStringLiteral("Proxy Authentication"));
@@ -68,7 +80,19 @@ std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const QString& 
     form->addRow(QStringLiteral("User name:"), user);
     form->addRow(QStringLiteral("Password:"), password);
     auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(who + QStringLiteral(" asks for a user name and password."), &dialog));
+    auto* asks = new QLabel(who + QStringLiteral(" asks for a user name and password."), &dialog);
+    asks->setTextFormat(Qt::PlainText);
+    layout->addWidget(asks);
+    if (question.passwordInClear) {
+        auto* warning =
+            new QLabel(QStringLiteral("This proxy takes the password only unencrypted: anyone who "
+                                      "can see the network traffic can read it."),
+                       &dialog);
+        warning->setObjectName(QStringLiteral("inClearWarning"));
+        warning->setTextFormat(Qt::PlainText);
+        warning->setWordWrap(true);
+        layout->addWidget(warning);
+    }
     layout->addLayout(form);
     layout->addWidget(buttons);
 
@@ -76,4 +100,18 @@ std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const QString& 
     if (result != QDialog::Accepted)
         return std::nullopt;
     return ProxyCredentials{user->text(), password->text()};
+}
+
+bool TranslationRunner::confirmWithDialog(const QString& host) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Unencrypted connection"),
+                    QStringLiteral("The translation service %1 is reached over plain http: the subtitle "
+                                   "lines and the answers cross the network unencrypted, readable by anyone "
+                                   "on the way.\n\nSend them to %1 anyway?")
+                        .arg(host),
+                    QMessageBox::Yes | QMessageBox::No, m_owner);
+    box.setObjectName(QStringLiteral("PlainHttpQuestion"));
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    const int result = m_hooks.runModal ? m_hooks.runModal(box) : box.exec();
+    return result == QMessageBox::Yes;
 }

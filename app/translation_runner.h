@@ -26,12 +26,15 @@ struct TranslationHooks {
     // Optional: asks for the proxy's user name and password; by default a small dialog is run
     // through runModal. nullopt means the user cancelled, which ends the job.
     ProxyCredentialsAsker askProxyCredentials;
+    // Optional: asks before lines go unencrypted to a host off this computer; by default a
+    // question box is run through runModal. false sends nothing.
+    PlainHttpConfirmer confirmPlainHttp;
 };
 
 class TranslationRunner : public QObject {
     Q_OBJECT
 public:
-    // Without a factory the job sends through libcurl to the service of TransportConfig::fromEnvironment().
+    // Without a factory the job sends through libcurl, to the engine of the user's settings.
     TranslationRunner(TranslationHooks hooks, QWidget* dialogOwner, TransportFactory transports = {},
                       JobConfig config = JobConfig::fromEnvironment());
 
@@ -42,9 +45,11 @@ public:
     TranslateJob& job() { return *m_job; }
 
 private:
-    std::optional<ProxyCredentials> askWithDialog(const QString& proxyName);
+    std::optional<ProxyCredentials> askWithDialog(const ProxyQuestion& question);
+    bool confirmWithDialog(const QString& host);
 
     TranslationHooks m_hooks;
     QWidget* m_owner;
     TranslateJob* m_job;
+    bool m_engineFromSettings = false;
 };

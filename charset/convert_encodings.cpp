@@ -1,4 +1,5 @@
-// The converter's 32 encodings.
+// The converter's encodings: the 32 names it always had, then the Unicode forms with a byte-order
+// mark, GBK and GB18030 and the rest of the Windows and ISO code pages the editor reads.
 #include "charset/convert_encodings.h"
 
 namespace {
@@ -35,6 +36,17 @@ constexpr ConvertEncoding kConvertEncodings[] = {
     {u"Turkish(MacTurkish)", "MacTurkish"},
     {u"Unicode(UTF-7)", "UTF-7"},
     {u"Unicode(UTF-8)", "UTF-8"},
+    {u"Unicode(UTF-8 with BOM)", "UTF-8 with BOM"},
+    {u"Unicode(UTF-16LE with BOM)", "UTF-16LE with BOM"},
+    {u"Unicode(UTF-16BE with BOM)", "UTF-16BE with BOM"},
+    {u"Simplified Chinese(GBK)", "GBK"},
+    {u"Simplified Chinese(GB18030)", "GB18030"},
+    {u"Traditional Chinese(CP950)", "CP950"},
+    {u"Japanese(ISO-2022-JP)", "ISO-2022-JP"},
+    {u"Western European(CP1252)", "CP1252"},
+    {u"Turkish(CP1254)", "CP1254"},
+    {u"Baltic(CP1257)", "CP1257"},
+    {u"Vietnamese(CP1258)", "CP1258"},
 };
 } // namespace
 

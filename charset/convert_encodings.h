@@ -9,7 +9,7 @@ struct ConvertEncoding {
     const char* key; // the converter's encoding name, also the text between "(" and the final ")"
 };
 
-// The 32 rows in the order the combos receive them.
+// The rows in the order the combos receive them.
 std::span<const ConvertEncoding> convertEncodingTable();
 
 // Selected in both combos at first.

@@ -7,7 +7,11 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +41,40 @@ bool isSameFile(QFile& source, const QString& targetPath) {
     return sourceInfo.st_dev == targetInfo.st_dev && sourceInfo.st_ino == targetInfo.st_ino;
 }
 
+// Opens the source once and judges the open handle, never the path again: only a regular file
+// within the limit is read. Non-blocking, so that opening a pipe with no writer returns at once, and
+// a file whose reads would wait (as some of /proc's do) fails instead of hanging the worker.
+std::optional<UserMessage> openSource(const QString& path, QFile& source) {
+    auto refused = [&](const QString& why) {
+        return errorMessage(QStringLiteral("Cannot read the source file \"%1\": %2").arg(shown(path), why));
+    };
+    if (path.isEmpty())
+        return refused(QStringLiteral("no file was chosen."));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return refused(QString::fromLocal8Bit(std::strerror(errno)) + u'.');
+    struct stat info {};
+    QString why;
+    if (::fstat(fd, &info) != 0)
+        why = QString::fromLocal8Bit(std::strerror(errno)) + u'.';
+    else if (S_ISDIR(info.st_mode))
+        why = QStringLiteral("it is a folder.");
+    else if (!S_ISREG(info.st_mode))
+        why = QStringLiteral("it is not a regular file but a device, a pipe or a socket.");
+    else if (info.st_size > kConversionSizeLimit)
+        why = QStringLiteral("it is larger than %1 MB, the most the converter reads.")
+                  .arg(kConversionSizeLimit / (1024 * 1024));
+    if (!why.isEmpty()) {
+        ::close(fd);
+        return refused(why);
+    }
+    if (!source.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refused(source.errorString());
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 FileConversionResult convertFile(const FileConversionRequest& request, std::stop_token stop,
@@ -50,14 +88,12 @@ FileConversionResult convertFile(const FileConversionRequest& request, std::stop
     if (!converter)
         return failure(QStringLiteral("Cannot convert \"%1\": %2").arg(shown(sourcePath), reason));
 
-    QFile source(sourcePath);
-    if (sourcePath.isEmpty() || !source.open(QIODevice::ReadOnly))
-        return failure(QStringLiteral("Cannot read the source file \"%1\": %2")
-                           .arg(shown(sourcePath), source.errorString()));
-    struct stat sourceInfo {};
-    if (::fstat(source.handle(), &sourceInfo) == 0 && S_ISDIR(sourceInfo.st_mode))
-        return failure(
-            QStringLiteral("Cannot read the source file \"%1\": it is a folder.").arg(shown(sourcePath)));
+    QFile source;
+    if (std::optional<UserMessage> refused = openSource(sourcePath, source)) {
+        FileConversionResult result;
+        result.message = std::move(refused);
+        return result;
+    }
     if (isSameFile(source, targetPath))
         return failure(QStringLiteral("The source and the target are the same file: \"%1\". Choose another "
                                       "target file.")
@@ -93,6 +129,14 @@ FileConversionResult convertFile(const FileConversionRequest& request, std::stop
         }
         piece.resize(n);
         result.bytesRead += n;
+        // A file that grows while it is read is held to the limit all the same.
+        if (result.bytesRead > kConversionSizeLimit) {
+            target.cancelWriting();
+            return failure(QStringLiteral("Cannot read the source file \"%1\": it grew beyond %2 MB while "
+                                          "it was read.")
+                               .arg(shown(sourcePath))
+                               .arg(kConversionSizeLimit / (1024 * 1024)));
+        }
         const bool last = n == 0;
         out.resize(0);
         if (!converter->convert(piece, last, out)) {

@@ -24,6 +24,10 @@ struct FileConversionResult {
     qint64 bytesWritten = 0;
 };
 
+// The largest source read: text files far beyond any subtitle's size, and a bound on the time and
+// room the target takes.
+inline constexpr qint64 kConversionSizeLimit = 512LL * 1024 * 1024;
+
 // Called after each piece with the bytes read so far and the source's size.
 using ConversionProgress = std::function<void(qint64 done, qint64 total)>;
 

@@ -1,18 +1,16 @@
 // Converts text from one encoding to another in pieces of any size, leaving out what cannot be
-// converted: bytes the source encoding cannot decode and characters the target cannot hold.
+// converted: bytes the source encoding cannot read and characters the target cannot hold.
 #pragma once
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <cstdint>
 #include <memory>
 #include <optional>
-#include <utility>
-#include <vector>
+#include <string>
 
-struct MacTable;
-struct UConverter;
+class TextReader;
+class TextWriter;
 
 class TextConverter {
 public:
@@ -32,23 +30,10 @@ public:
     void reset();
 
 private:
-    TextConverter() = default;
-    bool convertDirect(const char*& src, const char* end, bool last, QByteArray& out);
-    bool convertThroughPivot(const char*& src, const char* end, bool last, QByteArray& out);
-    bool decodeMac(const char*& src, const char* end, char16_t*& pivotEnd);
-    void encodeMac(const char16_t* from, const char16_t* to, QByteArray& out, qsizetype& used) const;
-    bool closeHzShift(QByteArray& out, qsizetype& used);
-
-    UConverter* m_icuFrom = nullptr;
-    UConverter* m_icuTo = nullptr;
-    const MacTable* m_macFrom = nullptr;
-    const MacTable* m_macTo = nullptr;
-    bool m_closeHzShift = false;
-    // The target table turned round: character and byte, sorted by character.
-    std::vector<std::pair<char16_t, std::uint8_t>> m_macReverse;
-    std::unique_ptr<char16_t[]> m_pivot;
-    char16_t* m_pivotSource = nullptr;
-    char16_t* m_pivotTarget = nullptr;
+    TextConverter();
+    std::unique_ptr<TextReader> m_reader;
+    std::unique_ptr<TextWriter> m_writer;
+    std::u16string m_text; // between the two, kept for the next piece's use
 };
 
 // True when the converter can open the name.

@@ -7,6 +7,8 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -43,12 +45,38 @@ QString getText(const char* field) {
     return text;
 }
 
-// "e" (close on exec) keeps the handles out of the programs the shell starts.
-constexpr const char* kCreateMode = "ab+e";
-constexpr const char* kReadWriteMode = "rb+e";
-
-std::FILE* openFile(const QByteArray& path, const char* mode) {
-    return std::fopen(path.constData(), mode);
+// Opens a store file for reading and appending, creating it (for the user alone) when missing and
+// never cutting it short. The path's last part must be the file itself: a link planted there (a
+// symbolic one, or a hard one to somebody's file) would have the records written into whatever it
+// names. So would a file another user owns and can replace at will; and a pipe would block every
+// write. Each is refused with errno set (ELOOP, EMLINK, EPERM, EINVAL) and nothing is written.
+// Close-on-exec keeps the handle out of the programs velmora starts.
+std::FILE* openStoreFile(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return nullptr;
+    auto refuse = [fd](int why) -> std::FILE* {
+        ::close(fd);
+        errno = why;
+        return nullptr;
+    };
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return refuse(errno);
+    if (!S_ISREG(info.st_mode))
+        return refuse(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    if (info.st_uid != ::geteuid())
+        return refuse(EPERM);
+    if (info.st_nlink != 1)
+        return refuse(EMLINK);
+    // Non-blocking was only for the open: a pipe planted here must not hang it.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return refuse(errno);
+    std::FILE* file = ::fdopen(fd, "rb+");
+    if (!file)
+        return refuse(errno);
+    return file;
 }
 
 // Unbuffered: every record is one block anyway, and a failed write leaves nothing pending in a
@@ -106,35 +134,17 @@ int DictionaryStore::OpenDictionaryFilesIn(const QString& dataFolder) {
     const QByteArray wordPath = QFile::encodeName(folder + QStringLiteral("word.lxd"));
     const QByteArray sentencePath = QFile::encodeName(folder + QStringLiteral("sentence.lxd"));
 
-    // Appending creates a missing file without ever truncating an existing one.
-    std::FILE* word = openFile(wordPath, kCreateMode);
-    if (!word) {
+    m_wordFile = openStoreFile(wordPath);
+    if (!m_wordFile) {
         const int err = errno;
         log_printf("open word.lxd file %s error, errno is %d\n", wordPath.constData(), err);
         return -1;
     }
-    std::FILE* sentence = openFile(sentencePath, kCreateMode);
-    if (!sentence) {
-        const int err = errno;
-        std::fclose(word);
-        log_printf("open sentence.lxd file %s error, errno is %d\n", sentencePath.constData(), err);
-        return -1;
-    }
-    std::fclose(word);
-    std::fclose(sentence);
-
-    // Append mode would pin every write to the end; read-write lets reading seek freely.
-    m_wordFile = openFile(wordPath, kReadWriteMode);
-    if (!m_wordFile) {
-        const int err = errno;
-        log_printf("open word.lxd file rw sytle %s error, errno is %d\n", wordPath.constData(), err);
-        return -1;
-    }
-    m_sentenceFile = openFile(sentencePath, kReadWriteMode);
+    m_sentenceFile = openStoreFile(sentencePath);
     if (!m_sentenceFile) {
         const int err = errno;
         close();
-        log_printf("open sentence.lxd file rw sytle %s error, errno is %d\n", sentencePath.constData(), err);
+        log_printf("open sentence.lxd file %s error, errno is %d\n", sentencePath.constData(), err);
         return -1;
     }
     makeUnbuffered(m_wordFile);

@@ -38,8 +38,10 @@ public:
     DictionaryStore& operator=(const DictionaryStore&) = delete;
 
     // Opens "../data/word.lxd" and "../data/sentence.lxd" relative to the program folder,
-    // creating them when missing; the working directory is left alone. 0 on success, -1 on
-    // failure (logged; the store then stays closed, with neither file open).
+    // creating them when missing, for the user alone (0600); the working directory is left alone.
+    // Only regular files the user owns are opened: a link (symbolic or hard), a pipe or a folder at
+    // either name fails the open. 0 on success, -1 on failure (logged; the store then stays closed,
+    // with neither file open).
     int OpenDictionaryFiles(const QString& programFolder);
     // The same with "word.lxd" and "sentence.lxd" directly in dataFolder, wherever that is.
     int OpenDictionaryFilesIn(const QString& dataFolder);

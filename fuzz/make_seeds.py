@@ -184,6 +184,21 @@ def translate_answer_seeds():
         yield name, bytes([2, 0]) + text.encode("utf-8")
 
 
+def engine_answer_seeds():
+    """Answers as each engine gives them, after a byte that chooses the engine (0 Apertium,
+    1 LibreTranslate, 2 OpenAI-compatible chat, 3 DeepL) and one that chooses the line count."""
+    answers = [
+        ("apertium", 0, '{"responseData": {"translatedText": "Hola \u27e61\u27e7\nAdi\u00f3s"}, "responseStatus": 200}'),
+        ("libre", 1, '{"translatedText": ["Bonjour \u27e61\u27e7", "Au revoir"]}'),
+        ("chat", 2, '{"choices": [{"message": {"content": "```json\n[{\"n\": 2, \"text\": \"B\"}, '
+                    '{\"n\": 1, \"text\": \"A\"}]\n```"}, "finish_reason": "stop"}]}'),
+        ("deepl", 3, '{"translations": [{"text": "Hallo"}, {"text": "Tsch\u00fcss \u27e62 \u27e7"}]}'),
+        ("chat-cut", 2, '{"choices": [{"message": {"content": "[{\"n\": 1"}, "finish_reason": "length"}]}'),
+    ]
+    for name, engine, text in answers:
+        yield name, bytes([engine, 1]) + text.encode("utf-8")
+
+
 def convert_seeds():
     """Texts in some of the converter's encodings, each after three bytes: the source and target
     rows of the table and where the text is cut in two."""
@@ -193,6 +208,13 @@ def convert_seeds():
     yield "hz", bytes([9, 30, 5]) + "\u4e2d\u6587 abc\n".encode("hz")
     yield "utf-16", bytes([31, 7, 1]) + "\ufeffa\u4e2d".encode("utf-16-le")
     yield "mac", bytes([20, 30, 1]) + bytes(range(0x80, 0x100))
+    # Vietnamese with its accents after the letters, read into one character each.
+    yield "cp1258", bytes([42, 31, 6]) + b"Xin ch\xe0o th\xea\xec gi\xf5\xeci\n"
+    # Stray bytes among Big5: the lead goes, the letter after it stays.
+    yield "big5-stray", bytes([2, 31, 3]) + "\u4e2d\u6587".encode("big5") + b"\x81@\x92s\x80\n"
+    yield "shift-jis", bytes([7, 33, 5]) + "\u3048\u3048\u301c\u3063\u3068 \uff8a\uff9d\n".encode("shift_jis")
+    yield "gb18030", bytes([36, 34, 2]) + "\u4e2d\u6587 \ufe10 \U0001f600\n".encode("gb18030")
+    yield "utf8-bom", bytes([32, 42, 4]) + b"\xef\xbb\xbf" + "th\u1ebf gi\u1edbi \u20ac".encode("utf-8")
 
 
 def schedule_seeds():
@@ -208,6 +230,16 @@ def schedule_seeds():
     yield "damaged", sound + b"f\t2024-02-30\t1\t99\tx\n" + b"r\t2024-05-11\t1\t2500\t1\t0\t2024-05-10\ta\\q\tb\n" + b"f\t2024-05-11\t1\t2500\t1\t0\t2024-05-10\t\xc3(\tb"
     yield "newer", b"mini schedule 2\n" + "".join(lines).encode("utf-8")
     yield "foreign", b"<?xml version=\"1.0\"?>\n<schedule/>\n"
+    yield "empty", b""
+
+
+def my_words_seeds():
+    """The user's word list: UTF-8 words a line, with the marks, line ends and damage files get."""
+    words = "velmora\nTrelline\nl\u2019homme\n\u5b57\u5e55\ne\u0301t\u00e9\n"
+    yield "plain", words.encode("utf-8")
+    yield "bom-crlf", b"\xef\xbb\xbf" + words.replace("\n", "\r\n").encode("utf-8")
+    yield "no-last-line-end", b"velmora\nTrelline"
+    yield "damaged", b"velmora\n\xff\xfe broken\n  spaced  \ntwo words\nvelmora\n\xc3\n" + b"x" * 120 + b"\n"
     yield "empty", b""
 
 
@@ -242,10 +274,14 @@ def main():
         write("fuzz_dictionary", name, data)
     for name, data in translate_answer_seeds():
         write("fuzz_translate_answer", name, data)
+    for name, data in engine_answer_seeds():
+        write("fuzz_engine_answers", name, data)
     for name, data in convert_seeds():
         write("fuzz_convert", name, data)
     for name, data in schedule_seeds():
         write("fuzz_mini_schedule", name, data)
+    for name, data in my_words_seeds():
+        write("fuzz_my_words", name, data)
     return 0
 
 

@@ -20,6 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(batch.pieces.isEmpty());
     else
         FUZZ_CHECK(batch.pieces.size() == lineCount);
+    // However the answer is made, no line gets more than a line's worth.
+    for (const QString& piece : batch.pieces)
+        FUZZ_CHECK(piece.size() <= kMaxPieceChars);
 
     // The repair on its own, on text the JSON reading would never have let through.
     (void)repairText(QString::fromUtf8(answer));

@@ -2,8 +2,11 @@
 #include "support/program_folder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 QMutex g_mutex;
@@ -31,6 +34,35 @@ QString xdgHome(const QProcessEnvironment& environment, const char* variable, co
         home = QDir::homePath();
     return withSlash(home + u'/' + QLatin1String(fallbackInHome));
 }
+bool othersCanWrite(const QString& folder) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+        return false;
+    if (info.st_uid != ::geteuid() && info.st_uid != 0)
+        return true;
+    if (info.st_mode & S_IWOTH)
+        return true;
+    return (info.st_mode & S_IWGRP) && info.st_gid != ::getegid();
+}
+
+// Makes the folder and any missing folder above it for the user alone, and closes a folder of
+// velmora's own that an earlier run left open to others.
+void makePrivateFolder(const QString& path) {
+    const QString clean = QDir::cleanPath(path);
+    QString at;
+    for (const QString& part : clean.split(u'/')) {
+        at += part;
+        if (!at.isEmpty() && !QFileInfo::exists(at))
+            ::mkdir(QFile::encodeName(at).constData(), 0700);
+        at += u'/';
+    }
+    struct stat info {};
+    const QByteArray native = QFile::encodeName(clean);
+    if (::lstat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+        (info.st_mode & 077))
+        ::chmod(native.constData(), info.st_mode & 0700);
+}
+
 } // namespace
 
 QString programFolder() {
@@ -81,17 +113,45 @@ WritableFolders writableFoldersFor(FolderLayout layout, const QString& programFo
     return w;
 }
 
-void decideWritableFolders(const QProcessEnvironment& environment) {
+QString folderOthersCanWrite(const QString& programFolder) {
+    const QString folder = withSlash(programFolder);
+    if (folder.isEmpty())
+        return {};
+    for (const char* relative : {".", "..", "../data", "../log"}) {
+        const QString candidate = QDir::cleanPath(folder + QLatin1String(relative));
+        if (othersCanWrite(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+std::optional<UserMessage> decideWritableFolders(const QProcessEnvironment& environment) {
     const QString folder = programFolder();
-    const WritableFolders w = writableFoldersFor(folderLayoutFor(folder), folder, environment);
+    FolderLayout layout = folderLayoutFor(folder);
+    QString refused;
+    if (layout == FolderLayout::ProgramFolder) {
+        refused = folderOthersCanWrite(folder);
+        if (!refused.isEmpty())
+            layout = FolderLayout::PerUser;
+    }
+    const WritableFolders w = writableFoldersFor(layout, folder, environment);
     // The program-folder layout keeps its folders as they are: a missing data folder there makes
     // the store fail to open, as it always has.
     if (w.layout == FolderLayout::PerUser) {
         for (const QString& path : {w.data, w.log, w.temporary})
-            QDir().mkpath(path);
+            makePrivateFolder(path);
     }
-    QMutexLocker lock(&g_mutex);
-    g_writable = w;
+    {
+        QMutexLocker lock(&g_mutex);
+        g_writable = w;
+    }
+    if (refused.isEmpty())
+        return std::nullopt;
+    return UserMessage{
+        QStringLiteral("Other users can write to the folder %1, so velmora keeps its dictionary "
+                       "and log in %2 instead.")
+            .arg(QDir::toNativeSeparators(refused), QDir::toNativeSeparators(w.data)),
+        QStringLiteral("velmora"), MessageIcon::Warning};
 }
 
 WritableFolders writableFolders() {

@@ -1,8 +1,11 @@
 // The folder of the running program, and the folders where velmora writes its own files.
 #pragma once
 
+#include "support/user_message.h"
+
 #include <QProcessEnvironment>
 #include <QString>
+#include <optional>
 
 // Returns the folder with a trailing "/", or an empty string before it was set.
 QString programFolder();
@@ -33,10 +36,18 @@ FolderLayout folderLayoutFor(const QString& programFolder);
 WritableFolders writableFoldersFor(FolderLayout layout, const QString& programFolder,
                                    const QProcessEnvironment& environment);
 
+// The first folder of the program-folder layout (the program folder, the folder that holds it,
+// data/ and log/) that another user could write to, and so fill with links to the user's files;
+// empty when there is none. Writable means by others, by a group other than the user's own, or by
+// an owner other than the user and root.
+QString folderOthersCanWrite(const QString& programFolder);
+
 // Decides the folders once, from programFolder() and the environment, and creates the per-user
-// ones (a folder that cannot be made is left to fail where it is used). Call after
-// setProgramFolder.
-void decideWritableFolders(const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+// ones for the user alone (0700; a folder that cannot be made is left to fail where it is used).
+// A program folder other users can write is refused for the per-user folders; the message says
+// so, to be shown. Call after setProgramFolder.
+std::optional<UserMessage>
+decideWritableFolders(const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 // The decided folders; empty strings before decideWritableFolders.
 WritableFolders writableFolders();
 QString dataFolder();

@@ -20,6 +20,10 @@ packages=(
     clang libclang-rt-14-dev # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
     llvm-14 # llvm-symbolizer, for readable stacks in sanitizer reports
     stress-ng # trelline_bench's runs under load
+    apertium-apy apertium-eng-spa  # the offline translation engine and one pair, for its end-to-end test
+    openssl  # the translation tests' loopback TLS server with a certificate nobody signed
+    libhunspell-dev  # spelling of the translated side
+    hunspell-en-us hunspell-fr hunspell-es hunspell-de-de  # dictionaries the spelling tests open
 )
 
 missing=()

@@ -57,10 +57,6 @@ constexpr TagMend kTagMending[] = {
     {QLatin1StringView("</ Font>"), QLatin1StringView("</font>")},
 };
 
-UserMessage withText(const char* text) {
-    return errorMessage(QString::fromLatin1(text));
-}
-
 // The character of a numeric reference body ("233", "x27"), or nothing when it is not one that
 // stands for a character: no digits, too large, zero or a lone surrogate half.
 std::optional<char32_t> numericReference(QStringView body) {
@@ -171,19 +167,9 @@ QString shapePiece(QString piece, std::int32_t formatMode) {
 }
 } // namespace
 
-UserMessage networkUnavailableMessage() {
-    return withText("network is not available right now!");
-}
-
-UserMessage translatorUnavailableMessage() {
-    return errorMessage(QStringLiteral("The translator is not available now! Pls send a email to %1, "
-                                       "thank you!")
-                            .arg(kTranslatorSupportAddress));
-}
-
 AnswerText readAnswer(QByteArrayView answer) {
     if (answer.isEmpty())
-        return {{}, networkUnavailableMessage()};
+        return {{}, emptyAnswerMessage()};
     if (answer.size() >= kMaxAnswerBytes || !answer.contains(kAnswerStartMarker))
         return {{}, translatorUnavailableMessage()};
 
@@ -205,6 +191,8 @@ AnswerText readAnswer(QByteArrayView answer) {
         const QJsonValue first = entry.toArray().at(0);
         if (first.isString())
             segments += first.toString();
+        if (segments.size() > kMaxAnswerTextChars)
+            return {{}, answerTooLongMessage()};
     }
     return {repairText(segments), std::nullopt};
 }
@@ -218,7 +206,9 @@ QString repairText(const QString& text) {
     return dropJoinerLineFeeds(out);
 }
 
-QStringList splitPieces(const QString& text, int lineCount, std::int32_t formatMode) {
+BatchAnswer splitPieces(const QString& text, int lineCount, std::int32_t formatMode) {
+    if (text.size() > kMaxAnswerTextChars)
+        return {{}, answerTooLongMessage()};
     QStringList pieces;
     pieces.reserve(lineCount);
     qsizetype cursor = 0;
@@ -228,20 +218,25 @@ QStringList splitPieces(const QString& text, int lineCount, std::int32_t formatM
         if (separator >= 0) {
             piece = text.mid(cursor, separator - cursor);
             cursor = separator + 1;
-        } else {
-            // Fewer separators than lines: every remaining line gets what is left.
+        } else if (k + 1 == lineCount) {
             piece = text.mid(cursor);
+        } else {
+            // Which line lost its separator cannot be told: no piece may land on another's line.
+            return {{}, linesMismatchMessage(), true};
         }
-        pieces.append(shapePiece(std::move(piece), formatMode));
+        piece = shapePiece(std::move(piece), formatMode);
+        if (piece.size() > kMaxPieceChars)
+            return {{}, answerTooLongMessage()};
+        pieces.append(std::move(piece));
     }
-    return pieces;
+    return {std::move(pieces), std::nullopt};
 }
 
 BatchAnswer readBatchAnswer(QByteArrayView answer, int lineCount, std::int32_t formatMode) {
     AnswerText read = readAnswer(answer);
     if (read.message)
         return {{}, std::move(read.message)};
-    return {splitPieces(read.text, lineCount, formatMode), std::nullopt};
+    return splitPieces(read.text, lineCount, formatMode);
 }
 
 QString TrimLeadingSpaces(QString text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "support/user_message.h"
+#include "translate/translate_messages.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -13,13 +14,10 @@
 
 // No answer for 25 subtitle lines comes near this; anything this large or larger is refused unread.
 inline constexpr qsizetype kMaxAnswerBytes = 1024 * 1024;
-
-inline const QString kTranslatorSupportAddress = QStringLiteral("support@velmora.example.org");
-
-// "network is not available right now!": nothing came back.
-UserMessage networkUnavailableMessage();
-// "The translator is not available now! ..." with the support address: what came back is no answer.
-UserMessage translatorUnavailableMessage();
+// Bounds on what an answer may decode to, whole and per line: far above any subtitle text, and low
+// enough that a hostile answer cannot fill the grid with megabytes.
+inline constexpr qsizetype kMaxAnswerTextChars = 51200;
+inline constexpr qsizetype kMaxPieceChars = 4096;
 
 struct AnswerText {
     QString text;                       // the segments in order, decoded and repaired
@@ -33,13 +31,18 @@ AnswerText readAnswer(QByteArrayView answer);
 // subtitle tags mended, and the line joiner's escaped line feed dropped; other text is left alone.
 QString repairText(const QString& text);
 
-// One piece per line of the batch, the k-th piece for the k-th line, shaped for `formatMode`.
-QStringList splitPieces(const QString& text, int lineCount, std::int32_t formatMode);
-
 struct BatchAnswer {
     QStringList pieces; // lineCount pieces, or none when `message` is set
     std::optional<UserMessage> message;
+    // The answer has fewer pieces than the batch has lines: sent one line at a time, each line
+    // comes back whole.
+    bool mismatch = false;
 };
+
+// One piece per line of the batch, the k-th piece for the k-th line, shaped for `formatMode`;
+// fewer separators than lines is a mismatch, never a piece given to two lines.
+BatchAnswer splitPieces(const QString& text, int lineCount, std::int32_t formatMode);
+
 BatchAnswer readBatchAnswer(QByteArrayView answer, int lineCount, std::int32_t formatMode);
 
 // Removes the spaces (U+0020) at the start.

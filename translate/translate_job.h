@@ -5,10 +5,13 @@
 #include "support/user_message.h"
 #include "translate/translate_request.h"
 #include "translate/translate_transport.h"
+#include "translate/translation_service.h"
 
 #include "support/thread_hop.h"
 
 #include <QObject>
+#include <QStringList>
+#include <QUrl>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -20,9 +23,9 @@
 #include <thread>
 
 struct JobConfig {
-    // Between batches, so that the service does not take us for a robot; also after the last one,
-    // so that a next job cannot follow at once.
-    std::chrono::milliseconds pause{10000};
+    // Between batches, also after the last one, so that a next job cannot follow at once; when not
+    // set, the engine's own pause (ten seconds for the web endpoint, none for local servers).
+    std::optional<std::chrono::milliseconds> pause;
     // Waits before sending a failed batch again: doubled after every failure up to the longest.
     std::chrono::milliseconds firstRetryWait{1000};
     std::chrono::milliseconds longestRetryWait{30000};
@@ -36,6 +39,13 @@ inline constexpr char kPauseVariable[] = "VELMORA_TRANSLATE_PAUSE_MS";
 
 enum class JobOutcome { Completed, Cancelled, Failed };
 
+// The time the rest of a job will take at the pace of the lines done so far; nothing before two
+// batches are done, since the first carries the connection's set-up.
+std::optional<std::chrono::seconds> estimateTimeLeft(std::chrono::milliseconds elapsed, int linesDone,
+                                                     int lineCount, int batchesDone);
+// Where the batch that starts at `start` ends: as many lines as the limit allows, at least one.
+int batchEnd(const QStringList& lines, int start, const BatchLimit& limit);
+
 struct JobEnd {
     JobOutcome outcome = JobOutcome::Completed;
     std::optional<UserMessage> message; // to show with Failed
@@ -43,7 +53,14 @@ struct JobEnd {
 
 using TransportFactory = std::function<std::unique_ptr<TranslateTransport>()>;
 // Called on the UI thread when the proxy asks for credentials; nullopt means the user cancelled.
-using ProxyCredentialsAsker = std::function<std::optional<ProxyCredentials>(const QString& proxyName)>;
+using ProxyCredentialsAsker = std::function<std::optional<ProxyCredentials>(const ProxyQuestion& question)>;
+// Called on the UI thread before lines go unencrypted to a host off this computer; true sends them.
+using PlainHttpConfirmer = std::function<bool(const QString& host)>;
+
+// "Too many requests" and the gateway errors: the service is there but cannot answer now.
+bool isTransientStatus(long status);
+// Tries of one batch that a transient status may use up before the job gives up.
+inline constexpr int kTransientTries = 5;
 
 class TranslateJob : public QObject {
     Q_OBJECT
@@ -60,6 +77,17 @@ public:
     void cancel();
 
     void setProxyCredentialsAsker(ProxyCredentialsAsker asker) { m_askProxy = std::move(asker); }
+    // The engine of the next jobs; without one, the web endpoint at the transport's address.
+    void setService(std::shared_ptr<TranslationService> service) { m_service = std::move(service); }
+    // Without one, nothing goes unencrypted to a host off this computer.
+    void setPlainHttpConfirmer(PlainHttpConfirmer confirm) { m_confirmPlainHttp = std::move(confirm); }
+    // Where the lines go and to whom, for the progress dialog; known from start() on.
+    QUrl serviceUrl() const { return m_serviceUrl; }
+    QString serviceName() const { return m_serviceName; }
+    // Once two batches are done; read by the progress dialog's timer.
+    std::optional<std::chrono::seconds> timeLeft() const;
+    // The rows of this job whose tags came back out of place (on the UI thread).
+    const QList<int>& rowsToReview() const { return m_rowsToReview; }
 
     // True from start() until finished() has been emitted.
     bool translating() const { return m_translating.load(); }
@@ -76,17 +104,25 @@ signals:
     void started();
     // A batch's pieces, the k-th for rows[k]; on the UI thread, in batch order.
     void batchTranslated(const QList<int>& rows, const QStringList& pieces);
-    // No answer came; the batch is sent again after the wait.
+    // Rows of the batch just handed over whose tags a person should look at; after batchTranslated.
+    void rowsNeedReview(const QList<int>& rows);
+    // No answer came, or the service said it is busy; the batch is sent again after the wait.
     void retrying(int attempt, int waitMs);
     void finished(const JobEnd& end);
 
 private:
     void TranslateThreadProc(std::stop_token stop, std::uint64_t generation, TranslateRequest request,
-                             std::optional<ProxyCredentials> credentials);
+                             std::optional<ProxyCredentials> credentials,
+                             std::shared_ptr<TranslationService> service);
     // Waits the time or until stop; false when stopped.
     bool pause(std::stop_token stop, std::chrono::milliseconds time);
-    std::optional<ProxyCredentials> askProxyCredentials(std::stop_token stop, std::uint64_t generation,
-                                                        const QString& proxyName);
+    // Runs `ask` on the UI thread and waits for its answer; nullopt when stopped meanwhile.
+    template <typename T>
+    std::optional<T> askOnUiThread(std::stop_token stop, std::uint64_t generation, std::function<T()> ask);
+    // Plain http to a host off this computer only once the user said yes for that host.
+    bool mayUsePlainHttp(std::stop_token stop, std::uint64_t generation, const QUrl& url);
+    // The growing wait before the `failures`-th try again, at least what the service asked for.
+    std::chrono::milliseconds retryWait(int failures, std::optional<std::chrono::seconds> asked) const;
     // Runs `apply` on the UI thread if the job of `generation` is still the current one.
     void post(std::uint64_t generation, std::function<void()> apply);
     void end(const JobEnd& how);
@@ -94,7 +130,13 @@ private:
     TransportFactory m_transports;
     JobConfig m_config;
     ProxyCredentialsAsker m_askProxy;
+    PlainHttpConfirmer m_confirmPlainHttp;
     std::optional<ProxyCredentials> m_proxyCredentials; // the last ones given, for the next job too
+    QStringList m_plainHttpHosts;                       // said yes to, for the rest of the run
+    std::shared_ptr<TranslationService> m_service;
+    QUrl m_serviceUrl;
+    QString m_serviceName;
+    QList<int> m_rowsToReview;
     // Used by one worker at a time: start() collects the last worker before it starts the next.
     std::unique_ptr<TranslateTransport> m_transport;
 
@@ -103,15 +145,16 @@ private:
     std::atomic<int> m_translatedUpTo{0};
     std::atomic<int> m_linesDone{0};
     std::atomic<int> m_lineCount{0};
+    std::atomic<int> m_batchesDone{0};
+    std::atomic<std::int64_t> m_startedNs{0};
+    std::atomic<std::int64_t> m_lastBatchNs{0};
     std::uint64_t m_generation = 0; // changed and read on the UI thread only
     // Carries the worker's events to the UI thread; a child, so it goes after the worker is joined.
     ThreadHop* m_hop = new ThreadHop(this);
 
-    // The worker's waits: pauses, retry waits and the answer to a credentials question.
+    // The worker's waits: pauses, retry waits and the answers to the user's questions.
     std::mutex m_waitMutex;
     std::condition_variable_any m_wakeWorker;
-    bool m_proxyAnswered = false;
-    std::optional<ProxyCredentials> m_proxyAnswer;
 
     std::mutex m_aliveMutex;
     std::condition_variable m_workerReturned;

@@ -2,6 +2,7 @@
 #include "translate/translate_request.h"
 
 #include "subtitle/entry_rows.h"
+#include "subtitle/subtitle_document.h"
 
 #include <algorithm>
 
@@ -59,6 +60,20 @@ TranslateRequest requestForAllRows(const EntryRows& rows, const QByteArray& lang
         request.rows.append(row);
     }
     return request;
+}
+
+QList<int> untranslatedRows(const EntryRows& rows) {
+    QList<int> untranslated;
+    for (int row = 0; row < rows.count(); ++row) {
+        // An empty original has nothing to translate.
+        if (rows.at(row).original.trimmed().isEmpty())
+            continue;
+        const QString translated = rows.at(row).translated.trimmed();
+        if (translated.isEmpty() || translated == kUntranslated ||
+            translated == rows.at(row).original.trimmed())
+            untranslated.append(row);
+    }
+    return untranslated;
 }
 
 TranslateRequest requestForRows(const EntryRows& rows, QList<int> selected, const QByteArray& langPair,

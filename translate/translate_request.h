@@ -39,6 +39,9 @@ struct TranslateRequest {
 // Every row, position i being row i.
 TranslateRequest requestForAllRows(const EntryRows& rows, const QByteArray& langPair,
                                    std::int32_t formatMode);
+// "Translate Untranslated": the rows whose translation is empty, the "untranslated" mark, or the
+// original text itself, in ascending order.
+QList<int> untranslatedRows(const EntryRows& rows);
 // The given rows in ascending order, each once; rows outside the grid are left out.
 TranslateRequest requestForRows(const EntryRows& rows, QList<int> selected, const QByteArray& langPair,
                                 std::int32_t formatMode);

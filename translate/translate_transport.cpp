@@ -4,12 +4,15 @@
 #include "translate/answer_reader.h"
 #include "translate/translate_request.h"
 
+#include <QDateTime>
 #include <curl/curl.h>
 #include <mutex>
 #include <stop_token>
 
+#include <arpa/inet.h>
+
 namespace {
-constexpr char kUserAgent[] = "Microsoft Internet Explorer";
+constexpr char kUserAgent[] = "velmora";
 constexpr char kLoopback[] = "127.0.0.1,localhost,::1";
 constexpr long kProxyAuthenticationRequired = 407;
 
@@ -37,6 +40,69 @@ QByteArray noProxyList() {
     return list;
 }
 
+// Loopback hosts and the user's no_proxy entries ("*", a host, ".domain" or "domain" for the
+// domain and every host under it), as curl reads them.
+bool bypassesProxy(const QString& host) {
+    if (isLoopbackHost(host))
+        return true;
+    const QString lower = host.toLower();
+    for (QByteArray entry : environment("no_proxy", "NO_PROXY").split(',')) {
+        entry = entry.trimmed().toLower();
+        if (entry == "*")
+            return true;
+        while (entry.startsWith('.'))
+            entry.remove(0, 1);
+        if (entry.isEmpty())
+            continue;
+        const QString domain = QString::fromUtf8(entry);
+        if (lower == domain || lower.endsWith(u'.' + domain))
+            return true;
+    }
+    return false;
+}
+
+// The proxy curl would take from the environment for `url`, decided here so that we know for sure
+// whether a 407 comes from a proxy.
+QByteArray proxyFor(const QUrl& url) {
+    if (bypassesProxy(url.host()))
+        return {};
+    // curl reads only the lower-case http_proxy: the upper-case one can be set by a web server's CGI.
+    QByteArray proxy = url.scheme() == u"https" ? environment("https_proxy", "HTTPS_PROXY")
+                                                : environment("http_proxy", nullptr);
+    if (proxy.isEmpty())
+        proxy = environment("all_proxy", "ALL_PROXY");
+    return proxy.trimmed();
+}
+
+// A refused certificate will be refused again: no retry, and a message of its own.
+bool isCertificateRefusal(CURLcode code) {
+    switch (code) {
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Seconds, or an HTTP date; bounded, so that a server cannot park the job for a day.
+std::optional<std::chrono::seconds> parseRetryAfter(const QByteArray& value) {
+    constexpr qint64 kLongest = 600;
+    bool ok = false;
+    qint64 seconds = value.trimmed().toLongLong(&ok);
+    if (!ok) {
+        const QDateTime when = QDateTime::fromString(QString::fromLatin1(value.trimmed()), Qt::RFC2822Date);
+        if (!when.isValid())
+            return std::nullopt;
+        seconds = QDateTime::currentDateTimeUtc().secsTo(when);
+    }
+    return std::chrono::seconds(std::clamp<qint64>(seconds, 0, kLongest));
+}
+
 bool isLasting(CURLcode code) {
     switch (code) {
     case CURLE_UNSUPPORTED_PROTOCOL:
@@ -57,12 +123,36 @@ struct CurlTransport::State {
     CURLM* multi = nullptr;
     curl_slist* headers = nullptr;
     QByteArray url;
-    QByteArray referer;
     QByteArray noProxy;
+    QByteArray proxy;
+    QString proxyOfUrl; // the scheme and host `proxy` was decided for
     QByteArray proxyUser;
     QByteArray proxyPassword;
     QByteArray answer;
     bool tooLarge = false;
+    // Of the last response only: a new status line starts them afresh.
+    QList<QByteArray> proxyAuthenticate;
+    std::optional<std::chrono::seconds> retryAfter;
+
+    static size_t header(char* data, size_t size, size_t count, void* user) {
+        auto* s = static_cast<State*>(user);
+        const size_t n = size * count;
+        const QByteArray line = QByteArray(data, qsizetype(n)).trimmed();
+        if (line.startsWith("HTTP/")) {
+            s->proxyAuthenticate.clear();
+            s->retryAfter.reset();
+        }
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0) {
+            const QByteArray name = line.first(colon).trimmed().toLower();
+            const QByteArray value = line.mid(colon + 1).trimmed();
+            if (name == "proxy-authenticate")
+                s->proxyAuthenticate.append(value);
+            else if (name == "retry-after")
+                s->retryAfter = parseRetryAfter(value);
+        }
+        return n;
+    }
 
     static size_t write(char* data, size_t size, size_t count, void* user) {
         auto* s = static_cast<State*>(user);
@@ -85,37 +175,26 @@ CurlTransport::CurlTransport(TransportConfig config) : d(std::make_unique<State>
     if (!isValid())
         return;
 
-    QUrl url = d->config.serviceUrl;
-    QString path = url.path();
-    while (path.endsWith(u'/'))
-        path.chop(1);
-    url.setPath(path + QString::fromLatin1(kTranslatePath));
-    d->url = url.toEncoded();
-    d->referer = "https://" + d->config.serviceUrl.host().toUtf8();
     d->noProxy = noProxyList();
-
-    for (const char* header : {"Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8",
-                               "X-HTTP-Method-Override: GET",
-                               // The service reads the body without a declared type; curl would add
-                               // one, and an "Expect" that costs a round trip on longer bodies.
-                               "Content-Type:", "Expect:"})
-        d->headers = curl_slist_append(d->headers, header);
+    d->proxy = proxyFor(d->config.serviceUrl);
+    d->proxyOfUrl = d->config.serviceUrl.scheme() + u' ' + d->config.serviceUrl.host();
 
     CURL* e = d->easy;
-    curl_easy_setopt(e, CURLOPT_URL, d->url.constData());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_DEFAULT_PROTOCOL, "https");
     curl_easy_setopt(e, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(e, CURLOPT_POST, 1L);
     curl_easy_setopt(e, CURLOPT_USERAGENT, kUserAgent);
-    curl_easy_setopt(e, CURLOPT_REFERER, d->referer.constData());
-    curl_easy_setopt(e, CURLOPT_HTTPHEADER, d->headers);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(d->config.connectTimeout.count()));
     curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, long(d->config.transferTimeout.count()));
+    // An empty proxy turns the environment's off: the choice made here is the one that counts.
+    curl_easy_setopt(e, CURLOPT_PROXY, d->proxy.constData());
     curl_easy_setopt(e, CURLOPT_NOPROXY, d->noProxy.constData());
-    curl_easy_setopt(e, CURLOPT_PROXYAUTH, long(CURLAUTH_ANY));
+    curl_easy_setopt(e, CURLOPT_PROXYAUTH, long(CURLAUTH_ANYSAFE));
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &State::write);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, d.get());
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &State::header);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, d.get());
 }
 
 CurlTransport::~CurlTransport() {
@@ -130,13 +209,46 @@ bool CurlTransport::isValid() const {
     return d->easy && d->multi;
 }
 
-TransportResult CurlTransport::send(const QByteArray& body, std::stop_token stop) {
+TransportResult TranslateTransport::send(const ServiceRequest& request, std::stop_token stop) {
+    return send(request.body, stop);
+}
+
+TransportResult TranslateTransport::send(const QByteArray&, std::stop_token) {
+    return TransportFailure{QStringLiteral("this transport sends whole requests only"), true, false};
+}
+
+TransportResult CurlTransport::send(const ServiceRequest& request, std::stop_token stop) {
     if (!isValid())
         return TransportFailure{QStringLiteral("no libcurl handle"), true, false};
     d->answer.clear();
     d->tooLarge = false;
-    curl_easy_setopt(d->easy, CURLOPT_POSTFIELDS, body.constData());
-    curl_easy_setopt(d->easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
+    d->proxyAuthenticate.clear();
+    d->retryAfter.reset();
+
+    CURL* e = d->easy;
+    d->url = request.url.toEncoded();
+    curl_easy_setopt(e, CURLOPT_URL, d->url.constData());
+    // Each engine may name another host; the proxy is decided for the one this request goes to.
+    const QString proxyOfUrl = request.url.scheme() + u' ' + request.url.host();
+    if (proxyOfUrl != d->proxyOfUrl) {
+        d->proxy = proxyFor(request.url);
+        d->proxyOfUrl = proxyOfUrl;
+        curl_easy_setopt(e, CURLOPT_PROXY, d->proxy.constData());
+    }
+    curl_slist_free_all(d->headers);
+    // An "Expect" costs a round trip on longer bodies, and no service needs it.
+    d->headers = curl_slist_append(nullptr, "Expect:");
+    for (const auto& [name, value] : request.headers)
+        d->headers =
+            curl_slist_append(d->headers, (name + (value.isEmpty() ? ":" : ": " + value)).constData());
+    curl_easy_setopt(e, CURLOPT_HTTPHEADER, d->headers);
+    if (request.method == "GET") {
+        curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+    } else {
+        curl_easy_setopt(e, CURLOPT_POST, 1L);
+        curl_easy_setopt(e, CURLOPT_POSTFIELDS, request.body.constData());
+        curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+    }
 
     if (curl_multi_add_handle(d->multi, d->easy) != CURLM_OK)
         return TransportFailure{QStringLiteral("curl_multi_add_handle failed"), true, false};
@@ -171,17 +283,22 @@ TransportResult CurlTransport::send(const QByteArray& body, std::stop_token stop
     long status = 0;
     curl_easy_getinfo(d->easy, CURLINFO_RESPONSE_CODE, &status);
     if (d->tooLarge)
-        return TransportReply{status, {}, true};
+        return TransportReply{status, {}, true, d->retryAfter};
     if (result != CURLE_OK) {
         // A proxy refusing the tunnel of an HTTPS request ends the transfer; it still asks for
         // credentials like a 407 answer to a plain request.
         long connectCode = 0;
         curl_easy_getinfo(d->easy, CURLINFO_HTTP_CONNECTCODE, &connectCode);
         if (connectCode == kProxyAuthenticationRequired)
-            return TransportReply{connectCode, {}, false};
-        return TransportFailure{QString::fromUtf8(curl_easy_strerror(result)), isLasting(result), false};
+            return TransportReply{connectCode, {}, false, std::nullopt};
+        const QString reason = QString::fromUtf8(curl_easy_strerror(result));
+        if (isCertificateRefusal(result)) {
+            const QString host = request.url.host();
+            return TransportFailure{reason, true, false, certificateRefusedMessage(host, reason)};
+        }
+        return TransportFailure{reason, isLasting(result), false, std::nullopt};
     }
-    return TransportReply{status, std::move(d->answer), false};
+    return TransportReply{status, std::move(d->answer), false, d->retryAfter};
 }
 
 void CurlTransport::setProxyCredentials(const ProxyCredentials& credentials) {
@@ -191,22 +308,67 @@ void CurlTransport::setProxyCredentials(const ProxyCredentials& credentials) {
         return;
     curl_easy_setopt(d->easy, CURLOPT_PROXYUSERNAME, d->proxyUser.constData());
     curl_easy_setopt(d->easy, CURLOPT_PROXYPASSWORD, d->proxyPassword.constData());
+    curl_easy_setopt(d->easy, CURLOPT_PROXYAUTH,
+                     long(credentials.clearTextAllowed ? CURLAUTH_ANY : CURLAUTH_ANYSAFE));
 }
 
 QString CurlTransport::proxyName() const {
-    const bool https = d->config.serviceUrl.scheme() == u"https";
-    QByteArray proxy = https ? environment("https_proxy", "HTTPS_PROXY") : environment("http_proxy", nullptr);
-    if (proxy.isEmpty())
-        proxy = environment("all_proxy", "ALL_PROXY");
-    const QUrl url = QUrl::fromUserInput(QString::fromLocal8Bit(proxy));
+    if (d->proxy.isEmpty())
+        return {};
+    QString text = QString::fromLocal8Bit(d->proxy);
+    if (!text.contains(QStringLiteral("://")))
+        text.prepend(QStringLiteral("http://"));
+    const QUrl url(text);
     return url.host().isEmpty() ? QString() : url.host() + u':' + QString::number(url.port(1080));
+}
+
+bool CurlTransport::proxyPasswordInClear() const {
+    // Through an https proxy every scheme travels inside TLS.
+    if (d->proxy.trimmed().toLower().startsWith("https://"))
+        return false;
+    for (const QByteArray& offer : d->proxyAuthenticate) {
+        const QByteArray scheme = offer.trimmed().split(' ').value(0).toLower();
+        if (scheme == "digest" || scheme == "ntlm" || scheme == "negotiate")
+            return false;
+    }
+    return true;
+}
+
+QUrl CurlTransport::serviceUrl() const {
+    return d->config.serviceUrl;
+}
+
+bool isLoopbackHost(const QString& host) {
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+        host.endsWith(QLatin1String(".localhost"), Qt::CaseInsensitive))
+        return true;
+    QByteArray text = host.toLatin1();
+    if (text.startsWith('[') && text.endsWith(']'))
+        text = text.mid(1, text.size() - 2);
+    in_addr v4{};
+    if (inet_pton(AF_INET, text.constData(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, text.constData(), &v6) == 1) {
+        if (IN6_IS_ADDR_LOOPBACK(&v6))
+            return true;
+        return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
+    }
+    return false;
+}
+
+QUrl serviceUrlFromText(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return {};
+    return QUrl(trimmed.contains(QStringLiteral("://")) ? trimmed : QStringLiteral("https://") + trimmed);
 }
 
 TransportConfig TransportConfig::fromEnvironment() {
     TransportConfig config;
     const QByteArray url = qgetenv(kServiceUrlVariable).trimmed();
     if (!url.isEmpty())
-        config.serviceUrl = QUrl(QString::fromUtf8(url));
+        config.serviceUrl = serviceUrlFromText(QString::fromUtf8(url));
     return config;
 }
 

@@ -4,9 +4,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -195,4 +199,41 @@ TEST_F(FileConversion, SymlinkedTargetReplacesTheFileItNames) {
     EXPECT_EQ(run(source, path("via-link.txt")).status, FileConversionResult::Status::Done);
     EXPECT_EQ(read(real), kUtf8);
     EXPECT_TRUE(QFileInfo(path("via-link.txt")).isSymLink());
+}
+
+TEST_F(FileConversion, OnlyARegularFileWithinTheLimitIsRead) {
+    const QString fifo = path("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", path("zero-link")));
+    // Sparse: one byte over the limit takes no room on the disk.
+    const QString huge = path("huge.txt");
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(kConversionSizeLimit + 1));
+    }
+    const QString target = path("target.txt");
+    write(target, kOld);
+
+    for (const QString& source : {fifo, path("zero-link"), QStringLiteral("/dev/zero"), huge}) {
+        SCOPED_TRACE(source.toStdString());
+        std::stop_source stop;
+        auto running = std::async(std::launch::async, [&] {
+            return convertFile({source, target, "ASCII", "UTF-8"}, stop.get_token());
+        });
+        if (running.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
+            // Free the worker before failing: a writer ends the wait on the pipe, the stop the read.
+            stop.request_stop();
+            const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            running.wait();
+            if (writer >= 0)
+                ::close(writer);
+            ADD_FAILURE() << "still reading after 3 s";
+            continue;
+        }
+        expectFailureNaming(running.get(), source);
+    }
+    EXPECT_EQ(read(target), kOld);
+    // No temporary file beside the target (the pipe is not a file to list).
+    EXPECT_EQ(entries(), (QStringList{"huge.txt", "target.txt", "zero-link"}));
 }

@@ -15,6 +15,7 @@
 #include <deque>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
 
 namespace {
 
@@ -164,13 +165,20 @@ TEST_F(ConvertDialog, FailuresSayWhatWentWrongNeverDone) {
     convertNow();
     EXPECT_EQ(read(path("target.srt")), "old");
 
-    ASSERT_EQ(messages.size(), 2u);
+    // A pipe nobody writes to: a message at once, never a worker waiting for ever.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    pick(path("pipe"), path("target.srt"));
+    convertNow();
+    EXPECT_EQ(read(path("target.srt")), "old");
+
+    ASSERT_EQ(messages.size(), 3u);
     for (const UserMessage& m : messages) {
         EXPECT_EQ(m.caption, "ERROR!");
         EXPECT_EQ(m.icon, MessageIcon::Error);
     }
     EXPECT_TRUE(messages[0].text.contains(path("link.srt"))) << qPrintable(messages[0].text);
     EXPECT_TRUE(messages[1].text.contains(path("missing.srt"))) << qPrintable(messages[1].text);
+    EXPECT_TRUE(messages[2].text.contains(path("pipe"))) << qPrintable(messages[2].text);
 }
 
 TEST_F(ConvertDialog, ALongConversionShowsProgressAndCancelStopsIt) {
@@ -264,4 +272,22 @@ TEST(ConvertDialogSeam, TheFramesSeamAnswersThePickersAndMessages) {
     EXPECT_EQ(seam.saveSuffix, QString());
     ASSERT_EQ(seam.messages.size(), 1u);
     EXPECT_EQ(seam.messages[0].text, "you must select a target file!");
+}
+
+TEST_F(ConvertDialog, EveryEventOfTheWorkerReachesTheWindowWhole) {
+    // Many progress reports in a row, while the window takes them: each one is written by the
+    // worker and read by the window, the very pattern the sanitizer watches.
+    convert = [](const FileConversionRequest&, std::stop_token, const ConversionProgress& progress) {
+        for (qint64 done = 1; done <= 2000; ++done)
+            progress(done, 2000);
+        FileConversionResult r;
+        r.status = FileConversionResult::Status::Done;
+        r.bytesRead = 2000;
+        return r;
+    };
+    dialog->setProgressDelay(std::chrono::milliseconds(0));
+    pick(path("a.srt"), path("b.srt"));
+    convertNow();
+    EXPECT_EQ(messages, std::vector<UserMessage>{kDone});
+    EXPECT_FALSE(dialog->isConverting());
 }

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     dialog.sourceBrowseButton()->click();
     dialog.targetBrowseButton()->click();
     dialog.sourceCombo()->setCurrentIndex(dialog.sourceCombo()->findText("Japanese(SHIFT-JIS)"));
-    dialog.targetCombo()->setCurrentIndex(dialog.targetCombo()->findText("Unicode(UTF-8)"));
+    dialog.targetCombo()->setCurrentIndex(dialog.targetCombo()->findText("Unicode(UTF-8 with BOM)"));
     save(QStringLiteral("filled"), false);
     dialog.targetCombo()->showPopup();
     save(QStringLiteral("combo-open"), true);

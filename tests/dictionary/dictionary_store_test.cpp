@@ -6,8 +6,11 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -224,4 +227,60 @@ TEST_F(Store, FailedWriteLeavesTheFileAsItWas) {
     const auto records = store.ReadRecords(kVocabulary);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1].original, "third");
+}
+
+TEST_F(Store, APlantedLinkOrSpecialFileIsRefusedAndNothingIsWritten) {
+    const QString victim = root() + "/victim";
+    const QByteArray victimBytes("someone else's file\n");
+    struct Row {
+        const char* name;
+        std::function<bool(const QString& file)> plant; // puts something at the store file's path
+    };
+    const Row rows[] = {
+        {"link to another file", [&](const QString& f) { return QFile::link(victim, f); }},
+        {"link to nowhere",
+         [&](const QString& f) { return QFile::link(root() + "/created-through-link", f); }},
+        {"hard link to another file",
+         [&](const QString& f) {
+             return ::link(QFile::encodeName(victim).constData(), QFile::encodeName(f).constData()) == 0;
+         }},
+        {"pipe", [](const QString& f) { return ::mkfifo(QFile::encodeName(f).constData(), 0600) == 0; }},
+        {"folder", [](const QString& f) { return QDir().mkdir(f); }},
+        // Another user's file (only a root test run can give one away).
+        {"someone else's",
+         [&](const QString& f) {
+             write(f, victimBytes);
+             return ::getuid() != 0 || ::chown(QFile::encodeName(f).constData(), 65534, 65534) == 0;
+         }},
+    };
+    for (const Row& row : rows) {
+        for (const QString& file : {word(), sentence()}) {
+            SCOPED_TRACE(std::string(row.name) + " as " + QFileInfo(file).fileName().toStdString());
+            write(victim, victimBytes);
+            ASSERT_TRUE(row.plant(file));
+            if (::getuid() != 0 && QByteArrayView(row.name) == "someone else's")
+                continue;
+            DictionaryStore store;
+            EXPECT_EQ(store.OpenDictionaryFiles(bin()), -1);
+            EXPECT_FALSE(store.isOpen());
+            EXPECT_EQ(store.AppendDictionaryRecord(pair("a", "b"), kVocabulary), -1);
+            EXPECT_EQ(store.AppendDictionaryRecord(pair("a", "b"), kSentences), -1);
+            EXPECT_EQ(contents(victim), victimBytes);
+            EXPECT_FALSE(QFileInfo::exists(root() + "/created-through-link"));
+            QFile::remove(file);
+            QDir().rmdir(file);
+            QFile::remove(word());
+            QFile::remove(sentence());
+        }
+    }
+}
+
+TEST_F(Store, NewStoreFilesAreTheUsersAlone) {
+    DictionaryStore store;
+    ASSERT_EQ(store.OpenDictionaryFiles(bin()), 0);
+    for (const QString& file : {word(), sentence()}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << qPrintable(file);
+    }
 }

@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,6 +39,14 @@ protected:
         if (!cacheHome.isNull())
             env.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome);
         return env;
+    }
+
+    static unsigned modeOf(const QString& path) {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+    }
+    static bool setMode(const QString& path, unsigned mode) {
+        return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
     }
 
     QTemporaryDir m_root;
@@ -111,6 +122,67 @@ TEST_F(WritableFoldersTest, InstalledProgramMakesItsUserFoldersAndLeavesThePrefi
     decideWritableFolders(environment(home));
     EXPECT_EQ(dataFolder(), root() + QStringLiteral("dist/data/"));
     EXPECT_FALSE(QFileInfo::exists(dataFolder()));
+}
+
+TEST_F(WritableFoldersTest, PerUserFoldersAreTheUsersAlone) {
+    const QString prefix = makeInstalledPrefix(QStringLiteral("prefix"));
+    setProgramFolder(prefix + QStringLiteral("bin"));
+    const QString home = root() + QStringLiteral("home");
+    // A cache folder an earlier run made open to everybody is closed again.
+    ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/.cache/velmora")));
+    ASSERT_TRUE(setMode(home + QStringLiteral("/.cache/velmora"), 0755));
+    EXPECT_FALSE(decideWritableFolders(environment(home)).has_value());
+    for (const QString& f :
+         {dataFolder(), logFolder(), temporaryFolder(), home + QStringLiteral("/.local/share")})
+        EXPECT_EQ(modeOf(f), 0700u) << qPrintable(f);
+}
+
+TEST_F(WritableFoldersTest, AProgramFolderOtherUsersCanWriteIsRefusedWithAMessage) {
+    const QString home = root() + QStringLiteral("home");
+    const bool asRoot = ::geteuid() == 0;
+    struct Row {
+        const char* name;
+        const char* open; // the folder others can write, under dist/; empty for a sound tree
+        std::function<bool(const QString& folder)> openUp;
+    };
+    const Row rows[] = {
+        {"the folder that holds bin/", "", [](const QString& f) { return setMode(f, 0777); }},
+        {"a sticky folder that holds bin/", "", [](const QString& f) { return setMode(f, 01777); }},
+        {"bin/", "bin", [](const QString& f) { return setMode(f, 0757); }},
+        {"data/", "data", [](const QString& f) { return setMode(f, 0773); }},
+        // Group-writable is fine for the user's own group, not for another's.
+        {"log/ of another group", "log",
+         [&](const QString& f) {
+             return setMode(f, 0775) && (!asRoot || ::chown(QFile::encodeName(f).constData(), 0, 65534) == 0);
+         }},
+        {"data/ of another user", "data",
+         [&](const QString& f) {
+             return !asRoot || ::chown(QFile::encodeName(f).constData(), 65534, 0) == 0;
+         }},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!asRoot && QByteArrayView(row.name).contains("another"))
+            continue;
+        const QString dist = root() + QStringLiteral("dist%1/").arg(++n);
+        for (const char* sub : {"bin", "data", "log"})
+            ASSERT_TRUE(QDir().mkpath(dist + QLatin1String(sub)));
+        setProgramFolder(dist + QStringLiteral("bin"));
+        // Sound as made: the folders stay where they are.
+        EXPECT_FALSE(decideWritableFolders(environment(home)).has_value());
+        EXPECT_EQ(dataFolder(), dist + QStringLiteral("data/"));
+
+        const QString open = QDir::cleanPath(dist + QLatin1String(row.open));
+        ASSERT_TRUE(row.openUp(open));
+        const std::optional<UserMessage> refused = decideWritableFolders(environment(home));
+        ASSERT_TRUE(refused.has_value());
+        EXPECT_TRUE(refused->text.contains(open)) << qPrintable(refused->text);
+        EXPECT_EQ(refused->icon, MessageIcon::Warning);
+        EXPECT_EQ(writableFolders().layout, FolderLayout::PerUser);
+        EXPECT_EQ(dataFolder(), home + QStringLiteral("/.local/share/velmora/"));
+        EXPECT_TRUE(refused->text.contains(dataFolder())) << qPrintable(refused->text);
+    }
 }
 
 } // namespace

@@ -97,6 +97,26 @@ private:
     std::shared_ptr<Script> m_script;
 };
 
+// The scripted transport, saying where it sends and whether its proxy wants the password in clear.
+class LocatedTransport final : public TranslateTransport {
+public:
+    LocatedTransport(std::shared_ptr<ScriptedTransport::Script> script, QUrl url,
+                     bool passwordInClear = false)
+        : m_inner(std::move(script)), m_url(std::move(url)), m_inClear(passwordInClear) {}
+    TransportResult send(const QByteArray& body, std::stop_token stop) override {
+        return m_inner.send(body, stop);
+    }
+    void setProxyCredentials(const ProxyCredentials& c) override { m_inner.setProxyCredentials(c); }
+    QString proxyName() const override { return m_inner.proxyName(); }
+    bool proxyPasswordInClear() const override { return m_inClear; }
+    QUrl serviceUrl() const override { return m_url; }
+
+private:
+    ScriptedTransport m_inner;
+    QUrl m_url;
+    bool m_inClear;
+};
+
 inline TransportFactory scriptedFactory(std::shared_ptr<ScriptedTransport::Script> script) {
     return [script] { return std::make_unique<ScriptedTransport>(script); };
 }

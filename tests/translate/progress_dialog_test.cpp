@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -195,6 +196,74 @@ TEST(TranslationRunner, AsksProxyCredentialsThroughTheSeam) {
     ASSERT_EQ(script->credentials.size(), 1u);
     EXPECT_EQ(script->credentials[0], (ProxyCredentials{"ann", "pw"}));
     EXPECT_EQ(calls.order, (QStringList{"started", "batch 0-1 t1", "finished"}));
+}
+
+// The dialog names a service that is not the default one, and says when the lines go unencrypted.
+TEST(ProgressDialog, NamesAServiceOtherThanTheDefault) {
+    const struct {
+        const char* url; // empty: a transport that cannot say
+        const char* shown;
+    } cases[] = {
+        {"", ""},
+        {"https://translate.googleapis.com", ""},
+        {"https://mt.example.org", "to mt.example.org"},
+        {"http://127.0.0.1:5000", "to 127.0.0.1:5000"},
+        {"http://mt.example.org:8080", "to mt.example.org:8080 (unencrypted)"},
+    };
+    for (const auto& c : cases) {
+        auto script = std::make_shared<ScriptedTransport::Script>();
+        const QUrl url(QString::fromUtf8(c.url));
+        TransportFactory factory = [script, url] { return std::make_unique<LocatedTransport>(script, url); };
+        TranslateJob job(factory, noPause());
+        JobRecorder seen(job);
+        ASSERT_TRUE(job.start(lines(0)));
+        CProgress dialog(job, 0, nullptr);
+        EXPECT_EQ(dialog.serviceText()->text(), QString::fromUtf8(c.shown)) << c.url;
+        EXPECT_EQ(dialog.serviceText()->isVisibleTo(&dialog), *c.shown != 0) << c.url;
+        ASSERT_TRUE(seen.waitForEnd());
+    }
+}
+
+// The plain-http question and the proxy dialog's warning come through the frame's seam.
+TEST(TranslationRunner, AsksThroughTheSeamBeforeUnencryptedText) {
+    auto script = std::make_shared<ScriptedTransport::Script>();
+    script->give(TransportReply{407, {}, false});
+    script->give(okReply(answerOf(1)));
+    Calls calls;
+    QStringList dialogs;
+    bool warned = false;
+    TranslationRunner* runnerPtr = nullptr;
+    TranslationRunner runner(
+        recordingHooks(calls,
+                       [&](QDialog& d) {
+                           dialogs.append(d.objectName());
+                           if (d.objectName() == u"PlainHttpQuestion") {
+                               auto& box = dynamic_cast<QMessageBox&>(d);
+                               EXPECT_TRUE(box.text().contains(QStringLiteral("mt.example.org")));
+                               EXPECT_EQ(box.textFormat(), Qt::PlainText);
+                               return int(QMessageBox::Yes);
+                           }
+                           if (d.objectName() == u"ProxyCredentials") {
+                               warned = d.findChild<QLabel*>(QStringLiteral("inClearWarning")) != nullptr;
+                               d.findChild<QLineEdit*>(QStringLiteral("user"))->setText("ann");
+                               d.accept();
+                               return int(QDialog::Accepted);
+                           }
+                           EXPECT_TRUE(
+                               QTest::qWaitFor([&] { return !runnerPtr->job().translating(); }, 5000));
+                           d.reject();
+                           return d.result();
+                       }),
+        nullptr,
+        [script] { return std::make_unique<LocatedTransport>(script, QUrl("http://mt.example.org"), true); },
+        noPause());
+    runnerPtr = &runner;
+    EXPECT_TRUE(runner.run(lines(1)));
+    EXPECT_EQ(dialogs, (QStringList{"CProgress", "PlainHttpQuestion", "ProxyCredentials"}));
+    EXPECT_TRUE(warned);
+    ASSERT_EQ(script->credentials.size(), 1u);
+    EXPECT_TRUE(script->credentials[0].clearTextAllowed);
+    EXPECT_EQ(calls.order, (QStringList{"started", "batch 0-0 t0", "finished"}));
 }
 
 } // namespace

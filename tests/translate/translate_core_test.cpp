@@ -2,9 +2,14 @@
 #include "subtitle/entry_rows.h"
 #include "translate/answer_reader.h"
 #include "translate/language_table.h"
+#include "translate/translate_job.h"
 #include "translate/translate_request.h"
+#include "translate/translate_transport.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,15 +116,18 @@ TEST(TranslateRequest, SelectedRowsInAscendingOrderOnce) {
 
 // What is not an answer is told apart by its markers and its JSON, with the two messages.
 TEST(AnswerReader, MessagesForWhatIsNoAnswer) {
-    const QString network = QStringLiteral("network is not available right now!");
-    const QString translator = QStringLiteral(
-        "The translator is not available now! Pls send a email to support@velmora.example.org, thank you!");
+    const QString empty = emptyAnswerMessage().text;
+    const QString translator = translatorUnavailableMessage().text;
+    // The service's answer, not the network, was empty; and nobody is sent to write to an address.
+    EXPECT_TRUE(empty.startsWith(QStringLiteral("The translation service gave an empty answer.")));
+    EXPECT_FALSE(translator.contains(u'@'));
+    EXPECT_TRUE(translator.contains(QStringLiteral("\"Troubleshooting\"")));
     const struct {
         const char* what;
         QByteArray answer;
         QString message; // empty: an answer
     } cases[] = {
-        {"empty", "", network},
+        {"empty", "", empty},
         {"error page", "<html><body>500 Internal Server Error</body></html>", translator},
         {"no start marker", R"([["Bonjour","Hello"]])", translator},
         {"segment without end", R"([[["Bonjour\r","Hello\r",null],["le monde)", translator},
@@ -200,7 +208,6 @@ TEST(AnswerReader, SplitAndShape) {
         {"the example",
          R"([[["Bonjour\r","Hello\r",null,null,1],["le monde","world",null,null,1]],null,"en"])", 2, kSubRip,
          "Bonjour / le monde"},
-        {"one separator for three lines", R"([[["a\rb"]]])", 3, kSubRip, "a / b / b"},
         {"extra separators", R"([[["a\rb\rc"]]])", 2, kSubRip, "a / b"},
         {"joiner, SubRip", R"([[["A|\nB"]]])", 1, kSubRip, "A|\nB"},
         {"bar, SubRip", R"([[["A|B"]]])", 1, kSubRip, "A|\nB"},
@@ -218,14 +225,175 @@ TEST(AnswerReader, SplitAndShape) {
     }
 }
 
-TEST(AnswerReader, PiecesOfAnyLength) {
-    const QString longLine = QString(20000, u'x') + QStringLiteral("|") + QString(60000, u'y');
-    const QByteArray answer = "[[[\"" + longLine.toUtf8() + "\"]]]";
-    const BatchAnswer read = readBatchAnswer(answer, 1, kSubRip);
-    ASSERT_FALSE(read.message);
-    ASSERT_EQ(read.pieces.size(), 1);
-    EXPECT_EQ(read.pieces[0].size(), longLine.size() + 1);
-    EXPECT_EQ(read.pieces[0].mid(20000, 2), QStringLiteral("|\n"));
+// Fewer pieces than lines fails the batch: no line gets another's piece, and a short answer of a
+// megabyte is not copied onto every line. Texts and pieces beyond any translation are refused.
+TEST(AnswerReader, ShortOrOverlongAnswersAreNoPieces) {
+    const QByteArray huge = QByteArray(kMaxAnswerBytes - 100, 'a');
+    const struct {
+        const char* what;
+        QByteArray answer;
+        int lines;
+        QString message; // empty: pieces
+        bool mismatch;
+    } cases[] = {
+        {"one separator for three lines", R"([[["a\rb"]]])", 3, linesMismatchMessage().text, true},
+        {"a megabyte and one separator for 25 lines", "[[[\"" + huge + "\\r" + "b\"]]]", 25,
+         answerTooLongMessage().text, false},
+        {"a long line and an empty one", "[[[\"" + QByteArray(4000, 'a') + "\\r\"]]]", 2, {}, false},
+        {"a piece past the bound", "[[[\"" + QByteArray(kMaxPieceChars + 1, 'a') + "\\rb\"]]]", 2,
+         answerTooLongMessage().text, false},
+        {"joiners that grow a piece past the bound",
+         "[[[\"" + QByteArray(kMaxPieceChars / 2 + 1, '|') + "\"]]]", 1, answerTooLongMessage().text, false},
+        {"a piece at the bound", "[[[\"" + QByteArray(kMaxPieceChars, 'a') + "\"]]]", 1, {}, false},
+        {"segments past the bound together",
+         "[[[\"" + QByteArray(40000, 'a') + "\"],[\"" + QByteArray(20000, 'b') + "\"]]]", 1,
+         answerTooLongMessage().text, false},
+    };
+    for (const auto& c : cases) {
+        const BatchAnswer read = readBatchAnswer(c.answer, c.lines, kSubRip);
+        EXPECT_EQ(read.mismatch, c.mismatch) << c.what;
+        if (c.message.isEmpty()) {
+            EXPECT_FALSE(read.message) << c.what;
+            EXPECT_EQ(read.pieces.size(), c.lines) << c.what;
+            continue;
+        }
+        ASSERT_TRUE(read.message) << c.what;
+        EXPECT_EQ(read.message->text, c.message) << c.what;
+        EXPECT_TRUE(read.pieces.isEmpty()) << c.what;
+    }
+}
+
+TEST(ServiceAddress, BareHostsMeanHttpsAndOnlyLoopbackIsLocal) {
+    const struct {
+        const char* typed;
+        const char* url;
+    } addresses[] = {
+        {"translate.example.org", "https://translate.example.org"},
+        {"translate.example.org:8443/base", "https://translate.example.org:8443/base"},
+        {"  http://127.0.0.1:5000 ", "http://127.0.0.1:5000"},
+        {"https://example.org", "https://example.org"},
+        {"", ""},
+    };
+    for (const auto& a : addresses)
+        EXPECT_EQ(serviceUrlFromText(QString::fromUtf8(a.typed)).toString(), QString::fromUtf8(a.url))
+            << a.typed;
+
+    const struct {
+        const char* host;
+        bool loopback;
+    } hosts[] = {
+        {"example.org", false},
+        {"127.0.0.1.example.org", false},
+        {"10.0.0.1", false},
+        {"::2", false},
+        {"localhostx", false},
+        {"127.0.0.1", true},
+        {"127.8.9.10", true},
+        {"::1", true},
+        {"[::1]", true},
+        {"LOCALHOST", true},
+        {"::ffff:127.0.0.1", true},
+    };
+    for (const auto& h : hosts)
+        EXPECT_EQ(isLoopbackHost(QString::fromUtf8(h.host)), h.loopback) << h.host;
+}
+
+// The failure log is appended to, starts over when large, and never follows a planted link.
+TEST(FailureLog, AppendsToARegularFileOnly) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString log = dir.filePath(QStringLiteral("translation.log"));
+    const QString victim = dir.filePath(QStringLiteral("victim"));
+    QFile v(victim);
+    ASSERT_TRUE(v.open(QIODevice::WriteOnly));
+    v.write("keep me");
+    v.close();
+    const QString link = dir.filePath(QStringLiteral("link.log"));
+    ASSERT_TRUE(QFile::link(victim, link));
+
+    EXPECT_FALSE(appendFailureLog(link, QStringLiteral("HTTP 500")));
+    EXPECT_FALSE(appendFailureLog(dir.path(), QStringLiteral("HTTP 500")));
+    EXPECT_FALSE(appendFailureLog(QString(), QStringLiteral("HTTP 500")));
+    QFile check(victim);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), "keep me");
+
+    ASSERT_TRUE(appendFailureLog(log, QStringLiteral("HTTP 500"),
+                                 QByteArray("<html>\x01"
+                                            "busy") +
+                                     QByteArray(1000, 'x')));
+    ASSERT_TRUE(appendFailureLog(log, QStringLiteral("HTTP 503")));
+    QFile written(log);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray text = written.readAll();
+    written.close();
+    EXPECT_TRUE(text.contains(" HTTP 500\n  answer (1011 bytes): <html>\\x01busyxxx")) << text.constData();
+    EXPECT_TRUE(text.contains("xxx...\n")) << text.constData();
+    EXPECT_LT(text.size(), 500);
+    EXPECT_TRUE(text.contains(" HTTP 503\n"));
+    EXPECT_EQ(QFile::permissions(log) & (QFile::ReadGroup | QFile::ReadOther), 0);
+
+    // Past its limit it starts over rather than grow without end.
+    ASSERT_TRUE(written.open(QIODevice::Append));
+    written.write(QByteArray(300 * 1024, 'y'));
+    written.close();
+    ASSERT_TRUE(appendFailureLog(log, QStringLiteral("HTTP 429")));
+    EXPECT_LT(QFileInfo(log).size(), 200);
+}
+
+TEST(TranslateRequest, UntranslatedRowsAreEmptyMarkedOrUnchanged) {
+    EntryRows rows;
+    const struct {
+        const char* original;
+        const char* translated;
+        bool untranslated;
+    } cases[] = {
+        {"Hello", "Bonjour", false}, {"Hello", "", true}, {"Hello", "untranslated", true},
+        {"Hello", " Hello ", true},  {"", "", false},     {"Bye", "Hello", false},
+    };
+    QList<int> expected;
+    for (const auto& c : cases) {
+        if (c.untranslated)
+            expected.append(rows.count());
+        rows.append(EntryRow{double(rows.count() + 1), {}, {}, c.original, c.translated});
+    }
+    EXPECT_EQ(untranslatedRows(rows), expected);
+}
+
+TEST(JobRules, BatchesKeepToTheEnginesLimits) {
+    QStringList lines;
+    for (int i = 0; i < 10; ++i)
+        lines.append(QString(100, u'x'));
+    const struct {
+        int start;
+        BatchLimit limit;
+        int end;
+    } cases[] = {
+        {0, {25, 1 << 20}, 10}, {0, {4, 1 << 20}, 4}, {8, {4, 1 << 20}, 10},
+        {0, {25, 700}, 2},      {3, {25, 10}, 4},     {0, {0, 0}, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(batchEnd(lines, c.start, c.limit), c.end)
+            << c.start << " " << c.limit.lines << " " << c.limit.bytes;
+}
+
+TEST(JobRules, TimeLeftOnceTwoBatchesAreDone) {
+    using std::chrono::milliseconds;
+    using std::chrono::seconds;
+    const struct {
+        milliseconds elapsed;
+        int done;
+        int total;
+        int batches;
+        std::optional<seconds> left;
+    } cases[] = {
+        {milliseconds(20000), 25, 100, 1, std::nullopt}, {milliseconds(20000), 50, 100, 2, seconds(20)},
+        {milliseconds(1000), 100, 100, 4, seconds(0)},   {milliseconds(0), 0, 100, 2, std::nullopt},
+        {milliseconds(3000), 50, 1000, 2, seconds(57)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(estimateTimeLeft(c.elapsed, c.done, c.total, c.batches), c.left)
+            << c.done << "/" << c.total;
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 #include "translate/translate_job.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -113,7 +116,7 @@ TEST_F(LoopbackJob, EntitiesAndEscapesArriveDecodedOnce) {
 // A bad answer to the second batch ends the job with its message; the first batch keeps its
 // translation and nothing more is sent.
 TEST_F(LoopbackJob, BadAnswersEndTheJobWithTheirMessage) {
-    const UserMessage network = networkUnavailableMessage();
+    const UserMessage empty = emptyAnswerMessage();
     const UserMessage translator = translatorUnavailableMessage();
     const struct {
         const char* what;
@@ -121,7 +124,7 @@ TEST_F(LoopbackJob, BadAnswersEndTheJobWithTheirMessage) {
         QByteArray body;
         UserMessage message;
     } cases[] = {
-        {"empty", 200, "", network},
+        {"empty", 200, "", empty},
         {"html 500", 500, "<html><body><h1>500</h1></body></html>", translator},
         {"no start marker", 200, R"([["x","y"]])", translator},
         {"segment without end marker", 200, R"([[["Bonjour\r","Hello\r",null],["le mon)", translator},
@@ -254,8 +257,11 @@ TEST(LoopbackProxy, AsksForCredentialsUntilTheProxyTakesThem) {
     JobRecorder seen(job);
     QStringList asked;
     QList<ProxyCredentials> answers{{"ann", "wrong"}, {"ann", "secret"}};
-    job.setProxyCredentialsAsker([&](const QString& name) -> std::optional<ProxyCredentials> {
-        asked.append(name);
+    job.setPlainHttpConfirmer([](const QString&) { return true; });
+    job.setProxyCredentialsAsker([&](const ProxyQuestion& question) -> std::optional<ProxyCredentials> {
+        // Basic is all this proxy takes, over plain http: the dialog must say so.
+        EXPECT_TRUE(question.passwordInClear);
+        asked.append(question.proxyName);
         if (answers.isEmpty())
             return std::nullopt;
         return answers.takeFirst();
@@ -278,7 +284,8 @@ TEST(LoopbackProxy, AsksForCredentialsUntilTheProxyTakesThem) {
 
     TranslateJob other(curlTo(serviceAt(QStringLiteral("http://translate.invalid"))), quickConfig());
     JobRecorder otherSeen(other);
-    other.setProxyCredentialsAsker([](const QString&) { return std::nullopt; });
+    other.setPlainHttpConfirmer([](const QString&) { return true; });
+    other.setProxyCredentialsAsker([](const ProxyQuestion&) { return std::nullopt; });
     ASSERT_TRUE(other.start(numberedRequest(3)));
     ASSERT_TRUE(otherSeen.waitForEnd());
     EXPECT_EQ(otherSeen.ends.front().outcome, JobOutcome::Cancelled);
@@ -338,6 +345,220 @@ TEST(JobLifecycle, ALastingFailureEndsWithTheNetworkMessage) {
     ASSERT_TRUE(curlJob.start(numberedRequest(2)));
     ASSERT_TRUE(curlSeen.waitForEnd(5000));
     EXPECT_EQ(curlSeen.ends.front().message, std::optional<UserMessage>(networkUnavailableMessage()));
+}
+
+// "Busy" and the gateway errors are tried again with growing waits, at least what Retry-After asks;
+// the fifth in a row for one batch ends the job with a message naming the status.
+TEST(LoopbackBusy, TransientStatusesAreTriedFiveTimes) {
+    const struct {
+        int status;
+        int busyAnswers;
+        const char* retryAfter;
+        bool completes;
+        QList<int> waits;
+    } cases[] = {
+        {503, 5, nullptr, false, {10, 20, 40, 40}},
+        {429, 4, nullptr, true, {10, 20, 40, 40}},
+        {502, 1, "1", true, {1000}},
+        {504, 5, nullptr, false, {10, 20, 40, 40}},
+        {500, 1, nullptr, false, {}},
+    };
+    for (const auto& c : cases) {
+        FakeTranslator busy([&c](const RecordedRequest& request, int index) {
+            if (index >= c.busyAnswers)
+                return serviceLikeHandler(&markedTranslation)(request, index);
+            FakeReply reply;
+            reply.status = c.status;
+            reply.body = "<html>busy</html>";
+            reply.contentType = "text/html";
+            if (c.retryAfter)
+                reply.headers = {{"Retry-After", c.retryAfter}};
+            return reply;
+        });
+        TranslateJob job(curlTo(serviceAt(busy.url())), quickConfig());
+        JobRecorder seen(job);
+        ASSERT_TRUE(job.start(numberedRequest(3)));
+        ASSERT_TRUE(seen.waitForEnd()) << c.status;
+        EXPECT_EQ(seen.retryWaits, c.waits) << c.status;
+        if (c.completes) {
+            EXPECT_EQ(seen.ends.front().outcome, JobOutcome::Completed) << c.status;
+            EXPECT_EQ(seen.pieceOfRow.value(2), QStringLiteral("[fr] line 2")) << c.status;
+            EXPECT_EQ(busy.requestCount(), c.busyAnswers + 1) << c.status;
+        } else {
+            EXPECT_EQ(seen.ends.front().outcome, JobOutcome::Failed) << c.status;
+            EXPECT_TRUE(seen.pieceOfRow.isEmpty()) << c.status;
+            EXPECT_EQ(busy.requestCount(), c.busyAnswers) << c.status;
+            const UserMessage expected =
+                c.status == 500 ? translatorUnavailableMessage() : serviceBusyMessage(c.status, 5);
+            EXPECT_EQ(seen.ends.front().message, std::optional<UserMessage>(expected)) << c.status;
+        }
+        EXPECT_TRUE(job.waitForWorker(2000ms));
+    }
+}
+
+// An answer with fewer lines than sent is never spread over the rows: the batch goes again one
+// line at a time, and each row gets its own line's translation.
+TEST(LoopbackMismatch, AShortAnswerIsSentAgainLineByLine) {
+    FakeTranslator service([](const RecordedRequest& request, int index) {
+        FakeReply reply = serviceLikeHandler(&markedTranslation)(request, index);
+        const QStringList lines = request.lines();
+        if (lines.size() > 1 && lines[0] == u"line 0") // the first batch loses a line
+            reply.body = serviceAnswer({"[fr] line 0 line 1", "[fr] line 2"}, lines.mid(0, 2));
+        return reply;
+    });
+    TranslateJob job(curlTo(serviceAt(service.url())), quickConfig());
+    JobRecorder seen(job);
+    ASSERT_TRUE(job.start(numberedRequest(28)));
+    ASSERT_TRUE(seen.waitForEnd());
+    EXPECT_EQ(seen.ends.front().outcome, JobOutcome::Completed);
+    ASSERT_EQ(seen.pieceOfRow.size(), 28);
+    for (int row = 0; row < 28; ++row)
+        EXPECT_EQ(seen.pieceOfRow[row], QStringLiteral("[fr] line %1").arg(row)) << row;
+    const std::vector<RecordedRequest> requests = service.requests();
+    ASSERT_EQ(requests.size(), 1u + 25u + 1u);
+    EXPECT_EQ(requests[1].lines(), QStringList{"line 0"});
+    EXPECT_EQ(requests[25].lines(), QStringList{"line 24"});
+    EXPECT_EQ(requests[26].lines().size(), 3);
+}
+
+// Plain http goes only to this computer, or to a host the user said yes to; the question comes once
+// per host, and a no sends nothing at all.
+TEST(LoopbackPlainHttp, AHostOffThisComputerNeedsTheUsersYes) {
+    FakeTranslator proxy(serviceLikeHandler(&markedTranslation));
+    const QByteArray oldProxy = qgetenv("http_proxy");
+    qputenv("http_proxy", proxy.url().toUtf8());
+    struct Restore {
+        QByteArray value;
+        ~Restore() { value.isEmpty() ? qunsetenv("http_proxy") : qputenv("http_proxy", value); }
+    } restore{oldProxy};
+
+    const struct {
+        const char* what;
+        bool hasConfirmer;
+        bool yes;
+    } cases[] = {{"nobody to ask", false, false},
+                 {"the user says no", true, false},
+                 {"the user says yes", true, true}};
+    for (const auto& c : cases) {
+        const int before = proxy.requestCount();
+        TranslateJob job(curlTo(serviceAt(QStringLiteral("http://translate.invalid"))), quickConfig());
+        JobRecorder seen(job);
+        QStringList asked;
+        if (c.hasConfirmer) {
+            job.setPlainHttpConfirmer([&](const QString& host) {
+                asked.append(host);
+                return c.yes;
+            });
+        }
+        for (int run = 0; run < 2; ++run) {
+            seen.ends.clear();
+            ASSERT_TRUE(job.start(numberedRequest(2))) << c.what;
+            ASSERT_TRUE(seen.waitForEnd()) << c.what;
+            EXPECT_EQ(seen.ends.front().outcome, c.yes ? JobOutcome::Completed : JobOutcome::Cancelled)
+                << c.what;
+            ASSERT_TRUE(job.waitForWorker(2000ms));
+        }
+        EXPECT_EQ(proxy.requestCount() - before, c.yes ? 2 : 0) << c.what;
+        // A yes holds for the run; a no is asked again at the next job.
+        EXPECT_EQ(asked, c.hasConfirmer ? (c.yes ? QStringList{"translate.invalid"}
+                                                 : QStringList{"translate.invalid", "translate.invalid"})
+                                        : QStringList{})
+            << c.what;
+    }
+}
+
+// A 407 from the service itself, with no proxy on the way, is no proxy's question.
+TEST(LoopbackProxy, A407WithoutAProxyAsksNothing) {
+    FakeTranslator service([](const RecordedRequest&, int) {
+        FakeReply reply;
+        reply.status = 407;
+        reply.body = "<html>who are you</html>";
+        reply.headers = {{"Proxy-Authenticate", "Basic realm=\"x\""}};
+        return reply;
+    });
+    TranslateJob job(curlTo(serviceAt(service.url())), quickConfig());
+    JobRecorder seen(job);
+    int asked = 0;
+    job.setProxyCredentialsAsker([&](const ProxyQuestion&) {
+        ++asked;
+        return std::optional<ProxyCredentials>(ProxyCredentials{"ann", "secret"});
+    });
+    ASSERT_TRUE(job.start(numberedRequest(2)));
+    ASSERT_TRUE(seen.waitForEnd());
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(seen.ends.front().outcome, JobOutcome::Failed);
+    EXPECT_EQ(seen.ends.front().message, std::optional<UserMessage>(translatorUnavailableMessage()));
+    EXPECT_EQ(service.requestCount(), 1);
+}
+
+// A server on loopback whose certificate no authority signed, made with the openssl program.
+class UntrustedTlsServer {
+public:
+    UntrustedTlsServer() {
+        if (QStandardPaths::findExecutable(QStringLiteral("openssl")).isEmpty() || !m_dir.isValid())
+            return;
+        const QString cert = m_dir.filePath(QStringLiteral("cert.pem"));
+        const QString key = m_dir.filePath(QStringLiteral("key.pem"));
+        QProcess make;
+        make.setStandardOutputFile(QProcess::nullDevice());
+        make.setStandardErrorFile(QProcess::nullDevice());
+        make.start(QStringLiteral("openssl"),
+                   {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                    "-subj", "/CN=127.0.0.1", "-days", "1", "-keyout", key, "-out", cert});
+        if (!make.waitForFinished(30000) || make.exitCode() != 0)
+            return;
+        // A port nobody uses: the fake service's, once it has gone.
+        {
+            FakeTranslator probe(serviceLikeHandler(&markedTranslation));
+            m_port = probe.port();
+        }
+        m_server.setProcessChannelMode(QProcess::MergedChannels);
+        m_server.start(QStringLiteral("openssl"),
+                       {"s_server", "-accept", QStringLiteral("127.0.0.1:%1").arg(m_port), "-cert", cert,
+                        "-key", key, "-www", "-quiet"});
+        if (!m_server.waitForStarted(5000))
+            return;
+        // s_server prints nothing once it listens: try to connect until it accepts.
+        for (int i = 0; i < 100 && !m_listening; ++i) {
+            QProcess probe;
+            probe.setProcessChannelMode(QProcess::MergedChannels);
+            probe.start(QStringLiteral("openssl"),
+                        {"s_client", "-connect", QStringLiteral("127.0.0.1:%1").arg(m_port), "-brief"});
+            probe.closeWriteChannel();
+            probe.waitForFinished(5000);
+            m_listening = probe.readAll().contains("CONNECTION ESTABLISHED");
+            if (!m_listening)
+                QTest::qWait(50);
+        }
+    }
+    ~UntrustedTlsServer() {
+        m_server.kill();
+        m_server.waitForFinished(5000);
+    }
+    bool listening() const { return m_listening; }
+    QString url() const { return QStringLiteral("https://127.0.0.1:%1").arg(m_port); }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_server;
+    int m_port = 0;
+    bool m_listening = false;
+};
+
+TEST(LoopbackTls, ARefusedCertificateEndsTheJobNamingTheHost) {
+    UntrustedTlsServer server;
+    if (!server.listening())
+        GTEST_SKIP() << "the openssl program could not start a TLS server on loopback";
+    TranslateJob job(curlTo(serviceAt(server.url())), quickConfig());
+    JobRecorder seen(job);
+    ASSERT_TRUE(job.start(numberedRequest(2)));
+    ASSERT_TRUE(seen.waitForEnd());
+    EXPECT_EQ(seen.ends.front().outcome, JobOutcome::Failed);
+    EXPECT_TRUE(seen.retryWaits.isEmpty());
+    ASSERT_TRUE(seen.ends.front().message);
+    EXPECT_TRUE(seen.ends.front().message->text.startsWith(
+        QStringLiteral("The certificate of 127.0.0.1 was refused")))
+        << seen.ends.front().message->text.toStdString();
 }
 
 } // namespace

@@ -19,6 +19,7 @@ QByteArray answerOf(int count) {
         pieces.append(QStringLiteral("t%1").arg(i));
     return "[[[\"" + pieces.join(QStringLiteral("\\r")).toUtf8() + "\"]]]";
 }
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -80,7 +81,14 @@ int main(int argc, char** argv) {
         d.reject();
         return d.result();
     };
-    TranslationRunner r(hooks, &frame, scriptedFactory(script), config);
+    TranslationRunner r(
+        hooks, &frame,
+        [script] {
+            // A service on this computer behind a proxy that takes Basic only.
+            return std::make_unique<LocatedTransport>(script, QUrl(QStringLiteral("http://127.0.0.1:5000")),
+                                                      true);
+        },
+        config);
     runner = &r;
     r.run([] {
         TranslateRequest request;

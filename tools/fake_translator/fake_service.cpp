@@ -104,7 +104,17 @@ struct FakeTranslator::Server {
         res.status = reply.status;
         for (const auto& [name, value] : reply.headers)
             res.set_header(name, value);
-        res.set_content(reply.body.toStdString(), reply.contentType);
+        if (reply.cutAfter < 0) {
+            res.set_content(reply.body.toStdString(), reply.contentType);
+            return;
+        }
+        const std::string part = reply.body.left(reply.cutAfter).toStdString();
+        res.set_content_provider(size_t(reply.body.size()), reply.contentType,
+                                 [part](size_t offset, size_t, httplib::DataSink& sink) {
+                                     if (offset < part.size())
+                                         sink.write(part.data() + offset, part.size() - offset);
+                                     return offset < part.size();
+                                 });
     }
 };
 

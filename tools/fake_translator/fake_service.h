@@ -34,6 +34,9 @@ struct FakeReply {
     std::vector<std::pair<std::string, std::string>> headers;
     // The answer waits this long, or until the server is stopped.
     std::chrono::milliseconds delay{0};
+    // When set, only this many bytes of the body go out before the connection closes, as a
+    // server that stops mid-answer does.
+    qsizetype cutAfter = -1;
 };
 
 // `index` counts the requests from 0.
