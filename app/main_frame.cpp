@@ -106,7 +106,7 @@ bool CMainFrame::OnCreate() {
         m_seam->showMessage(this, *refused);
 
     deleteTemporaryTranslatedFiles(temporaryFolder());
-    m_store.OpenDictionaryFilesIn(dataFolder());
+    m_store.openDictionaryFilesIn(dataFolder());
 
     if (!createStatusBar())
         return false;
@@ -230,7 +230,7 @@ bool CMainFrame::buildPaneTabStrip() {
 }
 
 bool CMainFrame::BuildRibbon() {
-    m_ribbon = BuildVelmoraRibbon(this, m_commands);
+    m_ribbon = buildVelmoraRibbon(this, m_commands);
     if (!m_ribbon)
         return false;
     setMenuWidget(m_ribbon);
@@ -728,7 +728,7 @@ void CMainFrame::OnStudyDictionary() {
 
 void CMainFrame::showLibrary(LibraryMode mode) {
     const std::vector<DictionaryRecord> records =
-        m_store.ReadRecords(mode == LibraryMode::Vocabulary ? kVocabulary : kSentences);
+        m_store.readRecords(mode == LibraryMode::Vocabulary ? kVocabulary : kSentences);
     CViewVocaLib dialog(mode, records, this);
     m_seam->runModal(dialog);
 }

@@ -6,6 +6,7 @@
 #include "app/commands/command_registry.h"
 #include "app/frame_seam.h"
 #include "app/shell_rules.h"
+#include "dictionary/dictionary_rules.h"
 #include "dictionary/dictionary_store.h"
 #include "edit/line_operations.h"
 #include "subtitle/subtitle_session.h"

@@ -198,7 +198,7 @@ void followEnabledStates(RibbonBar* ribbon, CommandRegistry& commands) {
 
 } // namespace
 
-RibbonBar* BuildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
+RibbonBar* buildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
     auto* ribbon = new RibbonBar(parent);
     ribbon->setObjectName(QStringLiteral("theRibbon"));
     ribbon->setWindowTitle(QStringLiteral("The Ribbon"));

@@ -62,7 +62,7 @@ protected:
         window = std::make_unique<QWidget>();
         // The frame's registry holds the commands' labels and images; the frame itself is not built.
         frame = std::make_unique<CMainFrame>();
-        ribbon = BuildVelmoraRibbon(window.get(), frame->commands());
+        ribbon = buildVelmoraRibbon(window.get(), frame->commands());
         ribbon->resize(1280, ribbon->sizeHint().height());
     }
 
