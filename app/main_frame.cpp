@@ -9,6 +9,7 @@
 #include "app/report_view.h"
 #include "app/ribbon/velmora_ribbon.h"
 #include "app/sentence_form_view.h"
+#include "app/translation_runner.h"
 #include "app/view_voca_lib.h"
 #include "app/voca_form_view.h"
 #include "charset/charset_table.h"
@@ -73,6 +74,7 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
     setWindowTitle(QStringLiteral("velmora"));
     setObjectName(QStringLiteral("mainFrame"));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+    m_translation = std::make_unique<TranslationRunner>(*m_seam, this);
     registerAllCommands(m_commands, *this);
     // The panes show the document as it is now: after a load, an edit, an undo or a re-decoding.
     connect(this, &CMainFrame::sessionChanged, this, &CMainFrame::followDocumentInPanes);
@@ -196,9 +198,7 @@ bool CMainFrame::buildPaneTabStrip() {
     m_sentencePane = new CSentenceFormView(m_paneTabs);
     m_sentencePane->setAppender([this](const DictionaryRecord& r) { return appendRecord(r, kSentences); });
     auto* movie = new CMovieFormView(m_paneTabs);
-    movie->setFilePicker(
-        [this] { return m_seam->getOpenFileName(this, {QStringLiteral("All Files (*)")}).path; });
-    movie->setMessageSink([this](const UserMessage& message) { m_seam->showMessage(this, message); });
+    movie->setDialogs(m_seam);
     movie->setSubtitleWriter([this]() -> std::optional<QString> {
         SaveResult saved;
         std::optional<QString> path = m_session.writeTemporaryTranslatedSubtitle(

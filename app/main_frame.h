@@ -26,6 +26,7 @@ class QTabWidget;
 class QToolButton;
 class RibbonBar;
 class TimeSpinEdit;
+class TranslationRunner;
 
 struct FrameOptions {
     // The folder of the program; empty means the folder of the running executable.
@@ -84,6 +85,8 @@ public:
     SubtitleSession& session() { return m_session; }
     const SubtitleSession& session() const { return m_session; }
     CommandRegistry& commands() { return m_commands; }
+    // The translation jobs of this window; made with the frame, whose seam its dialogs go through.
+    TranslationRunner& translationRunner() { return *m_translation; }
     FrameSeam& seam() { return *m_seam; }
     DictionaryStore& store() { return m_store; }
     CChildView* childView() const { return m_view; }
@@ -179,6 +182,8 @@ private:
     QString m_layoutFile;
 
     SubtitleSession m_session;
+    // Before the registry, whose handlers use it; its worker is joined when it goes.
+    std::unique_ptr<TranslationRunner> m_translation;
     CommandRegistry m_commands;
     DictionaryStore m_store;
     TimingsMaskLatch m_maskLatch;

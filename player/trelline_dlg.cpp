@@ -6,15 +6,14 @@
 #include "player/font_color_dialog.h"
 #include "player/player_text.h"
 #include "support/log.h"
+#include "ui/desktop_dialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
@@ -55,27 +54,6 @@ constexpr int kUnicodeFormRole = Qt::UserRole + 1;
 // A 35-pixel character cell, which leaves about 30 pixels for the letters themselves.
 constexpr int kDefaultTextPixelSize = 30;
 
-QString defaultOpenSubtitleFile(QWidget* parent) {
-    QFileDialog dialog(parent);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilter(QStringLiteral("Srt File(*.srt)"));
-    dialog.setDefaultSuffix(QStringLiteral("srt"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().front();
-}
-
-void defaultShowMessage(QWidget* parent, const UserMessage& message) {
-    const QMessageBox::Icon icon = message.icon == MessageIcon::Error     ? QMessageBox::Critical
-                                   : message.icon == MessageIcon::Warning ? QMessageBox::Warning
-                                                                          : QMessageBox::Information;
-    QMessageBox box(icon, message.caption, message.text, QMessageBox::Ok, parent);
-    // The text may hold a file's path, which is never markup.
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
 } // namespace
 
 CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(parent, kNormalFlags) {
@@ -94,8 +72,8 @@ CTrellineDlg::CTrellineDlg(PlaybackClock* clock, QWidget* parent) : QDialog(pare
     m_eventTimer->setSingleShot(true);
     m_eventTimer->setTimerType(Qt::PreciseTimer);
     connect(m_eventTimer, &QTimer::timeout, this, &CTrellineDlg::applyDueEvents);
-    m_prompts =
-        Prompts{defaultOpenSubtitleFile, defaultShowMessage, [](QDialog& d) { return d.exec() == Accepted; }};
+    m_desktop = std::make_unique<DesktopDialogs>();
+    m_dialogs = m_desktop.get();
 
     setWindowTitle(QStringLiteral("Subtitle Player"));
     setWindowIcon(style()->standardIcon(QStyle::SP_MediaPlay));
@@ -141,13 +119,8 @@ CTrellineDlg::~CTrellineDlg() {
     m_session.reset();
 }
 
-void CTrellineDlg::setPrompts(Prompts prompts) {
-    if (prompts.openSubtitleFile)
-        m_prompts.openSubtitleFile = std::move(prompts.openSubtitleFile);
-    if (prompts.showMessage)
-        m_prompts.showMessage = std::move(prompts.showMessage);
-    if (prompts.runModal)
-        m_prompts.runModal = std::move(prompts.runModal);
+void CTrellineDlg::setDialogs(DialogSeam* dialogs) {
+    m_dialogs = dialogs ? dialogs : m_desktop.get();
 }
 
 void CTrellineDlg::createControls() {
@@ -294,7 +267,7 @@ void CTrellineDlg::showNormalForm() {
 }
 
 void CTrellineDlg::onLoadSubtitle() {
-    const QString path = m_prompts.openSubtitleFile(this);
+    const QString path = m_dialogs->getOpenFileName(this, {QStringLiteral("Srt File(*.srt)")}).path;
     if (path.isEmpty())
         return;
     const PlayerSession::LoadOutcome outcome = m_session->load(path);
@@ -316,7 +289,7 @@ void CTrellineDlg::onLoadSubtitle() {
 void CTrellineDlg::onFont() {
     if (!m_fontDialog)
         m_fontDialog = new FontColorDialog(m_textFont, m_textColor, this);
-    if (!m_prompts.runModal(*m_fontDialog))
+    if (m_dialogs->runModal(*m_fontDialog) != QDialog::Accepted)
         return;
     m_textFont = m_fontDialog->selectedFont();
     m_textColor = m_fontDialog->selectedColor();
@@ -489,7 +462,7 @@ void CTrellineDlg::applyTextLook() {
 }
 
 void CTrellineDlg::showMessage(const UserMessage& message) {
-    m_prompts.showMessage(this, message);
+    m_dialogs->showMessage(this, message);
 }
 
 void CTrellineDlg::showEncoding(const PlayerEncoding& encoding) {

@@ -6,6 +6,7 @@
 #include "player/wait_or_wake.h"
 #include "support/thread_hop.h"
 #include "support/user_message.h"
+#include "ui/dialog_seam.h"
 
 #include <QColor>
 #include <QDialog>
@@ -27,13 +28,6 @@ class FontColorDialog;
 class CTrellineDlg : public QDialog {
     Q_OBJECT
 public:
-    // The modal steps, replaceable so that tests and the benchmark never block on them.
-    struct Prompts {
-        std::function<QString(QWidget* parent)> openSubtitleFile; // empty on cancel
-        std::function<void(QWidget* parent, const UserMessage&)> showMessage;
-        std::function<bool(QDialog&)> runModal; // true on OK
-    };
-
     static constexpr int kWindowHeight = 200;
     static constexpr int kBottomOffset = 260;    // from the screen's bottom edge to the window's top
     static constexpr int kNormalLineHeight = 50; // at the least
@@ -54,7 +48,9 @@ public:
     explicit CTrellineDlg(PlaybackClock* clock = nullptr, QWidget* parent = nullptr);
     ~CTrellineDlg() override;
 
-    void setPrompts(Prompts prompts);
+    // Who answers the file picker, the Font dialog and the messages, so that tests and the
+    // benchmark never block on them; nullptr: the desktop.
+    void setDialogs(DialogSeam* dialogs);
 
     bool isOverlay() const { return m_overlay; }
     PlayerSession& session() { return *m_session; }
@@ -116,7 +112,8 @@ private:
     // Carries the playback thread's events to the window's thread; made before the session posts.
     ThreadHop* m_hop = new ThreadHop(this);
     std::unique_ptr<PlayerSession> m_session;
-    Prompts m_prompts;
+    std::unique_ptr<DialogSeam> m_desktop;
+    DialogSeam* m_dialogs = nullptr;
 
     QPushButton* m_loadButton = nullptr;
     QPushButton* m_fontButton = nullptr;

@@ -12,25 +12,24 @@
 
 namespace {
 
-std::shared_ptr<TranslationRunner> makeRunner(CMainFrame& frame) {
+// A job is one undo step; its batches are written on the UI thread as they come.
+void followJobs(CMainFrame& frame) {
     CMainFrame* f = &frame;
-    TranslationHooks hooks;
-    hooks.runModal = [f](QDialog& d) { return f->seam().runModal(d); };
-    hooks.showMessage = [f](const UserMessage& m) { f->seam().showMessage(f, m); };
-    hooks.jobStarted = [f] {
+    TranslationRunner* runner = &f->translationRunner();
+    QObject::connect(runner, &TranslationRunner::jobStarted, f, [f] {
         f->session().beginGroup(QStringLiteral("Translate"));
         f->setTranslating(true);
-    };
-    hooks.applyBatch = [f](const QList<int>& rows, const QStringList& pieces) {
-        f->applyChange(f->session().setTranslatedTexts(rows, pieces));
-    };
-    hooks.jobFinished = [f] {
+    });
+    QObject::connect(runner, &TranslationRunner::batchTranslated, f,
+                     [f](const QList<int>& rows, const QStringList& pieces) {
+                         f->applyChange(f->session().setTranslatedTexts(rows, pieces));
+                     });
+    QObject::connect(runner, &TranslationRunner::jobFinished, f, [f] {
         f->session().endGroup(true);
         f->setTranslating(false);
         f->rebuildMappingText();
         f->applyChange({});
-    };
-    return std::make_shared<TranslationRunner>(hooks, f);
+    });
 }
 
 QByteArray languagePair(const CMainFrame& frame) {
@@ -42,24 +41,24 @@ QByteArray languagePair(const CMainFrame& frame) {
 
 void registerTranslateCommands(CommandRegistry& commands, CMainFrame& frame) {
     CMainFrame* f = &frame;
-    // Lives as long as the registry, which the frame owns; its worker is joined when it goes.
-    std::shared_ptr<TranslationRunner> runner = makeRunner(frame);
+    followJobs(frame);
     commands.add({CommandId::TranslateAll,
                   "Translate All",
                   "",
                   {},
-                  [f, runner] {
-                      runner->run(requestForAllRows(f->session().rows(), languagePair(*f),
-                                                    f->session().document().formatMode));
+                  [f] {
+                      f->translationRunner().run(requestForAllRows(f->session().rows(), languagePair(*f),
+                                                                   f->session().document().formatMode));
                   },
                   When::Rows | When::Idle});
     commands.add({CommandId::TranslateSelected,
                   "Translate Selected",
                   "",
                   {},
-                  [f, runner] {
-                      runner->run(requestForRows(f->session().rows(), f->selectedRows(), languagePair(*f),
-                                                 f->session().document().formatMode));
+                  [f] {
+                      f->translationRunner().run(requestForRows(f->session().rows(), f->selectedRows(),
+                                                                languagePair(*f),
+                                                                f->session().document().formatMode));
                   },
                   When::Rows | When::Selection | When::Idle});
 }

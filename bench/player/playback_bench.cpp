@@ -7,6 +7,7 @@
 // reports its p99 over the p99 of a floor measured during that very run.
 #include "player/player_line.h"
 #include "player/trelline_dlg.h"
+#include "scripted_dialogs.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -149,8 +150,10 @@ void BM_PlaybackLateness(benchmark::State& state) {
     Summary total;
     Summary beside;
     for (auto _ : state) {
+        ScriptedDialogs dialogs;
+        dialogs.openFile = [&](QWidget*) { return path; };
         CTrellineDlg dialog;
-        dialog.setPrompts({[&](QWidget*) { return path; }, [](QWidget*, const UserMessage&) {}, {}});
+        dialog.setDialogs(&dialogs);
         dialog.show();
         dialog.findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
         QCoreApplication::processEvents();

@@ -4,6 +4,7 @@
 #include "player/trelline_dlg.h"
 
 #include "manual_clock.h"
+#include "scripted_dialogs.h"
 
 #include <QFile>
 #include <QFontDialog>
@@ -20,8 +21,11 @@ namespace {
 class TrellineDetails : public ::testing::Test {
 protected:
     TrellineDetails() : dialog(&clock) {
-        dialog.setPrompts({[this](QWidget*) { return nextFile; }, [](QWidget*, const UserMessage&) {},
-                           [this](QDialog& d) { return runModal ? runModal(d) : false; }});
+        dialogs.openFile = [this](QWidget*) { return nextFile; };
+        dialogs.modal = [this](QDialog& d) {
+            return runModal && runModal(d) ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        };
+        dialog.setDialogs(&dialogs);
         dialog.show();
     }
     ~TrellineDetails() override { dialog.session().stop(); }
@@ -45,6 +49,7 @@ protected:
     }
 
     ManualClock clock;
+    ScriptedDialogs dialogs;
     CTrellineDlg dialog;
     QTemporaryDir dir;
     QString nextFile;

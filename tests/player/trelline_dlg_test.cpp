@@ -5,6 +5,7 @@
 
 #include "charset/code_page.h"
 #include "manual_clock.h"
+#include "scripted_dialogs.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -53,12 +54,13 @@ int countPixels(const QImage& image, int primary) {
 class TrellineWindow : public ::testing::Test {
 protected:
     TrellineWindow() : dialog(&clock) {
-        dialog.setPrompts({[this](QWidget*) { return nextFile; },
-                           [this](QWidget*, const UserMessage& m) { messages.push_back(m); },
-                           [this](QDialog& d) {
-                               ++modalRuns;
-                               return answerModal ? answerModal(d) : false;
-                           }});
+        dialogs.openFile = [this](QWidget*) { return nextFile; };
+        dialogs.onMessage = [this](const UserMessage& m) { messages.push_back(m); };
+        dialogs.modal = [this](QDialog& d) {
+            ++modalRuns;
+            return answerModal && answerModal(d) ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        };
+        dialog.setDialogs(&dialogs);
         dialog.show();
     }
     ~TrellineWindow() override { dialog.session().stop(); }
@@ -86,6 +88,7 @@ protected:
     }
 
     ManualClock clock;
+    ScriptedDialogs dialogs;
     CTrellineDlg dialog;
     QTemporaryDir dir;
     int files = 0;

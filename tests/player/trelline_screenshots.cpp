@@ -2,6 +2,7 @@
 // (xvfb-run, with xcompmgr for a transparent overlay). Writes PNG files into the given folder.
 #include "player/font_color_dialog.h"
 #include "player/trelline_dlg.h"
+#include "scripted_dialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -78,21 +79,22 @@ int main(int argc, char** argv) {
 
     CTrellineDlg dialog;
     bool ok = true;
+    ScriptedDialogs dialogs;
+    dialogs.openFile = [&](QWidget*) { return srt; };
     // The Font dialog with a colour and a size chosen, grabbed and then accepted.
-    dialog.setPrompts({[&](QWidget*) { return srt; },
-                       {},
-                       [&](QDialog& d) {
-                           auto& fonts = static_cast<FontColorDialog&>(d);
-                           QFont font = fonts.selectedFont();
-                           font.setPointSize(28);
-                           fonts.setSelectedFont(font);
-                           fonts.setSelectedColor(QColor(0, 0, 255));
-                           d.show();
-                           pump(500);
-                           ok &= save(d.grab(), out + QStringLiteral("/trelline-font-dialog.png"));
-                           d.hide();
-                           return true;
-                       }});
+    dialogs.modal = [&](QDialog& d) {
+        auto& fonts = static_cast<FontColorDialog&>(d);
+        QFont font = fonts.selectedFont();
+        font.setPointSize(28);
+        fonts.setSelectedFont(font);
+        fonts.setSelectedColor(QColor(0, 0, 255));
+        d.show();
+        pump(500);
+        ok &= save(d.grab(), out + QStringLiteral("/trelline-font-dialog.png"));
+        d.hide();
+        return int(QDialog::Accepted);
+    };
+    dialog.setDialogs(&dialogs);
     dialog.show();
     pump(500);
     dialog.findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
