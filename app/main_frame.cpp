@@ -18,6 +18,7 @@
 #include "subtitle/subtitle_reader.h"
 #include "support/log.h"
 #include "support/program_folder.h"
+#include "translate/language_table.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -97,6 +98,7 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
     setObjectName(QStringLiteral("mainFrame"));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     m_translation = std::make_unique<TranslationRunner>(*m_seam, this);
+    followTranslationJobs();
     registerAllCommands(m_commands, *this);
     // The panes show the document as it is now: after a load, an edit, an undo or a re-decoding.
     connect(this, &CMainFrame::sessionChanged, this, &CMainFrame::followDocumentInPanes);
@@ -274,13 +276,13 @@ bool CMainFrame::BuildRibbon() {
         return false;
     setMenuWidget(m_ribbon);
 
-    translateFromCombo = m_ribbon->combo(quint16(CommandId::TranslateFrom));
-    originalCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeOriginalCharset));
-    translatedCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeTranslatedCharset));
-    translateToCombo = m_ribbon->combo(quint16(CommandId::TranslateTo));
-    showTimeEdit = m_ribbon->timeEdit(quint16(CommandId::ShowTime));
-    hideTimeEdit = m_ribbon->timeEdit(quint16(CommandId::HideTime));
-    restoreTimeButton = m_ribbon->button(quint16(CommandId::RestoreOriginalTime));
+    m_translateFromCombo = m_ribbon->combo(quint16(CommandId::TranslateFrom));
+    m_originalCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeOriginalCharset));
+    m_translatedCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeTranslatedCharset));
+    m_translateToCombo = m_ribbon->combo(quint16(CommandId::TranslateTo));
+    m_showTimeEdit = m_ribbon->timeEdit(quint16(CommandId::ShowTime));
+    m_hideTimeEdit = m_ribbon->timeEdit(quint16(CommandId::HideTime));
+    m_restoreTimeButton = m_ribbon->button(quint16(CommandId::RestoreOriginalTime));
     // The code pages the two charset combos start from; the original follows the system.
     m_session.setStartCodePage(Side::Original, 0);
     m_session.setStartCodePage(Side::Translated, 1252);
@@ -523,6 +525,35 @@ void CMainFrame::setTranslating(bool translating) {
     refreshCommandStates();
 }
 
+void CMainFrame::followTranslationJobs() {
+    connect(m_translation.get(), &TranslationRunner::jobStarted, this, [this] {
+        m_session.beginGroup(QStringLiteral("Translate"));
+        setTranslating(true);
+    });
+    connect(m_translation.get(), &TranslationRunner::batchTranslated, this,
+            [this](const QList<int>& rows, const QStringList& pieces) {
+                applyChange(m_session.setTranslatedTexts(rows, pieces));
+            });
+    connect(m_translation.get(), &TranslationRunner::jobFinished, this, [this] {
+        m_session.endGroup(true);
+        setTranslating(false);
+        rebuildMappingText();
+        applyChange({});
+    });
+}
+
+QByteArray CMainFrame::languagePair() const {
+    return BuildLanguagePair(m_translateFromCombo ? m_translateFromCombo->currentText() : QString(),
+                             m_translateToCombo ? m_translateToCombo->currentText() : QString());
+}
+
+void CMainFrame::whenRibbonBuilt(std::function<void()> connectControls) {
+    if (m_ribbon)
+        connectControls();
+    else
+        connect(this, &CMainFrame::ribbonBuilt, this, std::move(connectControls));
+}
+
 // ---------------------------------------------------------------- changes
 
 SessionChange CMainFrame::runEdit(const SessionEdit& edit) {
@@ -568,18 +599,18 @@ void CMainFrame::redo() {
 
 void CMainFrame::fillTimingBoxes(int row) {
     const EntryRow& entry = m_session.rows().at(row);
-    if (showTimeEdit && showTimeEdit->text() != entry.show)
-        showTimeEdit->setText(entry.show);
-    if (hideTimeEdit && hideTimeEdit->text() != entry.hide)
-        hideTimeEdit->setText(entry.hide);
+    if (m_showTimeEdit && m_showTimeEdit->text() != entry.show)
+        m_showTimeEdit->setText(entry.show);
+    if (m_hideTimeEdit && m_hideTimeEdit->text() != entry.hide)
+        m_hideTimeEdit->setText(entry.hide);
 }
 
 void CMainFrame::syncCharsetCombos(std::optional<Side> loaded, const EncodingGuess& readAs) {
     const SubtitleDocument& document = m_session.document();
     for (auto [side, combo, codePage, command] :
-         {std::tuple{Side::Original, originalCharsetCombo, document.originalCodePage,
+         {std::tuple{Side::Original, m_originalCharsetCombo, document.originalCodePage,
                      CommandId::ChangeOriginalCharset},
-          std::tuple{Side::Translated, translatedCharsetCombo, document.translatedCodePage,
+          std::tuple{Side::Translated, m_translatedCharsetCombo, document.translatedCodePage,
                      CommandId::ChangeTranslatedCharset}}) {
         CharsetBoxFollower& box = m_charsetBoxes[int(side)];
         const std::optional<CharsetBoxView> view =
@@ -612,6 +643,11 @@ int CMainFrame::focusedRow() const {
     return grid() ? grid()->focusedRow() : -1;
 }
 
+void CMainFrame::focusRow(int row) {
+    if (CReportView* view = grid())
+        view->selectRows({row}, row);
+}
+
 void CMainFrame::showStatus(const QString& text, int milliseconds) {
     statusBar()->showMessage(text, milliseconds);
 }
@@ -630,10 +666,10 @@ void CMainFrame::OnRibbonTabChanged(int tab) {
         // SAMI has no hide times; a load of another format while the tab is open shows them again.
         view->setColumnHidden(kColumnHide, format == kSAMI);
         if (const std::optional<QString> mask = m_maskLatch.take(format)) {
-            if (showTimeEdit)
-                showTimeEdit->setInputMask(*mask);
-            if (hideTimeEdit)
-                hideTimeEdit->setInputMask(*mask);
+            if (m_showTimeEdit)
+                m_showTimeEdit->setInputMask(*mask);
+            if (m_hideTimeEdit)
+                m_hideTimeEdit->setInputMask(*mask);
         }
         const int row = view->focusedRow();
         if (row >= 0 && row < m_session.rowCount())
@@ -655,10 +691,10 @@ void CMainFrame::OnGridFocusChanged(bool focusMoved) {
     const EntryRow& entry = m_session.rows().at(row);
     if (m_sentencePane)
         m_sentencePane->setTexts(entry.original, entry.translated);
-    if (showTimeEdit)
-        showTimeEdit->setText(entry.show);
-    if (hideTimeEdit)
-        hideTimeEdit->setText(entry.hide);
+    if (m_showTimeEdit)
+        m_showTimeEdit->setText(entry.show);
+    if (m_hideTimeEdit)
+        m_hideTimeEdit->setText(entry.hide);
 }
 
 void CMainFrame::followDocumentInPanes() {
@@ -811,7 +847,7 @@ bool CMainFrame::saveDocument(SaveKind kind) {
 // ---------------------------------------------------------------- character sets
 
 void CMainFrame::changeCharset(Side side) {
-    QComboBox* combo = side == Side::Original ? originalCharsetCombo : translatedCharsetCombo;
+    QComboBox* combo = side == Side::Original ? m_originalCharsetCombo : m_translatedCharsetCombo;
     const SubtitleDocument& document = m_session.document();
     std::uint32_t codePage = side == Side::Original ? document.originalCodePage : document.translatedCodePage;
     // A name without a known key keeps the side's code page.

@@ -1,5 +1,5 @@
-// The shell's commands: loading, saving, character sets, help, the dictionary and the programs
-// velmora starts.
+// The frame's own commands: loading, saving, character sets, help, the dictionary and the programs
+// velmora starts; and where every feature's commands are registered.
 #include "app/commands/all_commands.h"
 #include "app/commands/command_registry.h"
 #include "app/main_frame.h"
@@ -113,28 +113,13 @@ void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
         commands.add(row);
 }
 
-void registerHistoryCommands(CommandRegistry& commands, CMainFrame& frame) {
-    CMainFrame* f = &frame;
-    commands.add({CommandId::Undo,
-                  "Undo",
-                  "edit-undo",
-                  {QKeySequence::Undo},
-                  [f] { f->undo(); },
-                  When::UndoStep | When::Idle});
-    commands.add({CommandId::Redo,
-                  "Redo",
-                  "edit-redo",
-                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
-                  [f] { f->redo(); },
-                  When::RedoStep | When::Idle});
-}
-
 void registerAllCommands(CommandRegistry& commands, CMainFrame& frame) {
     registerShellCommands(commands, frame);
-    registerHistoryCommands(commands, frame);
-    registerEditCommands(commands, frame);
-    registerTimingCommands(commands, frame);
-    registerSearchCommands(commands, frame);
-    registerConvertCommands(commands, frame);
-    registerTranslateCommands(commands, frame);
+    CommandContext& context = frame;
+    registerHistoryCommands(commands, context);
+    registerEditCommands(commands, context);
+    registerTimingCommands(commands, context);
+    registerSearchCommands(commands, context);
+    registerConvertCommands(commands, context);
+    registerTranslateCommands(commands, context);
 }
