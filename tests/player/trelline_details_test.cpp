@@ -4,7 +4,6 @@
 #include "player/trelline_dlg.h"
 
 #include "manual_clock.h"
-#include "scripted_dialogs.h"
 
 #include <QFile>
 #include <QFontDialog>
@@ -21,11 +20,12 @@ namespace {
 class TrellineDetails : public ::testing::Test {
 protected:
     TrellineDetails() : dialog(&clock) {
-        dialogs.openFile = [this](QWidget*) { return nextFile; };
-        dialogs.modal = [this](QDialog& d) {
-            return runModal && runModal(d) ? int(QDialog::Accepted) : int(QDialog::Rejected);
-        };
-        dialog.setDialogs(&dialogs);
+        dialog.setPrompts({[this](QWidget*) { return nextFile; },
+                           [](QWidget*, const UserMessage&) {},
+                           [this](QDialog& d) { return runModal ? runModal(d) : false; },
+                           {},
+                           {},
+                           {}});
         dialog.show();
     }
     ~TrellineDetails() override { dialog.session().stop(); }
@@ -49,7 +49,6 @@ protected:
     }
 
     ManualClock clock;
-    ScriptedDialogs dialogs;
     CTrellineDlg dialog;
     QTemporaryDir dir;
     QString nextFile;

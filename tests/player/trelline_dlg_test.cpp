@@ -5,7 +5,6 @@
 
 #include "charset/code_page.h"
 #include "manual_clock.h"
-#include "scripted_dialogs.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -54,13 +53,15 @@ int countPixels(const QImage& image, int primary) {
 class TrellineWindow : public ::testing::Test {
 protected:
     TrellineWindow() : dialog(&clock) {
-        dialogs.openFile = [this](QWidget*) { return nextFile; };
-        dialogs.onMessage = [this](const UserMessage& m) { messages.push_back(m); };
-        dialogs.modal = [this](QDialog& d) {
-            ++modalRuns;
-            return answerModal && answerModal(d) ? int(QDialog::Accepted) : int(QDialog::Rejected);
-        };
-        dialog.setDialogs(&dialogs);
+        dialog.setPrompts({[this](QWidget*) { return nextFile; },
+                           [this](QWidget*, const UserMessage& m) { messages.push_back(m); },
+                           [this](QDialog& d) {
+                               ++modalRuns;
+                               return answerModal ? answerModal(d) : false;
+                           },
+                           {},
+                           {},
+                           {}});
         dialog.show();
     }
     ~TrellineWindow() override { dialog.session().stop(); }
@@ -88,7 +89,6 @@ protected:
     }
 
     ManualClock clock;
-    ScriptedDialogs dialogs;
     CTrellineDlg dialog;
     QTemporaryDir dir;
     int files = 0;
@@ -122,12 +122,12 @@ TEST_F(TrellineWindow, OpensAcrossTheScreenNearItsBottom) {
     // No control lies below the window's bottom or under another.
     const QList<QWidget*> controls = dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget* a : controls) {
-        if (a == line)
+        if (a == line || !a->isVisible())
             continue;
         EXPECT_TRUE(a->geometry().left() >= 0 && a->geometry().bottom() < 200)
             << a->objectName().toStdString();
         for (QWidget* b : controls) {
-            if (b != a && b != line) {
+            if (b != a && b != line && b->isVisible()) {
                 EXPECT_FALSE(a->geometry().intersects(b->geometry()))
                     << a->objectName().toStdString() << " / " << b->objectName().toStdString();
             }
