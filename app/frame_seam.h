@@ -49,6 +49,10 @@ public:
     }
     int runModal(QDialog& dialog) override { return m_dialogs.runModal(dialog); }
     void showModeless(QDialog* dialog) override { m_dialogs.showModeless(dialog); }
+    FileChoice getSaveFileChoice(QWidget* parent, const QStringList& nameFilters, int selectedFilter,
+                                 const QStringList& defaultSuffixes) override {
+        return m_dialogs.getSaveFileChoice(parent, nameFilters, selectedFilter, defaultSuffixes);
+    }
     SaveChoice askToSave(QWidget* parent, const QString& question) override;
     bool openUrl(const QUrl& url) override;
     bool startDetached(const QString& program, const QStringList& arguments) override;

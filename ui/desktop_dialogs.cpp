@@ -21,6 +21,15 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
         return QMessageBox::Critical;
     }
 }
+// With the details hidden, some Qt versions hand back the label without its patterns.
+int filterIndexOf(const QFileDialog& dialog, const QStringList& nameFilters) {
+    const QString selected = dialog.selectedNameFilter();
+    int index = int(nameFilters.indexOf(selected));
+    for (int i = 0; index < 0 && i < nameFilters.size(); ++i)
+        if (nameFilters[i].startsWith(selected + QStringLiteral(" (")))
+            index = i;
+    return index;
+}
 } // namespace
 
 DesktopDialogs::DesktopDialogs(QString folderMemory) : m_folderMemory(std::move(folderMemory)) {}
@@ -59,13 +68,7 @@ FileChoice DesktopDialogs::getOpenFileName(QWidget* parent, const QStringList& n
     if (files.isEmpty())
         return {};
     rememberFolder(files.first());
-    // With the details hidden, some Qt versions hand back the label without its patterns.
-    const QString selected = dialog.selectedNameFilter();
-    int index = int(nameFilters.indexOf(selected));
-    for (int i = 0; index < 0 && i < nameFilters.size(); ++i)
-        if (nameFilters[i].startsWith(selected + QStringLiteral(" (")))
-            index = i;
-    return FileChoice{files.first(), index};
+    return FileChoice{files.first(), filterIndexOf(dialog, nameFilters)};
 }
 
 QString DesktopDialogs::getSaveFileName(QWidget* parent, const QStringList& nameFilters,
@@ -83,6 +86,29 @@ QString DesktopDialogs::getSaveFileName(QWidget* parent, const QStringList& name
     const QString path = dialog.selectedFiles().value(0);
     rememberFolder(path);
     return path;
+}
+
+FileChoice DesktopDialogs::getSaveFileChoice(QWidget* parent, const QStringList& nameFilters,
+                                             int selectedFilter, const QStringList& defaultSuffixes) {
+    QFileDialog dialog(parent);
+    if (const QString folder = startFolder(); !folder.isEmpty())
+        dialog.setDirectory(folder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(nameFilters);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (selectedFilter >= 0 && selectedFilter < nameFilters.size())
+        dialog.selectNameFilter(nameFilters[selectedFilter]);
+    dialog.setDefaultSuffix(defaultSuffixes.value(selectedFilter));
+    // The name gets the suffix of the format chosen last.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(defaultSuffixes.value(int(nameFilters.indexOf(filter))));
+    });
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QString path = dialog.selectedFiles().value(0);
+    rememberFolder(path);
+    return FileChoice{path, filterIndexOf(dialog, nameFilters)};
 }
 
 void DesktopDialogs::showMessage(QWidget* parent, const UserMessage& message) {

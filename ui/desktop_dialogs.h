@@ -15,6 +15,8 @@ public:
     FileChoice getOpenFileName(QWidget* parent, const QStringList& nameFilters) override;
     QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
                             const QString& defaultSuffix) override;
+    FileChoice getSaveFileChoice(QWidget* parent, const QStringList& nameFilters, int selectedFilter,
+                                 const QStringList& defaultSuffixes) override;
     void showMessage(QWidget* parent, const UserMessage& message) override;
     bool askYesNo(QWidget* parent, const UserMessage& question) override;
     int runModal(QDialog& dialog) override;

@@ -23,6 +23,13 @@ public:
     virtual FileChoice getOpenFileName(QWidget* parent, const QStringList& nameFilters) = 0;
     virtual QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
                                     const QString& defaultSuffix) = 0;
+    // A save dialog with a choice of formats: the filter selected first, and the suffix each
+    // filter adds to a name without one. A seam without its own answers as getSaveFileName.
+    virtual FileChoice getSaveFileChoice(QWidget* parent, const QStringList& nameFilters, int selectedFilter,
+                                         const QStringList& defaultSuffixes) {
+        return FileChoice{getSaveFileName(parent, nameFilters, defaultSuffixes.value(selectedFilter)),
+                          selectedFilter};
+    }
     // A message box with the message's caption and icon; its text is never read as markup.
     virtual void showMessage(QWidget* parent, const UserMessage& message) = 0;
     // Asks a question with Yes and No; true for Yes. A seam that cannot ask answers No.

@@ -7,6 +7,7 @@
 void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
     CMainFrame* f = &frame;
     auto save = [f](SaveKind kind) { return [f, kind] { f->saveDocument(kind); }; };
+    auto saveAs = [f](SaveKind kind) { return [f, kind] { f->saveDocumentAs(kind); }; };
     auto nothing = [] {};
     const QList<CommandSpec> rows = {
         {CommandId::LoadOriginal,
@@ -36,6 +37,24 @@ void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
          save(SaveKind::TranslatedSubtitle),
          When::Rows},
         {CommandId::SaveMixSubtitle, "Save Mix Subtitle", "", {}, save(SaveKind::MixSubtitle), When::Rows},
+        {CommandId::SaveOriginalSubtitleAs,
+         "Save Original Subtitle As...",
+         "document-save-as",
+         {},
+         saveAs(SaveKind::OriginalSubtitle),
+         When::Rows},
+        {CommandId::SaveTranslatedSubtitleAs,
+         "Save Translated Subtitle As...",
+         "document-save-as",
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+         saveAs(SaveKind::TranslatedSubtitle),
+         When::Rows},
+        {CommandId::SaveMixSubtitleAs,
+         "Save Mix Subtitle As...",
+         "document-save-as",
+         {},
+         saveAs(SaveKind::MixSubtitle),
+         When::Rows},
         {CommandId::SaveOriginalText, "Save Original Text", "", {}, save(SaveKind::OriginalText), When::Rows},
         {CommandId::SaveTranslatedText,
          "Save Translated Text",

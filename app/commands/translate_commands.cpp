@@ -4,6 +4,7 @@
 #include "app/commands/command_context.h"
 #include "app/commands/command_registry.h"
 #include "app/translation_runner.h"
+#include "subtitle/time_line_rules.h"
 #include "translate/translate_request.h"
 
 void registerTranslateCommands(CommandRegistry& commands, CommandContext& context) {
@@ -13,8 +14,12 @@ void registerTranslateCommands(CommandRegistry& commands, CommandContext& contex
                   "",
                   {},
                   [c] {
-                      c->translationRunner().run(requestForAllRows(c->session().rows(), c->languagePair(),
-                                                                   c->session().document().formatMode));
+                      QList<int> all;
+                      for (int row = 0; row < c->session().rowCount(); ++row)
+                          all.append(row);
+                      c->translationRunner().run(requestForRows(
+                          c->session().rows(), rowsForTranslation(c->session().document(), all),
+                          c->languagePair(), c->session().document().formatMode));
                   },
                   When::Rows | When::Idle});
     commands.add({CommandId::TranslateSelected,
@@ -22,9 +27,9 @@ void registerTranslateCommands(CommandRegistry& commands, CommandContext& contex
                   "",
                   {},
                   [c] {
-                      c->translationRunner().run(requestForRows(c->session().rows(), c->selectedRows(),
-                                                                c->languagePair(),
-                                                                c->session().document().formatMode));
+                      c->translationRunner().run(requestForRows(
+                          c->session().rows(), rowsForTranslation(c->session().document(), c->selectedRows()),
+                          c->languagePair(), c->session().document().formatMode));
                   },
                   When::Rows | When::Selection | When::Idle});
 }
