@@ -233,6 +233,16 @@ def schedule_seeds():
     yield "empty", b""
 
 
+def my_words_seeds():
+    """The user's word list: UTF-8 words a line, with the marks, line ends and damage files get."""
+    words = "velmora\nTrelline\nl\u2019homme\n\u5b57\u5e55\ne\u0301t\u00e9\n"
+    yield "plain", words.encode("utf-8")
+    yield "bom-crlf", b"\xef\xbb\xbf" + words.replace("\n", "\r\n").encode("utf-8")
+    yield "no-last-line-end", b"velmora\nTrelline"
+    yield "damaged", b"velmora\n\xff\xfe broken\n  spaced  \ntwo words\nvelmora\n\xc3\n" + b"x" * 120 + b"\n"
+    yield "empty", b""
+
+
 def write(target, name, data):
     folder = os.path.join(SEEDS, target)
     os.makedirs(folder, exist_ok=True)
@@ -270,6 +280,8 @@ def main():
         write("fuzz_convert", name, data)
     for name, data in schedule_seeds():
         write("fuzz_mini_schedule", name, data)
+    for name, data in my_words_seeds():
+        write("fuzz_my_words", name, data)
     return 0
 
 

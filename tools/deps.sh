@@ -20,6 +20,8 @@ packages=(
     stress-ng # trelline_bench's runs under load
     apertium-apy apertium-eng-spa  # the offline translation engine and one pair, for its end-to-end test
     openssl  # the translation tests' loopback TLS server with a certificate nobody signed
+    libhunspell-dev  # spelling of the translated side
+    hunspell-en-us hunspell-fr hunspell-es hunspell-de-de  # dictionaries the spelling tests open
 )
 
 missing=()

@@ -1,0 +1,51 @@
+// A cell's text as a viewer reads it: tags taken out, line joins turned into line breaks, and every
+// visible character mapped back to its place in the cell so that findings can point into the cell.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QVector>
+
+struct TextSpan {
+    int start = 0;
+    int length = 0;
+    int end() const { return start + length; }
+    friend bool operator==(const TextSpan&, const TextSpan&) = default;
+};
+
+struct TagSpan {
+    enum class Role { Open, Close, Alone };
+    TextSpan span; // in the cell text
+    Role role = Role::Alone;
+    // Lower-case name of a markup tag ("i", "font"); empty for an override block ("{\an8}", "{y:i}").
+    QString name;
+    // The tag as written, lower-cased with its spaces squeezed: what makes two tags the same.
+    QString key;
+};
+
+struct TextLayout {
+    QString visible;         // lines separated by '\n'
+    QVector<int> origin;     // for each character of visible, its position in the cell; one more at the end
+    QVector<TagSpan> tags;   // in cell order
+    QVector<TextSpan> lines; // in visible
+    QVector<int> lineChars;  // characters (grapheme clusters) of each line
+    int chars = 0;           // of all lines: line breaks are not counted
+
+    // A span of visible mapped onto the cell text (covering any tag inside it).
+    TextSpan cellSpan(TextSpan visibleSpan) const;
+    // Lines that hold more than white space.
+    int filledLines() const;
+};
+
+TextLayout layoutText(const QString& cellText);
+
+// What a reader counts as characters: grapheme clusters, so that a letter with its combining marks,
+// a surrogate pair or an ideograph each count once.
+int countCharacters(QStringView text);
+
+// Words of visible in reading order, for spelling and doubled words: numbers, words with digits,
+// web and mail addresses are left out.
+QVector<TextSpan> wordSpans(const TextLayout& layout);
+
+// Space, tab and the no-break spaces.
+bool isBlank(QChar c);
