@@ -240,6 +240,14 @@ ConvertedDocument convertToFormat(const SubtitleDocument& source, std::int32_t t
     doc.timeLines = convertLines(source.timeLines, true);
     doc.loadedTimeLines = doc.timeLines;
     doc.translatedTimeLines = convertLines(source.translatedTimeLines, false);
+    // MicroDVD and SubViewer 2.0 entries are one file line whose lines are parted by "|" alone;
+    // every other format needs the joiner's line feed to break them.
+    if (source.formatMode == kMicroDVD || source.formatMode == kSubViewer2) {
+        static const QRegularExpression kLoneBar(QStringLiteral("\\|(?!\n)"));
+        for (QStringList* texts : {&doc.originalTexts, &doc.translatedTexts})
+            for (QString& text : *texts)
+                text.replace(kLoneBar, kLineJoiner);
+    }
     if (first > 0) {
         doc.originalTexts.removeFirst();
         if (!doc.translatedTexts.isEmpty())
