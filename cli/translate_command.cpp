@@ -426,7 +426,9 @@ int TranslateRun::run() {
     struct sigaction previous {};
     ::sigaction(SIGINT, &action, &previous);
 
-    m_progress.begin(total, int(m_tasks.size()));
+    const int toRun = int(std::count_if(m_tasks.begin(), m_tasks.end(),
+                                        [](const auto& t) { return t->state == FileTask::State::Waiting; }));
+    m_progress.begin(total, toRun);
     QTimer redraw;
     QObject::connect(&redraw, &QTimer::timeout, this, [this] { m_progress.redraw(); });
     redraw.start(250);
