@@ -29,9 +29,15 @@ QByteArray nativePath(const QString& path) {
     return QFile::encodeName(path);
 }
 
-// One folder for the whole run in which the writer's files are made and read back.
+// One folder for the whole run in which the writer's files are made and read back: in memory where
+// the machine has such a folder, since the writer makes each file durable before it is read back
+// and thrown away, which on a disk costs more than all the rest of a conversion.
 const QTemporaryDir& renderFolder() {
-    static const QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/velmora-cli-XXXXXX"));
+    static const QTemporaryDir folder([] {
+        const QFileInfo shm(QStringLiteral("/dev/shm"));
+        const QString base = shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath();
+        return base + QStringLiteral("/velmora-cli-XXXXXX");
+    }());
     return folder;
 }
 
