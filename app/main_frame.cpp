@@ -36,6 +36,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -60,6 +61,27 @@ private:
 QString defaultLayoutFile() {
     return velmoraConfigFolder() + QStringLiteral("/layout.ini");
 }
+
+constexpr char kProgramName[] = "velmora";
+
+QString sideName(Side side, const QString& file) {
+    if (!file.isEmpty())
+        return QFileInfo(file).fileName();
+    return side == Side::Original ? QStringLiteral("untitled original")
+                                  : QStringLiteral("untitled translation");
+}
+
+QString saveQuestion(Side side, const QString& file) {
+    const QString what = side == Side::Original ? QStringLiteral("the original subtitle")
+                                                : QStringLiteral("the translated subtitle");
+    if (file.isEmpty())
+        return QStringLiteral("Save the changes to %1?").arg(what);
+    return QStringLiteral("Save the changes to %1 \"%2\"?").arg(what, QFileInfo(file).fileName());
+}
+
+SaveKind subtitleSaveOf(Side side) {
+    return side == Side::Original ? SaveKind::OriginalSubtitle : SaveKind::TranslatedSubtitle;
+}
 } // namespace
 
 CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
@@ -70,12 +92,13 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
         m_seam = m_ownSeam.get();
     }
     m_layoutFile = m_options.layoutFile.isEmpty() ? defaultLayoutFile() : m_options.layoutFile;
-    setWindowTitle(QStringLiteral("velmora"));
+    setWindowTitle(QString::fromLatin1(kProgramName));
     setObjectName(QStringLiteral("mainFrame"));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     registerAllCommands(m_commands, *this);
     // The panes show the document as it is now: after a load, an edit, an undo or a re-decoding.
     connect(this, &CMainFrame::sessionChanged, this, &CMainFrame::followDocumentInPanes);
+    connect(this, &CMainFrame::sessionChanged, this, [this] { ++m_changes; });
     connect(this, &CMainFrame::documentLoaded, this, [this] {
         if (m_ribbon)
             OnRibbonTabChanged(m_ribbon->currentTab());
@@ -83,6 +106,14 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
 }
 
 CMainFrame::~CMainFrame() {
+    // The grid and a cell editor still open go while the session they write to is here; the edit
+    // is given up with the rest.
+    if (CReportView* view = grid())
+        view->rowsModel()->setCellEditor({});
+    delete m_view;
+    m_view = nullptr;
+    // An orderly end: what was not saved was given up on.
+    endRecovery();
     if (m_created)
         qApp->removeEventFilter(this);
 }
@@ -132,6 +163,14 @@ bool CMainFrame::OnCreate() {
         return false;
     if (!BuildRibbon())
         return false;
+
+    if (!m_options.recoveryFolder.isEmpty()) {
+        m_recovery = std::make_unique<RecoveryFile>(m_options.recoveryFolder);
+        m_autosaveTimer = new QTimer(this);
+        m_autosaveTimer->setInterval(m_options.autosaveMilliseconds);
+        connect(m_autosaveTimer, &QTimer::timeout, this, &CMainFrame::autosave);
+        m_autosaveTimer->start();
+    }
 
     // The grid takes the keyboard when the frame is activated.
     grid()->setFocus();
@@ -298,38 +337,152 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     saveLayout();
+    endRecovery();
     event->accept();
 }
 
-bool CMainFrame::maySetAsideDocument() {
-    if (!isModified())
-        return true;
-    switch (m_seam->askToSave(this, tr("Save the translated subtitle?"))) {
-    case SaveChoice::Discard:
-        return true;
-    case SaveChoice::Cancel:
-        return false;
-    case SaveChoice::Save:
-        break;
+bool CMainFrame::isModified(Side side) const {
+    const SideMask unsaved = m_session.unsavedChanges(side);
+    return m_sideFiles[int(side)].isEmpty() ? (unsaved & sideBit(side)) != 0 : unsaved != 0;
+}
+
+bool CMainFrame::maySetAside(SideMask lost) {
+    // What is still in a cell's editor is work like any other.
+    if (CReportView* view = grid())
+        view->commitOpenEditor();
+    for (Side side : {Side::Original, Side::Translated}) {
+        if (!isModified(side) || !(m_session.unsavedChanges(side) & lost))
+            continue;
+        // A side whose save would write nothing (every row deleted) has nothing to keep.
+        const SaveKind kind = subtitleSaveOf(side);
+        if (!hasSomethingToSave(m_session.document(), kind))
+            continue;
+        switch (m_seam->askToSave(this, saveQuestion(side, m_sideFiles[int(side)]))) {
+        case SaveChoice::Discard:
+            continue;
+        case SaveChoice::Cancel:
+            return false;
+        case SaveChoice::Save:
+            if (!saveDocument(kind))
+                return false;
+            break;
+        }
     }
-    // Without translated texts the original is what there is to keep.
-    const SaveKind kind = hasSomethingToSave(m_session.document(), SaveKind::TranslatedSubtitle)
-                              ? SaveKind::TranslatedSubtitle
-                              : SaveKind::OriginalSubtitle;
-    return saveDocument(kind);
+    return true;
 }
 
 void CMainFrame::updateTitle() {
-    QString title = QStringLiteral("velmora");
-    QStringList names;
-    for (const QString& name : {m_originalName, m_translatedName})
-        if (!name.isEmpty())
-            names.append(name);
-    if (!names.isEmpty())
-        title += QStringLiteral(" \u2014 ") + names.join(QStringLiteral(" + "));
-    if (isModified())
-        title += QStringLiteral(" \u2022");
-    setWindowTitle(title);
+    // The program's name comes last, once: the desktop adds it only to a title that lacks it.
+    QStringList parts;
+    for (Side side : {Side::Original, Side::Translated}) {
+        const QString& file = m_sideFiles[int(side)];
+        const bool modified = isModified(side);
+        if (file.isEmpty() && !modified)
+            continue;
+        parts.append(sideName(side, file) + (modified ? QStringLiteral(" \u2022") : QString()));
+    }
+    const QString program = QString::fromLatin1(kProgramName);
+    setWindowTitle(
+        parts.isEmpty() ? program : parts.join(QStringLiteral(" + ")) + QStringLiteral(" \u2014 ") + program);
+}
+
+void CMainFrame::noteLoaded(Side side, const QString& path) {
+    // The other side stays as it was: its texts are still in the document, saved or not.
+    m_sideFiles[int(side)] = QFileInfo(path).absoluteFilePath();
+    m_session.setClean(side);
+    updateTitle();
+}
+
+// ---------------------------------------------------------------- recovery
+
+RecoveryState CMainFrame::recoveryState() const {
+    RecoveryState state;
+    state.document = m_session.document();
+    state.rows = m_session.rows().all();
+    state.originalUnsaved = m_session.unsavedChanges(Side::Original);
+    state.translatedUnsaved = m_session.unsavedChanges(Side::Translated);
+    state.originalFile = m_sideFiles[int(Side::Original)];
+    state.translatedFile = m_sideFiles[int(Side::Translated)];
+    state.savedAtMs = QDateTime::currentMSecsSinceEpoch();
+    return state;
+}
+
+void CMainFrame::autosave() {
+    if (!m_recovery)
+        return;
+    if (!isModified()) {
+        if (m_recovery->exists())
+            m_recovery->remove();
+        return;
+    }
+    if (m_autosavedChanges == m_changes && m_recovery->exists())
+        return;
+    QString error;
+    if (m_recovery->write(recoveryState(), &error))
+        m_autosavedChanges = m_changes;
+    else
+        showStatus(tr("The unsaved work could not be kept for recovery: %1").arg(error), 15000);
+}
+
+void CMainFrame::endRecovery() {
+    if (m_recovery)
+        m_recovery->remove();
+}
+
+bool CMainFrame::offerRecovery() {
+    if (!m_recovery)
+        return false;
+    std::vector<OrphanRecovery> orphans = claimOrphanRecoveries(m_options.recoveryFolder);
+    for (OrphanRecovery& orphan : orphans) {
+        const RecoveryRead read = orphan.read();
+        if (!read.state) {
+            const QString path = QDir::toNativeSeparators(orphan.path());
+            const QString kept = QDir::toNativeSeparators(orphan.setAside());
+            m_seam->showMessage(this,
+                                UserMessage{tr("The unsaved work kept in \"%1\" cannot be restored: %2.\n"
+                                               "The file is kept as \"%3\".")
+                                                .arg(path, read.problem, kept),
+                                            QString::fromLatin1(kProgramName), MessageIcon::Warning});
+            continue;
+        }
+        const RecoveryState& state = *read.state;
+        QStringList names;
+        for (const QString& file : {state.originalFile, state.translatedFile})
+            if (!file.isEmpty())
+                names.append(QFileInfo(file).fileName());
+        const QString files = names.isEmpty() ? tr("an untitled document") : names.join(tr(" and "));
+        const QString when = QDateTime::fromMSecsSinceEpoch(state.savedAtMs)
+                                 .toLocalTime()
+                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        const UserMessage question{tr("Restore the unsaved work of %1 from %2?").arg(files, when),
+                                   QString::fromLatin1(kProgramName), MessageIcon::Information};
+        if (!m_seam->askYesNo(this, question)) {
+            orphan.discard();
+            continue;
+        }
+        restoreWork(state);
+        // Kept as this run's own before the old file goes; should that fail, the old file stays.
+        autosave();
+        if (m_recovery->exists())
+            orphan.discard();
+        return true;
+    }
+    return false;
+}
+
+void CMainFrame::restoreWork(const RecoveryState& state) {
+    EntryRowsModel* model = grid()->rowsModel();
+    model->beginBulkChange();
+    m_session.restore(state.document, state.rows, state.originalUnsaved, state.translatedUnsaved);
+    model->endBulkChange();
+    m_sideFiles[int(Side::Original)] = state.originalFile;
+    m_sideFiles[int(Side::Translated)] = state.translatedFile;
+    syncCharsetCombos();
+    rebuildMappingText();
+    refreshCommandStates();
+    updateTitle();
+    emit sessionChanged();
+    emit documentLoaded();
 }
 
 // ---------------------------------------------------------------- routing
@@ -360,6 +513,9 @@ void CMainFrame::refreshCommandStates() {
 }
 
 void CMainFrame::setTranslating(bool translating) {
+    // A job can take long and write many rows: what is unsaved is kept before it starts.
+    if (translating && !m_translating)
+        autosave();
     m_translating = translating;
     refreshCommandStates();
 }
@@ -536,7 +692,9 @@ void CMainFrame::OnLoadTranslated() {
 }
 
 void CMainFrame::loadSubtitle(Side side) {
-    if (!maySetAsideDocument())
+    // An original load replaces the times, which both sides' saves write; a translated load only
+    // the translation.
+    if (!maySetAside(side == Side::Original ? savedBy(Side::Original) : sideBit(Side::Translated)))
         return;
     const QStringList filters = qtNameFilters(kLoadFilter);
     const FileChoice choice = m_seam->getOpenFileName(this, filters);
@@ -588,12 +746,7 @@ bool CMainFrame::readSubtitle(const QString& path, const QByteArray& bytes, Subt
         rebuildMappingText();
     refreshCommandStates();
     if (result.changed) {
-        QString& name = side == Side::Original ? m_originalName : m_translatedName;
-        name = QFileInfo(path).fileName();
-        // A new original leaves the old translation's name meaningless.
-        if (side == Side::Original)
-            m_translatedName.clear();
-        updateTitle();
+        noteLoaded(side, path);
         emit sessionChanged();
         emit documentLoaded();
     }
@@ -626,6 +779,8 @@ void CMainFrame::loadFromCommandLine(const QStringList& files) {
 // ---------------------------------------------------------------- saving
 
 bool CMainFrame::saveDocument(SaveKind kind) {
+    if (CReportView* view = grid())
+        view->commitOpenEditor();
     const SubtitleDocument& document = m_session.document();
     if (!hasSomethingToSave(document, kind))
         return false;
@@ -636,12 +791,16 @@ bool CMainFrame::saveDocument(SaveKind kind) {
     const SaveResult result = m_session.save(kind, path);
     if (result.message)
         m_seam->showMessage(this, *result.message);
-    // A subtitle written is what the work is kept as; a text export is not.
-    if (result.written && (kind == SaveKind::OriginalSubtitle || kind == SaveKind::TranslatedSubtitle ||
-                           kind == SaveKind::MixSubtitle)) {
-        m_session.setClean();
+    // A side's subtitle written is what that side's work is kept as; a mix file or a text export
+    // cannot be read back as either side, so it keeps nothing.
+    if (result.written && (kind == SaveKind::OriginalSubtitle || kind == SaveKind::TranslatedSubtitle)) {
+        const Side side = kind == SaveKind::OriginalSubtitle ? Side::Original : Side::Translated;
+        m_session.setClean(side);
+        m_sideFiles[int(side)] = QFileInfo(path).absoluteFilePath();
+        ++m_changes;
         updateTitle();
         refreshCommandStates();
+        autosave();
     }
     return result.written;
 }
@@ -707,6 +866,7 @@ void CMainFrame::OnAbout() {
 void CMainFrame::OnExit() {
     if (!maySetAsideDocument())
         return;
+    endRecovery();
     // Ends at once: the layout of this run is deliberately not saved.
     m_seam->exitProcess(0);
 }

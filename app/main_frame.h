@@ -8,6 +8,7 @@
 #include "app/shell_rules.h"
 #include "dictionary/dictionary_store.h"
 #include "edit/line_operations.h"
+#include "subtitle/recovery.h"
 #include "subtitle/subtitle_session.h"
 #include "subtitle/subtitle_writer.h"
 
@@ -22,6 +23,7 @@ class QComboBox;
 class QDockWidget;
 class QLabel;
 class QTabWidget;
+class QTimer;
 class QToolButton;
 class RibbonBar;
 class TimeSpinEdit;
@@ -33,6 +35,11 @@ struct FrameOptions {
     QString layoutFile;
     // Dialogs and desktop services; nullptr means the real desktop.
     FrameSeam* seam = nullptr;
+    // Where unsaved work is kept against a crash; empty means it is not kept (velmora's start-up
+    // gives the user's cache folder).
+    QString recoveryFolder = QString();
+    // How often unsaved work is written there.
+    int autosaveMilliseconds = 60000;
 };
 
 inline constexpr char kLayoutKey[] = "NormalLayout";
@@ -103,10 +110,24 @@ public:
     void OnLoadTranslated();
     // True when the file was written.
     bool saveDocument(SaveKind kind);
-    // Asks "Save the translated subtitle?" when the document has unsaved changes; false when the
-    // user cancelled (or the save did not happen), so whatever was about to drop the work must not.
-    bool maySetAsideDocument();
-    bool isModified() const { return !m_session.isClean(); }
+    // Asks about each side with unsaved work, by name, whether to save it first; false when the
+    // user cancelled (or a save did not happen), so whatever was about to drop the work must not.
+    bool maySetAside(SideMask sides);
+    bool maySetAsideDocument() { return maySetAside(savedBy(Side::Original) | savedBy(Side::Translated)); }
+    // Whether the side holds work its file lacks. A side without a file of its own (a translation
+    // not begun) holds some only once its texts were changed: times and rows alone are the
+    // original's work.
+    bool isModified(Side side) const;
+    bool isModified() const { return isModified(Side::Original) || isModified(Side::Translated); }
+    // The file a side was last loaded from or saved to; empty when none.
+    QString sideFile(Side side) const { return m_sideFiles[int(side)]; }
+
+    // Keeps the unsaved work in the recovery file now, or removes the file when nothing is unsaved.
+    void autosave();
+    // At start-up: offers the work that runs which ended without a clean exit left, newest first,
+    // until one is restored; true when one was.
+    bool offerRecovery();
+    QString recoveryFile() const { return m_recovery ? m_recovery->path() : QString(); }
     void OnChangeOriginalCharset();
     void OnChangeTranslatedCharset();
     // Whether picking a character set can read the side anew (not for a side read as Unicode).
@@ -158,6 +179,12 @@ private:
     void updateLockIndicators(quint32 nativeModifiers);
     void fillTimingBoxes(int row);
     void updateTitle();
+    // A load of the side from path has put its rows in.
+    void noteLoaded(Side side, const QString& path);
+    RecoveryState recoveryState() const;
+    void restoreWork(const RecoveryState& state);
+    // The work is saved or given up on: no recovery file stays behind.
+    void endRecovery();
     // Each combo follows its own side: the side just loaded (read as readAs), and any side whose
     // code page moved since its combo last showed it.
     void syncCharsetCombos(std::optional<Side> loaded = std::nullopt, const EncodingGuess& readAs = {});
@@ -184,9 +211,14 @@ private:
     CharsetBoxFollower m_charsetBoxes[2] = {CharsetBoxFollower(Side::Original),
                                             CharsetBoxFollower(Side::Translated)}; // by Side
     bool m_translating = false;
-    // The names of the files last loaded, for the title.
-    QString m_originalName;
-    QString m_translatedName;
+    // Each side's file, for the title, the questions and the recovery file.
+    QString m_sideFiles[2];
+    // Unsaved work kept against a crash; none when no recovery folder was given.
+    std::unique_ptr<RecoveryFile> m_recovery;
+    QTimer* m_autosaveTimer = nullptr;
+    // Counts the changes of the session, and the count the recovery file holds.
+    quint64 m_changes = 0;
+    quint64 m_autosavedChanges = 0;
 
     CChildView* m_view = nullptr;
     RibbonBar* m_ribbon = nullptr;

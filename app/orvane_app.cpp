@@ -23,13 +23,22 @@ bool COrvaneApp::InitInstance() {
     QStringList files;
     for (const QString& arg : arguments().mid(1))
         files.append(QFileInfo(arg).absoluteFilePath());
-    m_frame = new CMainFrame;
+    FrameOptions options;
+    options.recoveryFolder = defaultRecoveryFolder();
+    m_frame = new CMainFrame(options);
     if (!m_frame->OnCreate()) {
         delete m_frame;
         return false;
     }
     ReadyReport::install(m_frame, !files.isEmpty());
     m_frame->showMaximized();
-    m_frame->loadFromCommandLine(files);
+    // Work that a crash would have lost comes first; the named files would load over it.
+    if (!m_frame->offerRecovery())
+        m_frame->loadFromCommandLine(files);
+    else if (!files.isEmpty())
+        m_frame->showStatus(
+            QStringLiteral("The unsaved work was restored; the files named on the command line "
+                           "were not loaded."),
+            15000);
     return true;
 }

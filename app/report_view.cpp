@@ -6,8 +6,108 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
+
+namespace {
+
+// The in-place editor of a text cell shows an entry's lines as lines. Enter ends the edit, as in
+// a line edit; Shift+Enter breaks the line the way the document's format saves a break.
+class CellTextEdit : public QPlainTextEdit {
+public:
+    CellTextEdit(QString lineBreak, QWidget* parent)
+        : QPlainTextEdit(parent), m_lineBreak(std::move(lineBreak)) {
+        setObjectName(QStringLiteral("cellEditor"));
+        setFrameShape(QFrame::Box);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setTabChangesFocus(true);
+        connect(this, &QPlainTextEdit::textChanged, this, [this] { fitHeight(); });
+    }
+    std::function<void()> onFinished;
+
+    // Over the cell, and as tall as the entry's lines need (up to six), never past the grid's
+    // bottom.
+    void place(const QRect& cell) {
+        m_cell = cell;
+        fitHeight();
+    }
+
+    // The text as typed. The document keeps non-breaking spaces only in its raw text, and marks
+    // each line's end with a paragraph separator there.
+    QString text() const {
+        QString raw = document()->toRawText();
+        raw.replace(QChar::ParagraphSeparator, u'\n');
+        raw.replace(QChar::LineSeparator, u'\n');
+        return raw;
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            if (event->modifiers() & Qt::ShiftModifier)
+                insertPlainText(m_lineBreak);
+            else if (onFinished)
+                onFinished();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+
+private:
+    void fitHeight() {
+        if (m_cell.isNull())
+            return;
+        const int lines = std::clamp(int(document()->blockCount()), 1, 6);
+        const int wanted = lines * fontMetrics().lineSpacing() + 2 * int(document()->documentMargin()) +
+                           2 * frameWidth() + 2;
+        int height = std::max(wanted, m_cell.height());
+        if (const QWidget* area = parentWidget())
+            height = std::min(height, std::max(m_cell.height(), area->height() - m_cell.top()));
+        setGeometry(m_cell.x(), m_cell.y(), m_cell.width(), height);
+    }
+
+    QString m_lineBreak;
+    QRect m_cell;
+};
+
+class CellDelegate : public QStyledItemDelegate {
+public:
+    CellDelegate(const SubtitleSession& session, QObject* parent)
+        : QStyledItemDelegate(parent), m_session(session) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+        auto* editor = new CellTextEdit(typedLineBreak(m_session.document().formatMode), parent);
+        auto* self = const_cast<CellDelegate*>(this);
+        editor->onFinished = [self, editor] {
+            emit self->commitData(editor);
+            emit self->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        };
+        return editor;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* edit = static_cast<CellTextEdit*>(editor);
+        edit->setPlainText(index.data(Qt::EditRole).toString());
+        // As in a line edit: what is typed at once replaces the text.
+        edit->selectAll();
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        model->setData(index, static_cast<CellTextEdit*>(editor)->text(), Qt::EditRole);
+    }
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex&) const override {
+        static_cast<CellTextEdit*>(editor)->place(option.rect);
+    }
+
+private:
+    const SubtitleSession& m_session;
+};
+
+} // namespace
 
 CReportView::CReportView(SubtitleSession& session, QWidget* parent)
     : QTableView(parent), m_model(new EntryRowsModel(session, this)) {
@@ -23,6 +123,7 @@ CReportView::CReportView(SubtitleSession& session, QWidget* parent)
                     QAbstractItemView::AnyKeyPressed);
     setWordWrap(true);
     setAlternatingRowColors(false);
+    setItemDelegate(new CellDelegate(session, this));
     setFont(QApplication::font("QAbstractItemView"));
     verticalHeader()->hide();
     // Most entries have two lines; a fixed height keeps a 4000-row grid cheap to lay out.
@@ -111,6 +212,15 @@ void CReportView::flushFocusChange() {
     m_pending = false;
     m_focusMoved = false;
     emit gridFocusChanged(moved);
+}
+
+void CReportView::commitOpenEditor() {
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    if (auto* editor = viewport()->findChild<CellTextEdit*>(QStringLiteral("cellEditor"))) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
 }
 
 void CReportView::setColumnHidden(int column, bool hide) {

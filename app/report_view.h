@@ -22,6 +22,8 @@ public:
     // Hides or shows a column; Original and Translated then share the width anew.
     void setColumnHidden(int column, bool hide);
     void fitTextColumns();
+    // Ends an in-place edit that is still open, keeping what was typed, as Enter would.
+    void commitOpenEditor();
 
 signals:
     // The focused row or the selection changed. Sent once the view has settled (a click moves

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of every fuzz target: small real files of each kind, in the encodings and
 line ends the programs meet. Run it again after changing it; the seeds are kept in the repository."""
+import hashlib
 import os
 import shutil
 import struct
@@ -243,6 +244,92 @@ def my_words_seeds():
     yield "empty", b""
 
 
+def recovery_string(text):
+    data = text.encode("utf-16-le", "surrogatepass")
+    return struct.pack("<I", len(data) // 2) + data
+
+
+def recovery_content(format_mode, lists, rows, files=("", ""), unsaved=(0, 0), code_pages=(0, 0)):
+    """The content of velmora's recovery file: times, settings, file names, the six lists, the rows."""
+    out = struct.pack("<qiIIBB", 1733580000123, format_mode, code_pages[0], code_pages[1], *unsaved)
+    out += recovery_string(files[0]) + recovery_string(files[1])
+    for items in lists:
+        out += struct.pack("<I", len(items)) + b"".join(recovery_string(t) for t in items)
+    out += struct.pack("<I", len(rows))
+    for number, show, hide, original, translated in rows:
+        out += struct.pack("<Bd", 1, number) if number is not None else b"\0"
+        out += b"".join(recovery_string(t) for t in (show, hide, original, translated))
+    return out
+
+
+def recovery_file(content):
+    return b"velmora recovery\n" + struct.pack("<II", 1, len(content)) + hashlib.sha256(content).digest() + content
+
+
+def recovery_seeds():
+    """Whole files and bare contents: the target reads each input both ways."""
+    srt = recovery_content(
+        1,
+        [[], ["00:00:01,000 --> 00:00:02,000"], ["00:00:01,500 --> 00:00:02,000", " --> "], ["Hello|\nWorld", ""],
+         ["00:00:01,000 --> 00:00:02,000"], ["Bonjour", "typed", "beyond"]],
+        [(1, "00:00:01,500", "00:00:02,000", "Hello|\nWorld", "Bonjour"), (2, "", "", "", "typed"),
+         (None, "", "", "", "beyond")],
+        files=("/films/film.en.srt", "/films/film.fr.srt"), unsaved=(4, 6), code_pages=(1252, 65001))
+    sami = recovery_content(
+        3, [["<SAMI>", "<BODY>"], ["<SYNC Start=1000>"], ["<SYNC Start=1000>"], ["\u041f\u0440\u0438\u0432\u0435\u0442\ud800"],
+            [], ["Hi"]],
+        [(1, "1000", "", "\u041f\u0440\u0438\u0432\u0435\u0442\ud800", "Hi")], files=("/films/a.smi", ""),
+        unsaved=(1, 0), code_pages=(1251, 0))
+    empty = recovery_content(1, [[], [], [], [], [], []], [])
+    yield "srt-both-sides", recovery_file(srt)
+    yield "sami-header", recovery_file(sami)
+    yield "empty-document", recovery_file(empty)
+    damaged = bytearray(recovery_file(srt))
+    damaged[-5] ^= 0x40
+    yield "damaged", bytes(damaged)
+    yield "content-srt", srt
+    yield "content-sami", sami
+TMX = """<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE tmx SYSTEM "tmx14.dtd">
+<tmx version="1.4">
+<header creationtool="velmora" creationtoolversion="1" segtype="sentence" o-tmf="velmora" adminlang="en"
+        srclang="en-US" datatype="plaintext"><prop type="x-note">header</prop></header>
+<body>
+<tu creationdate="20261207T120000Z"><prop type="x-velmora-origin">e01.srt</prop>
+<prop type="x-velmora-by-hand">no</prop><prop type="x-velmora-engine">DeepL</prop>
+<tuv xml:lang="en"><seg><bpt i="1">&lt;i&gt;</bpt>The last train<ept i="1">&lt;/i&gt;</ept>
+leaves at nine.</seg></tuv>
+<tuv xml:lang="fr-FR"><seg>Le dernier train part \u00e0 neuf heures.</seg></tuv>
+<tuv lang="zh-Hant"><seg>\u672b\u73ed\u8eca<ph>{\\an8}</ph><it pos="begin">&lt;b&gt;</it><hi>\u4e5d\u9ede</hi></seg></tuv>
+</tu>
+<tu srclang="*all*"><tuv xml:lang="he"><seg>\u05e9\u05dc\u05d5\u05dd</seg></tuv><tuv xml:lang="ru"><seg>\u041c\u0438\u0440</seg></tuv></tu>
+<tu><tuv xml:lang="de"><seg>Nur Deutsch</seg></tuv></tu>
+</body>
+</tmx>
+"""
+
+
+def tmx_seeds():
+    """A TMX as velmora and other tools write it, in UTF-8 and UTF-16, and broken ones."""
+    yield "sample-utf8", TMX.encode("utf-8")
+    yield "sample-utf16", b"\xff\xfe" + TMX.replace('encoding="UTF-8"', 'encoding="UTF-16"').encode("utf-16-le")
+    yield "cut-short", TMX.encode("utf-8")[:700]
+    yield "not-tmx", b"<?xml version=\"1.0\"?>\n<xliff version=\"1.2\"><file/></xliff>\n"
+    yield "entities", b"<tmx><body><tu><tuv xml:lang='en'><seg>&amp;&#233;&#x1F600;&lt;br&gt;</seg></tuv>" \
+        b"<tuv xml:lang='fr'><seg>a&#13;b\r\nc|\nd</seg></tuv></tu></body></tmx>"
+
+
+def glossary_seeds():
+    """Term lists as spreadsheets save them: CSV, semicolons, TSV in UTF-16, quotes and broken ones."""
+    csv = 'Term,Translation,Note\n"New York, NY",New York,"city\nnot state"\n"say ""hi""",dis salut\r\nlonely,\n'
+    yield "csv", csv.encode("utf-8")
+    yield "semicolons-bom", b"\xef\xbb\xbfordinateur;computer;;\n\naujourd\xe2\x80\x99hui;today\n"
+    yield "tsv-utf16", b"\xff\xfe" + "\u041c\u043e\u0441\u043a\u0432\u0430\tMoscow\tcapital\n\u5317\u4eac\tBeijing\n" \
+        "<i>caf\u00e9</i>\tcoffee\n".encode("utf-16-le")
+    yield "unclosed-quote", b'term,translation\nfoo,bar\n"open,x\nmore\n'
+    yield "latin1", b"caf\xe9,coffee\n"
+
+
 def write(target, name, data):
     folder = os.path.join(SEEDS, target)
     os.makedirs(folder, exist_ok=True)
@@ -278,10 +365,16 @@ def main():
         write("fuzz_engine_answers", name, data)
     for name, data in convert_seeds():
         write("fuzz_convert", name, data)
+    for name, data in recovery_seeds():
+        write("fuzz_recovery", name, data)
     for name, data in schedule_seeds():
         write("fuzz_mini_schedule", name, data)
     for name, data in my_words_seeds():
         write("fuzz_my_words", name, data)
+    for name, data in tmx_seeds():
+        write("fuzz_tmx", name, data)
+    for name, data in glossary_seeds():
+        write("fuzz_glossary", name, data)
     return 0
 
 

@@ -88,6 +88,21 @@ struct SessionEntry {
     friend bool operator==(const SessionEntry&, const SessionEntry&) = default;
 };
 
+// The lists of the document that move with the rows.
+enum class DocumentList : std::uint8_t { LoadedTimeLines, TimeLines, OriginalTexts, TranslatedTexts };
+
+// What an edit changed of what the saves write, as bits: a side's texts (sideBit), and the times
+// and rows, which both sides' saves write.
+using SideMask = std::uint8_t;
+inline constexpr SideMask sideBit(Side side) {
+    return SideMask(1u << int(side));
+}
+inline constexpr SideMask kTimesAndRows = 4;
+// What a side's save writes.
+inline constexpr SideMask savedBy(Side side) {
+    return sideBit(side) | kTimesAndRows;
+}
+
 // Columns of a change, as bits of 1 << EntryColumn.
 using ColumnMask = std::uint8_t;
 inline constexpr ColumnMask columnBit(int column) {
@@ -158,7 +173,15 @@ public:
         Side side = Side::Original;
         std::uint32_t codePage = 0;
     };
-    using Step = std::variant<Insert, Remove, Replace, SetNumbers, SetCodePage>;
+    // One list takes a new length: the elements beyond it leave, and `fill` supplies the new ones
+    // in order. The session adds these itself when an edit reaches rows beyond a list's end, so
+    // that what those rows show gets saved.
+    struct Resize {
+        DocumentList list = DocumentList::TimeLines;
+        qsizetype length = 0;
+        QStringList fill;
+    };
+    using Step = std::variant<Insert, Remove, Replace, SetNumbers, SetCodePage, Resize>;
 
     explicit SessionEdit(QString label = {}) : m_label(std::move(label)) {}
 

@@ -81,6 +81,8 @@ public:
         m_change.textsChanged |= texts;
     }
     void codePages() { m_change.codePagesChanged = true; }
+    void sides(SideMask sides) { m_sides |= sides; }
+    SideMask touchedSides() const { return m_sides; }
 
     SessionChange finish(int rowCount) {
         if (m_lowest != INT_MAX && m_change.columns != 0) {
@@ -99,6 +101,7 @@ private:
     SessionChange m_change;
     int m_lowest = INT_MAX;
     int m_highest = -1;
+    SideMask m_sides = 0;
 };
 
 namespace {
@@ -129,8 +132,12 @@ bool isAscendingWithin(const QList<int>& rows, int end) {
 // element lands in taken (nullopt for rows beyond the list).
 template <typename T>
 void removeSorted(QList<T>& list, const QList<int>& rows, QVector<std::optional<T>>* taken) {
-    if (taken)
-        taken->fill(std::nullopt, rows.size());
+    // Empty optionals made in place: copying one from a temporary (fill) reads a payload that was
+    // never set, only to find it is not engaged, and GCC's optimiser warns of it.
+    if (taken) {
+        taken->clear();
+        taken->resize(rows.size());
+    }
     qsizetype write = 0, next = 0;
     const qsizetype size = list.size();
     for (qsizetype read = 0; read < size; ++read) {
@@ -214,6 +221,14 @@ void SubtitleSession::reset(SubtitleDocument document, QVector<EntryRow> rows) {
     m_rows.items() = std::move(rows);
     m_sources = QVector<RowSources>(m_rows.count());
     clearHistory();
+    m_saved[0] = m_saved[1] = SavedState{};
+}
+
+void SubtitleSession::restore(SubtitleDocument document, QVector<EntryRow> rows, SideMask originalUnsaved,
+                              SideMask translatedUnsaved) {
+    reset(std::move(document), std::move(rows));
+    m_saved[int(Side::Original)].lacking = originalUnsaved & savedBy(Side::Original);
+    m_saved[int(Side::Translated)].lacking = translatedUnsaved & savedBy(Side::Translated);
 }
 
 void SubtitleSession::setStartCodePage(Side side, std::uint32_t codePage) {
@@ -237,8 +252,10 @@ SessionEdit::Step SubtitleSession::run(const SessionEdit::Step& step, ChangeBuil
                 return runReplace(s, change);
             else if constexpr (std::is_same_v<T, SessionEdit::SetNumbers>)
                 return runSetNumbers(s, change);
-            else
+            else if constexpr (std::is_same_v<T, SessionEdit::SetCodePage>)
                 return runSetCodePage(s, change);
+            else
+                return runResize(s, change);
         },
         step);
 }
@@ -287,6 +304,7 @@ SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, 
         [](const SessionEntry& e) -> const std::optional<QString>& { return e.translatedText; },
         [](const SessionEntry& e) { return e.row.translated; });
     change.structure(SessionChange::Shape::Inserted, positions);
+    change.sides(kTimesAndRows);
     return SessionEdit::Remove{positions};
 }
 
@@ -317,6 +335,7 @@ SessionEdit::Step SubtitleSession::runRemove(const SessionEdit::Remove& remove, 
         e.translatedText = std::move(translations[j]);
     }
     change.structure(SessionChange::Shape::Removed, rows);
+    change.sides(kTimesAndRows);
     return inverse;
 }
 
@@ -329,7 +348,7 @@ SessionEdit::Step SubtitleSession::runReplace(const SessionEdit::Replace& replac
     inverse.rows = rows;
     inverse.entries.reserve(rows.size());
     ColumnMask columns = 0;
-    bool times = false, texts = false, sources = false;
+    bool times = false, originals = false, translations = false, sources = false;
     auto put = [](QStringList& list, int row, const std::optional<QString>& value, bool& changed) {
         if (row < list.size() && value && list[row] != *value) {
             list[row] = *value;
@@ -349,13 +368,20 @@ SessionEdit::Step SubtitleSession::runReplace(const SessionEdit::Replace& replac
         }
         put(m_document.loadedTimeLines, row, next.loadedTimeLine, times);
         put(m_document.timeLines, row, next.timeLine, times);
-        put(m_document.originalTexts, row, next.originalText, texts);
-        put(m_document.translatedTexts, row, next.translatedText, texts);
+        put(m_document.originalTexts, row, next.originalText, originals);
+        put(m_document.translatedTexts, row, next.translatedText, translations);
     }
-    if (columns == 0 && !times && !texts && !sources)
+    if (columns == 0 && !times && !originals && !translations && !sources)
         return SessionEdit::Remove{}; // every row and element had these texts already
     change.cells(rows.first(), rows.last(), columns);
-    change.lists(times, texts);
+    change.lists(times, originals || translations);
+    // Times are written by both sides' saves; a row number by neither.
+    if (times || (columns & kTimeColumns))
+        change.sides(kTimesAndRows);
+    if (originals || (columns & columnBit(kColumnOriginal)))
+        change.sides(sideBit(Side::Original));
+    if (translations || (columns & columnBit(kColumnTranslated)))
+        change.sides(sideBit(Side::Translated));
     return inverse;
 }
 
@@ -395,6 +421,138 @@ SessionEdit::Step SubtitleSession::runSetCodePage(const SessionEdit::SetCodePage
     return inverse;
 }
 
+QStringList& SubtitleSession::list(DocumentList which) {
+    switch (which) {
+    case DocumentList::LoadedTimeLines:
+        return m_document.loadedTimeLines;
+    case DocumentList::TimeLines:
+        return m_document.timeLines;
+    case DocumentList::OriginalTexts:
+        return m_document.originalTexts;
+    case DocumentList::TranslatedTexts:
+        break;
+    }
+    return m_document.translatedTexts;
+}
+
+SessionEdit::Step SubtitleSession::runResize(const SessionEdit::Resize& resize, ChangeBuilder& change) {
+    QStringList& target = list(resize.list);
+    const qsizetype old = target.size();
+    // A list never reaches beyond the rows, and each new element must be given.
+    if (resize.length < 0 || resize.length > m_rows.count() || resize.length == old ||
+        (resize.length > old && resize.fill.size() != resize.length - old))
+        return SessionEdit::Remove{};
+    SessionEdit::Resize inverse{resize.list, old, {}};
+    if (resize.length < old) {
+        inverse.fill = target.mid(resize.length);
+        target.resize(resize.length);
+    } else {
+        target += resize.fill;
+    }
+    switch (resize.list) {
+    case DocumentList::LoadedTimeLines:
+    case DocumentList::TimeLines:
+        change.lists(true, false);
+        change.sides(kTimesAndRows);
+        break;
+    case DocumentList::OriginalTexts:
+        change.lists(false, true);
+        change.sides(sideBit(Side::Original));
+        break;
+    case DocumentList::TranslatedTexts:
+        change.lists(false, true);
+        change.sides(sideBit(Side::Translated));
+        break;
+    }
+    return inverse;
+}
+
+// ---------------------------------------------------------------- lists that reach edited rows
+
+QVector<SessionEdit::Step> SubtitleSession::reachFor(const SessionEdit::Step& step) const {
+    QVector<SessionEdit::Step> steps;
+    const std::int32_t format = m_document.formatMode;
+    auto timeLineOf = [format](const EntryRow& row) { return BuildTimeLine(row.show, row.hide, format); };
+    // A Resize that makes a list `length` long, its new elements made by elementOf(row).
+    auto reach = [&](DocumentList which, qsizetype size, qsizetype length, auto elementOf) {
+        if (length <= size)
+            return;
+        SessionEdit::Resize resize{which, length, {}};
+        resize.fill.reserve(length - size);
+        for (qsizetype row = size; row < length; ++row)
+            resize.fill.append(elementOf(int(row)));
+        steps.append(std::move(resize));
+    };
+
+    if (const auto* replace = std::get_if<SessionEdit::Replace>(&step)) {
+        const QList<int>& rows = replace->rows;
+        if (rows.isEmpty() || rows.size() != replace->entries.size() ||
+            !isAscendingWithin(rows, m_rows.count()))
+            return {step}; // refused as it is
+        qsizetype originals = 0, translations = 0, times = 0;
+        for (qsizetype j = 0; j < rows.size(); ++j) {
+            const SessionEntry& next = replace->entries[j];
+            const EntryRow& now = m_rows.at(rows[j]);
+            const qsizetype length = rows[j] + 1;
+            if (next.originalText || next.row.original != now.original)
+                originals = std::max(originals, length);
+            if (next.translatedText || next.row.translated != now.translated)
+                translations = std::max(translations, length);
+            if (next.timeLine || next.row.show != now.show || next.row.hide != now.hide)
+                times = std::max(times, length);
+        }
+        // An entry that a side's save writes needs its time line there too.
+        times = std::max({times, originals, translations});
+        // The element of a replaced row is its new entry's; of any other row, what the row shows.
+        auto replacing = [&](int row) -> const SessionEntry* {
+            const auto at = std::lower_bound(rows.begin(), rows.end(), row);
+            return at != rows.end() && *at == row ? &replace->entries[at - rows.begin()] : nullptr;
+        };
+        reach(DocumentList::TimeLines, m_document.timeLines.size(), times, [&](int row) {
+            const SessionEntry* e = replacing(row);
+            return e ? e->timeLine.value_or(timeLineOf(e->row)) : timeLineOf(m_rows.at(row));
+        });
+        reach(DocumentList::OriginalTexts, m_document.originalTexts.size(), originals, [&](int row) {
+            const SessionEntry* e = replacing(row);
+            return e ? e->originalText.value_or(e->row.original) : m_rows.at(row).original;
+        });
+        reach(DocumentList::TranslatedTexts, m_document.translatedTexts.size(), translations, [&](int row) {
+            const SessionEntry* e = replacing(row);
+            return e ? e->translatedText.value_or(e->row.translated) : m_rows.at(row).translated;
+        });
+        steps.append(step);
+        return steps;
+    }
+
+    if (const auto* insert = std::get_if<SessionEdit::Insert>(&step)) {
+        const QList<int>& positions = insert->positions;
+        const qsizetype count = insert->entries.size();
+        if (count == 0 || positions.size() != count)
+            return {step};
+        // The rows that stand before the last new entry: the lists must reach them all, and the
+        // new entries then get an element of each list.
+        const qsizetype before = std::clamp<qsizetype>(positions.last() - (count - 1), 0, m_rows.count());
+        reach(DocumentList::TimeLines, m_document.timeLines.size(), before,
+              [&](int row) { return timeLineOf(m_rows.at(row)); });
+        reach(DocumentList::OriginalTexts, m_document.originalTexts.size(), before,
+              [&](int row) { return m_rows.at(row).original; });
+        reach(DocumentList::TranslatedTexts, m_document.translatedTexts.size(), before,
+              [&](int row) { return m_rows.at(row).translated; });
+        SessionEdit::Insert complete = *insert;
+        for (SessionEntry& e : complete.entries) {
+            if (!e.timeLine)
+                e.timeLine = timeLineOf(e.row);
+            if (!e.originalText)
+                e.originalText = e.row.original;
+            if (!e.translatedText)
+                e.translatedText = e.row.translated;
+        }
+        steps.append(std::move(complete));
+        return steps;
+    }
+    return {step};
+}
+
 // ---------------------------------------------------------------- edits and history
 
 namespace {
@@ -415,12 +573,15 @@ SessionChange SubtitleSession::apply(const SessionEdit& edit) {
     step.rebuildsMapping = edit.rebuildsMapping();
     step.mergeKey = edit.mergeKey();
     for (const SessionEdit::Step& s : edit.steps()) {
-        SessionEdit::Step inverse = run(s, builder);
-        if (isNoOp(inverse))
-            continue;
-        step.redo.append(s);
-        step.undo.prepend(std::move(inverse));
+        for (SessionEdit::Step& prepared : reachFor(s)) {
+            SessionEdit::Step inverse = run(prepared, builder);
+            if (isNoOp(inverse))
+                continue;
+            step.redo.append(std::move(prepared));
+            step.undo.prepend(std::move(inverse));
+        }
     }
+    step.sides = builder.touchedSides();
     SessionChange change = builder.finish(m_rows.count());
     change.selection = edit.selection();
     change.focus = edit.focus();
@@ -436,12 +597,21 @@ void SubtitleSession::record(HistoryStep step) {
         step.undo += m_group->undo;
         m_group->undo = std::move(step.undo);
         m_group->rebuildsMapping |= step.rebuildsMapping;
+        m_group->sides |= step.sides;
         return;
     }
+    // A saved state that was undone is overwritten now: what the steps that go had changed stays
+    // unsaved, counted from here.
+    for (Side side : {Side::Original, Side::Translated}) {
+        SavedState& saved = m_saved[int(side)];
+        if (saved.index > m_index) {
+            saved.lacking |= stepsBetween(saved.index) & savedBy(side);
+            saved.index = m_index;
+        }
+    }
     m_steps.resize(m_index);
-    if (m_cleanIndex > m_index)
-        m_cleanIndex = -1; // the saved state was undone and is now overwritten
-    if (!step.mergeKey.isEmpty() && m_index > 0 && m_cleanIndex != m_index &&
+    const bool savedHere = m_saved[0].index == m_index || m_saved[1].index == m_index;
+    if (!step.mergeKey.isEmpty() && m_index > 0 && !savedHere &&
         m_steps[m_index - 1].mergeKey == step.mergeKey) {
         HistoryStep& last = m_steps[m_index - 1];
         last.redo += step.redo;
@@ -449,6 +619,7 @@ void SubtitleSession::record(HistoryStep step) {
         last.undo = std::move(step.undo);
         last.selection = step.selection;
         last.focus = step.focus;
+        last.sides |= step.sides;
         return;
     }
     m_steps.append(std::move(step));
@@ -504,10 +675,32 @@ SessionChange SubtitleSession::redo() {
 }
 
 void SubtitleSession::clearHistory() {
+    // A side with unsaved changes keeps them, though no step can take it back to its file now.
+    for (Side side : {Side::Original, Side::Translated})
+        m_saved[int(side)] = SavedState{0, unsavedChanges(side)};
     m_steps.clear();
     m_index = 0;
-    m_cleanIndex = 0;
     m_group.reset();
+}
+
+SideMask SubtitleSession::stepsBetween(qsizetype from) const {
+    SideMask changed = 0;
+    const qsizetype low = std::min(from, m_index), high = std::max(from, m_index);
+    for (qsizetype i = low; i < high; ++i)
+        changed |= m_steps[i].sides;
+    return changed;
+}
+
+SideMask SubtitleSession::unsavedChanges(Side side) const {
+    const SavedState& saved = m_saved[int(side)];
+    SideMask changed = saved.lacking | stepsBetween(saved.index);
+    if (m_group)
+        changed |= m_group->sides;
+    return changed & savedBy(side);
+}
+
+void SubtitleSession::setClean(Side side) {
+    m_saved[int(side)] = SavedState{m_index, 0};
 }
 
 void SubtitleSession::beginGroup(const QString& label) {
@@ -578,7 +771,8 @@ SessionChange SubtitleSession::setTextCell(int row, int column, const QString& t
     if (row < 0 || row >= m_rows.count() || (column != kColumnOriginal && column != kColumnTranslated))
         return {};
     SessionEntry e = entry(row);
-    e.setText(column == kColumnOriginal ? Side::Original : Side::Translated, text);
+    e.setText(column == kColumnOriginal ? Side::Original : Side::Translated,
+              entryTextFromTyped(text, m_document.formatMode));
     SessionEdit edit(QStringLiteral("Edit Text"));
     edit.replace(row, std::move(e));
     return apply(edit);
@@ -607,4 +801,37 @@ SessionChange SubtitleSession::setTranslatedTexts(const QList<int>& rows, const 
     SessionEdit edit(QStringLiteral("Translate"));
     edit.replace(std::move(sorted), std::move(entries));
     return apply(edit);
+}
+
+// ---------------------------------------------------------------- typed text
+
+QString typedLineBreak(std::int32_t formatMode) {
+    return formatMode == kMicroDVD ? QStringLiteral("|") : kLineJoiner;
+}
+
+QString entryTextFromTyped(const QString& typed, std::int32_t formatMode) {
+    // The savers drop "|" and keep the line feed (or, in MicroDVD, keep "|" and nothing else), so
+    // each break must carry both, or in MicroDVD only the bar.
+    const QString lineBreak = typedLineBreak(formatMode);
+    QString text;
+    text.reserve(typed.size() + typed.size() / 8);
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        const QChar c = typed[i];
+        if (c == u'\r')
+            continue;
+        if (c != u'|' && c != u'\n') {
+            text += c;
+            continue;
+        }
+        text += lineBreak;
+        if (c == u'|') {
+            // The line feed of a joiner already there belongs to this break.
+            qsizetype next = i + 1;
+            while (next < typed.size() && typed[next] == u'\r')
+                ++next;
+            if (next < typed.size() && typed[next] == u'\n')
+                i = next;
+        }
+    }
+    return text;
 }

@@ -23,6 +23,13 @@ struct RedecodeResult {
 // nullopt when the code page cannot be opened.
 std::optional<QString> decodeSourceBytes(const SourceRef& source, std::uint32_t codePage);
 
+// What a line break typed into a cell becomes in an entry of this format: the line joiner, or in
+// MicroDVD, whose entries are one line, a bare "|".
+QString typedLineBreak(std::int32_t formatMode);
+// A cell's text as typed, made into an entry text that the savers write as it looks: every "|" and
+// every line feed is one line break of the format (see typedLineBreak); carriage returns go.
+QString entryTextFromTyped(const QString& typed, std::int32_t formatMode);
+
 // One step of the edit history: the steps that redo it and, in the order to apply, those that undo it.
 struct SessionHistoryStep {
     QString label;
@@ -32,6 +39,8 @@ struct SessionHistoryStep {
     int focus = -1;
     bool rebuildsMapping = false;
     QString mergeKey;
+    // What of the saved files this step changes.
+    SideMask sides = 0;
 };
 
 class SubtitleSession {
@@ -44,8 +53,11 @@ public:
     // The bytes row i's texts were read from (none for a row that does not exist).
     const RowSources& sources(int row) const;
 
-    // A new document in place of the old one, with a fresh history.
+    // A new document in place of the old one, with a fresh history; both sides count as saved.
     void reset(SubtitleDocument document, QVector<EntryRow> rows);
+    // The same for work brought back after a crash, with what each side's file still lacked.
+    void restore(SubtitleDocument document, QVector<EntryRow> rows, SideMask originalUnsaved,
+                 SideMask translatedUnsaved);
     // Settings that a load or the start of the program makes; they are not edits and not undone.
     void setFormatMode(std::int32_t formatMode) { m_document.formatMode = formatMode; }
     void setStartCodePage(Side side, std::uint32_t codePage);
@@ -58,8 +70,10 @@ public:
         return WriteTemporaryTranslatedSubtitle(m_document, folder, secondsSince1970, result);
     }
 
-    // ---- edits: each is one undo step and never leaves rows and lists out of step. Rows beyond
-    // a list's end have no element in it and get none: an edit of such a row changes the row only.
+    // ---- edits: each is one undo step and never leaves rows and lists out of step. A list may
+    // end before the rows do (a translation shorter than the original, say); an edit that changes
+    // a row beyond its end, or inserts rows there, first makes the list reach that row, taking
+    // what the rows in between show, so that a save writes every row the grid shows.
     SessionChange apply(const SessionEdit& edit);
     // New entries before row `at` (at the end for the row count); they are selected, the last focused.
     SessionChange insertEntries(int at, QVector<SessionEntry> entries);
@@ -69,7 +83,8 @@ public:
     SessionChange renumber(int from, double firstNumber);
     // The row's Show and Hide cells and its element of timeLines, built in the document's format.
     SessionChange setTimes(int row, const QString& show, const QString& hide);
-    // An Original or Translated cell with its list element (the end of an in-place edit).
+    // An Original or Translated cell with its list element (the end of an in-place edit); the text
+    // as typed (see entryTextFromTyped).
     SessionChange setTextCell(int row, int column, const QString& text);
     // Translations of many rows at once (a batch of a translation job).
     SessionChange setTranslatedTexts(const QList<int>& rows, const QStringList& texts);
@@ -84,14 +99,24 @@ public:
     QString redoLabel() const { return canRedo() ? m_steps[m_index].label : QString(); }
     SessionChange undo();
     SessionChange redo();
+    // A history without steps; each side stays as modified as it was.
     void clearHistory();
     // Every edit until endGroup() becomes one undo step (a translation job's batches).
     void beginGroup(const QString& label);
     void endGroup(bool rebuildsMapping = false);
     bool inGroup() const { return bool(m_group); }
-    // Whether the document is as it was last loaded or saved, as far as the history knows.
-    bool isClean() const { return !m_group && m_cleanIndex == m_index; }
-    void setClean() { m_cleanIndex = m_index; }
+    // What a side's file (as last loaded or saved) lacks of what its save would write now: its
+    // texts (sideBit) and the times and rows. Undoing back to that point makes the side clean
+    // again; a step that changes nothing a file keeps (new row numbers) leaves it as it is.
+    SideMask unsavedChanges(Side side) const;
+    bool isModified(Side side) const { return unsavedChanges(side) != 0; }
+    bool isClean() const { return !isModified(Side::Original) && !isModified(Side::Translated); }
+    // The side's file now holds what its save writes (after a load or a save of that side).
+    void setClean(Side side);
+    void setClean() {
+        setClean(Side::Original);
+        setClean(Side::Translated);
+    }
     int historySize() const { return int(m_steps.size()); }
 
 private:
@@ -106,8 +131,15 @@ private:
     SessionEdit::Step runReplace(const SessionEdit::Replace& replace, ChangeBuilder& change);
     SessionEdit::Step runSetNumbers(const SessionEdit::SetNumbers& numbers, ChangeBuilder& change);
     SessionEdit::Step runSetCodePage(const SessionEdit::SetCodePage& page, ChangeBuilder& change);
+    SessionEdit::Step runResize(const SessionEdit::Resize& resize, ChangeBuilder& change);
+    // The steps that make the lists reach the rows a step of a new edit changes, and the step as
+    // it is then to run.
+    QVector<SessionEdit::Step> reachFor(const SessionEdit::Step& step) const;
     SessionChange replay(const QVector<SessionEdit::Step>& steps, bool selectTouched);
     void record(HistoryStep step);
+    QStringList& list(DocumentList which);
+    // What the steps between the history position `from` and the current one change.
+    SideMask stepsBetween(qsizetype from) const;
 
     SubtitleDocument m_document;
     EntryRows m_rows;
@@ -115,7 +147,14 @@ private:
     QVector<RowSources> m_sources;
 
     QVector<HistoryStep> m_steps;
-    qsizetype m_index = 0;      // steps applied
-    qsizetype m_cleanIndex = 0; // -1 when the clean state can no longer be reached
+    qsizetype m_index = 0; // steps applied
+    // Per side: the history position at which its file held what the side shows, and what the
+    // file lacked even there (changes whose steps are gone: a cleared history, or steps undone and
+    // then overwritten).
+    struct SavedState {
+        qsizetype index = 0;
+        SideMask lacking = 0;
+    };
+    SavedState m_saved[2];
     std::optional<HistoryStep> m_group;
 };

@@ -22,6 +22,7 @@ packages=(
     openssl  # the translation tests' loopback TLS server with a certificate nobody signed
     libhunspell-dev  # spelling of the translated side
     hunspell-en-us hunspell-fr hunspell-es hunspell-de-de  # dictionaries the spelling tests open
+    libsqlite3-dev # the translation memory's file (SQLite with FTS5)
 )
 
 missing=()

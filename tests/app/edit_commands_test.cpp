@@ -257,13 +257,13 @@ TEST_F(EditCommands, UnsavedChangesShowInTheTitleAndAreAskedAboutBeforeTheyAreLo
     CMainFrame& f = frame();
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("film.en.srt"), srt(3)));
     load(CommandId::LoadTranslated, writeFile(QStringLiteral("film.fr.srt"), srt(3, "Ligne")));
-    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("velmora \u2014 film.en.srt + film.fr.srt"));
+    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("film.en.srt + film.fr.srt \u2014 velmora"));
     EXPECT_TRUE(m_seam.questions.isEmpty());
 
     selectRows({0});
     f.dispatchCommand(CommandId::DeleteSelected);
     EXPECT_TRUE(f.isModified());
-    EXPECT_TRUE(f.windowTitle().endsWith(QString::fromUtf8(" \u2022")));
+    EXPECT_EQ(f.windowTitle(), QString::fromUtf8("film.en.srt \u2022 + film.fr.srt \u2022 \u2014 velmora"));
     f.dispatchCommand(CommandId::Undo);
     EXPECT_FALSE(f.isModified()); // back where the load left it
     f.dispatchCommand(CommandId::Redo);
@@ -271,7 +271,7 @@ TEST_F(EditCommands, UnsavedChangesShowInTheTitleAndAreAskedAboutBeforeTheyAreLo
     // Cancel keeps the window and the work.
     m_seam.saveChoices = {SaveChoice::Cancel};
     EXPECT_FALSE(f.close());
-    EXPECT_EQ(m_seam.questions, QStringList{"Save the translated subtitle?"});
+    EXPECT_EQ(m_seam.questions, QStringList{"Save the changes to the original subtitle \"film.en.srt\"?"});
     m_seam.saveChoices = {SaveChoice::Cancel};
     f.dispatchCommand(CommandId::Exit);
     EXPECT_EQ(m_seam.exitStatus, -1);
@@ -282,14 +282,14 @@ TEST_F(EditCommands, UnsavedChangesShowInTheTitleAndAreAskedAboutBeforeTheyAreLo
     f.dispatchCommand(CommandId::LoadOriginal);
     EXPECT_EQ(m_seam.openAsked, opened);
 
-    // Save writes the translated subtitle, marks the document saved and lets the window close.
+    // Save writes each side's subtitle, marks the document saved and lets the window close.
     const QString saved = m_root.filePath(QStringLiteral("saved.srt"));
-    m_seam.saveAnswers.push_back(saved);
-    m_seam.saveChoices = {SaveChoice::Save};
+    m_seam.saveAnswers = {m_root.filePath(QStringLiteral("saved.en.srt")), saved};
+    m_seam.saveChoices = {SaveChoice::Save, SaveChoice::Save};
     EXPECT_TRUE(f.close());
     EXPECT_TRUE(QFile::exists(saved));
     EXPECT_FALSE(f.isModified());
-    EXPECT_FALSE(f.windowTitle().endsWith(QString::fromUtf8(" \u2022")));
+    EXPECT_FALSE(f.windowTitle().contains(QString::fromUtf8("\u2022")));
 
     // A save the user cancels keeps the window open.
     f.dispatchCommand(CommandId::DeleteSelected);

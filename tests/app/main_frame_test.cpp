@@ -215,17 +215,6 @@ TEST_F(FrameTest, InPlaceEditReachesTheListAndTheSavedFile) {
         << text.toStdString();
 }
 
-TEST_F(FrameTest, EditOfARowWithoutListElementChangesTheCellOnly) {
-    CMainFrame& f = frame();
-    load(CommandId::LoadTranslated, writeFile(QStringLiteral("t.srt"), srt(2, "Ligne")));
-    load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(1)));
-    ASSERT_EQ(f.session().rows().count(), 2);
-    QAbstractItemModel* model = f.grid()->model();
-    ASSERT_TRUE(model->setData(model->index(1, 3), QStringLiteral("typed")));
-    EXPECT_EQ(f.session().document().originalTexts, QStringList{"Line 1"});
-    EXPECT_EQ(model->index(1, 3).data().toString(), QStringLiteral("typed"));
-}
-
 TEST_F(FrameTest, TimingsTabShowsTimeColumnsAndSetsMasksOnce) {
     CMainFrame& f = frame();
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(3)));

@@ -1,5 +1,6 @@
 // The session as the one keeper of alignment: every edit keeps rows and lists in step, bounds every
 // list access, says what it changed, and undoes to the exact state before.
+#include "edit/line_operations.h"
 #include "subtitle/subtitle_session.h"
 #include "subtitle/time_codes.h"
 
@@ -125,25 +126,208 @@ TEST(SubtitleSession, EditsKeepListsAlignedAndUndoToTheExactStateBefore) {
         EXPECT_TRUE(s.isClean());
         s.redo();
         EXPECT_TRUE(snap(s) == after);
-        EXPECT_FALSE(s.isClean());
+        // New row numbers are not kept by any file.
+        EXPECT_EQ(s.isClean(), QLatin1String(c.name) == QLatin1String("renumber"));
     }
 }
 
-TEST(SubtitleSession, ElementsGoOnlyWhereTheListReaches) {
-    SubtitleSession s;
-    fill(s, 5, 2); // rows 2..4 have no translated element, as after a shorter translation
-    s.setTextCell(4, kColumnTranslated, "beyond");
-    EXPECT_EQ(s.rows().at(4).translated, "beyond");
-    EXPECT_EQ(s.document().translatedTexts.size(), 2);
+// Rows 0..rows-1, with the original lists reaching `originals` of them and translatedTexts
+// `translations`, as loads of files of different lengths leave them: rows beyond the original file
+// show no times and no original text, rows beyond the translation show what they showed before.
+void shortLists(SubtitleSession& s, int rows, int originals, int translations) {
+    fill(s, rows);
+    SubtitleDocument d = s.document();
+    QVector<EntryRow> all = s.rows().all();
+    for (int i = originals; i < rows; ++i)
+        all[i].show = all[i].hide = all[i].original = QString();
+    d.loadedTimeLines = d.loadedTimeLines.mid(0, originals);
+    d.timeLines = d.timeLines.mid(0, originals);
+    d.originalTexts = d.originalTexts.mid(0, originals);
+    d.translatedTexts = d.translatedTexts.mid(0, translations);
+    s.reset(d, all);
+}
 
-    // Inserted inside a list, an entry without an element of its own takes what its row shows,
-    // so later elements stay with their rows.
-    SessionEntry bare = made("n", 7);
-    bare.originalText.reset();
-    s.insertEntries(1, {bare});
-    EXPECT_EQ(s.document().originalTexts[1], "n");
-    EXPECT_EQ(s.document().translatedTexts, (QStringList{"t0", "n'", "t1"}));
-    expectAligned(s);
+TEST(SubtitleSession, AnEditBeyondAListsEndGivesTheListEveryRowUpToIt) {
+    struct Case {
+        const char* name;
+        int originals, translations;
+        std::function<void(SubtitleSession&)> edit;
+        QStringList originalTexts, translatedTexts; // empty: as before
+        int timeLines;
+    };
+    const Case cases[] = {
+        {"typed translation beyond a shorter translation",
+         5,
+         2,
+         [](SubtitleSession& s) { s.setTextCell(4, kColumnTranslated, "beyond"); },
+         {},
+         {"t0", "t1", "t2", "t3", "beyond"},
+         5},
+        {"typed original beyond a shorter original",
+         3,
+         5,
+         [](SubtitleSession& s) { s.setTextCell(4, kColumnOriginal, "typed"); },
+         {"o0", "o1", "o2", "", "typed"},
+         {},
+         5},
+        {"times beyond the time lines",
+         3,
+         5,
+         [](SubtitleSession& s) { s.setTimes(3, timeText(40), timeText(41)); },
+         {},
+         {},
+         4},
+        {"entry inserted after rows without elements",
+         3,
+         5,
+         [](SubtitleSession& s) { s.insertEntries(5, {made("n", 50)}); },
+         {"o0", "o1", "o2", "", "", "n"},
+         {"t0", "t1", "t2", "t3", "t4", "n'"},
+         6},
+        {"translations of a job beyond the list",
+         5,
+         2,
+         [](SubtitleSession& s) { s.setTranslatedTexts({3}, {"three"}); },
+         {},
+         {"t0", "t1", "t2", "three"},
+         5},
+        {"rows combined beyond the translation",
+         5,
+         1,
+         [](SubtitleSession& s) {
+             s.apply(OnCombineSubtitles(s, {1, 2}));
+         },
+         {},
+         {"t0", "t1|\nt2"},
+         4},
+        {"an edit inside every list",
+         5,
+         5,
+         [](SubtitleSession& s) { s.setTextCell(1, kColumnTranslated, "inside"); },
+         {},
+         {"t0", "inside", "t2", "t3", "t4"},
+         5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SubtitleSession s;
+        shortLists(s, 5, c.originals, c.translations);
+        const Snapshot before = snap(s);
+        c.edit(s);
+        const SubtitleDocument& d = s.document();
+        if (!c.originalTexts.isEmpty()) {
+            EXPECT_EQ(d.originalTexts, c.originalTexts);
+        }
+        if (!c.translatedTexts.isEmpty()) {
+            EXPECT_EQ(d.translatedTexts, c.translatedTexts);
+        }
+        // The time lines an edit added are what their rows show.
+        EXPECT_EQ(d.timeLines.size(), c.timeLines);
+        expectAligned(s);
+        // One step, undone to the exact lists before.
+        s.undo();
+        EXPECT_TRUE(snap(s) == before);
+        EXPECT_FALSE(s.canUndo());
+    }
+}
+
+TEST(SubtitleSession, EachSideIsModifiedByWhatItsSaveWrites) {
+    struct Case {
+        const char* name;
+        std::function<void(SubtitleSession&)> edit;
+        SideMask original, translated;
+    };
+    const SideMask originalTexts = sideBit(Side::Original), translatedTexts = sideBit(Side::Translated);
+    const Case cases[] = {
+        {"an original cell", [](SubtitleSession& s) { s.setTextCell(0, kColumnOriginal, "x"); },
+         originalTexts, 0},
+        {"a translated cell", [](SubtitleSession& s) { s.setTextCell(0, kColumnTranslated, "x"); }, 0,
+         translatedTexts},
+        {"a job's translations",
+         [](SubtitleSession& s) {
+             s.setTranslatedTexts({1, 2}, {"a", "b"});
+         },
+         0, translatedTexts},
+        {"times", [](SubtitleSession& s) { s.setTimes(2, timeText(30), timeText(31)); }, kTimesAndRows,
+         kTimesAndRows},
+        {"a removed row", [](SubtitleSession& s) { s.removeEntries({1}); }, kTimesAndRows, kTimesAndRows},
+        {"row numbers, which no file keeps", [](SubtitleSession& s) { s.renumber(0, 7); }, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SubtitleSession s;
+        fill(s, 4);
+        c.edit(s);
+        EXPECT_EQ(s.unsavedChanges(Side::Original), c.original);
+        EXPECT_EQ(s.unsavedChanges(Side::Translated), c.translated);
+        s.undo();
+        EXPECT_FALSE(s.isModified(Side::Original));
+        EXPECT_FALSE(s.isModified(Side::Translated));
+    }
+}
+
+TEST(SubtitleSession, ASaveCleansOnlyItsSideAndTheHistoryFindsItAgain) {
+    SubtitleSession s;
+    fill(s, 4);
+    s.setTextCell(0, kColumnOriginal, "o");
+    s.setTextCell(0, kColumnTranslated, "t");
+    s.setClean(Side::Translated);
+    EXPECT_TRUE(s.isModified(Side::Original));
+    EXPECT_FALSE(s.isModified(Side::Translated));
+
+    // Undoing the translated edit leaves the saved translation behind; redoing it comes back.
+    s.undo();
+    EXPECT_TRUE(s.isModified(Side::Translated));
+    s.redo();
+    EXPECT_FALSE(s.isModified(Side::Translated));
+
+    // An original edit after undoing past the translated save: what the undone step changed stays
+    // unsaved for good, what the new one changes only for the original.
+    s.undo();
+    s.setTextCell(1, kColumnOriginal, "other");
+    EXPECT_EQ(s.unsavedChanges(Side::Translated), sideBit(Side::Translated));
+    EXPECT_EQ(s.unsavedChanges(Side::Original), sideBit(Side::Original));
+
+    // A new history (a load of the other side) keeps what is unsaved.
+    s.clearHistory();
+    EXPECT_TRUE(s.isModified(Side::Original));
+    EXPECT_TRUE(s.isModified(Side::Translated));
+    s.setClean(Side::Translated);
+    EXPECT_TRUE(s.isModified(Side::Original));
+    EXPECT_FALSE(s.isModified(Side::Translated));
+
+    // Work brought back after a crash is as modified as it was.
+    s.restore(s.document(), s.rows().all(), 0, sideBit(Side::Translated));
+    EXPECT_FALSE(s.isModified(Side::Original));
+    EXPECT_TRUE(s.isModified(Side::Translated));
+}
+
+TEST(SubtitleSession, TypedBarsAndLineFeedsBecomeTheFormatsLineBreak) {
+    struct Case {
+        const char* typed;
+        std::int32_t format;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"Hello|World", kSubRip, "Hello|\nWorld"},
+        {"Hello\nWorld", kSAMI, "Hello|\nWorld"},
+        {"Hello|\nWorld", kSubViewer, "Hello|\nWorld"},
+        {"Hello|\r\nWorld\r", kSubViewer2, "Hello|\nWorld"},
+        {"a||b", kSubRip, "a|\n|\nb"},
+        {"Hello|\nWorld", kMicroDVD, "Hello|World"},
+        {"Hello\nWorld|Bye", kMicroDVD, "Hello|World|Bye"},
+        {"no break", kSubRip, "no break"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(entryTextFromTyped(QString::fromUtf8(c.typed), c.format), QString::fromUtf8(c.text))
+            << c.typed << " in format " << c.format;
+
+    // The in-place edit stores what the savers will write as the grid shows it.
+    SubtitleSession s;
+    fill(s, 2);
+    s.setTextCell(1, kColumnOriginal, "two|halves");
+    EXPECT_EQ(s.document().originalTexts[1], "two|\nhalves");
+    EXPECT_EQ(s.rows().at(1).original, "two|\nhalves");
 }
 
 TEST(SubtitleSession, BadIndexesChangeNothingAndLeaveNoStep) {
