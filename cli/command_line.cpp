@@ -63,7 +63,9 @@ constexpr std::array kTranslateOptions{
     OptionSpec{"--model", nullptr, "NAME", ValueKind::Text, "The model of an OpenAI-compatible engine."},
     OptionSpec{"--memory", nullptr, "on|off", ValueKind::OnOff,
                "Use the translation memory: exact matches are taken from it and new translations "
-               "go into it (default: on)."},
+               "go into it (default: on, when --from names a language)."},
+    OptionSpec{"--memory-file", nullptr, "FILE", ValueKind::File,
+               "The translation memory to use, such as a team's (default: velmora's own)."},
     OptionSpec{"--untranslated-only", nullptr, nullptr, ValueKind::None,
                "Translate only the entries the output file does not have yet, and keep the rest: "
                "resumes a stopped translation."},

@@ -1,6 +1,7 @@
 // translate: the program's translation jobs, one per file, a few files at once; their workers hand
 // each batch to this thread, which keeps the documents and writes the files.
 #include "cli/cli_formats.h"
+#include "cli/cli_memory.h"
 #include "cli/commands.h"
 #include "cli/output_naming.h"
 #include "cli/subtitle_files.h"
@@ -14,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QSet>
 #include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -39,6 +41,8 @@ struct TranslateSettings {
     TransportConfig transport;
     bool untranslatedOnly = false;
     bool allowHttp = false;
+    bool memory = true;
+    QString memoryFile; // empty: velmora's own
     bool replace = false;
 };
 
@@ -110,7 +114,9 @@ std::variant<TranslateSettings, QString> translateSettings(const ParsedCommand& 
         const QString memory = command.value("--memory");
         if (memory != u"on" && memory != u"off")
             return QStringLiteral("--memory takes on or off, not '%1'").arg(memory);
+        s.memory = memory == u"on";
     }
+    s.memoryFile = command.value("--memory-file");
     s.untranslatedOnly = command.has("--untranslated-only");
     s.allowHttp = command.has("--allow-http");
     s.replace = command.has("--force");
@@ -130,7 +136,8 @@ QString shellQuoted(const QString& word) {
 // The command that finishes a stopped file: the same options, the entries that are left.
 QString resumeCommand(const ParsedCommand& command, const QString& input) {
     QStringList words{QStringLiteral("velmora-cli"), QStringLiteral("translate")};
-    for (const char* name : {"--from", "--to", "--engine", "--address", "--model", "--memory", "--output"})
+    for (const char* name :
+         {"--from", "--to", "--engine", "--address", "--model", "--memory", "--memory-file", "--output"})
         if (command.hasValue(name))
             words << QLatin1StringView(name) << command.value(name);
     if (command.has("--allow-http"))
@@ -148,6 +155,10 @@ struct FileTask {
     std::unique_ptr<LoadedFile> loaded;
     QList<int> rows; // those the job translates
     int translated = 0;
+    int fromMemory = 0;
+    // What the engine translated, for the memory.
+    QStringList engineOriginals;
+    QStringList enginePieces;
     bool outputExisted = false;
     enum class State { Waiting, Running, Done } state = State::Waiting;
     std::unique_ptr<TranslateJob> job;
@@ -169,6 +180,7 @@ private:
     void onBatch(FileTask& task, const QList<int>& rows, const QStringList& pieces);
     void onFinished(FileTask& task, const JobEnd& end);
     void save(FileTask& task);
+    void remember(FileTask& task);
     void interrupted();
     void showProgress();
     int running() const;
@@ -181,6 +193,7 @@ private:
     int m_interrupts = 0;
     bool m_failed = false;
     QString m_refusedHost;
+    CliMemory m_memory;
     TranslateProgress m_progress;
     QEventLoop m_loop;
 };
@@ -226,6 +239,26 @@ void TranslateRun::prepare(FileTask& task, const QList<FileIdentity>& inputs) {
     // MicroDVD's frame rate entry is a number, not a line to translate.
     if (documentFrameRate(session.document()))
         rows.removeAll(0);
+    // What the memory knows is taken from it and not sent.
+    if (m_memory.isOpen()) {
+        QStringList originals;
+        for (int row : rows)
+            originals << session.rows().at(row).original;
+        QString problem;
+        QList<int> known;
+        QStringList targets;
+        for (const auto& [position, target] :
+             m_memory.exactMatches(originals, m_settings.from, m_settings.to, &problem)) {
+            known << rows[position];
+            targets << target;
+        }
+        if (!problem.isEmpty())
+            cli::printError(QStringLiteral("the translation memory: %1").arg(problem));
+        session.setTranslatedTexts(known, targets);
+        for (int row : known)
+            rows.removeOne(row);
+        task.fromMemory = int(known.size());
+    }
     task.rows = rows;
 }
 
@@ -279,6 +312,10 @@ void TranslateRun::startNext() {
 void TranslateRun::onBatch(FileTask& task, const QList<int>& rows, const QStringList& pieces) {
     task.loaded->session.setTranslatedTexts(rows, pieces);
     task.translated += int(rows.size());
+    for (qsizetype k = 0; k < rows.size() && k < pieces.size(); ++k) {
+        task.engineOriginals << task.loaded->session.rows().at(rows[k]).original;
+        task.enginePieces << pieces[k];
+    }
     m_progress.batchDone(displayName(task.input), int(rows.size()), task.translated, int(task.rows.size()));
     // After Ctrl+C the batch that was under way is kept, and the job ends here.
     if (m_interrupts > 0)
@@ -305,7 +342,28 @@ void TranslateRun::onFinished(FileTask& task, const JobEnd& end) {
     QTimer::singleShot(0, this, [this] { startNext(); });
 }
 
+void TranslateRun::remember(FileTask& task) {
+    // Lines whose tags came back out of place wait for a person before they are kept.
+    QStringList originals, pieces;
+    QSet<QString> doubtful;
+    for (int row : task.review)
+        doubtful.insert(task.loaded->session.rows().at(row).original);
+    for (qsizetype k = 0; k < task.engineOriginals.size(); ++k)
+        if (!doubtful.contains(task.engineOriginals[k])) {
+            originals << task.engineOriginals[k];
+            pieces << task.enginePieces[k];
+        }
+    const QString engine = task.job ? task.job->serviceName() : QString();
+    const QString origin =
+        isStandardStream(task.input) ? QString() : QFileInfo(task.input).absoluteFilePath();
+    if (const std::optional<QString> problem =
+            m_memory.add(originals, pieces, m_settings.from, m_settings.to, origin, engine))
+        m_progress.message(QStringLiteral("velmora-cli: the translation memory: %1\n").arg(*problem));
+}
+
 void TranslateRun::save(FileTask& task) {
+    if (task.translated > 0)
+        remember(task);
     const bool complete = task.translated == task.rows.size();
     if (task.translated == 0 && !task.failure && !task.rows.isEmpty())
         task.failure = QStringLiteral("stopped before any entry was translated; nothing was written");
@@ -346,9 +404,14 @@ void TranslateRun::save(FileTask& task) {
                                           "look at them in %3\n")
                                .arg(name, numbers.join(QStringLiteral(", ")), where));
     }
-    if (complete) {
+    if (task.fromMemory > 0)
         m_progress.message(
-            QStringLiteral("%1: %2 entries translated into %3\n").arg(name).arg(task.translated).arg(where));
+            QStringLiteral("%1: %2 entries from the translation memory\n").arg(name).arg(task.fromMemory));
+    if (complete) {
+        m_progress.message(QStringLiteral("%1: %2 entries translated into %3\n")
+                               .arg(name)
+                               .arg(task.translated + task.fromMemory)
+                               .arg(where));
         return;
     }
     m_failed = m_failed || task.failure.has_value();
@@ -392,10 +455,18 @@ int TranslateRun::run() {
         if (const std::optional<FileIdentity> id =
                 isStandardStream(input) ? std::nullopt : fileIdentity(input))
             m_inputs.append(*id);
-    if (m_command.value("--memory") == u"on")
-        cli::printError(
-            QStringLiteral("the translation memory is not available in this build; translating without it"));
-
+    if (m_settings.memory && m_settings.from == u"auto") {
+        if (m_command.hasValue("--memory") || m_command.hasValue("--memory-file"))
+            cli::printError(
+                QStringLiteral("the translation memory needs the language translated from (--from); "
+                               "translating without it"));
+    } else if (m_settings.memory) {
+        if (const std::optional<QString> problem = m_memory.open(m_settings.memoryFile))
+            cli::printError(QStringLiteral("the translation memory: %1%2")
+                                .arg(*problem, m_memory.isOpen()
+                                                   ? QString()
+                                                   : QStringLiteral("; translating without it")));
+    }
     int total = 0;
     for (qsizetype i = 0; i < m_command.inputs.size(); ++i) {
         auto task = std::make_unique<FileTask>();

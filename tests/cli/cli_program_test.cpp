@@ -251,10 +251,11 @@ TEST_F(Program, TranslatesThroughALoopbackEngineWithTagsInPlace) {
     FakeTranslator server(libreTranslateLikeHandler(&marked));
     ASSERT_TRUE(server.listening());
     put(QStringLiteral("film.srt"), subRip(3, QStringLiteral("<i>Where</i> is %1?")));
-    const Outcome r = run({QStringLiteral("translate"), QStringLiteral("film.srt"), QStringLiteral("--from"),
-                           QStringLiteral("English"), QStringLiteral("--to"), QStringLiteral("fr"),
-                           QStringLiteral("--engine"), QStringLiteral("libretranslate"),
-                           QStringLiteral("--address"), server.url()});
+    const Outcome r =
+        run({QStringLiteral("translate"), QStringLiteral("film.srt"), QStringLiteral("--from"),
+             QStringLiteral("English"), QStringLiteral("--to"), QStringLiteral("fr"),
+             QStringLiteral("--engine"), QStringLiteral("libretranslate"), QStringLiteral("--address"),
+             server.url(), QStringLiteral("--memory-file"), QStringLiteral("team.sqlite")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(
         translatedLines(fromUtf16(read(QStringLiteral("film.fr.srt")))),
@@ -265,6 +266,21 @@ TEST_F(Program, TranslatesThroughALoopbackEngineWithTagsInPlace) {
                                QStringLiteral("libretranslate"), QStringLiteral("--address"), server.url()});
     EXPECT_EQ(again.status, 1);
     EXPECT_TRUE(again.err.contains(QStringLiteral("--untranslated-only"))) << again.err.toStdString();
+
+    // The next episode: what the memory knows is not sent again.
+    put(QStringLiteral("sequel.srt"), subRip(4, QStringLiteral("<i>Where</i> is %1?")));
+    const int before = server.requestCount();
+    const Outcome sequel =
+        run({QStringLiteral("translate"), QStringLiteral("sequel.srt"), QStringLiteral("--from"),
+             QStringLiteral("en"), QStringLiteral("--to"), QStringLiteral("fr"), QStringLiteral("--engine"),
+             QStringLiteral("libretranslate"), QStringLiteral("--address"), server.url(),
+             QStringLiteral("--memory-file"), QStringLiteral("team.sqlite")});
+    ASSERT_EQ(sequel.status, 0) << sequel.err.toStdString();
+    EXPECT_EQ(translatedLines(fromUtf16(read(QStringLiteral("sequel.fr.srt")))).size(), 4);
+    ASSERT_EQ(server.requestCount(), before + 1);
+    const QJsonArray sent =
+        QJsonDocument::fromJson(server.requests().back().body)[QStringLiteral("q")].toArray();
+    EXPECT_EQ(sent.size(), 1) << server.requests().back().body.toStdString();
 }
 
 TEST_F(Program, CtrlCKeepsAValidPartialFileThatAResumeFinishes) {
@@ -317,9 +333,10 @@ TEST_F(Program, TranslatesWithTheRealApertium) {
         GTEST_SKIP()
             << "apertium-apy is not installed (tools/deps.sh installs apertium-apy and apertium-eng-spa)";
     put(QStringLiteral("en.srt"), subRip(2, QStringLiteral("The dog is sleeping.")));
-    const Outcome r = run({QStringLiteral("translate"), QStringLiteral("en.srt"), QStringLiteral("--from"),
-                           QStringLiteral("en"), QStringLiteral("--to"), QStringLiteral("es"),
-                           QStringLiteral("--engine"), QStringLiteral("apertium")});
+    const Outcome r =
+        run({QStringLiteral("translate"), QStringLiteral("en.srt"), QStringLiteral("--from"),
+             QStringLiteral("en"), QStringLiteral("--to"), QStringLiteral("es"), QStringLiteral("--engine"),
+             QStringLiteral("apertium"), QStringLiteral("--memory"), QStringLiteral("off")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QByteArray text = fromUtf16(read(QStringLiteral("en.es.srt")));
     EXPECT_TRUE(text.contains("perro")) << text.toStdString();
