@@ -127,6 +127,13 @@ def text_file_seeds():
     yield "thai", "\u0e2a\u0e27\u0e31\u0e2a\u0e14\u0e35\n".encode("cp874")
 
 
+PLAYER_MARKUP = """1
+00:00:01,000 --> 00:00:02,000
+<i>Hello</i> <b><u>there</u></b> <font color="#ff0">yes</font> &amp; &#233; <br/>a < b
+{\\i1}ass{\\i0}\\Nnext {y:i}dvd {c:$0000FF}blue <c.yellow><v Bob>vtt</v></c> <00:00:01.500>
+
+"""
+
 PLAYER = """1
 00:00:01,000 --> 00:00:04,500
 Hello
@@ -357,6 +364,10 @@ def main():
     write("fuzz_player_lines", "sample-utf8", (PLAYER + "Caf\u00e9\n").encode("utf-8"))
     write("fuzz_player_lines", "sample-utf16be", b"\xfe\xff" + PLAYER.encode("utf-16-be"))
     write("fuzz_player_lines", "long-line", b"1\n" + b"x" * 1100 + b"\n")
+    # The other formats, which the player reads through velmora's readers, and markup of each kind.
+    for name, text in (("microdvd", MICRODVD), ("sami", SAMI), ("subviewer", SUBVIEWER2)):
+        write("fuzz_player_lines", name, text.encode("cp1252", "replace"))
+    write("fuzz_player_lines", "markup", PLAYER_MARKUP.encode("utf-8"))
     for name, data in dictionary_seeds():
         write("fuzz_dictionary", name, data)
     for name, data in translate_answer_seeds():

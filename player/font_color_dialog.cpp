@@ -1,6 +1,7 @@
 // A font picker with a colour list, as the subtitle's look needs both in one place.
 #include "player/font_color_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
@@ -9,7 +10,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPixmap>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -37,9 +40,38 @@ QIcon swatch(const QColor& color) {
     return QIcon(pixmap);
 }
 
+QComboBox* colorBox(QWidget* parent, const QString& name) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    for (const NamedColor& c : kColors)
+        box->addItem(swatch(QColor(c.rgb)), QObject::tr(c.name), QColor(c.rgb));
+    return box;
+}
+
+// A colour outside the sixteen is added to the box.
+void selectColor(QComboBox* box, const QColor& color) {
+    int index = box->findData(color);
+    if (index < 0) {
+        box->addItem(swatch(color), color.name(), color);
+        index = box->count() - 1;
+    }
+    box->setCurrentIndex(index);
+}
+
+TextLook lookOf(const QFont& font, const QColor& color) {
+    TextLook look;
+    look.font = font;
+    look.color = color;
+    return look;
+}
+
 } // namespace
 
-FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget* parent) : QDialog(parent) {
+FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget* parent)
+    : FontColorDialog(lookOf(font, color), parent) {}
+
+FontColorDialog::FontColorDialog(const TextLook& look, QWidget* parent) : QDialog(parent) {
+    const QFont& font = look.font;
     setWindowTitle(tr("Font"));
 
     m_fonts = new QFontDialog(this);
@@ -63,24 +95,66 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget
             sampleBox = static_cast<QBoxLayout*>(box->layout());
         }
     }
-    m_sample = new QLabel(QStringLiteral("AaBbYyZz"), this);
+    // The chooser's fields and lists carry no names of their own for screen readers.
+    const QStringList parts = {tr("Font"), tr("Font style"), tr("Size")};
+    qsizetype edits = 0;
+    for (QLineEdit* edit : m_fonts->findChildren<QLineEdit*>())
+        if (!edit->isHidden() && edit->accessibleName().isEmpty() && edits < parts.size())
+            edit->setAccessibleName(parts[edits++]);
+    qsizetype lists = 0;
+    for (QListView* list : m_fonts->findChildren<QListView*>())
+        if (list->accessibleName().isEmpty() && lists < parts.size())
+            list->setAccessibleName(tr("%1 list").arg(parts[lists++]));
+
+    m_sample = new SubtitleLabel(QStringLiteral("AaBbYyZz"), this);
     m_sample->setObjectName(QStringLiteral("fontSample"));
-    m_sample->setAlignment(Qt::AlignCenter);
-    m_sample->setFrameShape(QFrame::StyledPanel);
     m_sample->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // A mid grey, on which both light and dark letters need their outline.
+    m_sample->setAutoFillBackground(true);
+    QPalette samplePalette = m_sample->palette();
+    samplePalette.setColor(QPalette::Window, QColor(128, 128, 128));
+    m_sample->setPalette(samplePalette);
     connect(m_fonts, &QFontDialog::currentFontChanged, this, &FontColorDialog::updateSample);
 
-    m_colors = new QComboBox(this);
-    for (const NamedColor& c : kColors)
-        m_colors->addItem(swatch(QColor(c.rgb)), tr(c.name), QColor(c.rgb));
-    connect(m_colors, &QComboBox::currentIndexChanged, this, &FontColorDialog::updateSample);
-    setSelectedColor(color);
+    m_colors = colorBox(this, QStringLiteral("textColor"));
+    m_outlineWidth = new QSpinBox(this);
+    m_outlineWidth->setObjectName(QStringLiteral("outlineWidth"));
+    m_outlineWidth->setRange(0, kMaxOutlineWidth);
+    m_outlineWidth->setSuffix(tr(" px"));
+    m_outlineColors = colorBox(this, QStringLiteral("outlineColor"));
+    m_shadow = new QCheckBox(tr("S&hadow"), this);
+    m_shadow->setObjectName(QStringLiteral("shadow"));
+    m_band = new QCheckBox(tr("&Background band"), this);
+    m_band->setObjectName(QStringLiteral("band"));
+    m_secondColors = colorBox(this, QStringLiteral("secondColor"));
+    setSelectedLook(look);
+    for (QComboBox* box : {m_colors, m_outlineColors, m_secondColors})
+        connect(box, &QComboBox::currentIndexChanged, this, &FontColorDialog::updateSample);
+    connect(m_outlineWidth, &QSpinBox::valueChanged, this, &FontColorDialog::updateSample);
+    connect(m_shadow, &QCheckBox::toggled, this, &FontColorDialog::updateSample);
+    connect(m_band, &QCheckBox::toggled, this, &FontColorDialog::updateSample);
 
+    // Each box is named by its label, for the keyboard (Alt and the letter) and for screen readers.
+    auto labelled = [this](const QString& text, QWidget* field, const QString& name) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(field);
+        field->setAccessibleName(name);
+        return label;
+    };
     auto* colorRow = new QHBoxLayout;
-    auto* colorLabel = new QLabel(tr("&Color:"), this);
-    colorLabel->setBuddy(m_colors);
-    colorRow->addWidget(colorLabel);
+    colorRow->addWidget(labelled(tr("&Color:"), m_colors, tr("Text colour")));
     colorRow->addWidget(m_colors);
+    colorRow->addSpacing(12);
+    colorRow->addWidget(labelled(tr("&Outline:"), m_outlineWidth, tr("Outline width")));
+    colorRow->addWidget(m_outlineWidth);
+    colorRow->addWidget(m_outlineColors);
+    m_outlineColors->setAccessibleName(tr("Outline colour"));
+    colorRow->addSpacing(12);
+    colorRow->addWidget(m_shadow);
+    colorRow->addWidget(m_band);
+    colorRow->addSpacing(12);
+    colorRow->addWidget(labelled(tr("Second &file:"), m_secondColors, tr("Second file colour")));
+    colorRow->addWidget(m_secondColors);
     colorRow->addStretch(1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -99,14 +173,37 @@ FontColorDialog::FontColorDialog(const QFont& font, const QColor& color, QWidget
 }
 
 void FontColorDialog::updateSample() {
-    const QFont font = selectedFont();
-    m_sample->setFont(font);
-    QPalette palette = m_sample->palette();
-    palette.setColor(QPalette::WindowText, selectedColor());
-    m_sample->setPalette(palette);
+    if (!m_secondColors)
+        return; // still being built
+    const TextLook look = selectedLook();
+    m_sample->setLook(look);
     // Tall enough for the letters at the chosen size, up to a bound that keeps the dialog on a
     // screen; the subtitle line itself has room for two lines.
-    m_sample->setFixedHeight(std::min(kMaxSampleHeight, QFontMetrics(font).height() + 2 * kSampleMargin));
+    m_sample->setFixedHeight(std::min(kMaxSampleHeight, QFontMetrics(look.font).height() +
+                                                            2 * (kSampleMargin + look.outlineWidth)));
+}
+
+TextLook FontColorDialog::selectedLook() const {
+    TextLook look;
+    look.font = selectedFont();
+    look.color = selectedColor();
+    look.outlineWidth = m_outlineWidth->value();
+    look.outlineColor = m_outlineColors->currentData().value<QColor>();
+    look.shadow = m_shadow->isChecked();
+    look.band = m_band->isChecked();
+    look.secondColor = m_secondColors->currentData().value<QColor>();
+    return look;
+}
+
+void FontColorDialog::setSelectedLook(const TextLook& look) {
+    m_fonts->setCurrentFont(look.font);
+    selectColor(m_colors, look.color);
+    m_outlineWidth->setValue(look.outlineWidth);
+    selectColor(m_outlineColors, look.outlineColor);
+    m_shadow->setChecked(look.shadow);
+    m_band->setChecked(look.band);
+    selectColor(m_secondColors, look.secondColor);
+    updateSample();
 }
 
 QFont FontColorDialog::selectedFont() const {
@@ -123,10 +220,5 @@ void FontColorDialog::setSelectedFont(const QFont& font) {
 }
 
 void FontColorDialog::setSelectedColor(const QColor& color) {
-    int index = m_colors->findData(color);
-    if (index < 0) {
-        m_colors->addItem(swatch(color), color.name(), color);
-        index = m_colors->count() - 1;
-    }
-    m_colors->setCurrentIndex(index);
+    selectColor(m_colors, color);
 }

@@ -43,10 +43,10 @@ PlaybackSchedule::Resume PlaybackSchedule::pausedAt(TimePoint now) const {
 
 std::int32_t PlaybackSchedule::clockAt(const Resume& at) const {
     // Past the last line the clock stands at its hide time.
-    const int before = std::min(at.position, count() + 1) - 1;
-    const std::int64_t from = before < 1 ? 0 : this->at(before).hide;
-    const std::int64_t show = inList(at.position) ? this->at(at.position).show : from;
-    const std::int64_t hide = inList(at.position) ? this->at(at.position).hide : from;
+    const int position = std::min(at.position, count() + 1);
+    const std::int64_t from = gapStartOf(position);
+    const std::int64_t show = inList(position) ? showOf(position) : from;
+    const std::int64_t hide = inList(position) ? hideOf(position) : from;
     std::int64_t t = 0;
     switch (at.part) {
     case Part::Gap:
@@ -67,6 +67,19 @@ std::int32_t PlaybackSchedule::clockAt(const Resume& at) const {
     return std::int32_t(std::clamp<std::int64_t>(t, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
+PlaybackSchedule::Resume PlaybackSchedule::resumeAtClock(std::int64_t clock) const {
+    using std::chrono::milliseconds;
+    // Lines play in file order, so the one to go on with is the first not yet over.
+    for (int position = 1; position <= count(); ++position) {
+        if (hideOf(position) <= clock)
+            continue;
+        if (clock >= showOf(position))
+            return {position, Part::Line, milliseconds(clock - showOf(position))};
+        return {position, Part::Gap, milliseconds(std::max<std::int64_t>(0, clock - gapStartOf(position)))};
+    }
+    return {count() + 1, Part::Gap, milliseconds(0)};
+}
+
 void PlaybackSchedule::advance(TimePoint now, std::int64_t from, std::int64_t to) {
     // A span whose end lies before its start waits nothing, not the ~49.7 days that the negative
     // difference would be as an unsigned number.
@@ -85,7 +98,7 @@ PlaybackSchedule::Action PlaybackSchedule::lineStart(TimePoint now) {
         return {Cue{PlaybackCue::ShowEnd, 0, m_anchor}, std::nullopt};
     }
     const Cue clear{PlaybackCue::ClearText, 0, m_anchor};
-    advance(now, m_position == 1 ? 0 : at(m_position - 1).hide, at(m_position).show);
+    advance(now, gapStartOf(m_position), showOf(m_position));
     m_gapEnd = m_anchor;
     m_step = Step::Delay;
     return {clear, m_anchor};
@@ -108,7 +121,7 @@ PlaybackSchedule::Action PlaybackSchedule::show() {
 }
 
 PlaybackSchedule::Action PlaybackSchedule::line(TimePoint now) {
-    advance(now, 0, at(m_position).duration);
+    advance(now, showOf(m_position), hideOf(m_position));
     m_step = Step::LineOver;
     return {std::nullopt, m_anchor};
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "player/player_line.h"
+#include "player/sync_timing.h"
 #include "player/wait_or_wake.h"
 
 #include <chrono>
@@ -53,6 +54,10 @@ public:
     // The lines stay where they are and unchanged while the schedule is used.
     explicit PlaybackSchedule(const std::vector<PlayerLine>& lines) : m_lines(&lines) {}
 
+    // Every time the schedule waits for or reports is a file time laid over the film this way.
+    void setTiming(const SyncTiming& timing) { m_timing = timing; }
+    const SyncTiming& timing() const { return m_timing; }
+
     // A playback begins at the press of Play, from the gap before the line at `position`...
     void start(TimePoint press, int position);
     // ... or from where a pause left one: the rest of that part, then the rest at their own times.
@@ -63,6 +68,9 @@ public:
     // through each gap and line and stands still through the delay.
     std::int32_t clockAt(TimePoint now) const { return clockAt(pausedAt(now)); }
     std::int32_t clockAt(const Resume& at) const;
+    // Where a playback stands whose clock reads `clock` (ms on the film): in the line on screen
+    // then, or in the gap before the next one; past the last line, at the end.
+    Resume resumeAtClock(std::int64_t clock) const;
 
     Step step() const { return m_step; }
     int position() const { return m_position; }
@@ -83,10 +91,15 @@ private:
     int count() const { return int(m_lines->size()); }
     bool inList(int position) const { return position >= 1 && position <= count(); }
     const PlayerLine& at(int position) const { return (*m_lines)[std::size_t(position - 1)]; }
+    std::int64_t showOf(int position) const { return m_timing.map(at(position).show); }
+    std::int64_t hideOf(int position) const { return m_timing.map(at(position).hide); }
+    // Where the gap before a line begins: the hide time of the line before, or the start.
+    std::int64_t gapStartOf(int position) const { return position <= 1 ? 0 : hideOf(position - 1); }
     // Moves the schedule on by the span from `from` to `to` (nothing when it runs backwards).
     void advance(TimePoint now, std::int64_t from, std::int64_t to);
 
     const std::vector<PlayerLine>* m_lines;
+    SyncTiming m_timing;
     Step m_step = Step::LineStart;
     int m_position = 1;
     // The schedule's clock: each wait ends at it, and it moves on by each span waited, so that the

@@ -229,6 +229,12 @@ PlayerLoadResult parsePlayerLines(std::string_view textBytes) {
     return result;
 }
 
+QString unicodeFormOf(std::string_view fileBytes) {
+    const auto form = std::find_if(std::begin(kUnicodeForms), std::end(kUnicodeForms),
+                                   [&](const UnicodeForm& f) { return fileBytes.starts_with(f.mark); });
+    return form != std::end(kUnicodeForms) ? QString::fromLatin1(form->name) : QString();
+}
+
 PlayerLoadResult readPlayerBytes(std::string_view fileBytes) {
     PlayerEncoding encoding;
     encoding.guess = detectEncoding(QByteArrayView(fileBytes.data(), qsizetype(fileBytes.size())));
@@ -256,7 +262,7 @@ PlayerLoadResult readPlayerBytes(std::string_view fileBytes) {
     return result;
 }
 
-PlayerFileLoad loadPlayerFile(const QString& path) {
+PlayerFileBytes readPlayerFileBytes(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     // Without blocking: a pipe would otherwise wait here for a writer.
     const FileDescriptor fd(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -302,5 +308,12 @@ PlayerFileLoad loadPlayerFile(const QString& path) {
     if (got > std::size_t(kMaxSubtitleFileSize))
         return {std::nullopt, oversized()};
     bytes.resize(got);
-    return {readPlayerBytes(bytes), std::nullopt};
+    return {std::move(bytes), std::nullopt};
+}
+
+PlayerFileLoad loadPlayerFile(const QString& path) {
+    PlayerFileBytes file = readPlayerFileBytes(path);
+    if (!file.bytes)
+        return {std::nullopt, std::move(file.refusal)};
+    return {readPlayerBytes(*file.bytes), std::nullopt};
 }

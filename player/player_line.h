@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,10 +47,16 @@ struct PlayerEncoding {
     friend bool operator==(const PlayerEncoding&, const PlayerEncoding&) = default;
 };
 
+// Makes the text of line `index` afresh in a code page, for lines that a reader other than the
+// player's own has read and decoded; nullopt where it cannot (the line's text then stands).
+using PlayerRedecode = std::function<std::optional<QString>(std::size_t index, std::uint32_t codePage)>;
+
 struct PlayerLoadResult {
     std::vector<PlayerLine> lines;
     std::optional<UserMessage> message; // set when loading stopped at an over-long line
     PlayerEncoding encoding;
+    // Set when the texts are UTF-8 already decoded by velmora's readers.
+    PlayerRedecode redecode;
 };
 
 // Parses text bytes as the player reads them (carriage-return/line-feed read as "\n").
@@ -58,12 +65,25 @@ PlayerLoadResult parsePlayerLines(std::string_view textBytes);
 // UTF-8, the detector), then parsed.
 PlayerLoadResult readPlayerBytes(std::string_view fileBytes);
 
-struct PlayerFileLoad {
-    std::optional<PlayerLoadResult> result; // nullopt: nothing was read and the caller keeps what it had
-    std::optional<UserMessage> refusal;     // why not, when the user should hear it
+// The name of the Unicode form other than UTF-8 whose byte-order mark the bytes begin with
+// ("UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"); empty without one. UTF-8 has a character set
+// entry of its own.
+QString unicodeFormOf(std::string_view fileBytes);
+
+struct PlayerFileBytes {
+    std::optional<std::string> bytes;   // nullopt: nothing was read
+    std::optional<UserMessage> refusal; // why not, when the user should hear it
 };
 
 // Reads a regular file of at most the size velmora accepts. A file that cannot be opened is
 // passed over in silence; a folder, a device, a pipe or a file over the size is refused with a
 // message, before any of it is read.
+PlayerFileBytes readPlayerFileBytes(const QString& path);
+
+struct PlayerFileLoad {
+    std::optional<PlayerLoadResult> result; // nullopt: nothing was read and the caller keeps what it had
+    std::optional<UserMessage> refusal;     // why not, when the user should hear it
+};
+
+// A file read as above and parsed by the player's own SubRip parser.
 PlayerFileLoad loadPlayerFile(const QString& path);

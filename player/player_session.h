@@ -2,8 +2,11 @@
 // Stop, seeking, the delay, the time labels and the playback thread.
 #pragma once
 
+#include "player/dual_lines.h"
 #include "player/playback_schedule.h"
 #include "player/player_line.h"
+#include "player/sync_timing.h"
+#include "player/velmora_readers.h"
 #include "player/wait_or_wake.h"
 #include "support/user_message.h"
 
@@ -29,7 +32,8 @@ struct PlaybackEvent {
     Kind kind = Kind::ClearText;
     std::uint64_t generation = 0;
     int position = 0;
-    QString text; // of a line to show
+    QString text;       // of a line to show
+    QString secondText; // of the second file, shown below it
     // When the schedule puts it, on the session's clock. With a show lead the event is handed over
     // that much earlier, so that the hop to the window's thread is off the critical path.
     PlaybackClock::TimePoint due{};
@@ -52,8 +56,25 @@ public:
         PlayerEncoding encoding;            // how the new list was read, when it replaced the old
     };
     // Only while stopped: the playback thread reads the list without a lock.
-    LoadOutcome load(const QString& path);
+    LoadOutcome load(const QString& path, const FrameRateQuestion& askFrameRate = {});
     LoadOutcome replaceLines(PlayerLoadResult result);
+
+    // A second file whose lines show below those of the first they share their time with. Only
+    // while not playing; it stays for later files until it is cleared.
+    LoadOutcome loadSecond(const QString& path, const FrameRateQuestion& askFrameRate = {});
+    LoadOutcome replaceSecondLines(const PlayerLoadResult& result);
+    void clearSecond();
+    bool hasSecond() const { return !m_second.empty(); }
+    // The second file's text that goes with a 1-based line of the first; empty when none does.
+    QString secondTextAt(int position) const;
+
+    // The offset and speed of every line. While playing, the line on screen becomes the one the
+    // film's clock has reached under the new timing.
+    void setTiming(const SyncTiming& timing);
+    const SyncTiming& timing() const { return m_schedule.timing(); }
+    // To the line before or after the one on screen (direction -1 or 1), with the playback clock
+    // at its show time. Returns its text; nullopt when there is no such line.
+    std::optional<QString> jumpLine(int direction);
 
     // Takes the code page from a combo display name; returns the line to show again, if any.
     std::optional<QString> changeCharset(const QString& displayName);
@@ -99,10 +120,18 @@ private:
               const std::stop_token& stop);
     void endThread();
     void publish(const PlaybackSchedule& schedule);
+    void startThread();
+    // Where the playback stands now: by the published schedule while playing, else where it rests.
+    std::optional<PlaybackSchedule::Resume> standing() const;
+    void matchSecond();
 
     PlaybackClock& m_clock;
     PlaybackSink m_sink;
     std::vector<PlayerLine> m_lines;
+    PlayerRedecode m_redecode; // for lines read by velmora's readers
+    std::vector<TimedText> m_second;
+    // Per line of m_lines, the second file's text shown with it.
+    std::vector<QString> m_secondTexts;
     // Run by the playback thread while it lives, by this thread otherwise.
     PlaybackSchedule m_schedule{m_lines};
     // Where the last Pause left the schedule, until Play takes it up or a seek, Stop or a load

@@ -6,6 +6,7 @@
 // core busy (load:1; TRELLINE_BENCH_LOAD sets another number of busy workers). The window's run
 // reports its p99 over the p99 of a floor measured during that very run.
 #include "player/player_line.h"
+#include "player/sync_timing.h"
 #include "player/trelline_dlg.h"
 
 #include <QApplication>
@@ -84,7 +85,16 @@ int showTime(int index) {
     return kGapMs + index * (kGapMs + kDurationMs);
 }
 
-QByteArray generatedFile() {
+// The sync of the synced runs: later by a little, and timed for 24 frames a second on a 25 one.
+const SyncTiming kSynced{15, speedIndexOf(QStringLiteral("24/25"))};
+
+// When line `index` is due after Play.
+std::chrono::milliseconds dueTime(int index, bool synced) {
+    return std::chrono::milliseconds(synced ? kSynced.map(showTime(index)) : showTime(index));
+}
+
+// The lines of the second file start a little after the first's, as a translation's do.
+QByteArray generatedFile(const char* text = "line ", int shift = 0) {
     QByteArray srt;
     auto stamp = [](int ms) {
         return QString::asprintf("%02d:%02d:%02d,%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
@@ -92,8 +102,8 @@ QByteArray generatedFile() {
             .toLatin1();
     };
     for (int i = 0; i < kLines; ++i)
-        srt += QByteArray::number(i + 1) + "\n" + stamp(showTime(i)) + " --> " +
-               stamp(showTime(i) + kDurationMs) + "\nline " + QByteArray::number(i) + "\n\n";
+        srt += QByteArray::number(i + 1) + "\n" + stamp(showTime(i) + shift) + " --> " +
+               stamp(showTime(i) + kDurationMs + shift) + "\n" + text + QByteArray::number(i) + "\n\n";
     return srt;
 }
 
@@ -119,10 +129,10 @@ void report(benchmark::State& state, const Summary& s) {
 }
 
 // How late a bare sleep wakes for each line's time of the schedule from start.
-std::vector<double> sleepSchedule(Clock::time_point start) {
+std::vector<double> sleepSchedule(Clock::time_point start, bool synced = false) {
     std::vector<double> late;
     for (int i = 0; i < kLines; ++i) {
-        const Clock::time_point due = start + std::chrono::milliseconds(showTime(i));
+        const Clock::time_point due = start + dueTime(i, synced);
         std::this_thread::sleep_until(due);
         late.push_back(std::chrono::duration<double, std::milli>(Clock::now() - due).count());
         std::this_thread::sleep_until(due + std::chrono::milliseconds(kDurationMs));
@@ -136,23 +146,32 @@ std::vector<double> sleepSchedule(Clock::time_point start) {
 void BM_PlaybackLateness(benchmark::State& state) {
     if (!setLoad(state))
         return;
+    const bool synced = state.range(1) != 0;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.srt"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        state.SkipWithError("cannot write the subtitle file");
-        return;
+    const QString secondPath = dir.filePath(QStringLiteral("second.srt"));
+    for (const auto& [name, bytes] :
+         {std::pair{path, generatedFile()}, std::pair{secondPath, generatedFile("zweite ", 3)}}) {
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly)) {
+            state.SkipWithError("cannot write the subtitle file");
+            return;
+        }
+        file.write(bytes);
     }
-    file.write(generatedFile());
-    file.close();
 
     Summary total;
     Summary beside;
     for (auto _ : state) {
         CTrellineDlg dialog;
-        dialog.setPrompts({[&](QWidget*) { return path; }, [](QWidget*, const UserMessage&) {}, {}});
+        dialog.setPrompts(
+            {[&](QWidget*) { return path; }, [](QWidget*, const UserMessage&) {}, {}, {}, {}, {}});
         dialog.show();
         dialog.findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
+        if (synced) {
+            dialog.openFiles(QString(), secondPath);
+            dialog.session().setTiming(kSynced);
+        }
         QCoreApplication::processEvents();
 
         std::vector<Clock::time_point> shownAt(kLines);
@@ -175,7 +194,7 @@ void BM_PlaybackLateness(benchmark::State& state) {
         const Clock::time_point start = Clock::now();
         std::vector<double> floorLate;
         std::thread floor([&] {
-            floorLate = sleepSchedule(start + std::chrono::milliseconds((kGapMs + kDurationMs) / 2));
+            floorLate = sleepSchedule(start + std::chrono::milliseconds((kGapMs + kDurationMs) / 2), synced);
         });
         dialog.findChild<QPushButton*>(QStringLiteral("playButton"))->click();
         QTimer::singleShot(60000, &loop, &QEventLoop::quit);
@@ -187,8 +206,8 @@ void BM_PlaybackLateness(benchmark::State& state) {
         std::vector<double> late;
         for (int i = 0; i < kLines; ++i)
             if (seen[std::size_t(i)])
-                late.push_back(std::chrono::duration<double, std::milli>(
-                                   shownAt[std::size_t(i)] - (start + std::chrono::milliseconds(showTime(i))))
+                late.push_back(std::chrono::duration<double, std::milli>(shownAt[std::size_t(i)] -
+                                                                         (start + dueTime(i, synced)))
                                    .count());
         if (late.size() != std::size_t(kLines))
             state.SkipWithError("not every line was shown");
@@ -207,7 +226,7 @@ void BM_SleepFloor(benchmark::State& state) {
         return;
     Summary total;
     for (auto _ : state)
-        total = summarise(sleepSchedule(Clock::now()));
+        total = summarise(sleepSchedule(Clock::now(), state.range(1) != 0));
     report(state, total);
 }
 
@@ -226,6 +245,13 @@ void BM_PlaybackThreadOnly(benchmark::State& state) {
             ended = true;
     });
     session.replaceLines(parsePlayerLines(std::string_view(bytes.constData(), std::size_t(bytes.size()))));
+    const bool synced = state.range(1) != 0;
+    if (synced) {
+        const QByteArray second = generatedFile("zweite ", 3);
+        session.replaceSecondLines(
+            parsePlayerLines(std::string_view(second.constData(), std::size_t(second.size()))));
+        session.setTiming(kSynced);
+    }
     Summary total;
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
@@ -234,8 +260,8 @@ void BM_PlaybackThreadOnly(benchmark::State& state) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         std::vector<double> late;
         for (int i = 0; i < kLines; ++i)
-            late.push_back(std::chrono::duration<double, std::milli>(
-                               shownAt[std::size_t(i)] - (start + std::chrono::milliseconds(showTime(i))))
+            late.push_back(std::chrono::duration<double, std::milli>(shownAt[std::size_t(i)] -
+                                                                     (start + dueTime(i, synced)))
                                .count());
         total = summarise(late);
     }
@@ -261,8 +287,9 @@ int main(int argc, char** argv) {
     for (int loaded : {0, 1})
         for (const auto& [name, run] : kBenchmarks)
             benchmark::RegisterBenchmark(name, run)
-                ->ArgName("load")
-                ->Arg(loaded)
+                ->ArgNames({"load", "synced"})
+                ->Args({loaded, 0})
+                ->Args({loaded, 1})
                 ->Iterations(1)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();

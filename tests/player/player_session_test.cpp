@@ -465,3 +465,116 @@ TEST_F(PlaybackTest, PartialLoadKeepsTheDisplayButReplacesTheList) {
 }
 
 } // namespace
+
+namespace {
+
+// What shows, and when, from a playback run to its end: "" for an emptied line.
+std::vector<std::pair<QString, long long>> screenFrom(const std::vector<Seen>& events, std::size_t from,
+                                                      long long start) {
+    std::vector<std::pair<QString, long long>> out;
+    for (std::size_t i = from; i < events.size(); ++i) {
+        const Seen& s = events[i];
+        if (s.kind == Kind::ShowLine || s.kind == Kind::ClearText)
+            out.emplace_back(s.text, s.at - start);
+        else if (s.kind == Kind::ShowEnd)
+            out.emplace_back(QStringLiteral("The End"), s.at - start);
+    }
+    return out;
+}
+
+TEST_F(PlaybackTest, OffsetAndSpeedMoveEveryLineOnTheFilmsClock) {
+    struct Case {
+        SyncTiming timing;
+        std::vector<std::pair<QString, long long>> screen;
+        const char* total;
+    };
+    const Case cases[] = {
+        // Earlier than the film's start: held at zero, no line lost.
+        {SyncTiming{-1500, 0},
+         {{"", 0}, {"Hello\n\n", 0}, {"", 3000}, {"World\n\n", 3500}, {"The End", 4500}},
+         "total:00:00:04,500"},
+        {SyncTiming{300, 0},
+         {{"", 0}, {"Hello\n\n", 1300}, {"", 4800}, {"World\n\n", 5300}, {"The End", 6300}},
+         "total:00:00:06,300"},
+        // Timed for 25 frames a second, played at 24: every time 25/24 as late.
+        {SyncTiming{0, speedIndexOf("25/24")},
+         {{"", 0}, {"Hello\n\n", 1042}, {"", 4688}, {"World\n\n", 5208}, {"The End", 6250}},
+         "total:00:00:06,250"},
+        // The factor first, then the offset.
+        {SyncTiming{200, speedIndexOf("24/25")},
+         {{"", 0}, {"Hello\n\n", 1160}, {"", 4520}, {"World\n\n", 5000}, {"The End", 5960}},
+         "total:00:00:05,960"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.total);
+        session.stop();
+        loadTwo();
+        session.setTiming(c.timing);
+        EXPECT_EQ(session.totalLabel(), c.total);
+        const std::size_t before = events().size();
+        const long long start = clock.elapsed();
+        session.playPause();
+        runToEnd();
+        EXPECT_EQ(screenFrom(events(), before, start), c.screen);
+    }
+}
+
+TEST_F(PlaybackTest, SyncChangedWhilePlayingKeepsTheFilmWhereItIs) {
+    struct Case {
+        long long at;                                      // when the key is pressed, from Play
+        int offset;                                        // the new offset
+        std::vector<std::pair<QString, long long>> screen; // from the press
+    };
+    const Case cases[] = {
+        // "Hello" (1000 to 4500) on screen at 2000; 1500 later it begins at 2500, still to come.
+        {2000, 1500, {{"", 0}, {"Hello\n\n", 500}, {"", 4000}, {"World\n\n", 4500}, {"The End", 5500}}},
+        // In the gap at 4700; 300 earlier "World" (4700 to 5700) is due now.
+        {4700, -300, {{"World\n\n", 0}, {"The End", 1000}}},
+        // The rest of "Hello" under a smaller shift.
+        {2000, -500, {{"Hello\n\n", 0}, {"", 2000}, {"World\n\n", 2500}, {"The End", 3500}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.at);
+        session.stop();
+        session.setTiming({});
+        loadTwo();
+        const long long start = clock.elapsed();
+        session.playPause();
+        runUntil(start + c.at);
+        const std::size_t before = events().size();
+        session.setTiming(SyncTiming{c.offset, 0});
+        EXPECT_EQ(session.position(), c.offset < 0 && c.at > 4500 ? 2 : 1);
+        runToEnd();
+        EXPECT_EQ(screenFrom(events(), before, start + c.at), c.screen);
+    }
+}
+
+TEST_F(PlaybackTest, JumpingToALineSetsTheClockToItsShowTime) {
+    loadTwo();
+    session.setTiming(SyncTiming{1000, 0});
+    // Stopped on line 1: the next line, with the clock at its time, and Play shows it at once.
+    EXPECT_EQ(session.jumpLine(1), "World\n\n");
+    EXPECT_EQ(session.currentLabel(), "current:00:00:06,000");
+    EXPECT_EQ(session.jumpLine(1), std::nullopt); // no line after the last
+    const long long start = clock.elapsed();
+    std::size_t before = events().size();
+    session.playPause();
+    runToEnd();
+    EXPECT_EQ(screenFrom(events(), before, start),
+              (std::vector<std::pair<QString, long long>>{{"World\n\n", 0}, {"The End", 1000}}));
+
+    // Playing, in the gap after "Hello" (2000 to 5500 under the offset): back to "Hello".
+    session.stop();
+    session.playPause();
+    const long long again = clock.elapsed();
+    runUntil(again + 5700);
+    before = events().size();
+    EXPECT_EQ(session.jumpLine(-1), "Hello\n\n");
+    EXPECT_EQ(session.currentLabel(), "current:00:00:02,000");
+    runToEnd();
+    EXPECT_EQ(screenFrom(events(), before, again + 5700),
+              (std::vector<std::pair<QString, long long>>{
+                  {"Hello\n\n", 0}, {"", 3500}, {"World\n\n", 4000}, {"The End", 5000}}));
+}
+
+} // namespace

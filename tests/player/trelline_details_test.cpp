@@ -20,8 +20,12 @@ namespace {
 class TrellineDetails : public ::testing::Test {
 protected:
     TrellineDetails() : dialog(&clock) {
-        dialog.setPrompts({[this](QWidget*) { return nextFile; }, [](QWidget*, const UserMessage&) {},
-                           [this](QDialog& d) { return runModal ? runModal(d) : false; }});
+        dialog.setPrompts({[this](QWidget*) { return nextFile; },
+                           [](QWidget*, const UserMessage&) {},
+                           [this](QDialog& d) { return runModal ? runModal(d) : false; },
+                           {},
+                           {},
+                           {}});
         dialog.show();
     }
     ~TrellineDetails() override { dialog.session().stop(); }

@@ -58,7 +58,10 @@ protected:
                            [this](QDialog& d) {
                                ++modalRuns;
                                return answerModal ? answerModal(d) : false;
-                           }});
+                           },
+                           {},
+                           {},
+                           {}});
         dialog.show();
     }
     ~TrellineWindow() override { dialog.session().stop(); }
@@ -119,12 +122,12 @@ TEST_F(TrellineWindow, OpensAcrossTheScreenNearItsBottom) {
     // No control lies below the window's bottom or under another.
     const QList<QWidget*> controls = dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget* a : controls) {
-        if (a == line)
+        if (a == line || !a->isVisible())
             continue;
         EXPECT_TRUE(a->geometry().left() >= 0 && a->geometry().bottom() < 200)
             << a->objectName().toStdString();
         for (QWidget* b : controls) {
-            if (b != a && b != line) {
+            if (b != a && b != line && b->isVisible()) {
                 EXPECT_FALSE(a->geometry().intersects(b->geometry()))
                     << a->objectName().toStdString() << " / " << b->objectName().toStdString();
             }

@@ -8,11 +8,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLinearGradient>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <cstdio>
 
@@ -67,10 +69,21 @@ int main(int argc, char** argv) {
         return 1;
     // As velmora saves it: UTF-16 with its mark and CR LF line ends.
     QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
-    file.write(utf16(QStringLiteral("1\r\n00:00:00,300 --> 00:01:00,000\r\nWhere are you going?\r\n"
-                                    "To the station, before the rain.\r\n\r\n"
+    file.write(utf16(QStringLiteral("1\r\n00:00:00,300 --> 00:01:00,000\r\nWhere are you <i>going</i>?\r\n"
+                                    "To the <font color=\"#ffff00\">station</font>, before the rain.\r\n\r\n"
                                     "2\r\n00:01:01,000 --> 00:01:05,000\r\nWait for me!\r\n\r\n")));
     file.close();
+    // The translation beside it, in another format, timed a little differently.
+    const QString second = dir.filePath(QStringLiteral("demo.sami"));
+    QFile secondFile(second);
+    if (!secondFile.open(QIODevice::WriteOnly))
+        return 1;
+    secondFile.write(
+        QStringLiteral("<SAMI><BODY>\r\n<SYNC Start=250><P>\r\nWohin gehst du?<br>Zum Bahnhof, vor "
+                       "dem Regen.\r\n<SYNC Start=60000><P>\r\n&nbsp;\r\n<SYNC Start=61000><P>\r\n"
+                       "<i>Warte auf mich!</i>\r\n</BODY></SAMI>\r\n")
+            .toUtf8());
+    secondFile.close();
 
     Backdrop backdrop;
     backdrop.setGeometry(QGuiApplication::primaryScreen()->geometry());
@@ -86,13 +99,20 @@ int main(int argc, char** argv) {
                            QFont font = fonts.selectedFont();
                            font.setPointSize(28);
                            fonts.setSelectedFont(font);
-                           fonts.setSelectedColor(QColor(0, 0, 255));
+                           fonts.setSelectedColor(QColor(255, 255, 255));
+                           TextLook look = fonts.selectedLook();
+                           look.outlineWidth = 3;
+                           look.shadow = true;
+                           fonts.setSelectedLook(look);
                            d.show();
                            pump(500);
                            ok &= save(d.grab(), out + QStringLiteral("/trelline-font-dialog.png"));
                            d.hide();
                            return true;
-                       }});
+                       },
+                       {},
+                       {},
+                       {}});
     dialog.show();
     pump(500);
     dialog.findChild<QPushButton*>(QStringLiteral("loadButton"))->click();
@@ -102,6 +122,24 @@ int main(int argc, char** argv) {
     dialog.findChild<QPushButton*>(QStringLiteral("fontButton"))->click();
     pump(500);
     ok &= save(dialog.grab(), out + QStringLiteral("/trelline-normal-window-font.png"));
+    dialog.openFiles(QString(), second);
+    QTest::keyClick(&dialog, Qt::Key_Plus, Qt::ShiftModifier);
+    pump(300);
+    ok &= save(dialog.grab(), out + QStringLiteral("/trelline-two-files-offset.png"));
+    QMenu* menu = dialog.controlMenu();
+    menu->popup(dialog.mapToGlobal(QPoint(40, 40)));
+    pump(300);
+    if (QMenu* offset = menu->findChild<QMenu*>(QStringLiteral("offsetMenu"))) {
+        menu->setActiveAction(offset->menuAction());
+        offset->popup(menu->mapToGlobal(QPoint(menu->width(), 0)));
+        pump(300);
+        ok &= save(dialog.screen()->grabWindow(0).copy(
+                       menu->geometry().united(offset->geometry()).adjusted(-4, -4, 4, 4)),
+                   out + QStringLiteral("/trelline-menu.png"));
+        offset->hide();
+    }
+    menu->hide();
+    QTest::keyClick(&dialog, Qt::Key_0);
 
     dialog.findChild<QPushButton*>(QStringLiteral("playButton"))->click();
     pump(1500);
