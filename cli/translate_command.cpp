@@ -317,9 +317,14 @@ void TranslateRun::onBatch(FileTask& task, const QList<int>& rows, const QString
         task.enginePieces << pieces[k];
     }
     m_progress.batchDone(displayName(task.input), int(rows.size()), task.translated, int(task.rows.size()));
-    // After Ctrl+C the batch that was under way is kept, and the job ends here.
+    // After Ctrl+C the batch that was under way is kept, and the job ends here: once what the job
+    // says of this batch (the rows whose tags to look at) has come as well. The tasks live as long
+    // as this run, and the timer dies with it.
     if (m_interrupts > 0)
-        task.job->cancel();
+        QTimer::singleShot(0, this, [&task] {
+            if (task.job)
+                task.job->cancel();
+        });
 }
 
 void TranslateRun::onFinished(FileTask& task, const JobEnd& end) {
