@@ -13,6 +13,10 @@ enum class CommandId : quint16 {
     SaveOriginalText = 32812,
     SaveTranslatedText = 32814,
     SaveMixText = 108,
+    // Ours: the three subtitles in a format of the user's choice.
+    SaveOriginalSubtitleAs = 32830,
+    SaveTranslatedSubtitleAs = 32831,
+    SaveMixSubtitleAs = 32832,
     StartTranslate = 32813,
     TranslateAll = 32776,
     TranslateSelected = 32778,

@@ -54,13 +54,9 @@ CSet_Delay::CSet_Delay(std::int32_t formatMode, QWidget* parent)
     m_sign->setCurrentIndex(0);
     // Format 0 has never been loaded: it counts as SubRip.
     const std::int32_t maskFormat = formatMode == 0 ? kSubRip : formatMode;
-    if (const std::optional<QString> mask = timingsInputMask(maskFormat)) {
+    if (const std::optional<QString> mask = delayInputMask(maskFormat))
         m_value->setInputMask(*mask);
-        m_value->setText(maskFormat == kSubRip ? QStringLiteral("00:00:00,000")
-                                               : QStringLiteral("00:00:00,00"));
-    } else {
-        m_value->setText(QStringLiteral("0"));
-    }
+    m_value->setText(formatDelayValue(0, maskFormat));
     m_selected->setChecked(true);
     connect(m_value, &TimeSpinEdit::stepped, this, &CSet_Delay::step);
 

@@ -91,6 +91,33 @@ QString DesktopSeam::getSaveFileName(QWidget* parent, const QStringList& nameFil
     return path;
 }
 
+FileChoice DesktopSeam::getSaveFileChoice(QWidget* parent, const QStringList& nameFilters, int selectedFilter,
+                                          const QStringList& defaultSuffixes) {
+    QFileDialog dialog(parent);
+    dialog.setDirectory(startFolder());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(nameFilters);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (selectedFilter >= 0 && selectedFilter < nameFilters.size())
+        dialog.selectNameFilter(nameFilters[selectedFilter]);
+    dialog.setDefaultSuffix(defaultSuffixes.value(selectedFilter));
+    // The name gets the suffix of the format chosen last.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(defaultSuffixes.value(int(nameFilters.indexOf(filter))));
+    });
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QString path = dialog.selectedFiles().value(0);
+    rememberFolder(path);
+    const QString selected = dialog.selectedNameFilter();
+    int index = int(nameFilters.indexOf(selected));
+    for (int i = 0; index < 0 && i < nameFilters.size(); ++i)
+        if (nameFilters[i].startsWith(selected + QStringLiteral(" (")))
+            index = i;
+    return FileChoice{path, index};
+}
+
 void DesktopSeam::showMessage(QWidget* parent, const UserMessage& message) {
     QMessageBox::Icon icon = QMessageBox::Critical;
     if (message.icon == MessageIcon::Warning)

@@ -26,6 +26,13 @@ public:
     virtual FileChoice getOpenFileName(QWidget* parent, const QStringList& nameFilters) = 0;
     virtual QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
                                     const QString& defaultSuffix) = 0;
+    // A save dialog with a choice of formats: the filter selected first, and the suffix each
+    // filter adds to a name without one. A seam without its own answers as getSaveFileName.
+    virtual FileChoice getSaveFileChoice(QWidget* parent, const QStringList& nameFilters, int selectedFilter,
+                                         const QStringList& defaultSuffixes) {
+        return FileChoice{getSaveFileName(parent, nameFilters, defaultSuffixes.value(selectedFilter)),
+                          selectedFilter};
+    }
     virtual void showMessage(QWidget* parent, const UserMessage& message) = 0;
     virtual SaveChoice askToSave(QWidget* parent, const QString& question) = 0;
     // Asks a question with Yes and No; true for Yes. A seam that cannot ask answers No.
@@ -58,6 +65,8 @@ public:
     FileChoice getOpenFileName(QWidget* parent, const QStringList& nameFilters) override;
     QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
                             const QString& defaultSuffix) override;
+    FileChoice getSaveFileChoice(QWidget* parent, const QStringList& nameFilters, int selectedFilter,
+                                 const QStringList& defaultSuffixes) override;
     void showMessage(QWidget* parent, const UserMessage& message) override;
     SaveChoice askToSave(QWidget* parent, const QString& question) override;
     bool askYesNo(QWidget* parent, const UserMessage& question) override;

@@ -5,6 +5,7 @@
 #include "app/child_view.h"
 #include "app/commands/all_commands.h"
 #include "app/entry_rows_model.h"
+#include "app/frame_rate_dialog.h"
 #include "app/mapping_view.h"
 #include "app/report_view.h"
 #include "app/ribbon/velmora_ribbon.h"
@@ -625,7 +626,7 @@ void CMainFrame::OnRibbonTabChanged(int tab) {
     if (m_ribbon->tabCaption(tab) == QLatin1String(kTimingsTab)) {
         view->setColumnHidden(kColumnShow, false);
         // SAMI has no hide times; a load of another format while the tab is open shows them again.
-        view->setColumnHidden(kColumnHide, format == kSAMI);
+        view->setColumnHidden(kColumnHide, !formatInfo(format).hasHideTime);
         if (const std::optional<QString> mask = m_maskLatch.take(format)) {
             if (showTimeEdit)
                 showTimeEdit->setInputMask(*mask);
@@ -719,7 +720,9 @@ void CMainFrame::loadSubtitle(Side side) {
             m_seam->askYesNo(this, formatMismatchQuestion(format, *looks)))
             format = *looks;
     }
-    readSubtitle(choice.path, file.bytes, SubtitleFormat(format), side, SubtitleFormat(format));
+    const std::int32_t documentFormat = documentFormatAfterLoad(
+        m_session.document().formatMode, format, side, !m_session.document().originalTexts.isEmpty());
+    readSubtitle(choice.path, file.bytes, SubtitleFormat(format), side, SubtitleFormat(documentFormat));
 }
 
 bool CMainFrame::readSubtitle(const QString& path, const QByteArray& bytes, SubtitleFormat format, Side side,
@@ -791,18 +794,57 @@ bool CMainFrame::saveDocument(SaveKind kind) {
     const SaveResult result = m_session.save(kind, path);
     if (result.message)
         m_seam->showMessage(this, *result.message);
+    if (result.written)
+        noteSaved(kind, path);
+    return result.written;
+}
+
+void CMainFrame::noteSaved(SaveKind kind, const QString& path) {
     // A side's subtitle written is what that side's work is kept as; a mix file or a text export
     // cannot be read back as either side, so it keeps nothing.
-    if (result.written && (kind == SaveKind::OriginalSubtitle || kind == SaveKind::TranslatedSubtitle)) {
-        const Side side = kind == SaveKind::OriginalSubtitle ? Side::Original : Side::Translated;
-        m_session.setClean(side);
-        m_sideFiles[int(side)] = QFileInfo(path).absoluteFilePath();
-        ++m_changes;
-        updateTitle();
-        refreshCommandStates();
-        autosave();
+    if (kind != SaveKind::OriginalSubtitle && kind != SaveKind::TranslatedSubtitle)
+        return;
+    const Side side = kind == SaveKind::OriginalSubtitle ? Side::Original : Side::Translated;
+    m_session.setClean(side);
+    m_sideFiles[int(side)] = QFileInfo(path).absoluteFilePath();
+    ++m_changes;
+    updateTitle();
+    refreshCommandStates();
+    autosave();
+}
+
+bool CMainFrame::saveDocumentAs(SaveKind kind) {
+    if (CReportView* view = grid())
+        view->commitOpenEditor();
+    const SubtitleDocument& document = m_session.document();
+    if (!hasSomethingToSave(document, kind))
+        return false;
+    const std::int32_t current = formatInfo(document.formatMode).id;
+    QStringList suffixes;
+    for (const SubtitleFormatInfo& format : formatTable())
+        suffixes << format.extension.toString();
+    const FileChoice choice =
+        m_seam->getSaveFileChoice(this, qtNameFilters(loadDialogFilter()), current - kFirstFormat, suffixes);
+    if (choice.path.isEmpty())
+        return false;
+    const std::int32_t target =
+        isValidFormat(choice.filterIndex + kFirstFormat) ? choice.filterIndex + kFirstFormat : current;
+    FrameRate rate;
+    if (conversionNeedsFrameRate(current, target)) {
+        FrameRateDialog ask(documentFrameRate(document), this);
+        if (m_seam->runModal(ask) != QDialog::Accepted)
+            return false;
+        rate = ask.rate();
     }
-    return result.written;
+    const SaveAsResult result = m_session.saveAs(kind, target, rate, choice.path);
+    if (result.save.message)
+        m_seam->showMessage(this, *result.save.message);
+    if (!result.status.isEmpty())
+        showStatus(result.status, 15000);
+    // Work saved in its own format is kept; a conversion is a copy that may hold less.
+    if (result.save.written && target == current)
+        noteSaved(kind, choice.path);
+    return result.save.written;
 }
 
 // ---------------------------------------------------------------- character sets

@@ -110,6 +110,11 @@ public:
     void OnLoadTranslated();
     // True when the file was written.
     bool saveDocument(SaveKind kind);
+    // The same in a format picked in the save dialog (the loaded one first); a conversion says in
+    // the status bar what the format could not hold.
+    bool saveDocumentAs(SaveKind kind);
+    // After a save: the side it keeps is clean and has its file.
+    void noteSaved(SaveKind kind, const QString& path);
     // Asks about each side with unsaved work, by name, whether to save it first; false when the
     // user cancelled (or a save did not happen), so whatever was about to drop the work must not.
     bool maySetAside(SideMask sides);

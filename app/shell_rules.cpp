@@ -3,15 +3,21 @@
 
 #include "charset/charset_table.h"
 #include "charset/code_page.h"
-#include "subtitle/subtitle_format.h"
+#include "subtitle/format_table.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
 bool isTemporaryTranslatedName(const QString& fileName) {
-    // The extensions of the formats' save dialogs: srt, sub, smi and SUB.
-    static const QRegularExpression ours(QStringLiteral("^[0-9]+translated\\.(srt|sub|smi|SUB)$"));
+    // The extensions the formats save with.
+    static const QRegularExpression ours = [] {
+        QStringList extensions;
+        for (const SubtitleFormatInfo& format : formatTable())
+            if (!extensions.contains(format.extension))
+                extensions << format.extension.toString();
+        return QRegularExpression(QStringLiteral("^[0-9]+translated\\.(%1)$").arg(extensions.join(u'|')));
+    }();
     return ours.match(fileName).hasMatch();
 }
 
@@ -124,26 +130,12 @@ CharsetBoxView CharsetBoxFollower::view(std::uint32_t codePage) const {
 }
 
 QString formatName(std::int32_t formatMode) {
-    switch (formatMode) {
-    case kSubRip:
-        return QStringLiteral("SubRip");
-    case kMicroDVD:
-        return QStringLiteral("MicroDVD");
-    case kSAMI:
-        return QStringLiteral("SAMI");
-    case kSubViewer:
-        return QStringLiteral("SubViewer");
-    case kSubViewer2:
-        return QStringLiteral("SubViewer 2.0");
-    default:
-        return QString();
-    }
+    return isValidFormat(formatMode) ? formatInfo(formatMode).name.toString() : QString();
 }
 
 UserMessage formatMismatchQuestion(std::int32_t chosen, std::int32_t looksLike) {
-    return UserMessage{QStringLiteral("This file does not look like a %1 file; it looks like a %2 file.\n\n"
-                                      "Read it as %2?")
-                           .arg(formatName(chosen), formatName(looksLike)),
+    return UserMessage{QStringLiteral("This file does not look like %1; it looks like %2.\n\nRead it as %3?")
+                           .arg(formatFileName(chosen), formatFileName(looksLike), formatName(looksLike)),
                        QStringLiteral("velmora"), MessageIcon::Warning};
 }
 
@@ -187,23 +179,35 @@ QVector<QStringList> libraryRows(const std::vector<DictionaryRecord>& records, L
 }
 
 std::optional<QString> timingsInputMask(std::int32_t formatMode) {
-    switch (formatMode) {
-    case kSubRip:
-        return QStringLiteral("99:99:99,999;0");
-    case kSubViewer:
-    case kSubViewer2:
-        return QStringLiteral("99:99:99,99;0");
-    default:
+    if (!isValidFormat(formatMode) || formatInfo(formatMode).inputMask.isEmpty())
         return std::nullopt;
-    }
+    return formatInfo(formatMode).inputMask.toString();
+}
+
+std::optional<QString> delayInputMask(std::int32_t formatMode) {
+    const SubtitleFormatInfo& format = formatInfo(formatMode);
+    if (!isValidFormat(formatMode) || !format.clockTimes)
+        return std::nullopt;
+    return format.unit == TimeUnit::Centisecond ? QStringLiteral("99:99:99,99;0")
+                                                : QStringLiteral("99:99:99,999;0");
 }
 
 std::optional<QString> TimingsMaskLatch::take(std::int32_t formatMode) {
-    if (m_count > 0)
+    const bool rich = isValidFormat(formatMode) && formatInfo(formatMode).richTimeLines;
+    const QString own = timingsInputMask(formatMode).value_or(QString());
+    if (m_count == 0) {
+        // MicroDVD and SAMI spend the latch too: the boxes then keep free text for the whole run.
+        m_count = 1;
+        m_first = m_current = own;
+        return timingsInputMask(formatMode);
+    }
+    // The five first formats keep the first mask of the run. WebVTT and Advanced SubStation get
+    // their own, or typing would write their times in a foreign shape.
+    const QString wanted = rich ? own : m_first;
+    if (wanted == m_current)
         return std::nullopt;
-    // MicroDVD and SAMI spend the latch too: the boxes then keep free text for the whole run.
-    m_count = 1;
-    return timingsInputMask(formatMode);
+    m_current = wanted;
+    return wanted;
 }
 
 TimingControlStates timingControlStates(int selectedRows, bool hasFocusedRow, const QString& focusedShow,
@@ -211,7 +215,7 @@ TimingControlStates timingControlStates(int selectedRows, bool hasFocusedRow, co
     TimingControlStates s;
     if (selectedRows == 1) {
         s.showEdit = true;
-        s.hideEdit = formatMode != kSAMI;
+        s.hideEdit = formatInfo(formatMode).hasHideTime;
         s.restoreButton = true;
     }
     if (hasFocusedRow && focusedShow.isEmpty())

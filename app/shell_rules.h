@@ -3,7 +3,7 @@
 
 #include "charset/encoding_detector.h"
 #include "dictionary/dictionary_store.h"
-#include "subtitle/subtitle_format.h"
+#include "subtitle/format_table.h"
 
 #include "support/user_message.h"
 
@@ -92,8 +92,14 @@ QVector<QStringList> libraryRows(const std::vector<DictionaryRecord>& records, L
 // or nothing for the frame-number and SAMI formats, whose times have no fixed shape.
 std::optional<QString> timingsInputMask(std::int32_t formatMode);
 
+// The mask of the Set Delay dialog's value: the clock layout of the format's unit, or nothing for
+// the frame-number and SAMI formats.
+std::optional<QString> delayInputMask(std::int32_t formatMode);
+
 // The masks are chosen once per run, by the format loaded at the first visit of the Timings tab;
-// later visits, in whatever format, leave them alone.
+// later visits in the five first formats leave them alone. WebVTT and Advanced SubStation, whose
+// times have shapes of their own, get their mask, and the five theirs again afterwards; an empty
+// mask then means free text.
 class TimingsMaskLatch {
 public:
     // The mask to set now, if any; advances the latch.
@@ -102,6 +108,8 @@ public:
 
 private:
     int m_count = 0;
+    QString m_first;   // the mask of the first visit ("" for none)
+    QString m_current; // the mask the boxes have now
 };
 
 struct TimingControlStates {
@@ -135,6 +143,4 @@ UserMessage programNotStarted(const QString& name, const QString& path);
 QStringList qtNameFilters(const QString& windowsFilter);
 
 // The filter of the open dialog of both loads; its entry index + 1 is the format number.
-inline const QString kLoadFilter =
-    QStringLiteral("SubRip File(*.srt)|*.srt|MicroDVD File(*.sub;*.txt)|*.sub;*.txt|Sami File(*.smi)|*.smi|"
-                   "SubViewer File(*.SUB)|*.SUB|SubViewer 2.0 File(*.SUB)|*.SUB||");
+inline const QString kLoadFilter = loadDialogFilter();

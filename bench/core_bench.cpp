@@ -1,6 +1,8 @@
-// Reading and writing a full-size SubRip file, against the floor of merely decoding its bytes.
+// Reading and writing full-size subtitle files (SubRip, WebVTT, Advanced SubStation), against the
+// floor of merely reading and decoding their bytes.
 #include "charset/code_page.h"
 #include "charset/encoding_detector.h"
+#include "format_samples.h"
 #include "subrip_sample.h"
 #include "subtitle/subtitle_reader.h"
 #include "subtitle/subtitle_writer.h"
@@ -64,14 +66,15 @@ std::size_t heapInUse() {
     return mallinfo2().uordblks;
 }
 
-void readOriginal(benchmark::State& state, const QString& path, int entries, qint64 size) {
+void readOriginal(benchmark::State& state, const QString& path, int entries, qint64 size,
+                  SubtitleFormat format = kSubRip) {
     double held = 0;
     for (auto _ : state) {
         state.PauseTiming();
         const std::size_t before = heapInUse();
         state.ResumeTiming();
         auto session = std::make_unique<SubtitleSession>();
-        const ReadResult r = LoadSubtitleFile(*session, path, kSubRip, Side::Original);
+        const ReadResult r = LoadSubtitleFile(*session, path, format, Side::Original);
         if (session->rowCount() != entries || !r.completed)
             state.SkipWithError("the reader did not read every entry");
         // Freeing the document is not part of filling it.
@@ -145,6 +148,57 @@ void BM_DetectChinese(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * c.size);
 }
 
+// A full-size file of a format whose text is UTF-8, with its own floor: reading and decoding it.
+struct Utf8File {
+    QTemporaryDir dir;
+    QString path;
+    QByteArray bytes;
+    int entries = 0;
+    Utf8File(const QByteArray& content, const char* name, const char* marker) : bytes(content) {
+        entries = int(bytes.count(marker));
+        path = dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+    }
+};
+
+const Utf8File& webVtt() {
+    static const Utf8File f(makeWebVtt(kMaxSubtitleFileSize), "bench.vtt", "-->");
+    return f;
+}
+const Utf8File& subStation() {
+    static const Utf8File f(makeSubStation(kMaxSubtitleFileSize), "bench.ass", "Dialogue:");
+    return f;
+}
+
+void utf8Floor(benchmark::State& state, const Utf8File& f) {
+    for (auto _ : state) {
+        QFile file(f.path);
+        file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = file.readAll();
+        const QString text = decodeBytes(bytes, kUtf8CodePage).value_or(QString());
+        qsizetype lines = 0;
+        for (qsizetype at = 0; (at = text.indexOf(u'\n', at)) >= 0; ++at)
+            ++lines;
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetBytesProcessed(state.iterations() * f.bytes.size());
+}
+
+void BM_Floor_WebVtt(benchmark::State& state) {
+    utf8Floor(state, webVtt());
+}
+void BM_ReadWebVtt(benchmark::State& state) {
+    readOriginal(state, webVtt().path, webVtt().entries, webVtt().bytes.size(), kWebVTT);
+}
+void BM_Floor_SubStation(benchmark::State& state) {
+    utf8Floor(state, subStation());
+}
+void BM_ReadSubStation(benchmark::State& state) {
+    readOriginal(state, subStation().path, subStation().entries, subStation().bytes.size(), kSubStation);
+}
+
 void BM_ReadTranslatedOnTop(benchmark::State& state) {
     Fixture& f = fixture();
     for (auto _ : state) {
@@ -181,6 +235,10 @@ BENCHMARK(BM_ReadOriginalChinese)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DetectChinese)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadTranslatedOnTop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteOriginal)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Floor_WebVtt)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadWebVtt)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Floor_SubStation)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSubStation)->Unit(benchmark::kMillisecond);
 
 // Prints the reader's time as a multiple of the floor measured in the same run.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -201,12 +259,21 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto floor = reporter.times.find("BM_Floor_ReadDecodeScan");
-    if (floor != reporter.times.end() && floor->second > 0)
-        for (const char* name :
-             {"BM_ReadOriginal", "BM_ReadOriginalChinese", "BM_ReadTranslatedOnTop", "BM_WriteOriginal"})
-            if (auto it = reporter.times.find(name); it != reporter.times.end())
-                std::printf("%-24s %6.2fx the floor\n", name, it->second / floor->second);
+    // Each reader against the floor of its own file.
+    const std::pair<const char*, const char*> ratios[] = {
+        {"BM_ReadOriginal", "BM_Floor_ReadDecodeScan"},
+        {"BM_ReadOriginalChinese", "BM_Floor_ReadDecodeScan"},
+        {"BM_ReadTranslatedOnTop", "BM_Floor_ReadDecodeScan"},
+        {"BM_WriteOriginal", "BM_Floor_ReadDecodeScan"},
+        {"BM_ReadWebVtt", "BM_Floor_WebVtt"},
+        {"BM_ReadSubStation", "BM_Floor_SubStation"},
+    };
+    for (const auto& [name, floorName] : ratios) {
+        const auto it = reporter.times.find(name);
+        const auto floor = reporter.times.find(floorName);
+        if (it != reporter.times.end() && floor != reporter.times.end() && floor->second > 0)
+            std::printf("%-24s %6.2fx %s\n", name, it->second / floor->second, floorName);
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -1,7 +1,8 @@
 // Line operations over the session.
 #include "edit/line_operations.h"
 
-#include "subtitle/time_codes.h"
+#include "subtitle/format_table.h"
+#include "subtitle/time_line_rules.h"
 
 #include <algorithm>
 
@@ -45,10 +46,10 @@ ClipboardLine lineOf(const SubtitleSession& session, int row) {
                          e.timeLine, e.originalText, e.translatedText, e.sources};
 }
 
-SessionEntry newEntry(double number, const QString& time, std::int32_t format) {
+SessionEntry newEntry(double number, const QString& time, const SubtitleDocument& document) {
     SessionEntry e;
     e.row = EntryRow{number, time, time, kNewOriginalText, kUntranslated};
-    const QString timeLine = BuildTimeLine(time, time, format);
+    const QString timeLine = TimeLineRules(document).build(time, time);
     e.loadedTimeLine = timeLine;
     e.timeLine = timeLine;
     e.originalText = kNewOriginalText;
@@ -136,28 +137,15 @@ SessionEdit OnPasteLine(const SubtitleSession& session, QList<int> selection,
 
 SessionEdit OnInsertSubtitle(const SubtitleSession& session, QList<int> selection) {
     SessionEdit edit(QStringLiteral("Insert Subtitle"));
-    const std::int32_t format = session.document().formatMode;
-    QString time;
-    switch (format) {
-    case kMicroDVD:
-    case kSAMI:
-        time = QStringLiteral("0");
-        break;
-    case kSubViewer:
-    case kSubViewer2:
-        time = QStringLiteral("00:00:00.00");
-        break;
-    default:
-        time = QStringLiteral("00:00:00,000");
-        break;
-    }
+    // The start of the film, as the format writes it.
+    QString time = formatInfo(session.document().formatMode).printTime(TimeCode{}, FrameRate{});
     double number = 1;
     const int count = session.rowCount();
     if (count > 0) {
         number = numberOf(session, count - 1) + 1;
         time = session.rows().at(count - 1).hide;
     }
-    edit.insert(count, {newEntry(number, time, format)});
+    edit.insert(count, {newEntry(number, time, session.document())});
     // The new row joins the selection rather than replacing it.
     selection = ordered(std::move(selection), count);
     selection.append(count);
@@ -173,7 +161,7 @@ SessionEdit OnInsertBefore(const SubtitleSession& session, QList<int> selection)
     const int anchor = selection.takeLast();
     const double k = numberOf(session, anchor);
     const QString show = session.rows().at(anchor).show;
-    edit.insert(anchor, {newEntry(k, show, session.document().formatMode)});
+    edit.insert(anchor, {newEntry(k, show, session.document())});
     edit.setNumbers(anchor + 1, countingFrom(k + 1, session.rowCount() - anchor));
     // The anchor leaves the selection; the rows before it keep theirs, the new row joins.
     selection.append(anchor);
@@ -186,7 +174,6 @@ SessionEdit OnCombineSubtitles(const SubtitleSession& session, QList<int> select
     selection = ordered(std::move(selection), session.rowCount());
     if (selection.size() < 2)
         return edit;
-    const std::int32_t format = session.document().formatMode;
     const int first = selection.first();
 
     QString originalCell, originalText, translatedCell, translatedText;
@@ -208,7 +195,10 @@ SessionEdit OnCombineSubtitles(const SubtitleSession& session, QList<int> select
     combined.row.translated = translatedCell;
     // The joined texts no longer come from one stretch of a file's bytes.
     combined.sources = RowSources{};
-    const QString timeLine = BuildTimeLine(combined.row.show, combined.row.hide, format);
+    // The first entry's time line lends what is not times (an event's style, a cue's settings).
+    const QString timeLine =
+        TimeLineRules(session.document())
+            .build(combined.row.show, combined.row.hide, combined.timeLine.value_or(QString()));
     if (combined.originalText)
         combined.originalText = originalText;
     if (combined.translatedText)

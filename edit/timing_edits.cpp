@@ -1,7 +1,8 @@
 // Timing edits over the session.
 #include "edit/timing_edits.h"
 
-#include "subtitle/time_codes.h"
+#include "subtitle/format_table.h"
+#include "subtitle/time_line_rules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -26,18 +27,18 @@ std::int32_t field(QStringView text, qsizetype first, qsizetype last) {
 
 std::optional<BoxEdit> stepTimeBox(const SubtitleSession& session, int focusedRow, TimeBox box, int steps,
                                    const QString& boxText) {
-    const std::int32_t format = session.document().formatMode;
-    if ((box == TimeBox::Hide && format == kSAMI) || boxText.isEmpty())
+    const TimeLineRules rules(session.document());
+    if ((box == TimeBox::Hide && !formatInfo(rules.format()).hasHideTime) || boxText.isEmpty())
         return std::nullopt;
     BoxEdit result;
-    result.boxText = ShiftTimeText(boxText, spinDelta(steps), format);
+    result.boxText = rules.shift(boxText, spinDelta(steps));
     result.edit = SessionEdit(QStringLiteral("Change Time"));
     if (focusedRow < 0 || focusedRow >= session.rowCount())
         return result;
     SessionEntry e = session.entry(focusedRow);
     (box == TimeBox::Show ? e.row.show : e.row.hide) = result.boxText;
     if (e.timeLine)
-        e.timeLine = BuildTimeLine(e.row.show, e.row.hide, format);
+        e.timeLine = rules.build(e.row.show, e.row.hide, *e.timeLine);
     result.edit.replace(focusedRow, std::move(e));
     return result;
 }
@@ -51,7 +52,7 @@ SessionEdit typeTimeBoxes(const SubtitleSession& session, int focusedRow, const 
     e.row.show = showText;
     e.row.hide = hideText;
     if (e.timeLine)
-        e.timeLine = BuildTimeLine(showText, hideText, session.document().formatMode);
+        e.timeLine = TimeLineRules(session.document()).build(showText, hideText, *e.timeLine);
     edit.replace(focusedRow, std::move(e));
     edit.setMergeKey(QStringLiteral("type-time:%1").arg(focusedRow));
     return edit;
@@ -59,22 +60,17 @@ SessionEdit typeTimeBoxes(const SubtitleSession& session, int focusedRow, const 
 
 std::int32_t readDelayValue(const QString& text, std::int32_t formatMode) {
     const QStringView t(text);
+    const SubtitleFormatInfo& format = formatInfo(formatMode);
+    if (!format.clockTimes)
+        return decimalValue(t);
     // The largest value the masks allow (99:99:99,999) fits 32 bits; free text saturates.
     std::int64_t value = 0;
-    switch (formatMode) {
-    case kMicroDVD:
-    case kSAMI:
-        return decimalValue(t);
-    case kSubViewer:
-    case kSubViewer2:
+    if (format.unit == TimeUnit::Centisecond)
         value = std::int64_t(field(t, 0, 1)) * 360000 + std::int64_t(field(t, 3, 4)) * 6000 +
                 std::int64_t(field(t, 6, 7)) * 100 + field(t, 9, 10);
-        break;
-    default:
+    else
         value = std::int64_t(field(t, 0, 1)) * 3600000 + std::int64_t(field(t, 3, 4)) * 60000 +
                 std::int64_t(field(t, 6, 7)) * 1000 + field(t, 9, 11);
-        break;
-    }
     return std::int32_t(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
@@ -86,21 +82,15 @@ std::int32_t stepDelayValue(std::int32_t value, int steps) {
 QString formatDelayValue(std::int32_t value, std::int32_t formatMode) {
     char buffer[64];
     const std::int64_t v = std::max<std::int32_t>(value, 0);
-    switch (formatMode) {
-    case kMicroDVD:
-    case kSAMI:
+    const SubtitleFormatInfo& format = formatInfo(formatMode);
+    if (!format.clockTimes)
         std::snprintf(buffer, sizeof buffer, "%d", value);
-        break;
-    case kSubViewer:
-    case kSubViewer2:
+    else if (format.unit == TimeUnit::Centisecond)
         std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld,%02lld", (long long)(v / 360000),
                       (long long)(v / 6000 % 60), (long long)(v / 100 % 60), (long long)(v % 100));
-        break;
-    default:
+    else
         std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld,%03lld", (long long)(v / 3600000),
                       (long long)(v / 60000 % 60), (long long)(v / 1000 % 60), (long long)(v % 1000));
-        break;
-    }
     return QString::fromLatin1(buffer);
 }
 
@@ -110,7 +100,7 @@ SessionEdit setDelay(const SubtitleSession& session, const DelayChoice& choice, 
         return edit;
     // The value is at least 0, so its negation always fits.
     const std::int32_t delta = choice.negative ? -choice.value : choice.value;
-    const std::int32_t format = session.document().formatMode;
+    const TimeLineRules rules(session.document());
     QList<int> rows;
     if (choice.selectedOnly) {
         rows = selection;
@@ -128,10 +118,10 @@ SessionEdit setDelay(const SubtitleSession& session, const DelayChoice& choice, 
     entries.reserve(rows.size());
     for (int row : rows) {
         SessionEntry e = session.entry(row);
-        e.row.show = ShiftTimeText(e.row.show, delta, format);
-        e.row.hide = ShiftTimeText(e.row.hide, delta, format);
+        e.row.show = rules.shift(e.row.show, delta);
+        e.row.hide = rules.shift(e.row.hide, delta);
         if (e.timeLine)
-            e.timeLine = BuildTimeLine(e.row.show, e.row.hide, format);
+            e.timeLine = rules.build(e.row.show, e.row.hide, *e.timeLine);
         entries.append(std::move(e));
     }
     edit.replace(std::move(rows), std::move(entries));
@@ -155,12 +145,12 @@ std::optional<RestoredTimes> restoreOriginalTime(const SubtitleSession& session,
         if (d < 0)
             return std::nullopt;
     }
-    const TimeTexts times = SplitTimeLine(source, format == kSubViewer2 ? kSubViewer : format);
+    const TimeTexts times = TimeLineRules(document).split(source);
     RestoredTimes restored;
     SessionEntry e = session.entry(focusedRow);
     restored.show = times.show;
     e.row.show = times.show;
-    if (format != kSAMI) {
+    if (formatInfo(format).hasHideTime) {
         restored.hide = times.hide;
         e.row.hide = times.hide;
     }

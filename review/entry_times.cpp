@@ -1,7 +1,7 @@
 // Reading times out of Show and Hide cells.
 #include "review/entry_times.h"
 
-#include "subtitle/subtitle_format.h"
+#include "subtitle/format_table.h"
 #include "subtitle/time_codes.h"
 
 #include <cmath>
@@ -26,6 +26,14 @@ std::int64_t fieldAt(const QString& text, int first, int last) {
 
 std::optional<std::int64_t> timeUnits(const QString& text, std::int32_t formatMode) {
     switch (formatMode) {
+    case kWebVTT:
+    case kSubStation: {
+        const SubtitleFormatInfo& format = formatInfo(formatMode);
+        const std::optional<TimeCode> time = format.parseTime(text, FrameRate{});
+        if (!time)
+            return std::nullopt;
+        return toFormatUnits(*time, format.unit, FrameRate{});
+    }
     case kMicroDVD:
     case kSAMI: {
         const QString t = text.trimmed();
@@ -48,19 +56,19 @@ std::optional<std::int64_t> timeUnits(const QString& text, std::int32_t formatMo
 }
 
 double unitsPerSecond(std::int32_t formatMode, double frameRate) {
-    switch (formatMode) {
-    case kMicroDVD:
+    switch (formatInfo(formatMode).unit) {
+    case TimeUnit::Frame:
         return frameRate;
-    case kSubViewer:
-    case kSubViewer2:
+    case TimeUnit::Centisecond:
         return 100;
-    default:
-        return 1000;
+    case TimeUnit::Millisecond:
+        break;
     }
+    return 1000;
 }
 
 bool hasHideTimes(std::int32_t formatMode) {
-    return formatMode != kSAMI;
+    return formatInfo(formatMode).hasHideTime;
 }
 
 std::int64_t atLeastUnits(double seconds, double unitsPerSecond) {

@@ -3,7 +3,7 @@
 
 #include "review/entry_times.h"
 #include "subtitle/subtitle_session.h"
-#include "subtitle/time_codes.h"
+#include "subtitle/time_line_rules.h"
 
 #include <algorithm>
 
@@ -23,9 +23,9 @@ qsizetype clockLength(std::int32_t format) {
     }
 }
 
-QString movedHide(const QString& hide, std::int64_t delta, std::int32_t format) {
-    const qsizetype clock = clockLength(format);
-    const QString moved = ShiftTimeText(hide, std::int32_t(delta), format);
+QString movedHide(const QString& hide, std::int64_t delta, const TimeLineRules& rules) {
+    const qsizetype clock = clockLength(rules.format());
+    const QString moved = rules.shift(hide, std::int32_t(delta));
     return clock < 0 ? moved : moved + hide.mid(clock);
 }
 
@@ -74,6 +74,7 @@ SessionEdit timingFix(TimingFix fix, const SubtitleSession& session, const std::
                       const ReviewLimits& limits, double frameRate) {
     SessionEdit edit(timingFixLabel(fix));
     const std::int32_t format = session.document().formatMode;
+    const TimeLineRules rules(session.document());
     if (!hasHideTimes(format))
         return edit;
     if (!(frameRate > 0 && frameRate <= 1000))
@@ -108,9 +109,9 @@ SessionEdit timingFix(TimingFix fix, const SubtitleSession& session, const std::
         if (!target || *target == *hide)
             continue;
         SessionEntry e = session.entry(r);
-        e.row.hide = movedHide(e.row.hide, *target - *hide, format);
+        e.row.hide = movedHide(e.row.hide, *target - *hide, rules);
         if (e.timeLine)
-            e.timeLine = BuildTimeLine(e.row.show, e.row.hide, format);
+            e.timeLine = rules.build(e.row.show, e.row.hide, *e.timeLine);
         changed.append(r);
         entries.append(std::move(e));
     }

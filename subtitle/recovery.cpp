@@ -24,7 +24,9 @@ namespace {
 // "velmora recovery", a line feed, then the version, the content's length and its SHA-256.
 constexpr char kMagic[] = "velmora recovery\n";
 constexpr qsizetype kMagicSize = sizeof(kMagic) - 1;
-constexpr quint32 kVersion = 1;
+// Version 2 keeps the trailer of WebVTT and Advanced SubStation files; a version 1 file, left by a
+// run before the upgrade, is still read, so that work is not refused.
+constexpr quint32 kVersion = 2;
 constexpr qsizetype kDigestSize = 32;
 constexpr qsizetype kHeaderSize = kMagicSize + 4 + 4 + kDigestSize;
 
@@ -215,7 +217,7 @@ QByteArray encodeRecovery(const RecoveryState& state) {
     w.string(state.originalFile);
     w.string(state.translatedFile);
     for (const QStringList* list : {&d.headerLines, &d.loadedTimeLines, &d.timeLines, &d.originalTexts,
-                                    &d.translatedTimeLines, &d.translatedTexts})
+                                    &d.translatedTimeLines, &d.translatedTexts, &d.trailerLines})
         w.strings(*list);
     w.u32(quint32(state.rows.size()));
     for (const EntryRow& row : state.rows) {
@@ -245,7 +247,7 @@ RecoveryRead decodeRecovery(QByteArrayView bytes) {
     if (bytes.size() < kHeaderSize)
         return refused(QStringLiteral("it is incomplete"));
     const quint32 version = qFromLittleEndian<quint32>(bytes.data() + kMagicSize);
-    if (version != kVersion)
+    if (version != kVersion && version != 1)
         return refused(
             QStringLiteral("it was written by another version of velmora (format %1)").arg(version));
     const quint32 length = qFromLittleEndian<quint32>(bytes.data() + kMagicSize + 4);
@@ -254,10 +256,10 @@ RecoveryRead decodeRecovery(QByteArrayView bytes) {
         return refused(QStringLiteral("it is incomplete or has bytes added"));
     if (digestOf(content) != bytes.sliced(kMagicSize + 8, kDigestSize))
         return refused(QStringLiteral("it is damaged (its checksum does not match)"));
-    return decodeRecoveryContent(content);
+    return decodeRecoveryContent(content, version);
 }
 
-RecoveryRead decodeRecoveryContent(QByteArrayView content) {
+RecoveryRead decodeRecoveryContent(QByteArrayView content, quint32 version) {
     Reader r(content);
     RecoveryState state;
     SubtitleDocument& d = state.document;
@@ -272,6 +274,8 @@ RecoveryRead decodeRecoveryContent(QByteArrayView content) {
     for (QStringList* list : {&d.headerLines, &d.loadedTimeLines, &d.timeLines, &d.originalTexts,
                               &d.translatedTimeLines, &d.translatedTexts})
         *list = r.strings();
+    if (version >= 2)
+        d.trailerLines = r.strings();
     // A row takes at least its flag and four string lengths.
     const qsizetype rows = r.count(1 + 4 * 4);
     state.rows.reserve(rows);

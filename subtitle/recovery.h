@@ -38,7 +38,7 @@ struct RecoveryRead {
 QByteArray encodeRecovery(const RecoveryState& state);
 RecoveryRead decodeRecovery(QByteArrayView bytes);
 // The content alone, as it stands after the header.
-RecoveryRead decodeRecoveryContent(QByteArrayView content);
+RecoveryRead decodeRecoveryContent(QByteArrayView content, quint32 version = 2);
 
 // Larger than any document of 400 KB files could make it.
 inline constexpr qint64 kMaxRecoveryFileSize = 64 * 1024 * 1024;

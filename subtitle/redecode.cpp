@@ -3,6 +3,7 @@
 #include "subtitle/subtitle_session.h"
 
 #include "charset/code_page.h"
+#include "subtitle/format_table.h"
 
 #include <QHash>
 #include <algorithm>
@@ -22,14 +23,9 @@ std::optional<QString> decodeSourceBytes(const SourceRef& source, std::uint32_t 
         std::optional<QString> line = decodeBytes(bytes.data() + from, end - from, codePage);
         if (!line)
             return std::nullopt;
-        line->remove(u'\r');
-        line->remove(u'\n');
-        if (source.load->format == kSubViewer2)
-            line->replace(QStringLiteral("[br]"), QStringLiteral("|"))
-                .replace(QStringLiteral("[BR]"), QStringLiteral("|"));
         if (from > 0)
             text += kLineJoiner;
-        text += *line;
+        text += entryTextOfLine(std::move(*line), source.load->format);
         if (feed < 0)
             break;
         from = feed + 1;

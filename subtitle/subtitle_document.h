@@ -13,6 +13,9 @@ inline const QString kLineJoiner = QStringLiteral("|\n");
 
 struct SubtitleDocument {
     QStringList headerLines;
+    // What a WebVTT or Advanced SubStation file holds after its last entry (blocks, sections,
+    // attachments), written back after the entries.
+    QStringList trailerLines;
     QStringList loadedTimeLines;
     QStringList timeLines;
     QStringList originalTexts;

@@ -2,8 +2,11 @@
 #include "subtitle/subtitle_reader.h"
 
 #include "charset/encoding_detector.h"
+#include "subtitle/format_table.h"
+#include "subtitle/substation_format.h"
 #include "subtitle/text_file.h"
-#include "subtitle/time_codes.h"
+#include "subtitle/time_line_rules.h"
+#include "subtitle/webvtt_format.h"
 #include "support/log.h"
 #include "support/program_folder.h"
 
@@ -211,13 +214,25 @@ bool isSamiClearingText(QStringView text) {
     return visible.isEmpty();
 }
 
+// A section only SubStation files have, or an event line with its usual fields and two times.
+bool isSubStationMark(QStringView line) {
+    if (line.startsWith(u'[')) {
+        for (QStringView section : {u"[Script Info]", u"[V4+ Styles]", u"[V4 Styles]"})
+            if (line.startsWith(section, Qt::CaseInsensitive))
+                return true;
+        return false;
+    }
+    if (!line.startsWith(u"Dialogue:", Qt::CaseInsensitive))
+        return false;
+    static const EventFields usual;
+    if (eventTextStart(line, usual) < 0)
+        return false;
+    const TimeTexts times = splitEventTimes(line, usual);
+    return parseClockTime(times.show) && parseClockTime(times.hide);
+}
+
 // A short entry in a file: index, time line, one line of text, an empty line.
 constexpr qint64 kTypicalEntryBytes = 48;
-
-// The rule that takes Show and Hide out of a time line of the format.
-std::int32_t splitRule(SubtitleFormat format) {
-    return format == kSubViewer2 ? kSubViewer : format;
-}
 
 // One line as read: its text and, from an 8-bit file, the bytes it was decoded from.
 struct ReadLine {
@@ -255,8 +270,9 @@ public:
             m_rows.clear();
             m_doc.loadedTimeLines.clear();
             m_doc.originalTexts.clear();
-            if (m_format == kSAMI || m_format == kSubViewer || m_format == kSubViewer2)
+            if (formatInfo(m_format).hasHeader)
                 m_doc.headerLines.clear();
+            m_doc.trailerLines.clear();
             m_doc.loadedTimeLines.reserve(expected);
             m_doc.originalTexts.reserve(expected);
             if (m_keepBytes)
@@ -278,6 +294,13 @@ public:
         m_knownTimeLine = nullptr;
         const QStringView line = withoutLeadingBlanks(raw.text);
         switch (m_format) {
+        case kWebVTT:
+            // Leading blanks belong to a line here: style sheets and notes keep their indentation.
+            webVttLine(raw.text, next);
+            break;
+        case kSubStation:
+            subStationLine(raw.text);
+            break;
         case kMicroDVD:
             microDvdLine(line);
             break;
@@ -293,6 +316,7 @@ public:
             subRipLine(line, next);
             break;
         }
+        ++m_linesSeen;
         m_raw = nullptr;
     }
 
@@ -302,6 +326,9 @@ public:
             closeEntry();
         else
             dropUntakenTimeLine(); // the entry's text was the invalid line
+        // Blocks or lines after the last entry go back after it.
+        if (m_side == Side::Original)
+            m_doc.trailerLines += std::exchange(m_pending, {});
         if (m_side == Side::Original)
             finishOriginal(completed);
         else
@@ -362,15 +389,18 @@ private:
     QStringList* timeList() {
         if (m_side == Side::Original)
             return &m_doc.loadedTimeLines;
-        // Translated SAMI and SubViewer files keep no times at all.
-        return m_format == kSubRip || m_format == kMicroDVD ? &m_doc.translatedTimeLines : nullptr;
+        // Translated SAMI, SubViewer, WebVTT and SubStation files keep no times at all.
+        return formatInfo(m_format).keepsTranslatedTimes ? &m_doc.translatedTimeLines : nullptr;
     }
 
     // A time line begins an entry and ends the one before.
     void openEntry(QStringView line, bool unreadableTimes = false) {
+        openEntryWith(owned(line), unreadableTimes);
+    }
+    void openEntryWith(const QString& timeLine, bool unreadableTimes) {
         closeEntry();
         if (QStringList* list = timeList()) {
-            list->append(owned(line));
+            list->append(timeLine);
             m_timeLineUntaken = true;
         }
         m_entryOpen = true;
@@ -438,10 +468,7 @@ private:
     void entryLine(QStringView line) {
         if (line.isEmpty())
             return;
-        QString text = withoutLineBreaks(line);
-        if (m_format == kSubViewer2)
-            text.replace(QStringLiteral("[br]"), QStringLiteral("|"))
-                .replace(QStringLiteral("[BR]"), QStringLiteral("|"));
+        const QString text = entryTextOfLine(withoutLineBreaks(line), m_format);
         if (m_entryHasText && m_format != kSubViewer2)
             continueEntry(text, bytesOf(line));
         else
@@ -480,7 +507,8 @@ private:
             if (m_keepBytes)
                 m_newTranslated.append(keep(bytes));
         } else {
-            const TimeTexts times = SplitTimeLine(timeLine, splitRule(m_format));
+            const TimeTexts times = m_format == kSubStation ? splitEventTimes(timeLine, m_fields)
+                                                            : TimeLineRules(m_format).split(timeLine);
             appendOriginalEntry(times.show, times.hide, text, bytes);
         }
         if (m_timesUnreadable)
@@ -598,6 +626,143 @@ private:
     void addHeaderLine(QStringView line) {
         if (m_side == Side::Original)
             m_doc.headerLines.append(withoutLineBreaks(line));
+    }
+
+    // A blank line stood before this one, not at the very start of the file.
+    bool afterBlankLine() const { return m_raw && m_raw->afterBlank && m_linesSeen > 0; }
+
+    // Lines velmora does not edit, kept in order: before the first entry in the header, between
+    // entries in front of the next one's time line, after the last one in the trailer. Blank lines
+    // that parted them come back as one.
+    void keepLine(QStringView line, bool afterBlank) {
+        if (m_side != Side::Original)
+            return;
+        keepBlankLine(afterBlank);
+        (beforeEntries() ? m_doc.headerLines : m_pending).append(line.toString());
+    }
+    bool beforeEntries() const { return m_nextEntry == 0 && !m_entryOpen; }
+    // A blank line before kept lines. Between WebVTT cues the blank line that ends a cue is
+    // written anyway; SubStation events have none of their own.
+    void keepBlankLine(bool afterBlank) {
+        if (!afterBlank || m_side != Side::Original)
+            return;
+        QStringList& lines = beforeEntries() ? m_doc.headerLines : m_pending;
+        if (!lines.isEmpty() || (!beforeEntries() && m_format == kSubStation))
+            lines.append(QString());
+    }
+    // The kept lines in front of the time line that follows them.
+    QString withPendingLines(const QString& timeLine) {
+        if (m_pending.isEmpty())
+            return timeLine;
+        QString joined = m_pending.join(u'\n');
+        m_pending.clear();
+        return joined + u'\n' + timeLine;
+    }
+
+    // WebVTT: blocks parted by blank lines. A block whose first or second line holds "-->" is a
+    // cue (its first line then being the identifier); any other block (NOTE, STYLE, REGION, or one
+    // velmora does not know) is kept where it stood. A line with "-->" further down a block ends
+    // it and begins a cue, as browsers read it.
+    void webVttLine(QStringView line, const ReadLine* next) {
+        bool blockStart = m_linesSeen == 0 || m_raw->afterBlank;
+        if (m_linesSeen == 0 && isWebVttSignature(line)) {
+            m_vttHeader = true;
+            addHeaderLine(line);
+            return;
+        }
+        if (m_vttHeader) {
+            if (!blockStart && !isWebVttTimingLine(line)) {
+                addHeaderLine(line);
+                return;
+            }
+            m_vttHeader = false;
+            blockStart = true;
+        }
+        if (blockStart) {
+            m_vttCue = m_vttBlock = false;
+            m_vttIdentifier.reset();
+            if (isWebVttTimingLine(line)) {
+                openCue(line);
+            } else if (next && !next->afterBlank && isWebVttTimingLine(next->text)) {
+                m_vttIdentifier = line.toString();
+            } else {
+                m_vttBlock = true;
+                keepLine(line, afterBlankLine());
+            }
+            return;
+        }
+        // A timing line ends whatever block it stands in and times a cue of its own.
+        if (m_vttIdentifier || isWebVttTimingLine(line))
+            openCue(line);
+        else if (m_vttCue)
+            entryLine(line);
+        else if (m_vttBlock)
+            keepLine(line, false);
+    }
+
+    void openCue(QStringView timingLine) {
+        QString timeLine = timingLine.toString();
+        if (m_vttIdentifier)
+            timeLine = *std::exchange(m_vttIdentifier, std::nullopt) + u'\n' + timeLine;
+        if (!m_pending.isEmpty())
+            m_pending.append(QString()); // the blank line after the blocks
+        const TimeTexts times = splitWebVttTimes(timingLine);
+        const bool unreadable = !parseClockTime(times.show) || !parseClockTime(times.hide);
+        openEntryWith(withPendingLines(timeLine), unreadable);
+        m_vttCue = true;
+    }
+
+    // Advanced SubStation: sections of lines. The events of [Events] are entries; every other
+    // line, the sections after the events too, is kept byte for byte where it stood.
+    void subStationLine(QStringView line) {
+        const bool afterBlank = afterBlankLine();
+        if (m_inTrailer) {
+            keepTrailerLine(line, afterBlank);
+            return;
+        }
+        if (isSectionLine(line)) {
+            m_inEvents = isEventsSection(line);
+            if (m_nextEntry > 0 || m_entryOpen || m_eventsSeen) {
+                m_inTrailer = true;
+                if (m_side == Side::Original)
+                    m_doc.trailerLines += std::exchange(m_pending, {});
+                keepTrailerLine(line, afterBlank);
+            } else {
+                keepLine(line, afterBlank);
+            }
+            return;
+        }
+        if (m_inEvents && !m_eventsSeen && !m_formatSeen && isFormatLine(line)) {
+            m_formatSeen = true;
+            m_fields = eventFieldsOfFormatLine(line);
+            keepLine(line, afterBlank);
+            return;
+        }
+        const qsizetype textAt = m_inEvents ? eventTextStart(line, m_fields) : -1;
+        if (textAt < 0) {
+            if (m_inEvents && (line.startsWith(u"Dialogue:", Qt::CaseInsensitive) ||
+                               line.startsWith(u"Comment:", Qt::CaseInsensitive)))
+                ++m_linesKeptAsRead;
+            keepLine(line, afterBlank);
+            return;
+        }
+        m_eventsSeen = true;
+        keepBlankLine(afterBlank);
+        const QString timeLine = withPendingLines(line.left(textAt).toString());
+        const TimeTexts times = splitEventTimes(timeLine, m_fields);
+        const bool unreadable = !parseClockTime(times.show) || !parseClockTime(times.hide);
+        openEntryWith(timeLine, unreadable);
+        const QStringView text = line.mid(textAt);
+        beginEntry(entryTextOfLine(text.toString(), kSubStation), bytesOf(text));
+        m_entryHasText = true;
+    }
+
+    void keepTrailerLine(QStringView line, bool afterBlank) {
+        if (m_side != Side::Original)
+            return;
+        if (afterBlank)
+            m_doc.trailerLines.append(QString());
+        m_doc.trailerLines.append(line.toString());
     }
 
     void microDvdLine(QStringView line) {
@@ -728,26 +893,30 @@ private:
     // The text of the line after an index, found to be a time line while looking ahead.
     const QChar* m_knownTimeLine = nullptr;
     bool m_lineIsKnownTimeLine = false;
+
+    qsizetype m_linesSeen = 0;
+    // Lines kept for the time line of the next entry, or for the trailer.
+    QStringList m_pending;
+    // WebVTT: in the header block, in a cue, in another block; a cue's identifier line.
+    bool m_vttHeader = false;
+    bool m_vttCue = false;
+    bool m_vttBlock = false;
+    std::optional<QString> m_vttIdentifier;
+    // SubStation: the section is [Events] (also before any section), its Format line was read, an
+    // event was read, the sections after the events have begun.
+    bool m_inEvents = true;
+    bool m_formatSeen = false;
+    bool m_eventsSeen = false;
+    bool m_inTrailer = false;
+    EventFields m_fields;
+
+public:
+    // Event lines that could not be taken apart (too few fields, or no usable Format line).
+    int m_linesKeptAsRead = 0;
 };
 
 UserMessage oversized() {
     return errorMessage(QStringLiteral("The size of this file is bigger than 400K bytes!"));
-}
-
-QString formatName(SubtitleFormat format) {
-    switch (format) {
-    case kMicroDVD:
-        return QStringLiteral("MicroDVD");
-    case kSAMI:
-        return QStringLiteral("SAMI");
-    case kSubViewer:
-        return QStringLiteral("SubViewer");
-    case kSubViewer2:
-        return QStringLiteral("SubViewer 2.0");
-    case kSubRip:
-    default:
-        return QStringLiteral("SubRip");
-    }
 }
 
 QString unreadableTimesStatus(const QList<int>& entries) {
@@ -796,11 +965,12 @@ ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, 
         }
         return false;
     };
+    const qsizetype maxLineLength = formatInfo(format).maxLineLength;
     ReadLine line, next;
     bool have = fetch(line);
     bool completed = true;
     while (have) {
-        if (line.text.size() >= kMaxSubtitleLineLength) {
+        if (maxLineLength > 0 && line.text.size() >= maxLineLength) {
             result.message = errorMessage(QStringLiteral("Invalid Subtitle File!"));
             completed = false;
             break;
@@ -817,10 +987,18 @@ ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, 
     if (completed && side == Side::Original && loop.entriesMade() == 0)
         result.message = UserMessage{
             QStringLiteral("No subtitle could be read from this file as %1. It may be in another format.")
-                .arg(formatName(format)),
+                .arg(formatInfo(format).name),
             QStringLiteral("velmora"), MessageIcon::Warning};
     result.unreadableTimes = loop.unreadableTimes();
-    result.status = unreadableTimesStatus(result.unreadableTimes);
+    QStringList status{unreadableTimesStatus(result.unreadableTimes)};
+    if (loop.m_linesKeptAsRead > 0)
+        status << (loop.m_linesKeptAsRead == 1
+                       ? QStringLiteral("1 event line could not be read as an event; it is kept as it was.")
+                       : QStringLiteral(
+                             "%1 event lines could not be read as events; they are kept as they were.")
+                             .arg(loop.m_linesKeptAsRead));
+    status.removeAll(QString());
+    result.status = status.join(u' ');
     return result;
 }
 
@@ -855,17 +1033,6 @@ QStringList linesForFormat(const QByteArray& bytes) {
     while (file.ReadString(line))
         lines.append(line.remove(QChar(u'\0')));
     return lines;
-}
-
-std::optional<SubtitleFormat> formatFromSuffix(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"srt")
-        return kSubRip;
-    if (suffix == u"smi" || suffix == u"sami")
-        return kSAMI;
-    if (suffix == u"txt")
-        return kMicroDVD;
-    return std::nullopt;
 }
 
 } // namespace
@@ -910,11 +1077,21 @@ ReadResult LoadSubtitleFile(SubtitleSession& session, const QString& path, Subti
 }
 
 std::optional<SubtitleFormat> subtitleFormatFromLines(const QStringList& lines) {
-    // Counted by the time lines and entries the readers would take; a header alone says nothing.
+    // Counted by the time lines and entries the readers would take; a header alone says nothing,
+    // except WebVTT's signature and SubStation's sections, which no other format has.
     int subRip = 0, microDvd = 0, subViewer = 0;
     bool lineBreakCodes = false;
     for (const QString& l : lines) {
+        if (!l.trimmed().isEmpty()) {
+            if (isWebVttSignature(l))
+                return kWebVTT;
+            break;
+        }
+    }
+    for (const QString& l : lines) {
         const QStringView t = withoutLeadingBlanks(l);
+        if (isSubStationMark(t))
+            return kSubStation;
         if (t.contains(QStringLiteral("<SYNC"), Qt::CaseInsensitive) ||
             t.contains(QStringLiteral("<SAMI"), Qt::CaseInsensitive))
             return kSAMI;
@@ -944,7 +1121,7 @@ std::optional<SubtitleFormat> subtitleFormatFromBytes(const QByteArray& bytes) {
 }
 
 SubtitleFormat GuessSubtitleFormat(const QString& path, const QByteArray& bytes) {
-    if (const std::optional<SubtitleFormat> format = formatFromSuffix(path))
+    if (const std::optional<SubtitleFormat> format = formatFromFileName(QFileInfo(path).fileName()))
         return *format;
     if (const std::optional<SubtitleFormat> format = subtitleFormatFromBytes(bytes))
         return *format;
@@ -952,7 +1129,7 @@ SubtitleFormat GuessSubtitleFormat(const QString& path, const QByteArray& bytes)
 }
 
 SubtitleFormat GuessSubtitleFormat(const QString& path) {
-    if (const std::optional<SubtitleFormat> format = formatFromSuffix(path))
+    if (const std::optional<SubtitleFormat> format = formatFromFileName(QFileInfo(path).fileName()))
         return *format;
     return GuessSubtitleFormat(path, readSubtitleFile(path).bytes);
 }

@@ -1,7 +1,8 @@
 // The session's edits: every change of rows and lists passes here, is checked, and leaves its inverse.
 #include "subtitle/subtitle_session.h"
 
-#include "subtitle/time_codes.h"
+#include "subtitle/format_table.h"
+#include "subtitle/time_line_rules.h"
 
 #include <algorithm>
 #include <climits>
@@ -284,10 +285,8 @@ SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, 
     };
     insertInto(m_rows.items(), [](const SessionEntry& e) { return e.row; });
     insertInto(m_sources, [](const SessionEntry& e) { return e.sources; });
-    const std::int32_t format = m_document.formatMode;
-    auto timeLineOf = [format](const SessionEntry& e) {
-        return BuildTimeLine(e.row.show, e.row.hide, format);
-    };
+    const TimeLineRules rules(m_document.formatMode, m_document.headerLines);
+    auto timeLineOf = [&rules](const SessionEntry& e) { return rules.build(e.row.show, e.row.hide); };
     insertSorted(
         m_document.loadedTimeLines, positions, entries,
         [](const SessionEntry& e) -> const std::optional<QString>& { return e.loadedTimeLine; },
@@ -471,8 +470,8 @@ SessionEdit::Step SubtitleSession::runResize(const SessionEdit::Resize& resize, 
 
 QVector<SessionEdit::Step> SubtitleSession::reachFor(const SessionEdit::Step& step) const {
     QVector<SessionEdit::Step> steps;
-    const std::int32_t format = m_document.formatMode;
-    auto timeLineOf = [format](const EntryRow& row) { return BuildTimeLine(row.show, row.hide, format); };
+    const TimeLineRules rules(m_document);
+    auto timeLineOf = [&rules](const EntryRow& row) { return rules.build(row.show, row.hide); };
     // A Resize that makes a list `length` long, its new elements made by elementOf(row).
     auto reach = [&](DocumentList which, qsizetype size, qsizetype length, auto elementOf) {
         if (length <= size)
@@ -761,7 +760,8 @@ SessionChange SubtitleSession::setTimes(int row, const QString& show, const QStr
     e.row.show = show;
     e.row.hide = hide;
     if (e.timeLine)
-        e.timeLine = BuildTimeLine(show, hide, m_document.formatMode);
+        e.timeLine =
+            TimeLineRules(m_document.formatMode, m_document.headerLines).build(show, hide, *e.timeLine);
     SessionEdit edit(QStringLiteral("Change Time"));
     edit.replace(row, std::move(e));
     return apply(edit);
@@ -806,7 +806,8 @@ SessionChange SubtitleSession::setTranslatedTexts(const QList<int>& rows, const 
 // ---------------------------------------------------------------- typed text
 
 QString typedLineBreak(std::int32_t formatMode) {
-    return formatMode == kMicroDVD ? QStringLiteral("|") : kLineJoiner;
+    // A format that keeps an entry on one line parts its lines by the bar alone.
+    return formatInfo(formatMode).textForm == TextForm::Unchanged ? QStringLiteral("|") : kLineJoiner;
 }
 
 QString entryTextFromTyped(const QString& typed, std::int32_t formatMode) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "subtitle/entry_rows.h"
+#include "subtitle/format_conversion.h"
 #include "subtitle/session_edit.h"
 #include "subtitle/subtitle_document.h"
 #include "subtitle/subtitle_writer.h"
@@ -65,6 +66,10 @@ public:
     // Saves write the lists as they are. A translated subtitle save also makes the current times the
     // translated file's, which is not an edit of the document.
     SaveResult save(SaveKind kind, const QString& path) { return SaveDocument(m_document, kind, path); }
+    // The same in another format (MicroDVD's frames at rate); the document stays as it is.
+    SaveAsResult saveAs(SaveKind kind, std::int32_t format, FrameRate rate, const QString& path) {
+        return saveDocumentAs(m_document, kind, format, rate, path);
+    }
     std::optional<QString> writeTemporaryTranslatedSubtitle(const QString& folder, qint64 secondsSince1970,
                                                             SaveResult* result = nullptr) {
         return WriteTemporaryTranslatedSubtitle(m_document, folder, secondsSince1970, result);

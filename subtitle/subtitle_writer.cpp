@@ -1,8 +1,11 @@
 // One writer for the five subtitle layouts and the three text exports, driven by a per-format table.
 #include "subtitle/subtitle_writer.h"
 
+#include "charset/code_page.h"
+#include "subtitle/format_table.h"
 #include "subtitle/text_file.h"
 #include "subtitle/time_codes.h"
+#include "subtitle/webvtt_format.h"
 #include "support/log.h"
 #include "support/program_folder.h"
 
@@ -14,88 +17,26 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-enum class TextForm {
-    DropBars,     // "|" removed; the line feed of a joined entry stays as a bare LF
-    Unchanged,    // MicroDVD keeps "|" as its own line separator
-    BracketBreak, // "|" becomes "[br]" and the entry is flattened onto one line
-};
-
-// Everything in which the five subtitle layouts differ.
-struct FormatLayout {
-    QString filter;
-    QString extension;
-    TextForm textForm;
-    bool writesHeader;
-    QString afterHeader; // written once after the header lines
-    bool numbered;
-    QString beforeText;       // between the time line and the first text
-    QString beforeTranslated; // between the original and the translated part of a mix entry
-    QString entryGap;         // after the line end that closes an entry
-    QString trailer;
-};
-
-const FormatLayout& layoutOf(std::int32_t formatMode) {
-    static const FormatLayout kLayouts[] = {
-        // SubRip
-        {QStringLiteral("SubRip file(*.srt)||"), QStringLiteral("srt"), TextForm::DropBars, false, QString(),
-         true, kCrLf, kCrLf, kCrLf, QString()},
-        // MicroDVD: one line per entry, the text right after the time prefix
-        {QStringLiteral("MicroDVD File(*.sub;*.txt)|*.sub;*.txt||"), QStringLiteral("sub"),
-         TextForm::Unchanged, false, QString(), false, QString(), QStringLiteral("|"), QString(), QString()},
-        // SAMI
-        {QStringLiteral("Sami file(*.smi)||"), QStringLiteral("smi"), TextForm::DropBars, true, kCrLf, false,
-         kCrLf, kCrLf, kCrLf, QStringLiteral("\r\n</BODY></SAMI>")},
-        // SubViewer
-        {QStringLiteral("SubViewer file(*.SUB)||"), QStringLiteral("SUB"), TextForm::DropBars, true,
-         QString(), false, kCrLf, kCrLf, kCrLf, QString()},
-        // SubViewer 2.0: original and translation share one line
-        {QStringLiteral("SubViewer 2.0 file(*.SUB)||"), QStringLiteral("SUB"), TextForm::BracketBreak, true,
-         QString(), false, kCrLf, QStringLiteral("[br]"), kCrLf, QString()},
-    };
-    // formatMode is always one of the five; anything else is treated as the starting format.
-    const std::int32_t mode = isValidFormat(formatMode) ? formatMode : kSubRip;
-    return kLayouts[mode - kSubRip];
-}
-
-// The lines of an entry's text. A joined entry breaks after its "|"; a line break typed or read
-// in any form (CR LF, CR, LF) counts as well, so that no bare one reaches a file.
-QStringList textLines(const QString& text) {
-    QStringList lines;
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r' && text[i] != u'\n')
-            continue;
-        lines << text.mid(from, i - from);
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        from = i + 1;
-    }
-    lines << text.mid(from);
-    return lines;
-}
-
-QString textForm(const QString& text, TextForm form) {
-    const QStringList lines = textLines(text);
-    QString out;
-    if (form == TextForm::DropBars) {
-        // Every line of the file ends in CR LF, those inside an entry too.
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            if (i > 0)
-                out += kCrLf;
-            QString line = lines[i];
-            out += line.remove(u'|');
-        }
-        return out;
-    }
-    // One line per entry: its lines are parted by "|" only, whether or not a "|" came with the break.
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i > 0 && !out.endsWith(u'|'))
-            out += u'|';
-        out += lines[i];
-    }
-    if (form == TextForm::BracketBreak)
-        out.replace(u'|', QStringLiteral("[br]"));
+// A WebVTT cue cannot hold a blank line (it would end the cue) nor "-->" (it would time a new
+// one): blank lines go, and the arrow's ">" is written as its escape, which shows the same.
+QString webVttCueText(const QString& fileText) {
+    QStringList lines = fileText.split(kCrLf);
+    if (lines.size() > 1)
+        lines.removeAll(QString());
+    QString out = lines.join(kCrLf);
+    out.replace(QStringLiteral("-->"), QStringLiteral("--&gt;"));
     return out;
+}
+
+QString textForm(const QString& text, std::int32_t formatMode) {
+    const QString out = fileTextOfEntry(text, formatMode);
+    return formatMode == kWebVTT ? webVttCueText(out) : out;
+}
+
+// Lines the writer keeps in one string (the blocks before a cue, the lines before an event)
+// are parted by line feeds; in the file every line ends in CR LF.
+QString withCrLf(QString lines) {
+    return lines.replace(u'\n', kCrLf);
 }
 
 bool isDecimalNumber(QStringView text) {
@@ -120,7 +61,8 @@ bool isTextExport(SaveKind kind) {
 
 // The whole file content, BOM aside. Lists may differ in length; a missing element reads as empty.
 QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
-    const FormatLayout& layout = layoutOf(doc.formatMode);
+    const SubtitleFormatInfo& layout = formatInfo(doc.formatMode);
+    const std::int32_t format = layout.id;
     const bool mix = kind == SaveKind::MixSubtitle;
     const QStringList& texts = kind == SaveKind::TranslatedSubtitle ? doc.translatedTexts : doc.originalTexts;
     // A translated entry is only written with its own time line, so the shorter list decides.
@@ -129,7 +71,10 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
                                 : doc.originalTexts.size();
 
     QString out;
-    if (layout.writesHeader) {
+    if (layout.hasHeader) {
+        // A WebVTT file is one only with its signature line first.
+        if (format == kWebVTT && (doc.headerLines.isEmpty() || !isWebVttSignature(doc.headerLines.first())))
+            out += QStringLiteral("WEBVTT") + kCrLf;
         for (const QString& line : doc.headerLines)
             out += line + kCrLf;
         out += layout.afterHeader;
@@ -141,43 +86,56 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
         // rather than borrowing another entry's timing.
         QString timeLine = elementOrEmpty(doc.timeLines, i);
         QString clearing;
-        if (doc.formatMode == kSAMI) {
+        if (format == kSAMI) {
             const qsizetype cut = timeLine.indexOf(kSamiClearingSeparator);
             if (cut >= 0 && clearsBeforeNext(timeLine, elementOrEmpty(doc.timeLines, i + 1), i + 1 < count))
                 clearing = timeLine.mid(cut + 1);
             if (cut >= 0)
                 timeLine.truncate(cut);
+        } else if (format == kWebVTT || format == kSubStation) {
+            timeLine = withCrLf(std::move(timeLine));
         }
         out += timeLine;
-        out += layout.beforeText;
-        out += textForm(texts[i], layout.textForm);
+        QString text = textForm(texts[i], format);
         if (mix) {
-            out += layout.beforeTranslated;
-            out += textForm(elementOrEmpty(doc.translatedTexts, i), layout.textForm);
+            text += layout.beforeTranslated;
+            text += textForm(elementOrEmpty(doc.translatedTexts, i), format);
+        }
+        // A cue without text is its timing line alone.
+        if (!(format == kWebVTT && text.isEmpty())) {
+            out += layout.beforeText;
+            out += text;
         }
         out += kCrLf;
         out += layout.entryGap;
-        if (!clearing.isEmpty())
-            out += clearing + kCrLf + layout.entryGap;
+        if (!clearing.isEmpty()) {
+            out += clearing + kCrLf;
+            out += layout.entryGap;
+        }
     }
+    for (const QString& line : doc.trailerLines)
+        out += line + kCrLf;
     out += layout.trailer;
     return out;
 }
 
 QString composeText(const SubtitleDocument& doc, SaveKind kind) {
-    const TextForm form = layoutOf(doc.formatMode).textForm;
+    // A text export is plain lines; the line-break codes of a format have no place in it.
+    const std::int32_t form =
+        formatInfo(doc.formatMode).textForm == TextForm::OwnBreak ? std::int32_t(kWebVTT) : doc.formatMode;
+    auto plain = [form](const QString& text) { return fileTextOfEntry(text, form); };
     QString out;
     if (kind == SaveKind::MixText) {
         for (qsizetype i = 0; i < doc.originalTexts.size(); ++i) {
-            out += textForm(doc.originalTexts[i], form) + kCrLf;
-            out += textForm(elementOrEmpty(doc.translatedTexts, i), form) + kCrLf;
+            out += plain(doc.originalTexts[i]) + kCrLf;
+            out += plain(elementOrEmpty(doc.translatedTexts, i)) + kCrLf;
             out += kCrLf;
         }
         return out;
     }
     const QStringList& texts = kind == SaveKind::OriginalText ? doc.originalTexts : doc.translatedTexts;
     for (const QString& text : texts)
-        out += textForm(text, form) + kCrLf;
+        out += plain(text) + kCrLf;
     return out;
 }
 
@@ -196,8 +154,8 @@ UserMessage writeFailure(const QString& path) {
 SaveDialogSpec saveDialogSpec(SaveKind kind, std::int32_t formatMode) {
     if (isTextExport(kind))
         return {QStringLiteral("txt file(*.txt)|*.txt|All files (*.*)|*.*||"), QStringLiteral("txt")};
-    const FormatLayout& layout = layoutOf(formatMode);
-    return {layout.filter, layout.extension};
+    const SubtitleFormatInfo& format = formatInfo(formatMode);
+    return {format.saveFilter.toString(), format.extension.toString()};
 }
 
 bool hasSomethingToSave(const SubtitleDocument& document, SaveKind kind) {
@@ -220,12 +178,18 @@ SaveResult writeDocument(SubtitleDocument& document, SaveKind kind, const QStrin
                          int* openError = nullptr) {
     CStdioFileEx file;
     int errorNumber = 0;
+    // Text exports are UTF-16 whatever the format; a subtitle is written as its format wants it.
+    const bool utf8 = !isTextExport(kind) && formatInfo(document.formatMode).encoding == FileEncoding::Utf8;
+    if (utf8)
+        flags &= ~std::uint32_t(CStdioFileEx::writeUtf16Flag);
     if (!file.Open(path, flags, &errorNumber)) {
         log_printf("cannot create %s: error %d\n", qUtf8Printable(path), errorNumber);
         if (openError)
             *openError = errorNumber;
         return {false, openFailure(errorNumber)};
     }
+    if (utf8)
+        file.SetCodePage(std::int32_t(kUtf8CodePage));
     if (kind == SaveKind::TranslatedSubtitle)
         document.translatedTimeLines = document.timeLines;
 
@@ -261,7 +225,8 @@ std::optional<QString> WriteTemporaryTranslatedSubtitle(SubtitleDocument& docume
     QString prefix = folder;
     if (!prefix.isEmpty() && !prefix.endsWith(u'/'))
         prefix += u'/';
-    const QString suffix = QStringLiteral("translated.") + layoutOf(document.formatMode).extension;
+    const QString suffix =
+        QStringLiteral("translated.") + formatInfo(document.formatMode).extension.toString();
     // The file is always made new: a name already taken, by an earlier file or by a link planted
     // there, is left alone and the next second's name is tried.
     QString path;

@@ -1,7 +1,7 @@
 // The answer's markers, its JSON segments, the repair of entities and tags, and the split.
 #include "translate/answer_reader.h"
 
-#include "subtitle/subtitle_format.h"
+#include "subtitle/format_table.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -161,7 +161,8 @@ QString dropJoinerLineFeeds(const QString& text) {
 }
 
 QString shapePiece(QString piece, std::int32_t formatMode) {
-    if (formatMode == kMicroDVD)
+    // A format that keeps an entry on one line keeps its "|" as it came.
+    if (formatInfo(formatMode).textForm == TextForm::Unchanged)
         return piece;
     return BreakAfterChar(TrimLeadingSpaces(std::move(piece)), kJoinerBar);
 }

@@ -2,7 +2,7 @@
 // and the checks on pieces.
 #include "translate/translation_service.h"
 
-#include "subtitle/subtitle_format.h"
+#include "subtitle/format_table.h"
 #include "translate/language_table.h"
 #include "translate/translate_messages.h"
 
@@ -83,7 +83,8 @@ std::optional<BatchAnswer> statusFailure(const TransportReply& reply, const QStr
 }
 
 QString shape(const QString& piece, std::int32_t formatMode) {
-    if (formatMode == kMicroDVD)
+    // A format that keeps an entry on one line keeps its "|" as it came.
+    if (formatInfo(formatMode).textForm == TextForm::Unchanged)
         return TrimLeadingSpaces(piece);
     return BreakAfterChar(TrimLeadingSpaces(piece).replace(QStringLiteral("|\n"), QStringLiteral("|")), u'|');
 }

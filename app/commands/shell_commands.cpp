@@ -7,6 +7,7 @@
 void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
     CMainFrame* f = &frame;
     auto save = [f](SaveKind kind) { return [f, kind] { f->saveDocument(kind); }; };
+    auto saveAs = [f](SaveKind kind) { return [f, kind] { f->saveDocumentAs(kind); }; };
     auto nothing = [] {};
     const QList<CommandSpec> rows = {
         {CommandId::LoadOriginal,
@@ -36,6 +37,24 @@ void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
          save(SaveKind::TranslatedSubtitle),
          when::hasRows},
         {CommandId::SaveMixSubtitle, "Save Mix Subtitle", "", {}, save(SaveKind::MixSubtitle), when::hasRows},
+        {CommandId::SaveOriginalSubtitleAs,
+         "Save Original Subtitle As...",
+         "document-save-as",
+         {},
+         saveAs(SaveKind::OriginalSubtitle),
+         when::hasRows},
+        {CommandId::SaveTranslatedSubtitleAs,
+         "Save Translated Subtitle As...",
+         "document-save-as",
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+         saveAs(SaveKind::TranslatedSubtitle),
+         when::hasRows},
+        {CommandId::SaveMixSubtitleAs,
+         "Save Mix Subtitle As...",
+         "document-save-as",
+         {},
+         saveAs(SaveKind::MixSubtitle),
+         when::hasRows},
         {CommandId::SaveOriginalText,
          "Save Original Text",
          "",

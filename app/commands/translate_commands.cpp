@@ -4,6 +4,7 @@
 #include "app/commands/command_registry.h"
 #include "app/main_frame.h"
 #include "app/translation_runner.h"
+#include "subtitle/time_line_rules.h"
 #include "translate/language_table.h"
 #include "translate/translate_request.h"
 
@@ -53,8 +54,12 @@ void registerTranslateCommands(CommandRegistry& commands, CMainFrame& frame) {
                   "",
                   {},
                   [f, runner] {
-                      runner->run(requestForAllRows(f->session().rows(), languagePair(*f),
-                                                    f->session().document().formatMode));
+                      QList<int> all;
+                      for (int row = 0; row < f->session().rowCount(); ++row)
+                          all.append(row);
+                      runner->run(requestForRows(f->session().rows(),
+                                                 rowsForTranslation(f->session().document(), all),
+                                                 languagePair(*f), f->session().document().formatMode));
                   },
                   canTranslate});
     commands.add({CommandId::TranslateSelected,
@@ -62,8 +67,9 @@ void registerTranslateCommands(CommandRegistry& commands, CMainFrame& frame) {
                   "",
                   {},
                   [f, runner] {
-                      runner->run(requestForRows(f->session().rows(), f->selectedRows(), languagePair(*f),
-                                                 f->session().document().formatMode));
+                      runner->run(requestForRows(
+                          f->session().rows(), rowsForTranslation(f->session().document(), f->selectedRows()),
+                          languagePair(*f), f->session().document().formatMode));
                   },
                   [](const CommandState& s) { return canTranslate(s) && when::hasSelection(s); }});
 }

@@ -99,8 +99,9 @@ const TabEntry kLayout[] = {
 
 // What the two split buttons' arrows open.
 const QList<CommandId> kSaveMenu = {
-    CommandId::SaveOriginalSubtitle, CommandId::SaveTranslatedSubtitle, CommandId::SaveMixSubtitle,
-    CommandId::SaveOriginalText,     CommandId::SaveTranslatedText,     CommandId::SaveMixText,
+    CommandId::SaveOriginalSubtitle,   CommandId::SaveTranslatedSubtitle,   CommandId::SaveMixSubtitle,
+    CommandId::SaveOriginalSubtitleAs, CommandId::SaveTranslatedSubtitleAs, CommandId::SaveMixSubtitleAs,
+    CommandId::SaveOriginalText,       CommandId::SaveTranslatedText,       CommandId::SaveMixText,
 };
 const QList<CommandId> kTranslateMenu = {CommandId::TranslateAll, CommandId::TranslateSelected};
 

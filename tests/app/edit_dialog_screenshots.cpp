@@ -1,5 +1,6 @@
 // Pictures of the editing dialogs for a look by eye: edit_dialog_screenshots [FOLDER]
 #include "app/edit_dialogs.h"
+#include "app/frame_rate_dialog.h"
 #include "app/ribbon/ribbon_bar.h"
 #include "subtitle/subtitle_format.h"
 
@@ -38,5 +39,7 @@ int main(int argc, char** argv) {
     replace.findEdit()->setText("colour");
     replace.replaceEdit()->setText("color");
     shoot(replace, folder + "/replace.png");
+    FrameRateDialog rate(FrameRate{24000, 1001});
+    shoot(rate, folder + "/frame-rate.png");
     return 0;
 }

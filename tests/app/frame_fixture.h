@@ -72,6 +72,20 @@ public:
         saveAnswers.pop_front();
         return p;
     }
+    // Save dialogs with a choice of formats: the filter offered first, and the answers.
+    std::deque<FileChoice> saveChoiceAnswers;
+    int offeredFilter = -1;
+    FileChoice getSaveFileChoice(QWidget*, const QStringList& filters, int selected,
+                                 const QStringList&) override {
+        ++saveAsked;
+        lastSaveFilters = filters;
+        offeredFilter = selected;
+        if (saveChoiceAnswers.empty())
+            return {};
+        const FileChoice c = saveChoiceAnswers.front();
+        saveChoiceAnswers.pop_front();
+        return c;
+    }
     void showMessage(QWidget*, const UserMessage& m) override { messages.append(m); }
     QList<UserMessage> yesNoQuestions;
     std::deque<bool> yesNoAnswers; // No when none

@@ -96,6 +96,19 @@ TEST(TimingsMasks, ChosenOnceByTheFirstVisit) {
     }
 }
 
+TEST(TimingsMasks, WebVttAndSubStationBringTheirOwn) {
+    // A mask of another shape would write a time in a foreign layout into the time line.
+    TimingsMaskLatch latch;
+    const std::pair<std::int32_t, std::optional<QString>> visits[] = {
+        {kSubRip, "99:99:99,999;0"}, {kWebVTT, "99:99:99.999;0"}, {kSubStation, "9:99:99.99;0"},
+        {kSAMI, "99:99:99,999;0"},   {kSubRip, std::nullopt},     {kSubViewer, std::nullopt},
+    };
+    for (const auto& [format, mask] : visits)
+        EXPECT_EQ(latch.take(format), mask) << format;
+    EXPECT_TRUE(isTemporaryTranslatedName(QStringLiteral("1478140830translated.vtt")));
+    EXPECT_TRUE(isTemporaryTranslatedName(QStringLiteral("1478140830translated.ass")));
+}
+
 TEST(TimingControls, FollowSelectionFocusAndFormat) {
     const QString show = QStringLiteral("00:00:01,000");
     using S = TimingControlStates;
@@ -130,10 +143,11 @@ TEST(LibraryRows, NumbersOnlyFlaggedEntries) {
 
 TEST(DialogFilters, WindowsFiltersBecomeQtNameFilters) {
     const QStringList load = qtNameFilters(kLoadFilter);
-    ASSERT_EQ(load.size(), 5);
+    ASSERT_EQ(load.size(), 7);
     EXPECT_EQ(load[0], QStringLiteral("SubRip File(*.srt) (*.srt)"));
     EXPECT_EQ(load[1], QStringLiteral("MicroDVD File(*.sub;*.txt) (*.sub *.txt)"));
     EXPECT_EQ(load[4], QStringLiteral("SubViewer 2.0 File(*.SUB) (*.SUB)"));
+    EXPECT_EQ(load[6], QStringLiteral("Advanced SubStation File(*.ass;*.ssa) (*.ass *.ssa)"));
     // An empty pattern part lists every file.
     EXPECT_EQ(qtNameFilters(QStringLiteral("SubRip file(*.srt)||")), QStringList{"SubRip file(*.srt) (*)"});
     EXPECT_EQ(qtNameFilters(QStringLiteral("txt file(*.txt)|*.txt|All files (*.*)|*.*||")),

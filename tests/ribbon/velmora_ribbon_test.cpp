@@ -159,7 +159,7 @@ TEST_F(VelmoraRibbonTest, SplitButtonsFaceAndMenus) {
     state.selectedRows = 1;
     frame->commands().update(state);
     const QList<QPair<quint16, QList<quint16>>> splits = {
-        {32808, {32805, 32807, 32810, 32812, 32814, 108}},
+        {32808, {32805, 32807, 32810, 32830, 32831, 32832, 32812, 32814, 108}},
         {32813, {32776, 32778}},
     };
     for (const auto& [face, menuIds] : splits) {

@@ -2,6 +2,7 @@
 // and a run's file is an orphan only once the run has ended.
 #include "subtitle/recovery.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,6 +18,8 @@ RecoveryState sample() {
     d.originalCodePage = 1251;
     d.translatedCodePage = 65001;
     d.headerLines = {"<SAMI>", ""};
+    // What a WebVTT or Advanced SubStation file holds after its last entry.
+    d.trailerLines = {"", "[Aegisub Extradata]"};
     d.loadedTimeLines = {"<SYNC Start=1000>"};
     d.timeLines = {"<SYNC Start=1500>", "<SYNC Start=>"};
     // A lone surrogate, as a UTF-16 file may hold one, and an empty text.
@@ -39,6 +42,7 @@ void expectSame(const RecoveryState& a, const RecoveryState& b) {
     EXPECT_EQ(x.originalCodePage, y.originalCodePage);
     EXPECT_EQ(x.translatedCodePage, y.translatedCodePage);
     EXPECT_EQ(x.headerLines, y.headerLines);
+    EXPECT_EQ(x.trailerLines, y.trailerLines);
     EXPECT_EQ(x.loadedTimeLines, y.loadedTimeLines);
     EXPECT_EQ(x.timeLines, y.timeLines);
     EXPECT_EQ(x.originalTexts, y.originalTexts);
@@ -72,6 +76,25 @@ TEST(Recovery, KeepsEveryCharacterListAndRowAsItWas) {
     expectSame(*read.state, state);
 }
 
+TEST(Recovery, AFileOfTheVersionBeforeTrailersIsStillRead) {
+    // Version 1 had no trailer list: the file a crash left before an upgrade keeps its work.
+    RecoveryState state = sample();
+    state.document.trailerLines.clear();
+    const QByteArray content = encodeRecovery(state).mid(17 + 4 + 4 + 32);
+    // The empty trailer list's count stands right before the row count and the first row's flag.
+    const QByteArray rowsCount("\x03\0\0\0\x01", 5);
+    const qsizetype trailer = content.indexOf(QByteArray(4, '\0') + rowsCount);
+    ASSERT_GE(trailer, 0);
+    const QByteArray v1Content = QByteArray(content).remove(trailer, 4);
+    QByteArray v1 = QByteArray("velmora recovery\n") + QByteArray("\x01\0\0\0", 4);
+    const quint32 length = quint32(v1Content.size());
+    v1 += QByteArray(reinterpret_cast<const char*>(&length), 4);
+    v1 += QCryptographicHash::hash(v1Content, QCryptographicHash::Sha256) + v1Content;
+    const RecoveryRead read = decodeRecovery(v1);
+    ASSERT_TRUE(read.state) << read.problem.toStdString();
+    expectSame(*read.state, state);
+}
+
 TEST(Recovery, RefusesWhatIsDamagedSayingWhy) {
     const QByteArray good = encodeRecovery(sample());
     // The content starts after the 17-byte magic, version, length and 32-byte checksum.
@@ -91,7 +114,7 @@ TEST(Recovery, RefusesWhatIsDamagedSayingWhy) {
         {"cut short", good.left(good.size() - 3), "incomplete"},
         {"bytes added", good + "x", "incomplete"},
         {"another file", "<SAMI>\r\n", "not a recovery file"},
-        {"another version", QByteArray(good).replace(17, 1, "\x02"), "another version"},
+        {"another version", QByteArray(good).replace(17, 1, "\x07"), "another version"},
         {"lists longer than the rows", withContent([](RecoveryState& s) { s.rows.removeLast(); }),
          "lists longer"},
         {"an unknown format", withContent([](RecoveryState& s) { s.document.formatMode = 9; }), "unknown"},
