@@ -1,9 +1,9 @@
 // check: the review checks over each file, as a list for people or JSON for a pipeline.
-#include "cli/cli_formats.h"
 #include "cli/commands.h"
 #include "cli/subtitle_files.h"
 #include "review/checks.h"
 #include "review/review_settings.h"
+#include "subtitle/format_conversion.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -63,11 +63,11 @@ QString sideKey(FindingSide side) {
 // translation is no finding.
 QJsonArray findingsOf(const LoadedFile& loaded, const CheckSettings& settings) {
     const SubtitleDocument& doc = loaded.session.document();
-    const std::optional<double> ownRate = documentFrameRate(doc);
+    const std::optional<FrameRate> ownRate = documentFrameRate(doc);
     CheckOptions options;
     options.limits = settings.limits;
     options.formatMode = doc.formatMode;
-    options.frameRate = ownRate.value_or(settings.frameRate);
+    options.frameRate = ownRate ? ownRate->value() : settings.frameRate;
     const int first = ownRate ? 1 : 0;
     QJsonArray out;
     for (const Finding& f : checkRows(loaded.session.rows().all(), options)) {

@@ -1,7 +1,7 @@
 // The subcommand table, its parser and the texts made from it.
 #include "cli/command_line.h"
 
-#include "cli/cli_formats.h"
+#include "cli/format_names.h"
 
 #include <QRegularExpression>
 #include <array>
@@ -27,7 +27,7 @@ constexpr std::array kConvertOptions{
                "Read 8-bit input in this code page instead of the one detected."},
     OptionSpec{"--fps", nullptr, "RATE", ValueKind::Text,
                "The frame rate of MicroDVD frame numbers, on either side (default: the file's own, "
-               "else 25)."},
+               "else 25). A rate such as 23.976 or 29.97 is the NTSC rate (24000/1001, 30000/1001)."},
     kOutput,
     kForce,
     kJobs,
@@ -104,7 +104,8 @@ constexpr std::array kSubcommands{
                    "convert subtitle files to another format or encoding",
                    "Each input is written in FORMAT beside itself, under its name with the new "
                    "extension, or into the folder given with -o. Times convert exactly to the "
-                   "unit the target can hold.",
+                   "unit the target can hold. What the target has no place for (styles, cue "
+                   "settings, comments) is named in a warning on standard error.",
                    kConvertOptions, 1, -1},
     SubcommandSpec{Subcommand::Shift, "shift", "IN... (--by TIME | --fps-from N --fps-to N) [--from TIME]",
                    "move or re-time the entries of subtitle files",
@@ -277,10 +278,7 @@ QString optionLabel(const OptionSpec& o) {
 }
 
 QString formatsParagraph() {
-    QStringList names;
-    for (const CliFormat& f : cliFormats())
-        names << QStringLiteral("%1 (%2)").arg(f.name, f.label);
-    return QStringLiteral("FORMATS: ") + names.join(QStringLiteral(", ")) + u'.';
+    return QStringLiteral("FORMATS: ") + targetFormatList() + u'.';
 }
 
 // Troff needs its own escapes for backslashes and for a leading dot or quote.
@@ -294,12 +292,8 @@ QString troff(QString text) {
 
 QString valueWords(ValueKind kind) {
     switch (kind) {
-    case ValueKind::Format: {
-        QStringList names;
-        for (const CliFormat& f : cliFormats())
-            names << f.name;
-        return names.join(u' ');
-    }
+    case ValueKind::Format:
+        return targetFormatNames().join(u' ');
     case ValueKind::Encoding:
         return QStringLiteral("UTF-8 UTF-8-BOM UTF-16 UTF-16BE windows-1250 windows-1251 windows-1252 "
                               "windows-1253 windows-1255 windows-1256 windows-874 ISO-8859-1 ISO-8859-2 "

@@ -1,11 +1,12 @@
 // convert, shift and pair: read each file, change it in the core, write it beside itself.
-#include "cli/cli_formats.h"
 #include "cli/commands.h"
+#include "cli/format_names.h"
 #include "cli/output_naming.h"
 #include "cli/subtitle_files.h"
 #include "cli/time_values.h"
 #include "edit/timing_edits.h"
-#include "subtitle/time_codes.h"
+#include "subtitle/format_conversion.h"
+#include "subtitle/format_table.h"
 
 #include <QList>
 #include <cmath>
@@ -97,19 +98,6 @@ std::variant<QByteArray, Failure> bytesOf(const SubtitleDocument& document, Save
     return encodeText(textOfRendered(std::get<QByteArray>(rendered)), *encoding);
 }
 
-QString unreadableWarning(const QString& input, const QList<int>& entries) {
-    if (entries.isEmpty())
-        return {};
-    QStringList numbers;
-    for (int n : entries.mid(0, 10))
-        numbers << QString::number(n);
-    if (entries.size() > 10)
-        numbers << QStringLiteral("…");
-    return QStringLiteral(
-               "velmora-cli: %1: warning: the times of entries %2 cannot be read; they were written as 0\n")
-        .arg(displayName(input), numbers.join(QStringLiteral(", ")));
-}
-
 template <typename Work> int runAll(const ParsedCommand& command, Work work) {
     QList<FileReport::Outcome> outcomes;
     runFileJobs(int(command.inputs.size()), command.jobs, work, [&](int, const FileReport& report) {
@@ -120,24 +108,33 @@ template <typename Work> int runAll(const ParsedCommand& command, Work work) {
 }
 
 struct ConvertSettings {
-    SubtitleFormat target = kSubRip;
+    TargetFormat target;
     std::optional<TextEncoding> encoding;
     std::optional<std::uint32_t> inputCodePage;
-    std::optional<double> fps;
+    std::optional<FrameRate> fps;
 };
+
+// The frame rate a MicroDVD side is read or written at when the command line names none.
+constexpr FrameRate kUsualFrameRate{25, 1};
+
+std::optional<FrameRate> frameRateOption(const ParsedCommand& command, const char* name, QString* problem) {
+    if (!command.hasValue(name))
+        return std::nullopt;
+    const std::optional<FrameRate> rate = FrameRate::fromText(command.value(name).trimmed());
+    if (!rate)
+        *problem = QStringLiteral("%1 takes a frame rate such as 25 or 23.976, not '%2'")
+                       .arg(QLatin1StringView(name), command.value(name));
+    return rate;
+}
 
 std::variant<ConvertSettings, QString> convertSettings(const ParsedCommand& command) {
     ConvertSettings s;
     if (!command.hasValue("--to"))
         return QStringLiteral("--to FORMAT is needed");
-    const std::optional<SubtitleFormat> target = formatNamed(command.value("--to"));
-    if (!target) {
-        QStringList names;
-        for (const CliFormat& f : cliFormats())
-            names << f.name;
+    const std::optional<TargetFormat> target = targetFormatNamed(command.value("--to"));
+    if (!target)
         return QStringLiteral("'%1' is no format; the formats are %2")
-            .arg(command.value("--to"), names.join(QStringLiteral(", ")));
-    }
+            .arg(command.value("--to"), targetFormatList());
     s.target = *target;
     if (command.hasValue("--encoding")) {
         s.encoding = textEncodingNamed(command.value("--encoding"));
@@ -150,16 +147,28 @@ std::variant<ConvertSettings, QString> convertSettings(const ParsedCommand& comm
             return QStringLiteral("'%1' is no code page velmora reads")
                 .arg(command.value("--input-encoding"));
     }
-    if (command.hasValue("--fps")) {
-        s.fps = parseFrameRate(command.value("--fps"));
-        if (!s.fps)
-            return QStringLiteral("--fps takes a frame rate such as 25 or 23.976, not '%1'")
-                .arg(command.value("--fps"));
-    }
+    // Browsers read WebVTT as UTF-8 whatever else a file says.
+    if (s.encoding && s.target.id == kWebVTT && s.encoding->kind != TextEncoding::Kind::Utf8 &&
+        s.encoding->kind != TextEncoding::Kind::Utf8WithMark)
+        return QStringLiteral("WebVTT files are UTF-8 (players read them so); --encoding %1 would make "
+                              "one no player reads right")
+            .arg(s.encoding->name);
+    QString problem;
+    s.fps = frameRateOption(command, "--fps", &problem);
+    if (!problem.isEmpty())
+        return problem;
     return s;
 }
 
-constexpr double kUsualFrameRate = 25.0;
+// The document in the target's format, and the warning that names what it could not hold.
+std::pair<SubtitleDocument, QString> converted(const SubtitleDocument& source, const TargetFormat& target,
+                                               FrameRate rate) {
+    ConvertedDocument out = convertDocument(source, target.id, rate);
+    QString warning = conversionStatus(out.losses, target.id, rate);
+    if (target.subStationV4 && source.formatMode != kSubStation)
+        out.document.headerLines = subStationV4Header();
+    return {std::move(out.document), warning};
+}
 
 } // namespace
 
@@ -170,7 +179,7 @@ int runConvert(const ParsedCommand& command) {
     const ConvertSettings settings = std::get<ConvertSettings>(settingsOr);
     QStringList besides;
     for (const QString& input : command.inputs)
-        besides << outputNameBeside(input, {}, cliFormat(settings.target).extension);
+        besides << outputNameBeside(input, {}, settings.target.extension);
     auto setupOr = prepareWrites(command, besides);
     if (auto* message = std::get_if<QString>(&setupOr))
         return cli::usageFailure(command.command, *message);
@@ -190,14 +199,15 @@ int runConvert(const ParsedCommand& command) {
         LoadedFile& loaded = std::get<LoadedFile>(loadedOr);
         if (settings.inputCodePage)
             loaded.session.redecodeSide(Side::Original, *settings.inputCodePage);
-        const double fps =
+        const FrameRate rate =
             settings.fps.value_or(documentFrameRate(loaded.session.document()).value_or(kUsualFrameRate));
-        const ConvertedDocument converted = convertToFormat(loaded.session.document(), settings.target, fps);
-        auto out = bytesOf(converted.document, SaveKind::OriginalSubtitle, settings.encoding);
+        const auto [document, warning] = converted(loaded.session.document(), settings.target, rate);
+        auto out = bytesOf(document, SaveKind::OriginalSubtitle, settings.encoding);
         if (auto* f = std::get_if<Failure>(&out))
             return failed(input, f->message);
         FileReport report;
-        report.errors = unreadableWarning(input, converted.unreadableTimes);
+        if (!warning.isEmpty())
+            report.errors = QStringLiteral("velmora-cli: %1: warning: %2\n").arg(displayName(input), warning);
         return deliver(input, plan, setup, std::get<QByteArray>(std::move(out)), report);
     });
 }
@@ -206,9 +216,9 @@ namespace {
 
 struct ShiftSettings {
     std::optional<TimeValue> by;
-    std::optional<std::pair<double, double>> rates; // from, to
-    std::optional<qint64> fromMs;
-    std::optional<double> fps;
+    std::optional<std::pair<FrameRate, FrameRate>> rates; // from, to
+    std::optional<TimeCode> from;
+    std::optional<FrameRate> fps;
 };
 
 std::variant<ShiftSettings, QString> shiftSettings(const ParsedCommand& command) {
@@ -222,13 +232,14 @@ std::variant<ShiftSettings, QString> shiftSettings(const ParsedCommand& command)
     }
     if (command.hasValue("--fps-from") != command.hasValue("--fps-to"))
         return QStringLiteral("--fps-from and --fps-to go together");
-    if (command.hasValue("--fps-from")) {
-        const std::optional<double> from = parseFrameRate(command.value("--fps-from"));
-        const std::optional<double> to = parseFrameRate(command.value("--fps-to"));
-        if (!from || !to)
-            return QStringLiteral("--fps-from and --fps-to take frame rates such as 25 or 23.976");
-        s.rates = std::pair{*from, *to};
-    }
+    QString problem;
+    const std::optional<FrameRate> rateFrom = frameRateOption(command, "--fps-from", &problem);
+    const std::optional<FrameRate> rateTo = frameRateOption(command, "--fps-to", &problem);
+    s.fps = frameRateOption(command, "--fps", &problem);
+    if (!problem.isEmpty())
+        return problem;
+    if (rateFrom && rateTo)
+        s.rates = std::pair{*rateFrom, *rateTo};
     if (!s.by && !s.rates)
         return QStringLiteral("say what to change: --by TIME, or --fps-from N --fps-to N");
     if (command.hasValue("--from")) {
@@ -236,77 +247,73 @@ std::variant<ShiftSettings, QString> shiftSettings(const ParsedCommand& command)
         if (!from || from->frames)
             return QStringLiteral("--from takes a time such as 00:10:00 or 600, not '%1'")
                 .arg(command.value("--from"));
-        s.fromMs = from->amount;
-    }
-    if (command.hasValue("--fps")) {
-        s.fps = parseFrameRate(command.value("--fps"));
-        if (!s.fps)
-            return QStringLiteral("--fps takes a frame rate such as 25 or 23.976, not '%1'")
-                .arg(command.value("--fps"));
+        s.from = TimeCode::fromMilliseconds(from->amount);
     }
     return s;
 }
 
-// A moved time in the unit a format's delay counts in: milliseconds, hundredths or frames.
-std::optional<qint64> delayUnits(const TimeValue& by, std::int32_t format, std::optional<double> fps) {
-    if (format == kMicroDVD) {
-        if (by.frames)
-            return by.amount;
-        if (!fps)
-            return std::nullopt;
-        return std::llround(double(by.amount) * *fps / 1000.0);
-    }
-    if (by.frames) {
-        if (!fps)
-            return std::nullopt;
-        const qint64 ms = std::llround(double(by.amount) * 1000.0 / *fps);
-        return format == kSubViewer || format == kSubViewer2 ? std::llround(double(ms) / 10.0) : ms;
-    }
-    if (format == kSubViewer || format == kSubViewer2)
-        return std::llround(double(by.amount) / 10.0);
-    return by.amount;
+// A moved time in the unit the format's delay counts in (milliseconds, hundredths or frames).
+std::optional<qint64> delayUnits(const TimeValue& by, const SubtitleFormatInfo& format,
+                                 std::optional<FrameRate> fps) {
+    const qint64 magnitude = std::llabs(by.amount);
+    if (by.frames && format.unit == TimeUnit::Frame)
+        return by.amount;
+    if ((by.frames || format.unit == TimeUnit::Frame) && !fps)
+        return std::nullopt;
+    const FrameRate rate = fps.value_or(kUsualFrameRate);
+    const TimeCode time =
+        by.frames ? TimeCode::fromFrames(magnitude, rate) : TimeCode::fromMilliseconds(magnitude);
+    const qint64 units = toFormatUnits(time, format.unit, rate);
+    return by.amount < 0 ? -units : units;
 }
 
 std::optional<QString> shiftSession(SubtitleSession& session, const ShiftSettings& settings) {
-    const std::int32_t format = session.document().formatMode;
-    const std::optional<double> ownRate = documentFrameRate(session.document());
-    const std::optional<double> fps = settings.fps ? settings.fps : ownRate;
+    const SubtitleFormatInfo& format = formatInfo(session.document().formatMode);
+    const bool frames = format.unit == TimeUnit::Frame;
+    const std::optional<FrameRate> ownRate = documentFrameRate(session.document());
+    const std::optional<FrameRate> fps = settings.fps ? settings.fps : ownRate;
+    // A time the command line gives needs no rate where the file counts no frames.
+    const std::optional<FrameRate> timeRate = frames ? fps : fps.value_or(kUsualFrameRate);
     // MicroDVD's rate entry ("{1}{1}23.976") is no subtitle; it stays where it is.
     const int first = ownRate ? 1 : 0;
-    const double rateForTimes = fps.value_or(kUsualFrameRate);
     QList<int> rows;
     for (int row = first; row < session.rowCount(); ++row) {
-        if (settings.fromMs) {
-            const TimeTexts t = SplitTimeLine(elementOrEmpty(session.document().timeLines, row), format);
-            const std::optional<qint64> show = timeTextToMs(t.show, format, rateForTimes);
-            if (format == kMicroDVD && !fps)
+        if (settings.from) {
+            if (!timeRate)
                 return QStringLiteral(
                     "is a MicroDVD file without a frame rate entry: give --fps to use --from");
-            if (!show || *show < *settings.fromMs)
+            const std::optional<TimeCode> show = format.parseTime(session.rows().at(row).show, *timeRate);
+            if (!show || *show < *settings.from)
                 continue;
         }
         rows.append(row);
     }
     if (settings.rates) {
-        if (format == kMicroDVD)
+        if (frames)
             return QStringLiteral("counts frames (MicroDVD), which a frame-rate change leaves as they are; "
                                   "convert it with --fps to re-time it");
-        const double scale = settings.rates->first / settings.rates->second;
+        const auto [from, to] = *settings.rates;
+        const double scale = from.value() / to.value();
         for (int row : rows) {
-            const TimeTexts t = SplitTimeLine(elementOrEmpty(session.document().timeLines, row), format);
+            const EntryRow& entry = session.rows().at(row);
             auto scaled = [&](const QString& text) {
-                const std::optional<qint64> ms = timeTextToMs(text, format, rateForTimes);
-                return ms ? msToTimeText(std::llround(double(*ms) * scale), format, rateForTimes) : text;
+                const std::optional<TimeCode> time = format.parseTime(text, kUsualFrameRate);
+                if (!time)
+                    return text;
+                const auto ms = std::llround(double(time->milliseconds()) * scale);
+                return format.printTime(TimeCode::fromMilliseconds(ms), kUsualFrameRate);
             };
-            session.setTimes(row, scaled(t.show), t.hide.isEmpty() ? t.hide : scaled(t.hide));
+            const QString show = scaled(entry.show);
+            const QString hide = entry.hide.isEmpty() ? entry.hide : scaled(entry.hide);
+            session.setTimes(row, show, hide);
         }
     }
     if (settings.by) {
         const std::optional<qint64> units = delayUnits(*settings.by, format, fps);
         if (!units)
-            return format == kMicroDVD ? QStringLiteral("is a MicroDVD file without a frame rate entry: give "
-                                                        "--fps, or --by in frames (30f)")
-                                       : QStringLiteral("has no frame rate for --by in frames: give --fps");
+            return frames ? QStringLiteral("is a MicroDVD file without a frame rate entry: give "
+                                           "--fps, or --by in frames (30f)")
+                          : QStringLiteral("has no frame rate for --by in frames: give --fps");
         if (std::llabs(*units) > std::numeric_limits<std::int32_t>::max())
             return QStringLiteral("cannot be moved that far");
         DelayChoice choice;
@@ -386,9 +393,9 @@ int runPair(const ParsedCommand& command) {
         GuessSubtitleFormat(isStandardStream(translated) ? QString() : translated, second);
     const ReadResult read = loadSubtitleBytes(loaded.session, second, secondFormat, Side::Translated);
     if (!read.completed) {
-        cli::printReport(failed(translated, QStringLiteral("cannot be read as %1: %2")
-                                                .arg(cliFormat(secondFormat).label,
-                                                     read.message ? read.message->text : QString())));
+        cli::printReport(failed(
+            translated, QStringLiteral("cannot be read as %1: %2")
+                            .arg(formatName(secondFormat), read.message ? read.message->text : QString())));
         return kExitFailed;
     }
     auto bytes = renderDocument(loaded.session.document(), SaveKind::MixSubtitle);

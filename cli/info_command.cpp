@@ -1,11 +1,12 @@
 // info: what a subtitle file is, as far as reading it tells.
 #include "charset/charset_table.h"
 #include "charset/code_page.h"
-#include "cli/cli_formats.h"
 #include "cli/commands.h"
+#include "cli/format_names.h"
 #include "cli/language_guess.h"
 #include "cli/subtitle_files.h"
-#include "subtitle/time_codes.h"
+#include "subtitle/format_conversion.h"
+#include "subtitle/format_table.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -49,11 +50,7 @@ QString encodingText(const EncodingGuess& guess, const QByteArray& bytes) {
 }
 
 QString clock(qint64 ms) {
-    return QStringLiteral("%1:%2:%3.%4")
-        .arg(ms / 3600000, 2, 10, QChar(u'0'))
-        .arg(ms / 60000 % 60, 2, 10, QChar(u'0'))
-        .arg(ms / 1000 % 60, 2, 10, QChar(u'0'))
-        .arg(ms % 1000, 3, 10, QChar(u'0'));
+    return printClockTime(TimeCode::fromMilliseconds(ms), 2, u'.', 3);
 }
 
 struct Span {
@@ -61,19 +58,20 @@ struct Span {
     std::optional<qint64> last;  // the latest hide (or show) time
 };
 
-Span spanOf(const SubtitleDocument& doc) {
-    const std::optional<double> ownRate = documentFrameRate(doc);
-    const double fps = ownRate.value_or(25.0);
+Span spanOf(const SubtitleSession& session) {
+    const SubtitleFormatInfo& format = formatInfo(session.document().formatMode);
+    const std::optional<FrameRate> ownRate = documentFrameRate(session.document());
+    const FrameRate rate = ownRate.value_or(FrameRate{25, 1});
     Span span;
-    for (qsizetype i = ownRate ? 1 : 0; i < doc.timeLines.size(); ++i) {
-        const TimeTexts t = SplitTimeLine(doc.timeLines[i], doc.formatMode);
-        const std::optional<qint64> show = timeTextToMs(t.show, doc.formatMode, fps);
-        const std::optional<qint64> hide = timeTextToMs(t.hide, doc.formatMode, fps);
-        if (show && (!span.first || *show < *span.first))
-            span.first = show;
-        for (const std::optional<qint64>& end : {show, hide})
-            if (end && (!span.last || *end > *span.last))
-                span.last = end;
+    for (int row = ownRate ? 1 : 0; row < session.rowCount(); ++row) {
+        const EntryRow& entry = session.rows().at(row);
+        const std::optional<TimeCode> show = format.parseTime(entry.show, rate);
+        const std::optional<TimeCode> hide = format.parseTime(entry.hide, rate);
+        if (show && (!span.first || show->milliseconds() < *span.first))
+            span.first = show->milliseconds();
+        for (const std::optional<TimeCode>& end : {show, hide})
+            if (end && (!span.last || end->milliseconds() > *span.last))
+                span.last = end->milliseconds();
     }
     return span;
 }
@@ -82,10 +80,10 @@ QJsonObject describe(const QString& input, const QByteArray& bytes, const Loaded
     const SubtitleDocument& doc = loaded.session.document();
     QJsonObject info;
     info[QStringLiteral("file")] = displayName(input);
-    info[QStringLiteral("format")] = cliFormat(loaded.format).label;
+    info[QStringLiteral("format")] = formatName(loaded.format);
     info[QStringLiteral("encoding")] = encodingText(loaded.read.encoding, bytes);
     info[QStringLiteral("entries")] = loaded.session.rowCount() - (documentFrameRate(doc) ? 1 : 0);
-    const Span span = spanOf(doc);
+    const Span span = spanOf(loaded.session);
     if (span.first && span.last) {
         info[QStringLiteral("start")] = clock(*span.first);
         info[QStringLiteral("end")] = clock(*span.last);

@@ -4,7 +4,7 @@
 #include "charset/charset_table.h"
 #include "charset/code_page.h"
 #include "charset/text_converter.h"
-#include "cli/cli_formats.h"
+#include "cli/format_names.h"
 #include "subtitle/text_file.h"
 
 #include <QDir>
@@ -115,7 +115,7 @@ std::variant<LoadedFile, Failure> loadSubtitle(const QString& path, const QByteA
     loaded.format = format.value_or(GuessSubtitleFormat(isStandardStream(path) ? QString() : path, bytes));
     loaded.read = loadSubtitleBytes(loaded.session, bytes, loaded.format, Side::Original);
     loaded.session.setFormatMode(loaded.format);
-    const QString as = cliFormat(loaded.format).label;
+    const QString as = formatName(loaded.format);
     if (!loaded.read.completed) {
         QString why = loaded.read.message ? loaded.read.message->text : QStringLiteral("it cannot be read");
         return Failure{QStringLiteral("cannot be read as %1: %2 Nothing was written.").arg(as, why)};

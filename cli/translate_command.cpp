@@ -1,11 +1,11 @@
 // translate: the program's translation jobs, one per file, a few files at once; their workers hand
 // each batch to this thread, which keeps the documents and writes the files.
-#include "cli/cli_formats.h"
 #include "cli/cli_memory.h"
 #include "cli/commands.h"
 #include "cli/output_naming.h"
 #include "cli/subtitle_files.h"
 #include "cli/translate_progress.h"
+#include "subtitle/format_conversion.h"
 #include "translate/engine_settings.h"
 #include "translate/language_table.h"
 #include "translate/translate_job.h"

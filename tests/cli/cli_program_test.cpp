@@ -93,7 +93,7 @@ QByteArray subRip(int entries, const QString& text = QStringLiteral("Line %1: <i
 TEST_F(Program, ConvertsToEveryFormatAndBackToTheSameBytes) {
     const QByteArray original = subRip(6);
     put(QStringLiteral("film.srt"), original);
-    for (const char* format : {"microdvd", "smi", "subviewer", "subviewer2", "srt"}) {
+    for (const char* format : {"vtt", "ass", "ssa", "sub", "smi", "subviewer", "subviewer2", "srt"}) {
         const QString middle = QStringLiteral("mid.") + QLatin1StringView(format);
         const Outcome there =
             run({QStringLiteral("convert"), QStringLiteral("film.srt"), QStringLiteral("--to"),
@@ -106,6 +106,88 @@ TEST_F(Program, ConvertsToEveryFormatAndBackToTheSameBytes) {
                  QStringLiteral("UTF-8"), QStringLiteral("-o"), QStringLiteral("-")});
         ASSERT_EQ(back.status, 0) << format << back.err.toStdString();
         EXPECT_EQ(back.out, original) << format;
+    }
+}
+
+// An Advanced SubStation file as a fansub group makes one: styles, a comment, override codes.
+const char kStyledAss[] =
+    "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[V4+ Styles]\r\n"
+    "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, "
+    "Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, "
+    "MarginL, MarginR, MarginV, Encoding\r\n"
+    "Style: "
+    "Sign,Arial,20,&H00FFFFFF,&H000000FF,&H00000000,&H80000000,0,0,0,0,100,100,0,0,1,1,0,8,10,10,10,1\r\n"
+    "\r\n[Events]\r\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
+    "Comment: 0,0:00:00.00,0:00:01.00,Sign,,0,0,0,,timing note\r\n"
+    "Dialogue: 1,0:00:01.25,0:00:02.50,Sign,Mary,0,0,12,,{\\pos(10,20)}{\\i1}Où{\\i0} est-il?\\NIci.\r\n";
+
+const char kStyledVtt[] =
+    "WEBVTT\r\n\r\nSTYLE\r\n::cue { color: yellow }\r\n\r\n"
+    "intro\r\n00:01.250 --> 00:00:02.500 align:start line:10%\r\n<v Mary>Où est-il?\r\nIci.\r\n";
+
+TEST_F(Program, ConvertsStyledFilesAndSaysWhatTheTargetCannotHold) {
+    put(QStringLiteral("styled.ass"), kStyledAss);
+    put(QStringLiteral("styled.vtt"), kStyledVtt);
+    put(QStringLiteral("plain.srt"), subRip(1));
+    struct Case {
+        const char* input;
+        const char* to;
+        const char* expected; // UTF-8
+        const char* warning;  // a part of standard error; "" for none
+    };
+    const Case cases[] = {
+        {"styled.ass", "srt", "1\r\n00:00:01,250 --> 00:00:02,500\r\n<i>Où</i> est-il?\r\nIci.\r\n\r\n",
+         "no place for the header and its styles"},
+        {"styled.ass", "srt", nullptr, "the comment lines"},
+        {"styled.vtt", "srt", "1\r\n00:00:01,250 --> 00:00:02,500\r\nOù est-il?\r\nIci.\r\n\r\n",
+         "the entries' own settings"},
+        {"plain.srt", "vtt",
+         "WEBVTT\r\n\r\n00:00:01.000 --> 00:00:02.960\r\nLine 1: <i>où</i> est-il?\r\nsecond line\r\n\r\n",
+         ""},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = run({QStringLiteral("convert"), QLatin1StringView(c.input), QStringLiteral("--to"),
+                               QLatin1StringView(c.to), QStringLiteral("--encoding"), QStringLiteral("UTF-8"),
+                               QStringLiteral("-o"), QStringLiteral("-")});
+        ASSERT_EQ(r.status, 0) << c.input << r.err.toStdString();
+        if (c.expected) {
+            EXPECT_EQ(r.out, QByteArray(c.expected)) << c.input;
+        }
+        if (*c.warning) {
+            EXPECT_TRUE(r.err.contains(QStringLiteral("%1: warning:").arg(QLatin1StringView(c.input))) &&
+                        r.err.contains(QString::fromUtf8(c.warning)))
+                << r.err.toStdString();
+        } else {
+            EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+        }
+    }
+}
+
+TEST_F(Program, ShiftMovesOnlyTheTimesOfStyledEntries) {
+    put(QStringLiteral("styled.ass"), kStyledAss);
+    put(QStringLiteral("styled.vtt"), kStyledVtt);
+    struct Case {
+        const char* input;
+        QStringList options;
+        const char* line; // the shifted time line, whole
+    };
+    const Case cases[] = {
+        {"styled.ass", {"--by", "+1.255"}, "Dialogue: 1,0:00:02.51,0:00:03.76,Sign,Mary,0,0,12,,"},
+        {"styled.vtt", {"--by", "-1.25"}, "00:00.000 --> 00:00:01.250 align:start line:10%"},
+        {"styled.vtt",
+         {"--fps-from", "25", "--fps-to", "23.976"},
+         "00:00:01.303 --> 00:00:02.607 align:start"},
+        {"styled.ass", {"--by", "2s", "--from", "0:00:01.5"}, "Dialogue: 1,0:00:01.25,0:00:02.50,Sign,Mary,"},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = run(QStringList{QStringLiteral("shift"), QLatin1StringView(c.input),
+                                          QStringLiteral("-o"), QStringLiteral("-")} +
+                              c.options);
+        ASSERT_EQ(r.status, 0) << c.input << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(c.line)) << c.options.join(u' ').toStdString() << "\n"
+                                            << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(QByteArray(c.input).endsWith(".ass") ? "Comment: 0,0:00:0" : "::cue"))
+            << "everything else stays";
     }
 }
 
@@ -125,6 +207,8 @@ TEST_F(Program, ExitStatusesSayWhatWentWrong) {
         {{"info", "folder"}, 1, "folder: is a folder"},
         {{"convert", "a.srt", "--to", "srt"}, 1, "a.srt is an input file"},
         {{"convert", "a.srt", "--to", "docx"}, 2, "usage: velmora-cli convert"},
+        {{"convert", "a.srt", "--to", "vtt", "--encoding", "windows-1252"}, 2, "WebVTT files are UTF-8"},
+        {{"convert", "a.srt", "--to", "sub", "--fps", "0"}, 2, "--fps takes a frame rate"},
         {{"shift", "a.srt"}, 2, "--by TIME"},
         {{"translate", "a.srt", "--to", "xx"}, 2, "no language"},
         {{"check", "missing.srt"}, 2, "missing.srt: does not exist"},

@@ -1,6 +1,5 @@
 // The command line's rules in-process: parsing, output names, time values, encodings, safe output,
 // language guesses and the ordered hand-over of parallel work.
-#include "cli/cli_formats.h"
 #include "cli/command_line.h"
 #include "cli/file_jobs.h"
 #include "cli/language_guess.h"
@@ -8,7 +7,6 @@
 #include "cli/subtitle_files.h"
 #include "cli/time_values.h"
 #include "cli/translate_progress.h"
-#include "subtitle/time_codes.h"
 
 #include <QDir>
 #include <QFile>
@@ -129,39 +127,6 @@ TEST(TimeValues, OffsetsMomentsAndFrames) {
             EXPECT_EQ(v->amount, *c.amount) << c.text;
             EXPECT_EQ(v->frames, c.frames) << c.text;
         }
-    }
-}
-
-TEST(FormatConversion, TimesCarryToTheTargetsUnit) {
-    SubtitleDocument srt;
-    srt.formatMode = kSubRip;
-    srt.timeLines = {QStringLiteral("01:02:03,456 --> 01:02:05,999"),
-                     QStringLiteral("00:00:10,005 --> 00:00:11,000")};
-    srt.loadedTimeLines = srt.timeLines;
-    srt.originalTexts = {QStringLiteral("a"), QStringLiteral("b")};
-    struct Case {
-        std::int32_t target;
-        double fps;
-        const char* first;
-        const char* second;
-    };
-    const Case cases[] = {
-        {kMicroDVD, 23.976, "{89274}{89335}", "{240}{264}"},
-        {kSubViewer, 25, "01:02:03.46,01:02:06.00", "00:00:10.01,00:00:11.00"},
-        {kSAMI, 25, "<SYNC Start=3723456>\n<SYNC Start=3725999>&nbsp;",
-         "<SYNC Start=10005>\n<SYNC Start=11000>&nbsp;"},
-    };
-    for (const Case& c : cases) {
-        const ConvertedDocument out = convertToFormat(srt, c.target, c.fps);
-        ASSERT_EQ(out.document.timeLines.size(), 2) << c.target;
-        EXPECT_EQ(out.document.timeLines[0], QString::fromLatin1(c.first)) << c.target;
-        EXPECT_EQ(out.document.timeLines[1], QString::fromLatin1(c.second)) << c.target;
-        // And back: within the unit the target holds.
-        const ConvertedDocument back = convertToFormat(out.document, kSubRip, c.fps);
-        const qint64 was = *timeTextToMs(QStringLiteral("01:02:03,456"), kSubRip, c.fps);
-        const qint64 now =
-            *timeTextToMs(SplitTimeLine(back.document.timeLines[0], kSubRip).show, kSubRip, c.fps);
-        EXPECT_LE(std::llabs(now - was), qint64(1000 / c.fps / 2 + 1)) << c.target;
     }
 }
 
