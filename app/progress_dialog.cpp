@@ -54,8 +54,9 @@ CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
     m_bar = new QProgressBar(panel);
     m_bar->setMinimumSize(kBarWidth, kBarHeight);
     m_bar->setTextVisible(false);
-    // A range whose maximum lies below its minimum makes Qt collapse it to the minimum.
-    m_bar->setRange(1, std::max(1, m_lineTotal));
+    // The bar counts lines done from none, so that a one-line job is full at "Done"; a range whose
+    // maximum lies below its minimum would make Qt collapse it to the minimum.
+    m_bar->setRange(0, std::max(1, m_lineTotal));
     m_count = new QLabel(panel);
     m_ok = new QPushButton(QStringLiteral("OK"), panel);
     m_cancel = new QPushButton(QStringLiteral("CANCEL"), panel);
@@ -97,7 +98,7 @@ void CProgress::OnTimer() {
         m_ok->setEnabled(true);
         m_note->clear();
     }
-    m_bar->setValue(std::min(m_job.translatedUpTo() + 1, m_bar->maximum()));
+    m_bar->setValue(std::min(m_job.linesDone(), m_bar->maximum()));
     QString count =
         QStringLiteral("%1 / %2 lines").arg(std::min(m_job.linesDone(), m_lineTotal)).arg(m_lineTotal);
     if (const std::optional<std::chrono::seconds> left = running ? m_job.timeLeft() : std::nullopt) {

@@ -6,6 +6,7 @@
 #include "frame_fixture.h"
 #include "tools/fake_translator/fake_service.h"
 
+#include <QProgressBar>
 #include <QPushButton>
 
 namespace {
@@ -27,6 +28,11 @@ protected:
                     return progress->okButton()->isEnabled();
                 },
                 10000));
+            // A finished job's bar is full, whatever its length.
+            // (Qt draws a bar whose range is a single value empty.)
+            const auto* bar = progress->findChild<QProgressBar*>();
+            EXPECT_LT(bar->minimum(), bar->maximum());
+            EXPECT_EQ(bar->value(), bar->maximum());
             progress->okButton()->click();
         };
     }
@@ -79,4 +85,9 @@ TEST_F(TranslateCommands, SelectedRowsOnlyInAscendingOrder) {
     EXPECT_EQ(translated(12), "[fr] Line 13");
     EXPECT_EQ(f.session().document().translatedTexts[11], "[fr] Line 12");
     EXPECT_EQ(translated(13), kUntranslated);
+
+    // One line alone: the bar is full at "Done" too.
+    selectRows({15});
+    f.dispatchCommand(CommandId::TranslateSelected);
+    EXPECT_EQ(translated(15), "[fr] Line 16");
 }

@@ -142,6 +142,22 @@ TEST(VelmoraReaders, EachFileGoesToTheReaderOfItsFormat) {
     EXPECT_EQ(timesOf(*load.result), (std::vector<Times>{{1000, 2000, "A|B\n\n"}}));
     EXPECT_EQ(asked.size(), 2u);
 
+    // WebVTT with cue settings and a note, and Advanced SubStation with its sections: the times as
+    // the film runs, the text with its line break and markup for the label to style.
+    load = loadAnySubtitle(write("film.vtt", "WEBVTT\n\nNOTE made by hand\n\n1\n00:01.500 --> 00:00:03.250 "
+                                             "align:start line:0\n<v Mary>Hello\nthere\n\n"),
+                           ask);
+    ASSERT_TRUE(load.result);
+    EXPECT_EQ(timesOf(*load.result), (std::vector<Times>{{1500, 3250, "<v Mary>Hello\nthere"}}));
+    load = loadAnySubtitle(write("film.ass",
+                                 "[Script Info]\nScriptType: v4.00+\n\n[Events]\nFormat: Layer, Start, "
+                                 "End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+                                 "Dialogue: 0,0:00:01.20,0:00:02.00,Default,,0,0,0,,{\\i1}Hi\\Nthere\n"),
+                           ask);
+    ASSERT_TRUE(load.result);
+    EXPECT_EQ(timesOf(*load.result), (std::vector<Times>{{1200, 2000, "{\\i1}Hi\nthere"}}));
+    EXPECT_EQ(asked.size(), 2u);
+
     // The handle is checked before the format is guessed from the file.
     load = loadAnySubtitle(dir.path(), ask);
     EXPECT_FALSE(load.result);
