@@ -1,7 +1,6 @@
 // The file conversion dialog: two pickers, two encoding combos, OK converts on a worker thread.
 #include "app/convert_code_schema.h"
 
-#include "app/frame_seam.h"
 #include "charset/convert_encodings.h"
 
 #include <QComboBox>
@@ -36,25 +35,13 @@ void fillSorted(QComboBox* combo) {
 
 } // namespace
 
-ConvertCodeSchemaHooks convertCodeSchemaHooks(FrameSeam& seam) {
-    ConvertCodeSchemaHooks hooks;
-    hooks.chooseSource = [&seam](QWidget* parent) { return seam.getOpenFileName(parent, kAllFiles).path; };
-    hooks.chooseTarget = [&seam](QWidget* parent) {
-        return seam.getSaveFileName(parent, kAllFiles, QString());
-    };
-    hooks.showMessage = [&seam](QWidget* parent, const UserMessage& message) {
-        seam.showMessage(parent, message);
-    };
-    return hooks;
+int runConvertCodeSchema(DialogSeam& dialogs) {
+    CConvertCodeSchema dialog(dialogs);
+    return dialogs.runModal(dialog);
 }
 
-int runConvertCodeSchema(FrameSeam& seam) {
-    CConvertCodeSchema dialog(convertCodeSchemaHooks(seam));
-    return seam.runModal(dialog);
-}
-
-CConvertCodeSchema::CConvertCodeSchema(ConvertCodeSchemaHooks hooks, QWidget* parent)
-    : QDialog(parent), m_hooks(std::move(hooks)) {
+CConvertCodeSchema::CConvertCodeSchema(DialogSeam& dialogs, FileConverter convert, QWidget* parent)
+    : QDialog(parent), m_dialogs(dialogs), m_convert(std::move(convert)) {
     setWindowTitle(QStringLiteral("Convert Code Schema"));
     setObjectName(QStringLiteral("convertCodeSchema"));
 
@@ -136,9 +123,9 @@ CConvertCodeSchema::~CConvertCodeSchema() {
 }
 
 void CConvertCodeSchema::onBrowseSource() {
-    if (!m_hooks.chooseSource || isConverting())
+    if (isConverting())
         return;
-    const QString path = m_hooks.chooseSource(this);
+    const QString path = m_dialogs.getOpenFileName(this, kAllFiles).path;
     if (path.isEmpty())
         return;
     m_sourcePath = path;
@@ -146,9 +133,9 @@ void CConvertCodeSchema::onBrowseSource() {
 }
 
 void CConvertCodeSchema::onBrowseTarget() {
-    if (!m_hooks.chooseTarget || isConverting())
+    if (isConverting())
         return;
-    const QString path = m_hooks.chooseTarget(this);
+    const QString path = m_dialogs.getSaveFileName(this, kAllFiles, QString());
     if (path.isEmpty())
         return;
     m_targetPath = path;
@@ -178,7 +165,7 @@ void CConvertCodeSchema::startConversion(const FileConversionRequest& request) {
         if (generation == m_generation && isConverting())
             m_progress->show();
     });
-    decltype(m_hooks.convert) convert = m_hooks.convert;
+    FileConverter convert = m_convert;
     if (!convert)
         convert = [](const FileConversionRequest& r, std::stop_token stop,
                      const ConversionProgress& progress) { return convertFile(r, stop, progress); };
@@ -247,6 +234,5 @@ void CConvertCodeSchema::setBusy(bool busy) {
 }
 
 void CConvertCodeSchema::tell(const UserMessage& message) {
-    if (m_hooks.showMessage)
-        m_hooks.showMessage(this, message);
+    m_dialogs.showMessage(this, message);
 }

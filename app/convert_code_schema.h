@@ -6,6 +6,7 @@
 #include "charset/file_conversion.h"
 #include "support/thread_hop.h"
 #include "support/user_message.h"
+#include "ui/dialog_seam.h"
 
 #include <QDialog>
 #include <chrono>
@@ -13,32 +14,23 @@
 #include <functional>
 #include <thread>
 
-class FrameSeam;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
-// What the dialog asks of its surroundings; every member may be left empty.
-struct ConvertCodeSchemaHooks {
-    std::function<QString(QWidget* parent)> chooseSource; // an open-file picker; empty on cancel
-    std::function<QString(QWidget* parent)> chooseTarget; // a save-file picker; empty on cancel
-    std::function<void(QWidget* parent, const UserMessage&)> showMessage;
-    // The conversion itself, called on the worker thread; convertFile when empty.
-    std::function<FileConversionResult(const FileConversionRequest&, std::stop_token,
-                                       const ConversionProgress&)>
-        convert;
-};
+// The conversion itself, called on the worker thread.
+using FileConverter = std::function<FileConversionResult(const FileConversionRequest&, std::stop_token,
+                                                         const ConversionProgress&)>;
 
-// The hooks answered by the frame's seam: its file dialogs and message boxes.
-ConvertCodeSchemaHooks convertCodeSchemaHooks(FrameSeam& seam);
 // "Convert File Code Schema": the dialog without a parent window, run modally through the seam.
-int runConvertCodeSchema(FrameSeam& seam);
+int runConvertCodeSchema(DialogSeam& dialogs);
 
 class CConvertCodeSchema : public QDialog {
     Q_OBJECT
 public:
-    explicit CConvertCodeSchema(ConvertCodeSchemaHooks hooks, QWidget* parent = nullptr);
+    // The pickers and messages go through dialogs; without a converter, convertFile converts.
+    explicit CConvertCodeSchema(DialogSeam& dialogs, FileConverter convert = {}, QWidget* parent = nullptr);
     ~CConvertCodeSchema() override;
 
     QComboBox* sourceCombo() const { return m_sourceCombo; }
@@ -76,7 +68,8 @@ private:
     void setBusy(bool busy);
     void tell(const UserMessage& message);
 
-    ConvertCodeSchemaHooks m_hooks;
+    DialogSeam& m_dialogs;
+    FileConverter m_convert;
     QString m_sourcePath;
     QString m_targetPath;
     std::chrono::milliseconds m_progressDelay{400};

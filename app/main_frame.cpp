@@ -10,6 +10,7 @@
 #include "app/report_view.h"
 #include "app/ribbon/velmora_ribbon.h"
 #include "app/sentence_form_view.h"
+#include "app/translation_runner.h"
 #include "app/view_voca_lib.h"
 #include "app/voca_form_view.h"
 #include "charset/charset_table.h"
@@ -18,6 +19,7 @@
 #include "subtitle/subtitle_reader.h"
 #include "support/log.h"
 #include "support/program_folder.h"
+#include "translate/language_table.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -96,6 +98,8 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
     setWindowTitle(QString::fromLatin1(kProgramName));
     setObjectName(QStringLiteral("mainFrame"));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+    m_translation = std::make_unique<TranslationRunner>(*m_seam, this);
+    followTranslationJobs();
     registerAllCommands(m_commands, *this);
     // The panes show the document as it is now: after a load, an edit, an undo or a re-decoding.
     connect(this, &CMainFrame::sessionChanged, this, &CMainFrame::followDocumentInPanes);
@@ -138,7 +142,7 @@ bool CMainFrame::OnCreate() {
         m_seam->showMessage(this, *refused);
 
     deleteTemporaryTranslatedFiles(temporaryFolder());
-    m_store.OpenDictionaryFilesIn(dataFolder());
+    m_store.openDictionaryFilesIn(dataFolder());
 
     if (!createStatusBar())
         return false;
@@ -236,9 +240,7 @@ bool CMainFrame::buildPaneTabStrip() {
     m_sentencePane = new CSentenceFormView(m_paneTabs);
     m_sentencePane->setAppender([this](const DictionaryRecord& r) { return appendRecord(r, kSentences); });
     auto* movie = new CMovieFormView(m_paneTabs);
-    movie->setFilePicker(
-        [this] { return m_seam->getOpenFileName(this, {QStringLiteral("All Files (*)")}).path; });
-    movie->setMessageSink([this](const UserMessage& message) { m_seam->showMessage(this, message); });
+    movie->setDialogs(m_seam);
     movie->setSubtitleWriter([this]() -> std::optional<QString> {
         SaveResult saved;
         std::optional<QString> path = m_session.writeTemporaryTranslatedSubtitle(
@@ -270,18 +272,18 @@ bool CMainFrame::buildPaneTabStrip() {
 }
 
 bool CMainFrame::BuildRibbon() {
-    m_ribbon = BuildVelmoraRibbon(this, m_commands);
+    m_ribbon = buildVelmoraRibbon(this, m_commands);
     if (!m_ribbon)
         return false;
     setMenuWidget(m_ribbon);
 
-    translateFromCombo = m_ribbon->combo(quint16(CommandId::TranslateFrom));
-    originalCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeOriginalCharset));
-    translatedCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeTranslatedCharset));
-    translateToCombo = m_ribbon->combo(quint16(CommandId::TranslateTo));
-    showTimeEdit = m_ribbon->timeEdit(quint16(CommandId::ShowTime));
-    hideTimeEdit = m_ribbon->timeEdit(quint16(CommandId::HideTime));
-    restoreTimeButton = m_ribbon->button(quint16(CommandId::RestoreOriginalTime));
+    m_translateFromCombo = m_ribbon->combo(quint16(CommandId::TranslateFrom));
+    m_originalCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeOriginalCharset));
+    m_translatedCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeTranslatedCharset));
+    m_translateToCombo = m_ribbon->combo(quint16(CommandId::TranslateTo));
+    m_showTimeEdit = m_ribbon->timeEdit(quint16(CommandId::ShowTime));
+    m_hideTimeEdit = m_ribbon->timeEdit(quint16(CommandId::HideTime));
+    m_restoreTimeButton = m_ribbon->button(quint16(CommandId::RestoreOriginalTime));
     // The code pages the two charset combos start from; the original follows the system.
     m_session.setStartCodePage(Side::Original, 0);
     m_session.setStartCodePage(Side::Translated, 1252);
@@ -503,6 +505,9 @@ void CMainFrame::refreshCommandStates() {
     state.translating = m_translating;
     state.canUndo = m_session.canUndo();
     state.canRedo = m_session.canRedo();
+    state.linesHeld = !lineClipboard.isEmpty();
+    state.originalRedecodes = canRedecode(Side::Original);
+    state.translatedRedecodes = canRedecode(Side::Translated);
     if (CReportView* view = grid()) {
         state.selectedRows = view->selectedRowCount();
         const int row = view->focusedRow();
@@ -521,9 +526,42 @@ void CMainFrame::setTranslating(bool translating) {
     refreshCommandStates();
 }
 
+void CMainFrame::followTranslationJobs() {
+    connect(m_translation.get(), &TranslationRunner::jobStarted, this, [this] {
+        m_session.beginGroup(QStringLiteral("Translate"));
+        setTranslating(true);
+    });
+    connect(m_translation.get(), &TranslationRunner::batchTranslated, this,
+            [this](const QList<int>& rows, const QStringList& pieces) {
+                applyChange(m_session.setTranslatedTexts(rows, pieces));
+            });
+    connect(m_translation.get(), &TranslationRunner::jobFinished, this, [this] {
+        m_session.endGroup(true);
+        setTranslating(false);
+        rebuildMappingText();
+        applyChange({});
+    });
+}
+
+QByteArray CMainFrame::languagePair() const {
+    return BuildLanguagePair(m_translateFromCombo ? m_translateFromCombo->currentText() : QString(),
+                             m_translateToCombo ? m_translateToCombo->currentText() : QString());
+}
+
+void CMainFrame::whenRibbonBuilt(std::function<void()> connectControls) {
+    if (m_ribbon)
+        connectControls();
+    else
+        connect(this, &CMainFrame::ribbonBuilt, this, std::move(connectControls));
+}
+
 // ---------------------------------------------------------------- changes
 
 SessionChange CMainFrame::runEdit(const SessionEdit& edit) {
+    // A running job's batches are the only edits until it ends: the commands that edit wait for it
+    // (their rules), and so do the time boxes and the find dialog, which edit without a command.
+    if (m_translating)
+        return {};
     const SessionChange change = m_session.apply(edit);
     applyChange(change);
     return change;
@@ -553,31 +591,27 @@ void CMainFrame::applyChange(const SessionChange& change) {
 }
 
 void CMainFrame::undo() {
-    if (m_translating)
-        return;
     applyChange(m_session.undo());
 }
 
 void CMainFrame::redo() {
-    if (m_translating)
-        return;
     applyChange(m_session.redo());
 }
 
 void CMainFrame::fillTimingBoxes(int row) {
     const EntryRow& entry = m_session.rows().at(row);
-    if (showTimeEdit && showTimeEdit->text() != entry.show)
-        showTimeEdit->setText(entry.show);
-    if (hideTimeEdit && hideTimeEdit->text() != entry.hide)
-        hideTimeEdit->setText(entry.hide);
+    if (m_showTimeEdit && m_showTimeEdit->text() != entry.show)
+        m_showTimeEdit->setText(entry.show);
+    if (m_hideTimeEdit && m_hideTimeEdit->text() != entry.hide)
+        m_hideTimeEdit->setText(entry.hide);
 }
 
 void CMainFrame::syncCharsetCombos(std::optional<Side> loaded, const EncodingGuess& readAs) {
     const SubtitleDocument& document = m_session.document();
     for (auto [side, combo, codePage, command] :
-         {std::tuple{Side::Original, originalCharsetCombo, document.originalCodePage,
+         {std::tuple{Side::Original, m_originalCharsetCombo, document.originalCodePage,
                      CommandId::ChangeOriginalCharset},
-          std::tuple{Side::Translated, translatedCharsetCombo, document.translatedCodePage,
+          std::tuple{Side::Translated, m_translatedCharsetCombo, document.translatedCodePage,
                      CommandId::ChangeTranslatedCharset}}) {
         CharsetBoxFollower& box = m_charsetBoxes[int(side)];
         const std::optional<CharsetBoxView> view =
@@ -610,6 +644,11 @@ int CMainFrame::focusedRow() const {
     return grid() ? grid()->focusedRow() : -1;
 }
 
+void CMainFrame::focusRow(int row) {
+    if (CReportView* view = grid())
+        view->selectRows({row}, row);
+}
+
 void CMainFrame::showStatus(const QString& text, int milliseconds) {
     statusBar()->showMessage(text, milliseconds);
 }
@@ -628,10 +667,10 @@ void CMainFrame::OnRibbonTabChanged(int tab) {
         // SAMI has no hide times; a load of another format while the tab is open shows them again.
         view->setColumnHidden(kColumnHide, !formatInfo(format).hasHideTime);
         if (const std::optional<QString> mask = m_maskLatch.take(format)) {
-            if (showTimeEdit)
-                showTimeEdit->setInputMask(*mask);
-            if (hideTimeEdit)
-                hideTimeEdit->setInputMask(*mask);
+            if (m_showTimeEdit)
+                m_showTimeEdit->setInputMask(*mask);
+            if (m_hideTimeEdit)
+                m_hideTimeEdit->setInputMask(*mask);
         }
         const int row = view->focusedRow();
         if (row >= 0 && row < m_session.rowCount())
@@ -653,10 +692,10 @@ void CMainFrame::OnGridFocusChanged(bool focusMoved) {
     const EntryRow& entry = m_session.rows().at(row);
     if (m_sentencePane)
         m_sentencePane->setTexts(entry.original, entry.translated);
-    if (showTimeEdit)
-        showTimeEdit->setText(entry.show);
-    if (hideTimeEdit)
-        hideTimeEdit->setText(entry.hide);
+    if (m_showTimeEdit)
+        m_showTimeEdit->setText(entry.show);
+    if (m_hideTimeEdit)
+        m_hideTimeEdit->setText(entry.hide);
 }
 
 void CMainFrame::followDocumentInPanes() {
@@ -850,7 +889,7 @@ bool CMainFrame::saveDocumentAs(SaveKind kind) {
 // ---------------------------------------------------------------- character sets
 
 void CMainFrame::changeCharset(Side side) {
-    QComboBox* combo = side == Side::Original ? originalCharsetCombo : translatedCharsetCombo;
+    QComboBox* combo = side == Side::Original ? m_originalCharsetCombo : m_translatedCharsetCombo;
     const SubtitleDocument& document = m_session.document();
     std::uint32_t codePage = side == Side::Original ? document.originalCodePage : document.translatedCodePage;
     // A name without a known key keeps the side's code page.
@@ -927,7 +966,7 @@ void CMainFrame::OnStudyDictionary() {
 
 void CMainFrame::showLibrary(LibraryMode mode) {
     const std::vector<DictionaryRecord> records =
-        m_store.ReadRecords(mode == LibraryMode::Vocabulary ? kVocabulary : kSentences);
+        m_store.readRecords(mode == LibraryMode::Vocabulary ? kVocabulary : kSentences);
     CViewVocaLib dialog(mode, records, this);
     m_seam->runModal(dialog);
 }

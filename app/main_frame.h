@@ -1,11 +1,14 @@
-// velmora's main window: owns the session, the dictionary store, the command registry, the ribbon,
-// the client view, the Toolbox dock and the status bar, and makes the views follow every change.
+// velmora's main window: owns the session, the dictionary store, the command registry, the
+// translation jobs, the ribbon, the client view, the Toolbox dock and the status bar, and makes the
+// views follow every change. It is the context the commands reach the program through.
 #pragma once
 
 #include "app/command_table.h"
+#include "app/commands/command_context.h"
 #include "app/commands/command_registry.h"
 #include "app/frame_seam.h"
 #include "app/shell_rules.h"
+#include "dictionary/dictionary_rules.h"
 #include "dictionary/dictionary_store.h"
 #include "edit/line_operations.h"
 #include "subtitle/recovery.h"
@@ -27,6 +30,7 @@ class QTimer;
 class QToolButton;
 class RibbonBar;
 class TimeSpinEdit;
+class TranslationRunner;
 
 struct FrameOptions {
     // The folder of the program; empty means the folder of the running executable.
@@ -47,7 +51,7 @@ inline constexpr char kToolboxCaption[] = "Toolbox";
 inline constexpr int kToolboxWidth = 500;
 inline const QString kWebPageAddress = QStringLiteral("https://velmora.example.org/");
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public CommandContext {
     Q_OBJECT
 public:
     explicit CMainFrame(FrameOptions options = {});
@@ -63,14 +67,14 @@ public:
     void loadFromCommandLine(const QStringList& files);
 
     // ---- the one place where the views follow the session
-    // Runs an edit as one undo step and shows what it changed.
-    SessionChange runEdit(const SessionEdit& edit);
+    // Runs an edit as one undo step and shows what it changed; nothing while a job writes.
+    SessionChange runEdit(const SessionEdit& edit) override;
     // Grid model, selection and focus, timing boxes, charset combos, "Mapping Text", command states.
     void applyChange(const SessionChange& change);
-    void undo();
-    void redo();
+    void undo() override;
+    void redo() override;
     // Recomputes what the commands may do now (selection, document, history, a running job).
-    void refreshCommandStates();
+    void refreshCommandStates() override;
     // A translation job runs: commands that would touch the document wait.
     void setTranslating(bool translating);
     bool isTranslating() const { return m_translating; }
@@ -88,15 +92,20 @@ public:
     void showStatus(const QString& text, int milliseconds = 8000);
 
     SubtitleSession& session() { return m_session; }
-    const SubtitleSession& session() const { return m_session; }
+    const SubtitleSession& session() const override { return m_session; }
     CommandRegistry& commands() { return m_commands; }
+    // The translation jobs of this window; made with the frame, whose seam its dialogs go through.
+    TranslationRunner& translationRunner() override { return *m_translation; }
     FrameSeam& seam() { return *m_seam; }
+    DialogSeam& dialogs() override { return *m_seam; }
+    QWidget* dialogParent() override { return this; }
     DictionaryStore& store() { return m_store; }
     CChildView* childView() const { return m_view; }
     CReportView* grid() const;
     // The selected rows in ascending order, and the focused row (-1: none).
-    QList<int> selectedRows() const;
-    int focusedRow() const;
+    QList<int> selectedRows() const override;
+    int focusedRow() const override;
+    void focusRow(int row) override;
     RibbonBar* ribbon() const { return m_ribbon; }
     QDockWidget* toolbox() const { return m_toolbox; }
     QTabWidget* paneTabStrip() const { return m_paneTabs; }
@@ -147,19 +156,20 @@ public:
     void OnMiniStudyVocabulary();
     void OnStudyDictionary();
 
-    // The ribbon controls that handlers read and drive; empty until the ribbon is built.
-    QComboBox* translateFromCombo = nullptr;
-    QComboBox* translateToCombo = nullptr;
-    QComboBox* originalCharsetCombo = nullptr;
-    QComboBox* translatedCharsetCombo = nullptr;
-    TimeSpinEdit* showTimeEdit = nullptr;
-    TimeSpinEdit* hideTimeEdit = nullptr;
-    QToolButton* restoreTimeButton = nullptr;
+    // The ribbon controls the frame drives; nullptr until the ribbon is built.
+    QComboBox* translateFromCombo() const { return m_translateFromCombo; }
+    QComboBox* translateToCombo() const { return m_translateToCombo; }
+    QComboBox* originalCharsetCombo() const { return m_originalCharsetCombo; }
+    QComboBox* translatedCharsetCombo() const { return m_translatedCharsetCombo; }
+    TimeSpinEdit* showTimeEdit() const { return m_showTimeEdit; }
+    TimeSpinEdit* hideTimeEdit() const { return m_hideTimeEdit; }
+    QToolButton* restoreTimeButton() const { return m_restoreTimeButton; }
 
-    // Run-long state of the editing commands.
-    LineClipboard lineClipboard;
-    QString findText;
-    QString replaceText;
+    TimeSpinEdit* timeBox(TimeBox box) const override {
+        return box == TimeBox::Show ? m_showTimeEdit : m_hideTimeEdit;
+    }
+    QByteArray languagePair() const override;
+    void whenRibbonBuilt(std::function<void()> connect) override;
 
 signals:
     // A load from a dialog or the command line has put its rows into the grid.
@@ -200,6 +210,8 @@ private:
     bool readSubtitle(const QString& path, const QByteArray& bytes, SubtitleFormat format, Side side,
                       SubtitleFormat documentFormat);
     void changeCharset(Side side);
+    // A job is one undo step; its batches are written as they come.
+    void followTranslationJobs();
     bool appendRecord(const DictionaryRecord& record, int selector);
     void startProgram(const QString& name, const QStringList& arguments);
     void showLibrary(LibraryMode mode);
@@ -210,6 +222,8 @@ private:
     QString m_layoutFile;
 
     SubtitleSession m_session;
+    // Before the registry, whose handlers use it; its worker is joined when it goes.
+    std::unique_ptr<TranslationRunner> m_translation;
     CommandRegistry m_commands;
     DictionaryStore m_store;
     TimingsMaskLatch m_maskLatch;
@@ -227,6 +241,13 @@ private:
 
     CChildView* m_view = nullptr;
     RibbonBar* m_ribbon = nullptr;
+    QComboBox* m_translateFromCombo = nullptr;
+    QComboBox* m_translateToCombo = nullptr;
+    QComboBox* m_originalCharsetCombo = nullptr;
+    QComboBox* m_translatedCharsetCombo = nullptr;
+    TimeSpinEdit* m_showTimeEdit = nullptr;
+    TimeSpinEdit* m_hideTimeEdit = nullptr;
+    QToolButton* m_restoreTimeButton = nullptr;
     QDockWidget* m_toolbox = nullptr;
     QTabWidget* m_paneTabs = nullptr;
     CSentenceFormView* m_sentencePane = nullptr;

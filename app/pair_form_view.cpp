@@ -1,7 +1,7 @@
 // The form shared by the dictionary and the vocabulary panes.
 #include "app/pair_form_view.h"
 
-#include "app/shell_rules.h"
+#include "dictionary/dictionary_rules.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "charset/encoding_detector.h"
-#include "dictionary/dictionary_store.h"
 #include "subtitle/format_table.h"
 
 #include "support/user_message.h"
@@ -72,19 +71,6 @@ private:
     std::optional<std::uint32_t> m_shown;
     std::optional<std::uint32_t> m_start;
 };
-
-// ----------------------------------------------------------------- dictionary panes
-
-// The record that an Add of a pane stores, or nothing when the texts break the length rules
-// (original 1 to 1000 units, translation at most 1000). Line breaks become spaces so that a
-// record's text stays one line.
-std::optional<DictionaryRecord> dictionaryPairFromPane(const QString& original, const QString& translated);
-
-enum class LibraryMode { Vocabulary = 0, Dictionary = 1 };
-QStringList libraryColumns(LibraryMode mode);
-// The Library list: one row per entry for the vocabulary, two rows (original, then translation)
-// sharing one number for the dictionary. Records without the entry flag are not listed.
-QVector<QStringList> libraryRows(const std::vector<DictionaryRecord>& records, LibraryMode mode);
 
 // ----------------------------------------------------------------- Timings tab
 

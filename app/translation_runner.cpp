@@ -12,34 +12,22 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
-TranslationRunner::TranslationRunner(TranslationHooks hooks, QWidget* dialogOwner,
-                                     TransportFactory transports, JobConfig config)
-    : QObject(dialogOwner), m_hooks(std::move(hooks)), m_owner(dialogOwner) {
+TranslationRunner::TranslationRunner(DialogSeam& dialogs, QWidget* dialogOwner, TransportFactory transports,
+                                     JobConfig config)
+    : m_dialogs(dialogs), m_owner(dialogOwner) {
     if (!transports) {
         transports = [service = TransportConfig::fromEnvironment()] { return makeCurlTransport(service); };
         m_engineFromSettings = true;
     }
     m_job = new TranslateJob(std::move(transports), config, this);
-    m_job->setProxyCredentialsAsker(m_hooks.askProxyCredentials
-                                        ? m_hooks.askProxyCredentials
-                                        : [this](const ProxyQuestion& q) { return askWithDialog(q); });
-    m_job->setPlainHttpConfirmer(m_hooks.confirmPlainHttp
-                                     ? m_hooks.confirmPlainHttp
-                                     : [this](const QString& host) { return confirmWithDialog(host); });
-    connect(m_job, &TranslateJob::started, this, [this] {
-        if (m_hooks.jobStarted)
-            m_hooks.jobStarted();
-    });
-    connect(m_job, &TranslateJob::batchTranslated, this,
-            [this](const QList<int>& rows, const QStringList& pieces) {
-                if (m_hooks.applyBatch)
-                    m_hooks.applyBatch(rows, pieces);
-            });
+    m_job->setProxyCredentialsAsker([this](const ProxyQuestion& q) { return askWithDialog(q); });
+    m_job->setPlainHttpConfirmer([this](const QString& host) { return confirmWithDialog(host); });
+    connect(m_job, &TranslateJob::started, this, &TranslationRunner::jobStarted);
+    connect(m_job, &TranslateJob::batchTranslated, this, &TranslationRunner::batchTranslated);
     connect(m_job, &TranslateJob::finished, this, [this](const JobEnd& end) {
-        if (end.message && m_hooks.showMessage)
-            m_hooks.showMessage(*end.message);
-        if (m_hooks.jobFinished)
-            m_hooks.jobFinished();
+        if (end.message)
+            m_dialogs.showMessage(m_owner, *end.message);
+        emit jobFinished();
     });
 }
 
@@ -53,10 +41,7 @@ bool TranslationRunner::run(TranslateRequest request) {
     if (!m_job->start(std::move(request)))
         return false;
     CProgress dialog(*m_job, total, m_owner);
-    if (m_hooks.runModal)
-        m_hooks.runModal(dialog);
-    else
-        dialog.exec();
+    m_dialogs.runModal(dialog);
     return true;
 }
 
@@ -96,8 +81,7 @@ std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const ProxyQues
     layout->addLayout(form);
     layout->addWidget(buttons);
 
-    const int result = m_hooks.runModal ? m_hooks.runModal(dialog) : dialog.exec();
-    if (result != QDialog::Accepted)
+    if (m_dialogs.runModal(dialog) != QDialog::Accepted)
         return std::nullopt;
     return ProxyCredentials{user->text(), password->text()};
 }
@@ -112,6 +96,5 @@ bool TranslationRunner::confirmWithDialog(const QString& host) {
     box.setObjectName(QStringLiteral("PlainHttpQuestion"));
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
-    const int result = m_hooks.runModal ? m_hooks.runModal(box) : box.exec();
-    return result == QMessageBox::Yes;
+    return m_dialogs.runModal(box) == QMessageBox::Yes;
 }

@@ -1,7 +1,7 @@
 // The "Library" dialog: lists the vocabulary (one row per pair) or the dictionary (two rows per pair).
 #pragma once
 
-#include "app/shell_rules.h"
+#include "dictionary/dictionary_rules.h"
 
 #include <QDialog>
 

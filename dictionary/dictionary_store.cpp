@@ -123,10 +123,10 @@ int DictionaryStore::OpenDictionaryFiles(const QString& programFolder) {
     QString folder = programFolder;
     if (!folder.isEmpty() && !folder.endsWith(u'/'))
         folder += u'/';
-    return OpenDictionaryFilesIn(folder + QStringLiteral("../data/"));
+    return openDictionaryFilesIn(folder + QStringLiteral("../data/"));
 }
 
-int DictionaryStore::OpenDictionaryFilesIn(const QString& dataFolder) {
+int DictionaryStore::openDictionaryFilesIn(const QString& dataFolder) {
     close();
     QString folder = dataFolder;
     if (!folder.isEmpty() && !folder.endsWith(u'/'))
@@ -201,7 +201,7 @@ std::vector<DictionaryRecord> listDictionaryRecords(QByteArrayView bytes) {
     return records;
 }
 
-std::vector<DictionaryRecord> DictionaryStore::ReadRecords(int selector) {
+std::vector<DictionaryRecord> DictionaryStore::readRecords(int selector) {
     std::vector<DictionaryRecord> records;
     if (!isOpen())
         return records;

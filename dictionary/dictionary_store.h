@@ -44,7 +44,7 @@ public:
     // with neither file open).
     int OpenDictionaryFiles(const QString& programFolder);
     // The same with "word.lxd" and "sentence.lxd" directly in dataFolder, wherever that is.
-    int OpenDictionaryFilesIn(const QString& dataFolder);
+    int openDictionaryFilesIn(const QString& dataFolder);
     // Appends one record to the vocabulary (selector 0) or the dictionary (any other). 0 on
     // success, -1 when the store is not open or the write failed; a failed write leaves the file's
     // whole records as they were, so that no partial record shifts the ones appended after it. A
@@ -53,7 +53,7 @@ public:
     int AppendDictionaryRecord(const DictionaryRecord& record, int selector);
     // The entries of the file (records whose flag is 1), in file order. Records with another flag
     // and a short tail are skipped. Nothing when the store is not open.
-    std::vector<DictionaryRecord> ReadRecords(int selector);
+    std::vector<DictionaryRecord> readRecords(int selector);
 
     bool isOpen() const { return m_wordFile && m_sentenceFile; }
     void close();

@@ -44,12 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     DictionaryStore store;
     FUZZ_CHECK(store.OpenDictionaryFiles(g_bin) == 0);
-    FUZZ_CHECK(store.ReadRecords(kVocabulary).size() == listed.size());
+    FUZZ_CHECK(store.readRecords(kVocabulary).size() == listed.size());
     DictionaryRecord added;
     added.original = QStringLiteral("fuzz");
     added.translated = QStringLiteral("test");
     FUZZ_CHECK(store.AppendDictionaryRecord(added, kVocabulary) == 0);
-    const std::vector<DictionaryRecord> after = store.ReadRecords(kVocabulary);
+    const std::vector<DictionaryRecord> after = store.readRecords(kVocabulary);
     FUZZ_CHECK(after.size() == listed.size() + 1);
     FUZZ_CHECK(after.back().original == added.original && after.back().translated == added.translated);
     FUZZ_CHECK(QFile(g_word).size() % qint64(kDictionaryRecordSize) == 0);

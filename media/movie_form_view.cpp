@@ -4,13 +4,12 @@
 
 #include "media/embedded_window.h"
 #include "media/movie_rules.h"
+#include "ui/desktop_dialogs.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -44,6 +43,7 @@ QToolButton* mediaButton(QWidget* parent, QStyle::StandardPixmap icon, const QSt
 CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
     : QWidget(parent),
       m_engineFactory(engineFactory ? std::move(engineFactory) : EngineFactory(defaultEngine)),
+      m_desktop(std::make_unique<DesktopDialogs>()), m_dialogs(m_desktop.get()),
       m_video(new EmbeddedWindow(this)),
       m_open(mediaButton(this, QStyle::SP_DirOpenIcon, tr("Open another film"), "movieOpen")),
       m_play(mediaButton(this, QStyle::SP_MediaPlay, tr("Open a film and play it"), "moviePlay")),
@@ -132,18 +132,6 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
                           .count());
     };
 
-    m_pickFile = [this] {
-        return QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("All Files (*)"));
-    };
-    m_showMessage = [this](const UserMessage& message) {
-        const QMessageBox::Icon icon = message.icon == MessageIcon::Error     ? QMessageBox::Critical
-                                       : message.icon == MessageIcon::Warning ? QMessageBox::Warning
-                                                                              : QMessageBox::Information;
-        QMessageBox box(icon, message.caption, message.text, QMessageBox::Ok, this);
-        // The text holds file names, and a file name may look like markup.
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    };
     setPlayingControlsEnabled(false);
 }
 
@@ -163,7 +151,7 @@ void CMovieFormView::OnPlayPause() {
         m_state = PlayState::Playing;
         break;
     case PlayState::NothingOpen: {
-        const QString path = m_lastFilm.isEmpty() && m_pickFile ? m_pickFile() : m_lastFilm;
+        const QString path = m_lastFilm.isEmpty() ? pickFilm() : m_lastFilm;
         if (!path.isEmpty())
             openFilm(path);
         return;
@@ -175,7 +163,7 @@ void CMovieFormView::OnPlayPause() {
 }
 
 void CMovieFormView::OnOpen() {
-    const QString path = m_pickFile ? m_pickFile() : QString();
+    const QString path = pickFilm();
     if (path.isEmpty())
         return;
     if (m_state != PlayState::NothingOpen)
@@ -360,7 +348,14 @@ void CMovieFormView::updatePlayButton() {
         m_play->setToolTip(tr("Open a film and play it"));
 }
 
+void CMovieFormView::setDialogs(DialogSeam* dialogs) {
+    m_dialogs = dialogs ? dialogs : m_desktop.get();
+}
+
+QString CMovieFormView::pickFilm() {
+    return m_dialogs->getOpenFileName(this, {QStringLiteral("All Files (*)")}).path;
+}
+
 void CMovieFormView::showMessage(const UserMessage& message) {
-    if (m_showMessage)
-        m_showMessage(message);
+    m_dialogs->showMessage(this, message);
 }

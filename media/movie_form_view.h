@@ -5,6 +5,7 @@
 #include "media/movie_rules.h"
 #include "support/thread_hop.h"
 #include "support/user_message.h"
+#include "ui/dialog_seam.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -24,11 +25,8 @@ class CMovieFormView : public QWidget {
 public:
     // Makes the library's engine on the first open; nullptr, and why, when the library cannot start.
     using EngineFactory = std::function<std::unique_ptr<MediaEngine>(QString& error)>;
-    // Asks for the film to open; empty when the user cancelled.
-    using FilePicker = std::function<QString()>;
     // Writes a fresh temporary translated subtitle and gives back its path; nothing when there is none.
     using SubtitleWriter = std::function<std::optional<QString>()>;
-    using MessageSink = std::function<void(const UserMessage&)>;
     // Milliseconds on a monotonic clock.
     using Clock = std::function<qint64()>;
 
@@ -40,9 +38,9 @@ public:
 
     // Takes effect until the first open has made the engine.
     void setEngineFactory(EngineFactory factory) { m_engineFactory = std::move(factory); }
-    void setFilePicker(FilePicker picker) { m_pickFile = std::move(picker); }
+    // Who answers the film picker and the messages; nullptr: the desktop.
+    void setDialogs(DialogSeam* dialogs);
     void setSubtitleWriter(SubtitleWriter writer) { m_writeSubtitle = std::move(writer); }
-    void setMessageSink(MessageSink sink) { m_showMessage = std::move(sink); }
     void setClock(Clock clock) { m_now = std::move(clock); }
 
     PlayState playState() const { return m_state; }
@@ -84,10 +82,12 @@ private:
     void updatePlayButton();
     void showMessage(const UserMessage& message);
 
+    QString pickFilm();
+
     EngineFactory m_engineFactory;
-    FilePicker m_pickFile;
+    std::unique_ptr<DialogSeam> m_desktop;
+    DialogSeam* m_dialogs;
     SubtitleWriter m_writeSubtitle;
-    MessageSink m_showMessage;
     Clock m_now;
 
     // The engine outlives every player made from it.

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config ccache
     qt6-base-dev libgl-dev
+    qt6-svg-dev  # the ribbon's images are SVG drawings, rendered at the size a screen asks for
     libicu-dev libpoco-dev libcurl4-openssl-dev libcpp-httplib-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick fonts-wqy-microhei fonts-dejavu-core xcompmgr
@@ -15,6 +16,7 @@ packages=(
     libvlc-dev vlc-plugin-base vlc-plugin-video-output libvlc-bin  # movie pane: libVLC, its decoders and video outputs
     qt6-webengine-dev  # the web search page, loaded from a plugin on first use
     qt6-speech-dev  # mini reads cards aloud through Qt TextToSpeech where a speech engine is installed
+    clang-format  # tools/test checks the layout of every C++ file
     clang libclang-rt-14-dev # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
     llvm-14 # llvm-symbolizer, for readable stacks in sanitizer reports
     stress-ng # trelline_bench's runs under load

@@ -1,17 +1,41 @@
 // The command registry.
 #include "app/commands/command_registry.h"
 
-#include "app/ribbon/ribbon_icons.h"
+#include "app/shell_rules.h"
+
+#include <utility>
+
+bool isAllowed(EnabledWhen when, const CommandState& s) {
+    const TimingControlStates timing =
+        timingControlStates(s.selectedRows, s.hasFocusedRow, s.focusedShow, s.formatMode);
+    const std::pair<When, bool> facts[] = {
+        {When::Rows, s.rowCount > 0},
+        {When::Selection, s.selectedRows > 0},
+        {When::TwoSelected, s.selectedRows >= 2},
+        {When::Idle, !s.translating},
+        {When::UndoStep, s.canUndo},
+        {When::RedoStep, s.canRedo},
+        {When::LinesHeld, s.linesHeld},
+        {When::ShowTimeEditable, timing.showEdit},
+        {When::HideTimeEditable, timing.hideEdit},
+        {When::OriginalTimeRestorable, timing.restoreButton},
+        {When::OriginalRedecodes, s.originalRedecodes},
+        {When::TranslatedRedecodes, s.translatedRedecodes},
+    };
+    for (const auto& [flag, holds] : facts)
+        if (when.testFlag(flag) && !holds)
+            return false;
+    return true;
+}
 
 void CommandRegistry::add(CommandSpec command) {
+    const bool enabled = isAllowed(command.enabledWhen, m_state);
     for (Row& row : m_rows)
         if (row.command.id == command.id) {
-            row.command = std::move(command);
-            row.enabled = evaluate(row);
+            row = Row{std::move(command), enabled};
             return;
         }
-    m_rows.push_back(Row{std::move(command), true});
-    m_rows.back().enabled = evaluate(m_rows.back());
+    m_rows.push_back(Row{std::move(command), enabled});
 }
 
 const CommandSpec* CommandRegistry::find(CommandId id) const {
@@ -33,9 +57,16 @@ QString CommandRegistry::label(CommandId id) const {
     return command ? command->label : QString();
 }
 
-QIcon CommandRegistry::icon(CommandId id) const {
+QString CommandRegistry::menuText(CommandId id) const {
     const CommandSpec* command = find(id);
-    return command && !command->iconName.isEmpty() ? commandIcon(command->iconName) : QIcon();
+    if (!command)
+        return QString();
+    return command->menuText.isEmpty() ? command->label : command->menuText;
+}
+
+QString CommandRegistry::iconName(CommandId id) const {
+    const CommandSpec* command = find(id);
+    return command ? command->iconName : QString();
 }
 
 bool CommandRegistry::isEnabled(CommandId id) const {
@@ -59,14 +90,10 @@ bool CommandRegistry::dispatch(CommandId id) {
     return false;
 }
 
-bool CommandRegistry::evaluate(const Row& row) const {
-    return !row.command.enabledWhen || row.command.enabledWhen(m_state);
-}
-
 void CommandRegistry::update(const CommandState& state) {
     m_state = state;
     for (Row& row : m_rows) {
-        const bool enabled = evaluate(row);
+        const bool enabled = isAllowed(row.command.enabledWhen, m_state);
         if (enabled == row.enabled)
             continue;
         row.enabled = enabled;

@@ -1,5 +1,5 @@
-// The shell's commands: loading, saving, character sets, help, the dictionary and the programs
-// velmora starts.
+// The frame's own commands: loading, saving, character sets, help, the dictionary and the programs
+// velmora starts; and where every feature's commands are registered.
 #include "app/commands/all_commands.h"
 #include "app/commands/command_registry.h"
 #include "app/main_frame.h"
@@ -15,13 +15,13 @@ void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
          "document-open",
          {QKeySequence::Open},
          [f] { f->OnLoadOriginal(); },
-         when::idle},
+         When::Idle},
         {CommandId::LoadTranslated,
          "Load Translated",
          "document-import",
          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
          [f] { f->OnLoadTranslated(); },
-         when::idle},
+         When::Idle},
         // The face of "Save" only opens its menu.
         {CommandId::Save, "Save", "document-save", {}, nothing, {}},
         {CommandId::SaveOriginalSubtitle,
@@ -29,45 +29,40 @@ void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
          "",
          {},
          save(SaveKind::OriginalSubtitle),
-         when::hasRows},
+         When::Rows},
         {CommandId::SaveTranslatedSubtitle,
          "Save Translated Subtitle",
          "",
          {QKeySequence::Save},
          save(SaveKind::TranslatedSubtitle),
-         when::hasRows},
-        {CommandId::SaveMixSubtitle, "Save Mix Subtitle", "", {}, save(SaveKind::MixSubtitle), when::hasRows},
+         When::Rows},
+        {CommandId::SaveMixSubtitle, "Save Mix Subtitle", "", {}, save(SaveKind::MixSubtitle), When::Rows},
         {CommandId::SaveOriginalSubtitleAs,
          "Save Original Subtitle As...",
          "document-save-as",
          {},
          saveAs(SaveKind::OriginalSubtitle),
-         when::hasRows},
+         When::Rows},
         {CommandId::SaveTranslatedSubtitleAs,
          "Save Translated Subtitle As...",
          "document-save-as",
          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
          saveAs(SaveKind::TranslatedSubtitle),
-         when::hasRows},
+         When::Rows},
         {CommandId::SaveMixSubtitleAs,
          "Save Mix Subtitle As...",
          "document-save-as",
          {},
          saveAs(SaveKind::MixSubtitle),
-         when::hasRows},
-        {CommandId::SaveOriginalText,
-         "Save Original Text",
-         "",
-         {},
-         save(SaveKind::OriginalText),
-         when::hasRows},
+         When::Rows},
+        {CommandId::SaveOriginalText, "Save Original Text", "", {}, save(SaveKind::OriginalText), When::Rows},
         {CommandId::SaveTranslatedText,
          "Save Translated Text",
          "",
          {},
          save(SaveKind::TranslatedText),
-         when::hasRows},
-        {CommandId::SaveMixText, "Save Mix Text", "", {}, save(SaveKind::MixText), when::hasRows},
+         When::Rows},
+        {CommandId::SaveMixText, "Save Mix Text", "", {}, save(SaveKind::MixText), When::Rows},
         {CommandId::StartTranslate, "Start Translate", "preferences-desktop-locale", {}, nothing, {}},
         // The language combos are read when a job starts.
         {CommandId::TranslateFrom, "Translate From", "", {}, nothing, {}},
@@ -78,20 +73,21 @@ void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
          "",
          {},
          [f] { f->OnChangeOriginalCharset(); },
-         [f](const CommandState& s) { return when::idle(s) && f->canRedecode(Side::Original); }},
+         When::Idle | When::OriginalRedecodes},
         {CommandId::ChangeTranslatedCharset,
          "Change Translated CharSet",
          "",
          {},
          [f] { f->OnChangeTranslatedCharset(); },
-         [f](const CommandState& s) { return when::idle(s) && f->canRedecode(Side::Translated); }},
+         When::Idle | When::TranslatedRedecodes},
         {CommandId::HelpTopics,
          "Help Topics",
          "help-contents",
          {QKeySequence::HelpContents},
          [f] { f->OnHelpTopics(); },
-         {}},
-        {CommandId::About, "About", "help-about", {}, [f] { f->OnAbout(); }, {}},
+         {},
+         "H&elp Topics"},
+        {CommandId::About, "About", "help-about", {}, [f] { f->OnAbout(); }, {}, "&About"},
         {CommandId::WebPage, "&Web Page", "internet-web-browser", {}, [f] { f->OnWebPage(); }, {}},
         // Not QKeySequence::Quit: some desktops bind it to nothing.
         {CommandId::Exit,
@@ -136,28 +132,13 @@ void registerShellCommands(CommandRegistry& commands, CMainFrame& frame) {
         commands.add(row);
 }
 
-void registerHistoryCommands(CommandRegistry& commands, CMainFrame& frame) {
-    CMainFrame* f = &frame;
-    commands.add({CommandId::Undo,
-                  "Undo",
-                  "edit-undo",
-                  {QKeySequence::Undo},
-                  [f] { f->undo(); },
-                  [](const CommandState& s) { return s.canUndo && when::idle(s); }});
-    commands.add({CommandId::Redo,
-                  "Redo",
-                  "edit-redo",
-                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
-                  [f] { f->redo(); },
-                  [](const CommandState& s) { return s.canRedo && when::idle(s); }});
-}
-
 void registerAllCommands(CommandRegistry& commands, CMainFrame& frame) {
     registerShellCommands(commands, frame);
-    registerHistoryCommands(commands, frame);
-    registerEditCommands(commands, frame);
-    registerTimingCommands(commands, frame);
-    registerSearchCommands(commands, frame);
-    registerConvertCommands(commands, frame);
-    registerTranslateCommands(commands, frame);
+    CommandContext& context = frame;
+    registerHistoryCommands(commands, context);
+    registerEditCommands(commands, context);
+    registerTimingCommands(commands, context);
+    registerSearchCommands(commands, context);
+    registerConvertCommands(commands, context);
+    registerTranslateCommands(commands, context);
 }

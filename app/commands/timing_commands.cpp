@@ -1,95 +1,81 @@
 // The timing edits: the Show and Hide boxes, "Restore Original Time" and "Set Delay".
 #include "app/commands/all_commands.h"
+#include "app/commands/command_context.h"
 #include "app/commands/command_registry.h"
 #include "app/edit_dialogs.h"
-#include "app/main_frame.h"
 #include "app/ribbon/ribbon_bar.h"
-#include "app/shell_rules.h"
 #include "edit/timing_edits.h"
-
-#include <QToolButton>
+#include "ui/dialog_seam.h"
 
 namespace {
 
-TimingControlStates timingStates(const CommandState& s) {
-    return timingControlStates(s.selectedRows, s.hasFocusedRow, s.focusedShow, s.formatMode);
-}
-
-void stepBox(CMainFrame& frame, TimeBox box, int steps) {
-    TimeSpinEdit* edit = box == TimeBox::Show ? frame.showTimeEdit : frame.hideTimeEdit;
-    if (!edit || frame.isTranslating())
+void stepBox(CommandContext& context, TimeBox box, int steps) {
+    TimeSpinEdit* edit = context.timeBox(box);
+    if (!edit)
         return;
-    std::optional<BoxEdit> step = stepTimeBox(frame.session(), frame.focusedRow(), box, steps, edit->text());
+    std::optional<BoxEdit> step =
+        stepTimeBox(context.session(), context.focusedRow(), box, steps, edit->text());
     if (!step)
         return;
     edit->setText(step->boxText);
-    frame.runEdit(step->edit);
+    context.runEdit(step->edit);
 }
 
-void typeBoxes(CMainFrame& frame) {
-    if (!frame.showTimeEdit || !frame.hideTimeEdit || frame.isTranslating())
+void typeBoxes(CommandContext& context) {
+    TimeSpinEdit* show = context.timeBox(TimeBox::Show);
+    TimeSpinEdit* hide = context.timeBox(TimeBox::Hide);
+    if (!show || !hide)
         return;
-    frame.runEdit(typeTimeBoxes(frame.session(), frame.focusedRow(), frame.showTimeEdit->text(),
-                                frame.hideTimeEdit->text()));
+    context.runEdit(typeTimeBoxes(context.session(), context.focusedRow(), show->text(), hide->text()));
 }
 
-void restoreTime(CMainFrame& frame) {
-    std::optional<RestoredTimes> restored = restoreOriginalTime(frame.session(), frame.focusedRow());
+void restoreTime(CommandContext& context) {
+    std::optional<RestoredTimes> restored = restoreOriginalTime(context.session(), context.focusedRow());
     if (!restored)
         return;
-    if (restored->show && frame.showTimeEdit)
-        frame.showTimeEdit->setText(*restored->show);
-    if (restored->hide && frame.hideTimeEdit)
-        frame.hideTimeEdit->setText(*restored->hide);
-    frame.runEdit(restored->edit);
+    for (auto [box, text] :
+         {std::pair{TimeBox::Show, restored->show}, std::pair{TimeBox::Hide, restored->hide}})
+        if (TimeSpinEdit* edit = context.timeBox(box); edit && text)
+            edit->setText(*text);
+    context.runEdit(restored->edit);
 }
 
-void setDelayCommand(CMainFrame& frame) {
-    CSet_Delay dialog(frame.session().document().formatMode, &frame);
-    if (frame.seam().runModal(dialog) != QDialog::Accepted)
+void setDelayCommand(CommandContext& context) {
+    CSet_Delay dialog(context.session().document().formatMode, context.dialogParent());
+    if (context.dialogs().runModal(dialog) != QDialog::Accepted)
         return;
-    frame.runEdit(setDelay(frame.session(), dialog.choice(), frame.selectedRows()));
+    context.runEdit(setDelay(context.session(), dialog.choice(), context.selectedRows()));
 }
 
 } // namespace
 
-void registerTimingCommands(CommandRegistry& commands, CMainFrame& frame) {
-    CMainFrame* f = &frame;
+void registerTimingCommands(CommandRegistry& commands, CommandContext& context) {
+    CommandContext* c = &context;
     // The two boxes act through their own notifications; their ids only carry their enabled state.
-    commands.add({CommandId::ShowTime,
-                  "Show: ",
-                  "",
-                  {},
-                  [] {},
-                  [](const CommandState& s) { return timingStates(s).showEdit && when::idle(s); }});
-    commands.add({CommandId::HideTime,
-                  "Hide: ",
-                  "",
-                  {},
-                  [] {},
-                  [](const CommandState& s) { return timingStates(s).hideEdit && when::idle(s); }});
+    commands.add({CommandId::ShowTime, "Show: ", "", {}, [] {}, When::ShowTimeEditable | When::Idle});
+    commands.add({CommandId::HideTime, "Hide: ", "", {}, [] {}, When::HideTimeEditable | When::Idle});
     commands.add({CommandId::RestoreOriginalTime,
                   "Restore Original Time",
                   "document-revert",
                   {},
-                  [f] { restoreTime(*f); },
-                  [](const CommandState& s) { return timingStates(s).restoreButton && when::idle(s); }});
+                  [c] { restoreTime(*c); },
+                  When::OriginalTimeRestorable | When::Idle});
     commands.add({CommandId::SetDelay,
                   "Set Delay",
                   "appointment-new",
                   {QKeySequence(Qt::CTRL | Qt::Key_D)},
-                  [f] { setDelayCommand(*f); },
-                  [](const CommandState& s) { return when::hasRows(s) && when::idle(s); }});
+                  [c] { setDelayCommand(*c); },
+                  When::Rows | When::Idle});
 
-    QObject::connect(f, &CMainFrame::ribbonBuilt, f, [f] {
-        for (auto [edit, box] :
-             {std::pair{f->showTimeEdit, TimeBox::Show}, std::pair{f->hideTimeEdit, TimeBox::Hide}}) {
+    c->whenRibbonBuilt([c] {
+        for (TimeBox box : {TimeBox::Show, TimeBox::Hide}) {
+            TimeSpinEdit* edit = c->timeBox(box);
             if (!edit)
                 continue;
-            QObject::connect(edit, &TimeSpinEdit::stepped, f,
-                             [f, box](int steps) { stepBox(*f, box, steps); });
+            QObject::connect(edit, &TimeSpinEdit::stepped, edit,
+                             [c, box](int steps) { stepBox(*c, box, steps); });
             // Only what the user types: filling the boxes from a newly focused row changes nothing.
-            QObject::connect(edit, &TimeSpinEdit::textEdited, f, [f] { typeBoxes(*f); });
+            QObject::connect(edit, &TimeSpinEdit::textEdited, edit, [c] { typeBoxes(*c); });
         }
     });
 }

@@ -5,4 +5,6 @@
 
 // The desktop theme's icon of that name when the theme has one, else our own drawing of it.
 QIcon commandIcon(const QString& themeName);
+// Whether our own drawings have an image of that theme name, for desktops whose theme lacks it.
+bool hasOwnDrawing(const QString& themeName);
 QIcon applicationButtonIcon();

@@ -27,6 +27,8 @@ struct ControlEntry {
     CommandId id;
     Kind kind;
     int width = 0; // combos and time edits
+    // What a split button's arrow opens.
+    std::initializer_list<CommandId> menu = {};
 };
 
 struct GroupEntry {
@@ -46,9 +48,18 @@ const TabEntry kLayout[] = {
          {kGroupFile,
           {{CommandId::LoadOriginal, Kind::Button},
            {CommandId::LoadTranslated, Kind::Button},
-           {CommandId::Save, Kind::Split}}},
+           {CommandId::Save,
+            Kind::Split,
+            0,
+            {CommandId::SaveOriginalSubtitle, CommandId::SaveTranslatedSubtitle, CommandId::SaveMixSubtitle,
+             CommandId::SaveOriginalSubtitleAs, CommandId::SaveTranslatedSubtitleAs,
+             CommandId::SaveMixSubtitleAs, CommandId::SaveOriginalText, CommandId::SaveTranslatedText,
+             CommandId::SaveMixText}}}},
          {kGroupTranslation,
-          {{CommandId::StartTranslate, Kind::Split},
+          {{CommandId::StartTranslate,
+            Kind::Split,
+            0,
+            {CommandId::TranslateAll, CommandId::TranslateSelected}},
            {CommandId::TranslateFrom, Kind::Combo, kLanguageFromWidth},
            {CommandId::ChangeOriginalCharset, Kind::Combo, kCharsetWidth},
            {CommandId::ChangeTranslatedCharset, Kind::Combo, kCharsetWidth},
@@ -97,19 +108,29 @@ const TabEntry kLayout[] = {
      }},
 };
 
-// What the two split buttons' arrows open.
-const QList<CommandId> kSaveMenu = {
-    CommandId::SaveOriginalSubtitle,   CommandId::SaveTranslatedSubtitle,   CommandId::SaveMixSubtitle,
-    CommandId::SaveOriginalSubtitleAs, CommandId::SaveTranslatedSubtitleAs, CommandId::SaveMixSubtitleAs,
-    CommandId::SaveOriginalText,       CommandId::SaveTranslatedText,       CommandId::SaveMixText,
+// The application menu: a sub-menu of the help commands, a separator, "&Exit".
+struct MenuEntry {
+    CommandId id;
+    const char* subMenu = nullptr; // a sub-menu of these commands instead of one command
+    std::initializer_list<CommandId> items = {};
 };
-const QList<CommandId> kTranslateMenu = {CommandId::TranslateAll, CommandId::TranslateSelected};
+constexpr CommandId kSeparator = CommandId(0);
+const MenuEntry kApplicationMenu[] = {
+    {CommandId::HelpTopics, "&Help", {CommandId::HelpTopics, CommandId::WebPage, CommandId::About}},
+    {kSeparator},
+    {CommandId::Exit},
+};
 
-QList<QPair<quint16, QString>> menuOf(const CommandRegistry& commands, const QList<CommandId>& ids) {
+QList<QPair<quint16, QString>> menuOf(const CommandRegistry& commands, std::initializer_list<CommandId> ids) {
     QList<QPair<quint16, QString>> items;
     for (CommandId id : ids)
-        items.append({quint16(id), commands.label(id)});
+        items.append({quint16(id), commands.menuText(id)});
     return items;
+}
+
+QIcon iconOf(const CommandRegistry& commands, CommandId id) {
+    const QString name = commands.iconName(id);
+    return name.isEmpty() ? QIcon() : commandIcon(name);
 }
 
 // The application menu shows its images at the large size of the ribbon's buttons.
@@ -122,25 +143,33 @@ public:
     }
 };
 
-QAction* addMenuCommand(const CommandRegistry& commands, QMenu* menu, CommandId id, const QString& text) {
-    QAction* action = menu->addAction(commands.icon(id), text);
+void addMenuCommand(const CommandRegistry& commands, QMenu* menu, CommandId id) {
+    QAction* action = menu->addAction(iconOf(commands, id), commands.menuText(id));
     action->setData(uint(quint16(id)));
-    return action;
+}
+
+void useLargeImages(QMenu* menu) {
+    auto* style = new LargeMenuImages;
+    style->setParent(menu);
+    menu->setStyle(style);
 }
 
 QMenu* buildApplicationMenu(const CommandRegistry& commands, QWidget* parent) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("ribbonApplicationMenu"));
-    QMenu* help = menu->addMenu(commands.icon(CommandId::HelpTopics), QStringLiteral("&Help"));
-    addMenuCommand(commands, help, CommandId::HelpTopics, QStringLiteral("H&elp Topics"));
-    addMenuCommand(commands, help, CommandId::WebPage, QStringLiteral("&Web Page"));
-    addMenuCommand(commands, help, CommandId::About, QStringLiteral("&About"));
-    menu->addSeparator();
-    addMenuCommand(commands, menu, CommandId::Exit, QStringLiteral("&Exit"));
-    for (QMenu* m : {menu, help}) {
-        auto* style = new LargeMenuImages;
-        style->setParent(m);
-        m->setStyle(style);
+    useLargeImages(menu);
+    for (const MenuEntry& entry : kApplicationMenu) {
+        if (entry.id == kSeparator) {
+            menu->addSeparator();
+        } else if (entry.subMenu) {
+            // The sub-menu shows the image of its first command.
+            QMenu* sub = menu->addMenu(iconOf(commands, entry.id), QString::fromLatin1(entry.subMenu));
+            useLargeImages(sub);
+            for (CommandId id : entry.items)
+                addMenuCommand(commands, sub, id);
+        } else {
+            addMenuCommand(commands, menu, entry.id);
+        }
     }
     return menu;
 }
@@ -171,7 +200,7 @@ void followEnabledStates(RibbonBar* ribbon, CommandRegistry& commands) {
 
 } // namespace
 
-RibbonBar* BuildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
+RibbonBar* buildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
     auto* ribbon = new RibbonBar(parent);
     ribbon->setObjectName(QStringLiteral("theRibbon"));
     ribbon->setWindowTitle(QStringLiteral("The Ribbon"));
@@ -186,15 +215,13 @@ RibbonBar* BuildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
                 const QString label = commands.label(c.id);
                 switch (c.kind) {
                 case Kind::Button:
-                    ribbon->addButton(group, id, label, commands.icon(c.id));
+                    ribbon->addButton(group, id, label, iconOf(commands, c.id));
                     break;
                 case Kind::Split:
                     // "Save" and "Start Translate" do nothing of their own: their faces open the
                     // menus, which a click on the big button is plainly meant for.
-                    ribbon->addSplitButton(
-                        group, id, label,
-                        menuOf(commands, c.id == CommandId::Save ? kSaveMenu : kTranslateMenu),
-                        commands.icon(c.id), RibbonBar::SplitFace::OpensMenu);
+                    ribbon->addSplitButton(group, id, label, menuOf(commands, c.menu), iconOf(commands, c.id),
+                                           RibbonBar::SplitFace::OpensMenu);
                     break;
                 case Kind::Combo:
                     ribbon->addCombo(group, id, label, c.width);
@@ -217,11 +244,11 @@ RibbonBar* BuildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
         ribbon->timeEdit(quint16(id))->setText(kStartTime);
 
     QToolButton* about = ribbon->addTabRowButton(quint16(CommandId::About), commands.label(CommandId::About));
-    about->setIcon(commands.icon(CommandId::About));
+    about->setIcon(iconOf(commands, CommandId::About));
     about->setIconSize(QSize(16, 16));
     for (CommandId id : {CommandId::Undo, CommandId::Redo})
         if (commands.contains(id))
-            ribbon->addQuickAccessButton(quint16(id), commands.label(id), commands.icon(id));
+            ribbon->addQuickAccessButton(quint16(id), commands.label(id), iconOf(commands, id));
 
     ribbon->setApplicationMenu(buildApplicationMenu(commands, ribbon));
     followEnabledStates(ribbon, commands);

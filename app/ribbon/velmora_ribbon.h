@@ -11,4 +11,4 @@ class CommandRegistry;
 // language combos from the language table with "English" and "French". The two time edits start
 // with "00:00:00,000". Undo and Redo sit in a quick-access strip beside the application button.
 // Every control follows its command's enabled state in the registry from then on.
-RibbonBar* BuildVelmoraRibbon(QWidget* parent, CommandRegistry& commands);
+RibbonBar* buildVelmoraRibbon(QWidget* parent, CommandRegistry& commands);

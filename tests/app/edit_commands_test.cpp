@@ -119,30 +119,30 @@ TEST_F(EditCommands, TimingBoxesSpinAndTypedTimesReachTheTimeLine) {
     CMainFrame& f = loaded(3);
     f.ribbon()->setCurrentTab(1);
     selectRows({1});
-    ASSERT_TRUE(f.showTimeEdit->isEnabled());
-    EXPECT_EQ(f.showTimeEdit->text(), "00:00:02,000");
+    ASSERT_TRUE(f.showTimeEdit()->isEnabled());
+    EXPECT_EQ(f.showTimeEdit()->text(), "00:00:02,000");
     QSignalSpy changed(f.grid()->model(), &QAbstractItemModel::dataChanged);
 
-    f.showTimeEdit->stepBy(1);
-    EXPECT_EQ(f.showTimeEdit->text(), "00:00:02,010");
+    f.showTimeEdit()->stepBy(1);
+    EXPECT_EQ(f.showTimeEdit()->text(), "00:00:02,010");
     EXPECT_EQ(cell(1, kColumnShow), "00:00:02,010");
     EXPECT_EQ(f.session().document().timeLines[1], "00:00:02,010 --> 00:00:03,500");
     EXPECT_EQ(changed.count(), 1);
 
     // Typing: the time line the savers write follows, and the whole typing is one undo step.
-    f.hideTimeEdit->setFocus();
-    QTest::keyClick(f.hideTimeEdit, Qt::Key_Home);
-    QTest::keyClicks(f.hideTimeEdit, "000009500");
+    f.hideTimeEdit()->setFocus();
+    QTest::keyClick(f.hideTimeEdit(), Qt::Key_Home);
+    QTest::keyClicks(f.hideTimeEdit(), "000009500");
     EXPECT_EQ(cell(1, kColumnHide), "00:00:09,500");
     EXPECT_EQ(f.session().document().timeLines[1], "00:00:02,010 --> 00:00:09,500");
     f.dispatchCommand(CommandId::Undo);
     EXPECT_EQ(f.session().document().timeLines[1], "00:00:02,010 --> 00:00:03,500");
-    EXPECT_EQ(f.hideTimeEdit->text(), "00:00:03,500");
+    EXPECT_EQ(f.hideTimeEdit()->text(), "00:00:03,500");
 
     // Focusing another row fills the boxes without touching any time line.
     const QStringList before = f.session().document().timeLines;
     selectRows({2});
-    EXPECT_EQ(f.showTimeEdit->text(), "00:00:04,000");
+    EXPECT_EQ(f.showTimeEdit()->text(), "00:00:04,000");
     EXPECT_EQ(f.session().document().timeLines, before);
 }
 
@@ -168,7 +168,7 @@ TEST_F(EditCommands, SetDelayDialogAndRestoreOriginalTime) {
     f.dispatchCommand(CommandId::RestoreOriginalTime);
     EXPECT_EQ(cell(2, kColumnShow), "00:00:04,000");
     EXPECT_EQ(cell(1, kColumnShow), "00:00:00,000");
-    EXPECT_EQ(f.showTimeEdit->text(), "00:00:04,000");
+    EXPECT_EQ(f.showTimeEdit()->text(), "00:00:04,000");
 
     // Cancel changes nothing.
     m_seam.onModal = [](QDialog& d) { d.reject(); };

@@ -75,12 +75,12 @@ TEST_F(FrameTest, CreatesFrameStatusBarViewsDockAndStore) {
     EXPECT_EQ(f.paneTabStrip()->widget(0), f.sentencePane());
     EXPECT_TRUE(f.vocaPane()->isHidden());
 
-    EXPECT_FALSE(f.showTimeEdit->isEnabled());
-    EXPECT_FALSE(f.hideTimeEdit->isEnabled());
-    EXPECT_FALSE(f.restoreTimeButton->isEnabled());
-    EXPECT_EQ(f.showTimeEdit->text(), QStringLiteral("00:00:00,000"));
-    EXPECT_EQ(f.originalCharsetCombo->currentText(), QStringLiteral("America(ANSI)"));
-    EXPECT_EQ(f.translatedCharsetCombo->count(), 21);
+    EXPECT_FALSE(f.showTimeEdit()->isEnabled());
+    EXPECT_FALSE(f.hideTimeEdit()->isEnabled());
+    EXPECT_FALSE(f.restoreTimeButton()->isEnabled());
+    EXPECT_EQ(f.showTimeEdit()->text(), QStringLiteral("00:00:00,000"));
+    EXPECT_EQ(f.originalCharsetCombo()->currentText(), QStringLiteral("America(ANSI)"));
+    EXPECT_EQ(f.translatedCharsetCombo()->count(), 21);
     EXPECT_EQ(f.session().document().translatedCodePage, 1252u);
     EXPECT_EQ(f.session().document().formatMode, kSubRip);
 }
@@ -157,31 +157,31 @@ TEST_F(FrameTest, FocusedRowDrivesTimingControlsAndDictionaryPane) {
     ASSERT_EQ(f.session().rows().count(), 4);
 
     selectRows({1});
-    EXPECT_TRUE(f.showTimeEdit->isEnabled());
-    EXPECT_TRUE(f.hideTimeEdit->isEnabled());
-    EXPECT_TRUE(f.restoreTimeButton->isEnabled());
-    EXPECT_EQ(f.showTimeEdit->text(), QStringLiteral("00:00:02,000"));
-    EXPECT_EQ(f.hideTimeEdit->text(), QStringLiteral("00:00:03,500"));
+    EXPECT_TRUE(f.showTimeEdit()->isEnabled());
+    EXPECT_TRUE(f.hideTimeEdit()->isEnabled());
+    EXPECT_TRUE(f.restoreTimeButton()->isEnabled());
+    EXPECT_EQ(f.showTimeEdit()->text(), QStringLiteral("00:00:02,000"));
+    EXPECT_EQ(f.hideTimeEdit()->text(), QStringLiteral("00:00:03,500"));
     EXPECT_EQ(f.sentencePane()->originalEdit()->text(), QStringLiteral("Line 2"));
     EXPECT_EQ(f.sentencePane()->translatedEdit()->text(), QStringLiteral("Ligne 2"));
 
     selectRows({0, 1});
-    EXPECT_FALSE(f.showTimeEdit->isEnabled());
-    EXPECT_FALSE(f.hideTimeEdit->isEnabled());
-    EXPECT_FALSE(f.restoreTimeButton->isEnabled());
+    EXPECT_FALSE(f.showTimeEdit()->isEnabled());
+    EXPECT_FALSE(f.hideTimeEdit()->isEnabled());
+    EXPECT_FALSE(f.restoreTimeButton()->isEnabled());
 
     f.session().setFormatMode(kSAMI);
     selectRows({0});
-    EXPECT_TRUE(f.showTimeEdit->isEnabled());
-    EXPECT_FALSE(f.hideTimeEdit->isEnabled());
+    EXPECT_TRUE(f.showTimeEdit()->isEnabled());
+    EXPECT_FALSE(f.hideTimeEdit()->isEnabled());
     f.session().setFormatMode(kSubRip);
 
     // A row added for a translated entry has no time: nothing to adjust, yet the pane follows it.
     selectRows({3});
-    EXPECT_FALSE(f.showTimeEdit->isEnabled());
-    EXPECT_FALSE(f.restoreTimeButton->isEnabled());
+    EXPECT_FALSE(f.showTimeEdit()->isEnabled());
+    EXPECT_FALSE(f.restoreTimeButton()->isEnabled());
     EXPECT_EQ(f.sentencePane()->translatedEdit()->text(), QStringLiteral("Ligne 4"));
-    EXPECT_EQ(f.showTimeEdit->text(), QString());
+    EXPECT_EQ(f.showTimeEdit()->text(), QString());
 }
 
 TEST_F(FrameTest, InPlaceEditReachesTheListAndTheSavedFile) {
@@ -219,16 +219,16 @@ TEST_F(FrameTest, TimingsTabShowsTimeColumnsAndSetsMasksOnce) {
     CMainFrame& f = frame();
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("o.srt"), srt(3)));
     selectRows({2});
-    f.showTimeEdit->setText(QString());
+    f.showTimeEdit()->setText(QString());
     const int timings = tabIndex("&Timings"), edit = tabIndex("&Edit"), home = tabIndex("&Home");
     ASSERT_GE(timings, 0);
 
     f.ribbon()->setCurrentTab(timings);
     EXPECT_FALSE(f.grid()->isColumnHidden(1));
     EXPECT_FALSE(f.grid()->isColumnHidden(2));
-    EXPECT_EQ(f.showTimeEdit->inputMask(), QStringLiteral("99:99:99,999;0"));
-    EXPECT_EQ(f.showTimeEdit->text(), QStringLiteral("00:00:04,000"));
-    EXPECT_EQ(f.hideTimeEdit->inputMask(), QStringLiteral("99:99:99,999;0"));
+    EXPECT_EQ(f.showTimeEdit()->inputMask(), QStringLiteral("99:99:99,999;0"));
+    EXPECT_EQ(f.showTimeEdit()->text(), QStringLiteral("00:00:04,000"));
+    EXPECT_EQ(f.hideTimeEdit()->inputMask(), QStringLiteral("99:99:99,999;0"));
 
     f.ribbon()->setCurrentTab(edit);
     EXPECT_TRUE(f.grid()->isColumnHidden(1));
@@ -237,7 +237,7 @@ TEST_F(FrameTest, TimingsTabShowsTimeColumnsAndSetsMasksOnce) {
     // A SubViewer document later: the SubRip masks stay. SAMI: only Show comes back.
     f.session().setFormatMode(kSubViewer);
     f.ribbon()->setCurrentTab(timings);
-    EXPECT_EQ(f.showTimeEdit->inputMask(), QStringLiteral("99:99:99,999;0"));
+    EXPECT_EQ(f.showTimeEdit()->inputMask(), QStringLiteral("99:99:99,999;0"));
     f.ribbon()->setCurrentTab(home);
     f.session().setFormatMode(kSAMI);
     f.ribbon()->setCurrentTab(timings);
@@ -252,7 +252,7 @@ TEST_F(FrameTest, MicroDvdFirstVisitLeavesTheBoxesWithoutMask) {
     f.ribbon()->setCurrentTab(tabIndex("&Home"));
     f.session().setFormatMode(kSubRip);
     f.ribbon()->setCurrentTab(tabIndex("&Timings"));
-    EXPECT_TRUE(f.showTimeEdit->inputMask().isEmpty());
+    EXPECT_TRUE(f.showTimeEdit()->inputMask().isEmpty());
 }
 
 TEST_F(FrameTest, LayoutIsSavedOnCloseRestoredAtStartAndNotSavedByExit) {
@@ -362,12 +362,12 @@ TEST_F(FrameTest, LoadShowsTheCharsetItReadAndTheComboRedecodesWithoutLoss) {
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("utf8.srt"), bytes));
     ASSERT_EQ(f.session().rows().count(), 1);
     EXPECT_EQ(f.session().rows().at(0).original, QStringLiteral("café"));
-    EXPECT_EQ(f.originalCharsetCombo->currentText(), QStringLiteral("Unicode(UTF-8)"));
-    EXPECT_EQ(f.translatedCharsetCombo->currentText(), QStringLiteral("America(ANSI)")); // not loaded
+    EXPECT_EQ(f.originalCharsetCombo()->currentText(), QStringLiteral("Unicode(UTF-8)"));
+    EXPECT_EQ(f.translatedCharsetCombo()->currentText(), QStringLiteral("America(ANSI)")); // not loaded
     EXPECT_TRUE(
         f.statusBar()->currentMessage().startsWith(QStringLiteral("Original: read as Unicode (UTF-8)")));
 
-    QComboBox* combo = f.originalCharsetCombo;
+    QComboBox* combo = f.originalCharsetCombo();
     auto choose = [combo](const QString& name) {
         combo->setCurrentIndex(combo->findText(name));
         emit combo->activated(combo->currentIndex());

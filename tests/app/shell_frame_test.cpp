@@ -137,8 +137,8 @@ TEST_F(FrameTest, CharsetBoxSaysWhatItsSideWasReadAs) {
     CMainFrame& f = frame();
     for (Side side : {Side::Original, Side::Translated}) {
         const bool original = side == Side::Original;
-        QComboBox* box = original ? f.originalCharsetCombo : f.translatedCharsetCombo;
-        QComboBox* other = original ? f.translatedCharsetCombo : f.originalCharsetCombo;
+        QComboBox* box = original ? f.originalCharsetCombo() : f.translatedCharsetCombo();
+        QComboBox* other = original ? f.translatedCharsetCombo() : f.originalCharsetCombo();
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(original ? "original " : "translation ") + c.shows);
             const QString otherShows = other->currentText();
@@ -168,8 +168,8 @@ TEST_F(FrameTest, EachCharsetBoxShowsItsOwnSideOnly) {
         combo->setCurrentIndex(combo->findText(QLatin1String(name)));
         emit combo->activated(combo->currentIndex());
     };
-    const QString read = f.originalCharsetCombo->currentText();
-    const QString start = f.translatedCharsetCombo->currentText();
+    const QString read = f.originalCharsetCombo()->currentText();
+    const QString start = f.translatedCharsetCombo()->currentText();
     const char* koi = "Cyrillic(KOI8-R)";
     const char* greek = "Greek(iso-8859-7)";
     struct Step {
@@ -177,14 +177,14 @@ TEST_F(FrameTest, EachCharsetBoxShowsItsOwnSideOnly) {
         QString original, translated; // what each box shows afterwards
     };
     const Step steps[] = {
-        {[&] { choose(f.originalCharsetCombo, koi); }, koi, start},
-        {[&] { choose(f.translatedCharsetCombo, greek); }, koi, greek},
+        {[&] { choose(f.originalCharsetCombo(), koi); }, koi, start},
+        {[&] { choose(f.translatedCharsetCombo(), greek); }, koi, greek},
         {[&] { f.undo(); }, koi, start},
         {[&] { f.undo(); }, read, start},
     };
     for (const Step& s : steps) {
         s.run();
-        EXPECT_EQ(f.originalCharsetCombo->currentText(), s.original) << qPrintable(s.original);
-        EXPECT_EQ(f.translatedCharsetCombo->currentText(), s.translated) << qPrintable(s.translated);
+        EXPECT_EQ(f.originalCharsetCombo()->currentText(), s.original) << qPrintable(s.original);
+        EXPECT_EQ(f.translatedCharsetCombo()->currentText(), s.translated) << qPrintable(s.translated);
     }
 }

@@ -1,5 +1,5 @@
-// The shell's window-free rules: start-up clean-up, pane texts, Timings masks, control states,
-// Library rows and dialog filters.
+// The shell's window-free rules: start-up clean-up, load messages, Timings masks, control states
+// and dialog filters.
 #include "app/shell_rules.h"
 #include "subtitle/subtitle_format.h"
 
@@ -59,25 +59,6 @@ TEST(LoadMessages, EncodingStatusAndFormatQuestion) {
         q.text.startsWith("This file does not look like a SubRip file; it looks like a MicroDVD file."));
 }
 
-TEST(DictionaryPaneRules, LengthLimitsAndLineBreaks) {
-    const QString max(1000, u'a');
-    const QString over(1001, u'a');
-    EXPECT_FALSE(dictionaryPairFromPane(QString(), QStringLiteral("x")));
-    EXPECT_FALSE(dictionaryPairFromPane(over, QString()));
-    EXPECT_FALSE(dictionaryPairFromPane(QStringLiteral("x"), over));
-    ASSERT_TRUE(dictionaryPairFromPane(max, max));
-
-    const auto word = dictionaryPairFromPane(QStringLiteral("a"), QString());
-    ASSERT_TRUE(word);
-    EXPECT_EQ(word->flag, 1);
-    EXPECT_TRUE(word->translated.isEmpty());
-
-    const auto pair = dictionaryPairFromPane(QStringLiteral("Hello|\nWorld"), QStringLiteral("Bon\r\njour"));
-    ASSERT_TRUE(pair);
-    EXPECT_EQ(pair->original, QStringLiteral("Hello| World"));
-    EXPECT_EQ(pair->translated, QStringLiteral("Bon  jour"));
-}
-
 TEST(TimingsMasks, ChosenOnceByTheFirstVisit) {
     TimingsMaskLatch subrip;
     EXPECT_EQ(subrip.take(kSubRip), QStringLiteral("99:99:99,999;0"));
@@ -120,25 +101,6 @@ TEST(TimingControls, FollowSelectionFocusAndFormat) {
     EXPECT_EQ(timingControlStates(1, true, QString(), kSubRip), (S{}));
     // One selected row but no focused one: the selection alone decides.
     EXPECT_EQ(timingControlStates(1, false, QString(), kSubRip), (S{true, true, true}));
-}
-
-TEST(LibraryRows, NumbersOnlyFlaggedEntries) {
-    std::vector<DictionaryRecord> records(3);
-    records[0] = {1, QStringLiteral("one"), QStringLiteral("un")};
-    records[1] = {0, QStringLiteral("gone"), QStringLiteral("parti")};
-    records[2] = {1, QStringLiteral("two"), QStringLiteral("deux")};
-
-    const QVector<QStringList> words = libraryRows(records, LibraryMode::Vocabulary);
-    ASSERT_EQ(words.size(), 2);
-    EXPECT_EQ(words[1], (QStringList{"2", "two", "deux"}));
-
-    const QVector<QStringList> sentences = libraryRows(records, LibraryMode::Dictionary);
-    ASSERT_EQ(sentences.size(), 4);
-    EXPECT_EQ(sentences[0], (QStringList{"1", "one"}));
-    EXPECT_EQ(sentences[1], (QStringList{"1", "un"}));
-    EXPECT_EQ(sentences[2], (QStringList{"2", "two"}));
-    EXPECT_EQ(sentences[3], (QStringList{"2", "deux"}));
-    EXPECT_EQ(libraryColumns(LibraryMode::Dictionary), (QStringList{"Num", "Sentence"}));
 }
 
 TEST(DialogFilters, WindowsFiltersBecomeQtNameFilters) {

@@ -52,7 +52,7 @@ protected:
 TEST_F(TranslateCommands, AllRowsInBatchesAsOneUndoStep) {
     CMainFrame& f = frame();
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("film.srt"), srt(60)));
-    f.translateToCombo->setCurrentText(QStringLiteral("Chinese(Traditional)"));
+    f.translateToCombo()->setCurrentText(QStringLiteral("Chinese(Traditional)"));
     f.dispatchCommand(CommandId::TranslateAll);
 
     const std::vector<RecordedRequest> requests = m_service.requests();

@@ -2,6 +2,7 @@
 #include "app/convert_code_schema.h"
 #include "app/frame_seam.h"
 #include "charset/convert_encodings.h"
+#include "scripted_dialogs.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -22,18 +23,17 @@ namespace {
 class ConvertDialog : public ::testing::Test {
 protected:
     void SetUp() override {
-        ConvertCodeSchemaHooks hooks;
-        hooks.chooseSource = [this](QWidget* parent) {
+        dialogs.openFile = [this](QWidget* parent) {
             EXPECT_EQ(parent, dialog.get());
             return next(sourceAnswers);
         };
-        hooks.chooseTarget = [this](QWidget*) { return next(targetAnswers); };
-        hooks.showMessage = [this](QWidget*, const UserMessage& m) { messages.push_back(m); };
-        hooks.convert = [this](const FileConversionRequest& r, std::stop_token stop,
-                               const ConversionProgress& p) {
-            return convert ? convert(r, stop, p) : convertFile(r, stop, p);
-        };
-        dialog = std::make_unique<CConvertCodeSchema>(std::move(hooks));
+        dialogs.saveFile = [this](QWidget*) { return next(targetAnswers); };
+        dialogs.onMessage = [this](const UserMessage& m) { messages.push_back(m); };
+        dialog = std::make_unique<CConvertCodeSchema>(
+            dialogs,
+            [this](const FileConversionRequest& r, std::stop_token stop, const ConversionProgress& p) {
+                return convert ? convert(r, stop, p) : convertFile(r, stop, p);
+            });
         dialog->show();
     }
 
@@ -74,6 +74,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    ScriptedDialogs dialogs;
     std::deque<QString> sourceAnswers, targetAnswers;
     std::vector<UserMessage> messages;
     std::function<FileConversionResult(const FileConversionRequest&, std::stop_token,
@@ -116,11 +117,10 @@ TEST_F(ConvertDialog, EmptyPathsAreRefusedWithTheirMessages) {
     dialog->sourceBrowseButton()->click();
     dialog->targetBrowseButton()->click();
     EXPECT_EQ(dialog->targetEdit()->text(), path("out.txt"));
-    dialog = std::make_unique<CConvertCodeSchema>(
-        ConvertCodeSchemaHooks{[&](QWidget*) { return path("in.txt"); },
-                               {},
-                               [&](QWidget*, const UserMessage& m) { messages.push_back(m); },
-                               {}});
+    // A new dialog, whose target picker is always cancelled.
+    dialogs.saveFile = {};
+    dialogs.openFile = [&](QWidget*) { return path("in.txt"); };
+    dialog = std::make_unique<CConvertCodeSchema>(dialogs);
     dialog->sourceBrowseButton()->click();
     dialog->okButton()->click();
 

@@ -1,6 +1,7 @@
 // Saves pictures of the conversion dialog: filled in, converting, and with a combo open.
 // Usage: convert_screenshots [folder] (default /tmp/convert-shots); run under xvfb-run -a.
 #include "app/convert_code_schema.h"
+#include "scripted_dialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -18,22 +19,21 @@ int main(int argc, char** argv) {
     QDir().mkpath(folder);
 
     // A conversion that waits until it is stopped, so that the progress can be photographed.
-    ConvertCodeSchemaHooks hooks;
-    hooks.chooseSource = [](QWidget*) {
+    ScriptedDialogs dialogs;
+    dialogs.openFile = [](QWidget*) {
         return QStringLiteral("/home/user/Movies/夜の街 (2019)/subtitles.srt");
     };
-    hooks.chooseTarget = [](QWidget*) {
+    dialogs.saveFile = [](QWidget*) {
         return QStringLiteral("/home/user/Movies/夜の街 (2019)/subtitles.utf8.srt");
     };
-    hooks.convert = [](const FileConversionRequest&, std::stop_token stop,
-                       const ConversionProgress& progress) {
-        progress(420, 1000);
-        std::mutex m;
-        std::unique_lock lock(m);
-        std::condition_variable_any().wait(lock, stop, [] { return false; });
-        return FileConversionResult{FileConversionResult::Status::Cancelled, {}, 0, 0};
-    };
-    CConvertCodeSchema dialog(hooks);
+    CConvertCodeSchema dialog(
+        dialogs, [](const FileConversionRequest&, std::stop_token stop, const ConversionProgress& progress) {
+            progress(420, 1000);
+            std::mutex m;
+            std::unique_lock lock(m);
+            std::condition_variable_any().wait(lock, stop, [] { return false; });
+            return FileConversionResult{FileConversionResult::Status::Cancelled, {}, 0, 0};
+        });
     dialog.setProgressDelay(std::chrono::milliseconds(0));
     dialog.show();
     dialog.move(40, 40);

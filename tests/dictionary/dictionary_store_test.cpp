@@ -79,7 +79,7 @@ TEST_F(Store, EmptyDataFolderGivesTwoEmptyFilesAndLeavesTheWorkingDirectory) {
     EXPECT_EQ(sizeOf(word()), 0);
     EXPECT_EQ(sizeOf(sentence()), 0);
     EXPECT_EQ(QDir::currentPath(), cwd);
-    EXPECT_TRUE(store.ReadRecords(kVocabulary).empty());
+    EXPECT_TRUE(store.readRecords(kVocabulary).empty());
 }
 
 TEST_F(Store, AppendWritesOneWholeRecordToTheChosenFileOnly) {
@@ -119,7 +119,7 @@ TEST_F(Store, RecordsSurviveReopeningAndReadBackInOrder) {
     EXPECT_EQ(sizeOf(sentence()), 2 * 9252);
     store.AppendDictionaryRecord(pair("three", "drei"), kSentences);
 
-    const auto records = store.ReadRecords(kSentences);
+    const auto records = store.readRecords(kSentences);
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0].original, "one");
     EXPECT_EQ(records[0].translated, "eins");
@@ -127,8 +127,8 @@ TEST_F(Store, RecordsSurviveReopeningAndReadBackInOrder) {
     EXPECT_EQ(records[1].translated, "");
     EXPECT_EQ(records[2].translated, "drei");
     // Reading twice gives the same: the end-of-file of the first read does not stick.
-    EXPECT_EQ(store.ReadRecords(kSentences).size(), 3u);
-    EXPECT_TRUE(store.ReadRecords(kVocabulary).empty());
+    EXPECT_EQ(store.readRecords(kSentences).size(), 3u);
+    EXPECT_TRUE(store.readRecords(kVocabulary).empty());
 }
 
 TEST_F(Store, ShortTailIsIgnoredAndCutBeforeTheNextRecord) {
@@ -143,14 +143,14 @@ TEST_F(Store, ShortTailIsIgnoredAndCutBeforeTheNextRecord) {
 
         DictionaryStore store;
         ASSERT_EQ(store.OpenDictionaryFiles(bin()), 0);
-        auto records = store.ReadRecords(kVocabulary);
+        auto records = store.readRecords(kVocabulary);
         ASSERT_EQ(records.size(), 2u);
         EXPECT_EQ(records[1].original, "c");
 
         // The half record must not become an entry of its own: the new record takes its place.
         ASSERT_EQ(store.AppendDictionaryRecord(pair("new", "neu"), kVocabulary), 0);
         EXPECT_EQ(contents(word()), file + expectedRecord("new", "neu")) << tailSize;
-        records = store.ReadRecords(kVocabulary);
+        records = store.readRecords(kVocabulary);
         ASSERT_EQ(records.size(), 3u) << tailSize;
         EXPECT_EQ(records[2].original, "new");
         EXPECT_EQ(records[2].translated, "neu");
@@ -164,8 +164,8 @@ TEST_F(Store, StoreThatFailedToOpenIsNeverTouched) {
     EXPECT_FALSE(store.isOpen());
     EXPECT_EQ(store.AppendDictionaryRecord(pair("a", "b"), kVocabulary), -1);
     EXPECT_EQ(store.AppendDictionaryRecord(pair("a", "b"), kSentences), -1);
-    EXPECT_TRUE(store.ReadRecords(kVocabulary).empty());
-    EXPECT_TRUE(store.ReadRecords(kSentences).empty());
+    EXPECT_TRUE(store.readRecords(kVocabulary).empty());
+    EXPECT_TRUE(store.readRecords(kSentences).empty());
     EXPECT_FALSE(QFileInfo::exists(root() + "/data"));
 
     // The second file failing closes the first as well.
@@ -190,7 +190,7 @@ TEST_F(Store, LongTextsAreCutToTheFieldLimit) {
     EXPECT_EQ(bytes.mid(8, 2000), utf16le(QString(1000, u'x')));
     EXPECT_EQ(bytes.mid(2008, 2056 - 2008), QByteArray(48, '\0'));
     EXPECT_EQ(bytes.mid(4108), QByteArray(9252 - 4108, '\0'));
-    const auto records = store.ReadRecords(kVocabulary);
+    const auto records = store.readRecords(kVocabulary);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].original, QString(1000, u'x'));
     EXPECT_EQ(records[0].translated, QString(999, u'y'));
@@ -224,7 +224,7 @@ TEST_F(Store, FailedWriteLeavesTheFileAsItWas) {
     EXPECT_EQ(failed, -1);
     EXPECT_EQ(sizeOf(word()), 9252);
     ASSERT_EQ(store.AppendDictionaryRecord(pair("third", "dritte"), kVocabulary), 0);
-    const auto records = store.ReadRecords(kVocabulary);
+    const auto records = store.readRecords(kVocabulary);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1].original, "third");
 }

@@ -8,6 +8,7 @@
 #include "app/ribbon/ribbon_bar.h"
 #include "media/movie_form_view.h"
 #include "media/search_view.h"
+#include "scripted_dialogs.h"
 #include "subtitle/subtitle_writer.h"
 #include "y4m.h"
 
@@ -52,10 +53,12 @@ bool moviePictures(const QString& out) {
     pane.setWindowTitle(QStringLiteral("Play Movie"));
     pane.resize(500, 400);
     pane.move(0, 0);
-    pane.setFilePicker([&] { return film; });
+    ScriptedDialogs dialogs;
+    dialogs.openFile = [&](QWidget*) { return film; };
+    dialogs.onMessage = [](const UserMessage& m) { std::fprintf(stderr, "%s\n", qPrintable(m.text)); };
+    pane.setDialogs(&dialogs);
     pane.setSubtitleWriter(
         [&] { return WriteTemporaryTranslatedSubtitle(document, dir.path(), 1478140830); });
-    pane.setMessageSink([](const UserMessage& m) { std::fprintf(stderr, "%s\n", qPrintable(m.text)); });
     pane.show();
     if (!QTest::qWaitForWindowExposed(&pane))
         return false;
@@ -113,7 +116,9 @@ bool searchPicture(const QString& out) {
                                {QStringLiteral("--no-audio"), QStringLiteral("--no-video-title-show")},
                                &error);
     });
-    movie->setFilePicker([&] { return film; });
+    ScriptedDialogs dialogs;
+    dialogs.openFile = [&](QWidget*) { return film; };
+    movie->setDialogs(&dialogs);
     movie->playButton()->click();
     QTest::qWait(2500);
     frame.ribbon()->setCurrentTab(1);

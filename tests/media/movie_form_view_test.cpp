@@ -2,6 +2,8 @@
 #include "fake_player.h"
 #include "media/embedded_window.h"
 #include "media/movie_form_view.h"
+#include "scripted_dialogs.h"
+#include "ui/desktop_dialogs.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -26,14 +28,16 @@ public:
                   return nullptr;
               return std::make_unique<FakeEngine>(log);
           }) {
-        pane.setFilePicker([this] {
+        dialogs.openFile = [this](QWidget*) {
             ++picks;
             if (answers.empty())
                 return QString();
             QString path = answers.front();
             answers.pop_front();
             return path;
-        });
+        };
+        dialogs.onMessage = [this](const UserMessage& m) { messages.append(m); };
+        pane.setDialogs(&dialogs);
         pane.setSubtitleWriter([this]() -> std::optional<QString> {
             if (onWrite)
                 onWrite();
@@ -41,7 +45,6 @@ public:
                 return std::nullopt;
             return QStringLiteral("/prog/%1translated.srt").arg(++writes);
         });
-        pane.setMessageSink([this](const UserMessage& m) { messages.append(m); });
         // The pane runs its clock on from libVLC's last report; a clock that stands still keeps
         // what the slider and label show exactly what was reported, however slow the run.
         pane.setClock([] { return qint64(0); });
@@ -78,6 +81,7 @@ public:
     }
 
     FakeLog log;
+    ScriptedDialogs dialogs;
     CMovieFormView pane;
     std::deque<QString> answers;
     int picks = 0;
@@ -358,7 +362,13 @@ TEST(MoviePaneMessages, BoxesShowPathsAsPlainText) {
     log.openFails = true;
     CMovieFormView pane(nullptr, [&](QString&) { return std::make_unique<FakeEngine>(log); });
     const QString path = QStringLiteral("/films/<b>re-enter</b> <font color=red>your password</font>.mkv");
-    pane.setFilePicker([&] { return path; });
+    // The desktop's boxes, with a film picked without a file dialog.
+    struct PickedFilm : DesktopDialogs {
+        QString film;
+        FileChoice getOpenFileName(QWidget*, const QStringList&) override { return {film, 0}; }
+    } dialogs;
+    dialogs.film = path;
+    pane.setDialogs(&dialogs);
     Qt::TextFormat format = Qt::AutoText;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

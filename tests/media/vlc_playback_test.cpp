@@ -1,6 +1,7 @@
 // The movie pane playing a real file through libVLC (no audio, no picture output).
 #include "media/movie_form_view.h"
 #include "process_engine.h"
+#include "scripted_dialogs.h"
 #include "subtitle/subtitle_writer.h"
 #include "y4m.h"
 
@@ -43,14 +44,15 @@ TEST(VlcPlayback, PlaysFilmWithSubtitleToItsEndAndRefusesAFileItCannotPlay) {
     ASSERT_NE(processEngine(), nullptr);
     CMovieFormView pane(nullptr, [](QString&) { return std::make_unique<ProcessEngine>(); });
     std::deque<QString> answers{film, notAFilm};
-    pane.setFilePicker([&] {
+    ScriptedDialogs dialogs;
+    dialogs.openFile = [&](QWidget*) {
         QString next = answers.front();
         answers.pop_front();
         return next;
-    });
+    };
+    pane.setDialogs(&dialogs);
     pane.setSubtitleWriter([&] { return WriteTemporaryTranslatedSubtitle(document, folder, 1478140830); });
-    QList<UserMessage> messages;
-    pane.setMessageSink([&](const UserMessage& m) { messages.append(m); });
+    const QList<UserMessage>& messages = dialogs.messages;
 
     pane.playButton()->click();
     ASSERT_EQ(pane.playState(), CMovieFormView::PlayState::Playing) << messages.value(0).text.toStdString();

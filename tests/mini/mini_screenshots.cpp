@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(out);
     QTemporaryDir data;
     DictionaryStore store;
-    if (store.OpenDictionaryFilesIn(data.path()) != 0)
+    if (store.openDictionaryFilesIn(data.path()) != 0)
         return 1;
     for (const auto& p : kPairs) {
         DictionaryRecord r;

@@ -32,7 +32,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
         DictionaryStore store;
-        ASSERT_EQ(store.OpenDictionaryFilesIn(m_dir.path()), 0);
+        ASSERT_EQ(store.openDictionaryFilesIn(m_dir.path()), 0);
         for (auto [o, t] : {std::pair{"Hello there.", "Bonjour."},
                             {"Good bye.", "Au revoir."},
                             {"See you tomorrow.", "À demain."}}) {

@@ -100,7 +100,7 @@ TEST(StudySession, ReverseShowsTheTranslationFirstAndKeepsItsOwnSchedule) {
 TEST(StudySession, TheScheduleSurvivesAppendsToTheStore) {
     QTemporaryDir dir;
     DictionaryStore store;
-    ASSERT_EQ(store.OpenDictionaryFilesIn(dir.path()), 0);
+    ASSERT_EQ(store.openDictionaryFilesIn(dir.path()), 0);
     for (const DictionaryRecord& r : {pair("one", "un"), pair("two", "deux")})
         ASSERT_EQ(store.AppendDictionaryRecord(r, kSentences), 0);
     const QString storePath = QDir(dir.path()).filePath(storeFileName(kSentences));

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
 
     QMainWindow window;
     CMainFrame frame; // only for its command registry
-    RibbonBar* ribbon = BuildVelmoraRibbon(&window, frame.commands());
+    RibbonBar* ribbon = buildVelmoraRibbon(&window, frame.commands());
     window.setMenuWidget(ribbon);
     auto* client = new QWidget(&window);
     client->setMinimumHeight(60);

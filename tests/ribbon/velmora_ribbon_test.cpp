@@ -1,6 +1,7 @@
 // velmora's ribbon: tabs, groups, controls, start states and the application menu.
 #include "app/command_table.h"
 #include "app/main_frame.h"
+#include "app/ribbon/ribbon_icons.h"
 #include "app/ribbon/velmora_ribbon.h"
 #include "charset/charset_table.h"
 
@@ -61,7 +62,7 @@ protected:
         window = std::make_unique<QWidget>();
         // The frame's registry holds the commands' labels and images; the frame itself is not built.
         frame = std::make_unique<CMainFrame>();
-        ribbon = BuildVelmoraRibbon(window.get(), frame->commands());
+        ribbon = buildVelmoraRibbon(window.get(), frame->commands());
         ribbon->resize(1280, ribbon->sizeHint().height());
     }
 
@@ -303,6 +304,20 @@ TEST_F(VelmoraRibbonTest, LargeImagesWhereTheLayoutGivesThem) {
         EXPECT_FALSE(b->icon().isNull()) << id;
         EXPECT_EQ(b->iconSize(), QSize(32, 32)) << id;
         EXPECT_GE(b->icon().actualSize(QSize(32, 32)).width(), 32) << id;
+    }
+}
+
+TEST_F(VelmoraRibbonTest, EveryImageIsOursWhereTheThemeHasNoneAndSharpAtAnyDensity) {
+    for (CommandId id : frame->commands().ids()) {
+        const QString name = frame->commands().iconName(id);
+        EXPECT_TRUE(name.isEmpty() || hasOwnDrawing(name)) << name.toStdString();
+    }
+    // A screen at twice the density gets twice the pixels, drawn rather than stretched.
+    const QIcon icon = applicationButtonIcon();
+    for (qreal ratio : {1.0, 2.0, 3.0}) {
+        const QImage image = icon.pixmap(QSize(32, 32), ratio).toImage();
+        EXPECT_EQ(image.size(), QSize(32, 32) * ratio) << ratio;
+        EXPECT_GT(qAlpha(image.pixel(image.width() / 2, image.height() / 2)), 0) << ratio;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/progress_dialog.h"
 #include "app/translation_runner.h"
 #include "job_recorder.h"
+#include "scripted_dialogs.h"
 #include "translate/answer_reader.h"
 
 #include <QLabel>
@@ -49,13 +50,13 @@ TEST(ProgressDialog, BarCountAndDoneFollowTheJob) {
     ASSERT_TRUE(job.start(lines(30)));
     CProgress dialog(job, 30, nullptr);
     EXPECT_EQ(dialog.statusText()->text(), QStringLiteral("Processing..."));
-    EXPECT_EQ(dialog.bar()->minimum(), 1);
+    EXPECT_EQ(dialog.bar()->minimum(), 0);
     EXPECT_EQ(dialog.bar()->maximum(), 30);
     EXPECT_FALSE(dialog.okButton()->isEnabled());
     EXPECT_EQ(dialog.cancelButton()->text(), QStringLiteral("CANCEL"));
 
     dialog.OnTimer();
-    EXPECT_EQ(dialog.bar()->value(), 1);
+    EXPECT_EQ(dialog.bar()->value(), 0);
     EXPECT_EQ(dialog.countText()->text(), QStringLiteral("0 / 30 lines"));
 
     script->give(okReply(answerOf(25)));
@@ -117,23 +118,29 @@ TEST(ProgressDialog, CancelAndEscapeEndTheJobAndCloseAtOnce) {
 
 struct Calls {
     QStringList order;
-    QList<UserMessage> messages;
+    ScriptedDialogs dialogs;
+    const QList<UserMessage>& messages = dialogs.messages;
+
+    // The job's signals, as the frame follows them.
+    void follow(TranslationRunner& runner) {
+        QObject::connect(&runner, &TranslationRunner::jobStarted,
+                         [this] { order.append(QStringLiteral("started")); });
+        QObject::connect(
+            &runner, &TranslationRunner::batchTranslated,
+            [this](const QList<int>& rows, const QStringList& pieces) {
+                order.append(
+                    QStringLiteral("batch %1-%2 %3").arg(rows.first()).arg(rows.last()).arg(pieces.last()));
+            });
+        QObject::connect(&runner, &TranslationRunner::jobFinished,
+                         [this] { order.append(QStringLiteral("finished")); });
+    }
 };
 
-TranslationHooks recordingHooks(Calls& calls, std::function<int(QDialog&)> runModal) {
-    TranslationHooks hooks;
-    hooks.runModal = std::move(runModal);
-    hooks.showMessage = [&calls](const UserMessage& m) {
-        calls.order.append(QStringLiteral("message"));
-        calls.messages.append(m);
-    };
-    hooks.jobStarted = [&calls] { calls.order.append(QStringLiteral("started")); };
-    hooks.applyBatch = [&calls](const QList<int>& rows, const QStringList& pieces) {
-        calls.order.append(
-            QStringLiteral("batch %1-%2 %3").arg(rows.first()).arg(rows.last()).arg(pieces.last()));
-    };
-    hooks.jobFinished = [&calls] { calls.order.append(QStringLiteral("finished")); };
-    return hooks;
+// The frame's seam: dialogs run through runModal, messages are kept in order with the signals.
+DialogSeam& recordingDialogs(Calls& calls, std::function<int(QDialog&)> runModal) {
+    calls.dialogs.modal = std::move(runModal);
+    calls.dialogs.onMessage = [&calls](const UserMessage&) { calls.order.append(QStringLiteral("message")); };
+    return calls.dialogs;
 }
 
 // What the frame gets: started, the batches, the message of a failure, finished; the dialog runs
@@ -145,20 +152,21 @@ TEST(TranslationRunner, HandsTheJobToTheFrameInOrder) {
     Calls calls;
     QString dialogState;
     TranslationRunner* runnerPtr = nullptr;
-    TranslationRunner runner(recordingHooks(calls,
-                                            [&](QDialog& d) {
-                                                auto& progress = dynamic_cast<CProgress&>(d);
-                                                // A start while the job runs does nothing.
-                                                EXPECT_FALSE(runnerPtr->run(lines(3)));
-                                                EXPECT_TRUE(QTest::qWaitFor(
-                                                    [&] { return !runnerPtr->job().translating(); }, 5000));
-                                                progress.OnTimer();
-                                                dialogState = progress.statusText()->text();
-                                                progress.okButton()->click();
-                                                return d.result();
-                                            }),
+    TranslationRunner runner(recordingDialogs(calls,
+                                              [&](QDialog& d) {
+                                                  auto& progress = dynamic_cast<CProgress&>(d);
+                                                  // A start while the job runs does nothing.
+                                                  EXPECT_FALSE(runnerPtr->run(lines(3)));
+                                                  EXPECT_TRUE(QTest::qWaitFor(
+                                                      [&] { return !runnerPtr->job().translating(); }, 5000));
+                                                  progress.OnTimer();
+                                                  dialogState = progress.statusText()->text();
+                                                  progress.okButton()->click();
+                                                  return d.result();
+                                              }),
                              nullptr, scriptedFactory(script), noPause());
     runnerPtr = &runner;
+    calls.follow(runner);
     EXPECT_TRUE(runner.run(lines(40)));
     EXPECT_EQ(dialogState, QStringLiteral("Done"));
     EXPECT_EQ(calls.order, (QStringList{"started", "batch 0-24 t24", "message", "finished"}));
@@ -175,22 +183,23 @@ TEST(TranslationRunner, AsksProxyCredentialsThroughTheSeam) {
     QStringList dialogs;
     TranslationRunner* runnerPtr = nullptr;
     TranslationRunner runner(
-        recordingHooks(calls,
-                       [&](QDialog& d) {
-                           dialogs.append(d.objectName());
-                           if (d.objectName() == u"ProxyCredentials") {
-                               d.findChild<QLineEdit*>(QStringLiteral("user"))->setText("ann");
-                               d.findChild<QLineEdit*>(QStringLiteral("password"))->setText("pw");
-                               d.accept();
-                               return int(QDialog::Accepted);
-                           }
-                           EXPECT_TRUE(
-                               QTest::qWaitFor([&] { return !runnerPtr->job().translating(); }, 5000));
-                           d.reject();
-                           return d.result();
-                       }),
+        recordingDialogs(calls,
+                         [&](QDialog& d) {
+                             dialogs.append(d.objectName());
+                             if (d.objectName() == u"ProxyCredentials") {
+                                 d.findChild<QLineEdit*>(QStringLiteral("user"))->setText("ann");
+                                 d.findChild<QLineEdit*>(QStringLiteral("password"))->setText("pw");
+                                 d.accept();
+                                 return int(QDialog::Accepted);
+                             }
+                             EXPECT_TRUE(
+                                 QTest::qWaitFor([&] { return !runnerPtr->job().translating(); }, 5000));
+                             d.reject();
+                             return d.result();
+                         }),
         nullptr, scriptedFactory(script), noPause());
     runnerPtr = &runner;
+    calls.follow(runner);
     EXPECT_TRUE(runner.run(lines(2)));
     EXPECT_EQ(dialogs, (QStringList{"CProgress", "ProxyCredentials"}));
     ASSERT_EQ(script->credentials.size(), 1u);
@@ -234,30 +243,31 @@ TEST(TranslationRunner, AsksThroughTheSeamBeforeUnencryptedText) {
     bool warned = false;
     TranslationRunner* runnerPtr = nullptr;
     TranslationRunner runner(
-        recordingHooks(calls,
-                       [&](QDialog& d) {
-                           dialogs.append(d.objectName());
-                           if (d.objectName() == u"PlainHttpQuestion") {
-                               auto& box = dynamic_cast<QMessageBox&>(d);
-                               EXPECT_TRUE(box.text().contains(QStringLiteral("mt.example.org")));
-                               EXPECT_EQ(box.textFormat(), Qt::PlainText);
-                               return int(QMessageBox::Yes);
-                           }
-                           if (d.objectName() == u"ProxyCredentials") {
-                               warned = d.findChild<QLabel*>(QStringLiteral("inClearWarning")) != nullptr;
-                               d.findChild<QLineEdit*>(QStringLiteral("user"))->setText("ann");
-                               d.accept();
-                               return int(QDialog::Accepted);
-                           }
-                           EXPECT_TRUE(
-                               QTest::qWaitFor([&] { return !runnerPtr->job().translating(); }, 5000));
-                           d.reject();
-                           return d.result();
-                       }),
+        recordingDialogs(calls,
+                         [&](QDialog& d) {
+                             dialogs.append(d.objectName());
+                             if (d.objectName() == u"PlainHttpQuestion") {
+                                 auto& box = dynamic_cast<QMessageBox&>(d);
+                                 EXPECT_TRUE(box.text().contains(QStringLiteral("mt.example.org")));
+                                 EXPECT_EQ(box.textFormat(), Qt::PlainText);
+                                 return int(QMessageBox::Yes);
+                             }
+                             if (d.objectName() == u"ProxyCredentials") {
+                                 warned = d.findChild<QLabel*>(QStringLiteral("inClearWarning")) != nullptr;
+                                 d.findChild<QLineEdit*>(QStringLiteral("user"))->setText("ann");
+                                 d.accept();
+                                 return int(QDialog::Accepted);
+                             }
+                             EXPECT_TRUE(
+                                 QTest::qWaitFor([&] { return !runnerPtr->job().translating(); }, 5000));
+                             d.reject();
+                             return d.result();
+                         }),
         nullptr,
         [script] { return std::make_unique<LocatedTransport>(script, QUrl("http://mt.example.org"), true); },
         noPause());
     runnerPtr = &runner;
+    calls.follow(runner);
     EXPECT_TRUE(runner.run(lines(1)));
     EXPECT_EQ(dialogs, (QStringList{"CProgress", "PlainHttpQuestion", "ProxyCredentials"}));
     EXPECT_TRUE(warned);

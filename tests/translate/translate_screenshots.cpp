@@ -4,6 +4,7 @@
 #include "app/progress_dialog.h"
 #include "app/translation_runner.h"
 #include "job_recorder.h"
+#include "scripted_dialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -51,9 +52,9 @@ int main(int argc, char** argv) {
     JobConfig config;
     config.pause = std::chrono::milliseconds(0);
     config.firstRetryWait = std::chrono::milliseconds(4000);
-    TranslationHooks hooks;
+    ScriptedDialogs dialogs;
     TranslationRunner* runner = nullptr;
-    hooks.runModal = [&](QDialog& d) {
+    dialogs.modal = [&](QDialog& d) {
         d.show();
         if (!QTest::qWaitForWindowExposed(&d))
             ++failures;
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
         return d.result();
     };
     TranslationRunner r(
-        hooks, &frame,
+        dialogs, &frame,
         [script] {
             // A service on this computer behind a proxy that takes Basic only.
             return std::make_unique<LocatedTransport>(script, QUrl(QStringLiteral("http://127.0.0.1:5000")),
