@@ -89,7 +89,7 @@ public:
     // Shows the Toolbox when it is hidden (closed), hides it when it is shown.
     void toggleToolbox();
     // Shows a passing message in the status bar.
-    void showStatus(const QString& text, int milliseconds = 8000);
+    void showStatus(const QString& text, int milliseconds = 8000) override;
 
     SubtitleSession& session() { return m_session; }
     const SubtitleSession& session() const override { return m_session; }
