@@ -150,13 +150,15 @@ CReportView::CReportView(SubtitleSession& session, QWidget* parent)
             [this] { scheduleFocusChange(true); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { scheduleFocusChange(false); });
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { fitRowHeights(0, m_model->rowCount() - 1); });
+    connect(m_model, &QAbstractItemModel::modelReset, this,
+            [this] { fitRowHeights(0, m_model->rowCount() - 1); });
     connect(m_model, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) { fitRowHeights(first, last); });
-    connect(m_model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from, const QModelIndex& to) {
-        if (from.column() <= kColumnTranslated && to.column() >= kColumnOriginal)
-            fitRowHeights(from.row(), to.row());
-    });
+    connect(m_model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                if (from.column() <= kColumnTranslated && to.column() >= kColumnOriginal)
+                    fitRowHeights(from.row(), to.row());
+            });
     // A reset or a removal can drop the selection without a selection signal.
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { scheduleFocusChange(false); });
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] { scheduleFocusChange(false); });
