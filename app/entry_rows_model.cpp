@@ -1,6 +1,8 @@
 // Table model over the session's entry rows.
 #include "app/entry_rows_model.h"
 
+#include <algorithm>
+
 namespace {
 struct ColumnSpec {
     const char* caption;
@@ -30,8 +32,28 @@ int EntryRowsModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumnCount;
 }
 
+namespace {
+int linesOf(const QString& text) {
+    const qsizetype breaks = text.count(u'\n');
+    return int(1 + breaks - (text.endsWith(u'\n') ? 1 : 0));
+}
+} // namespace
+
+int EntryRowsModel::rowLines(int row) const {
+    return std::max(linesOf(m_session.rows().cellText(row, kColumnOriginal)),
+                    linesOf(m_session.rows().cellText(row, kColumnTranslated)));
+}
+
 QVariant EntryRowsModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
+        return {};
+    if (role == Qt::ToolTipRole) {
+        if (index.column() != kColumnOriginal && index.column() != kColumnTranslated)
+            return {};
+        const QString text = m_session.rows().cellText(index.row(), index.column());
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     // Out-of-range reads (while a removal is being announced) give an empty text.
     return m_session.rows().cellText(index.row(), index.column());

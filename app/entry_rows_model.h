@@ -1,7 +1,8 @@
 // The subtitle grid's model: the session's entry rows as a five-column table. Each change of the
 // session arrives as one change description and leaves as one model signal (an insert, a removal,
 // a reset, or one dataChanged over the changed block), so a view keeps its selection and focus
-// and a command over thousands of rows costs one redraw.
+// and a command over thousands of rows costs one redraw. The text cells carry their whole text as
+// a tooltip, for entries longer than a row shows.
 #pragma once
 
 #include "subtitle/subtitle_session.h"
@@ -34,6 +35,10 @@ public:
     // thousands of single-row inserts.
     void beginBulkChange();
     void endBulkChange();
+
+    // How many lines the row's Original and Translated texts take, the longer of the two; a text
+    // without a line break is one line.
+    int rowLines(int row) const;
 
     static QString columnCaption(int column);
     static int columnWidth(int column);

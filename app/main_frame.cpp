@@ -16,6 +16,7 @@
 #include "charset/charset_table.h"
 #include "media/movie_form_view.h"
 #include "subtitle/mapping_text.h"
+#include "subtitle/save_name.h"
 #include "subtitle/subtitle_reader.h"
 #include "support/log.h"
 #include "support/program_folder.h"
@@ -827,7 +828,8 @@ bool CMainFrame::saveDocument(SaveKind kind) {
     if (!hasSomethingToSave(document, kind))
         return false;
     const SaveDialogSpec dialog = saveDialogSpec(kind, document.formatMode);
-    const QString path = m_seam->getSaveFileName(this, qtNameFilters(dialog.filter), dialog.defaultExtension);
+    const QString path = m_seam->getSaveFileName(this, qtNameFilters(dialog.filter), dialog.defaultExtension,
+                                                 suggestedPath(kind, dialog.defaultExtension));
     if (path.isEmpty())
         return false;
     const SaveResult result = m_session.save(kind, path);
@@ -836,6 +838,12 @@ bool CMainFrame::saveDocument(SaveKind kind) {
     if (result.written)
         noteSaved(kind, path);
     return result.written;
+}
+
+QString CMainFrame::suggestedPath(SaveKind kind, QStringView extension) const {
+    const QString target = m_translateToCombo ? m_translateToCombo->currentText() : QString();
+    return suggestedSaveName(kind, sideFile(Side::Original), sideFile(Side::Translated),
+                             QString::fromLatin1(languageCode(target)), extension);
 }
 
 void CMainFrame::noteSaved(SaveKind kind, const QString& path) {
@@ -860,10 +868,13 @@ bool CMainFrame::saveDocumentAs(SaveKind kind) {
         return false;
     const std::int32_t current = formatInfo(document.formatMode).id;
     QStringList suffixes;
-    for (const SubtitleFormatInfo& format : formatTable())
+    QStringList suggestions;
+    for (const SubtitleFormatInfo& format : formatTable()) {
         suffixes << format.extension.toString();
-    const FileChoice choice =
-        m_seam->getSaveFileChoice(this, qtNameFilters(loadDialogFilter()), current - kFirstFormat, suffixes);
+        suggestions << suggestedPath(kind, format.extension);
+    }
+    const FileChoice choice = m_seam->getSaveFileChoice(this, qtNameFilters(loadDialogFilter()),
+                                                        current - kFirstFormat, suffixes, suggestions);
     if (choice.path.isEmpty())
         return false;
     const std::int32_t target =
