@@ -218,9 +218,13 @@ const RowSources& SubtitleSession::sources(int row) const {
 }
 
 void SubtitleSession::reset(SubtitleDocument document, QVector<EntryRow> rows) {
+    if (m_observer)
+        m_observer->rowsAboutToBeReset();
     m_document = std::move(document);
     m_rows.items() = std::move(rows);
     m_sources = QVector<RowSources>(m_rows.count());
+    if (m_observer)
+        m_observer->rowsReset();
     clearHistory();
     m_saved[0] = m_saved[1] = SavedState{};
 }
@@ -237,6 +241,34 @@ void SubtitleSession::setStartCodePage(Side side, std::uint32_t codePage) {
 }
 
 // ---------------------------------------------------------------- running steps
+
+namespace {
+bool isOneRun(const QList<int>& rows) {
+    return rows.last() - rows.first() + 1 == rows.size();
+}
+} // namespace
+
+void SubtitleSession::beforeRowsMove(bool inserting, const QList<int>& rows) {
+    if (!m_observer)
+        return;
+    if (!isOneRun(rows))
+        m_observer->rowsAboutToBeReset();
+    else if (inserting)
+        m_observer->rowsAboutToBeInserted(rows.first(), rows.last());
+    else
+        m_observer->rowsAboutToBeRemoved(rows.first(), rows.last());
+}
+
+void SubtitleSession::afterRowsMove(bool inserting, const QList<int>& rows) {
+    if (!m_observer)
+        return;
+    if (!isOneRun(rows))
+        m_observer->rowsReset();
+    else if (inserting)
+        m_observer->rowsInserted();
+    else
+        m_observer->rowsRemoved();
+}
 
 SessionEdit::Step SubtitleSession::run(const SessionEdit::Step& step, ChangeBuilder& change) {
     // Every row has its sources element; the steps below move both together.
@@ -272,6 +304,7 @@ SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, 
     if (!valid)
         return SessionEdit::Remove{};
 
+    beforeRowsMove(true, positions);
     // Rows and their sources move together, back to front in one pass each.
     auto insertInto = [&](auto& list, auto valueOf) {
         const qsizetype oldSize = list.size();
@@ -285,6 +318,7 @@ SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, 
     };
     insertInto(m_rows.items(), [](const SessionEntry& e) { return e.row; });
     insertInto(m_sources, [](const SessionEntry& e) { return e.sources; });
+    afterRowsMove(true, positions);
     const TimeLineRules rules(m_document.formatMode, m_document.headerLines);
     auto timeLineOf = [&rules](const SessionEntry& e) { return rules.build(e.row.show, e.row.hide); };
     insertSorted(
@@ -316,9 +350,11 @@ SessionEdit::Step SubtitleSession::runRemove(const SessionEdit::Remove& remove, 
     inverse.positions = rows;
     inverse.entries.resize(rows.size());
     QVector<std::optional<EntryRow>> takenRows;
+    beforeRowsMove(false, rows);
     removeSorted(m_rows.items(), rows, &takenRows);
     QVector<std::optional<RowSources>> takenSources;
     removeSorted(m_sources, rows, &takenSources);
+    afterRowsMove(false, rows);
     QVector<std::optional<QString>> loaded, times, originals, translations;
     removeSorted(m_document.loadedTimeLines, rows, &loaded);
     removeSorted(m_document.timeLines, rows, &times);

@@ -44,6 +44,20 @@ struct SessionHistoryStep {
     SideMask sides = 0;
 };
 
+// Told before rows come or go and again once they have, so that a view's model can announce each
+// move while its views still read the rows as they were. Consecutive rows come or go as one run;
+// a step that moves rows in several places, and a new document, count as every row changing.
+class RowsObserver {
+public:
+    virtual ~RowsObserver() = default;
+    virtual void rowsAboutToBeInserted(int first, int last) = 0;
+    virtual void rowsInserted() = 0;
+    virtual void rowsAboutToBeRemoved(int first, int last) = 0;
+    virtual void rowsRemoved() = 0;
+    virtual void rowsAboutToBeReset() = 0;
+    virtual void rowsReset() = 0;
+};
+
 class SubtitleSession {
 public:
     const SubtitleDocument& document() const { return m_document; }
@@ -53,6 +67,9 @@ public:
     SessionEntry entry(int row) const;
     // The bytes row i's texts were read from (none for a row that does not exist).
     const RowSources& sources(int row) const;
+
+    // At most one; nullptr for none.
+    void setRowsObserver(RowsObserver* observer) { m_observer = observer; }
 
     // A new document in place of the old one, with a fresh history; both sides count as saved.
     void reset(SubtitleDocument document, QVector<EntryRow> rows);
@@ -145,6 +162,9 @@ private:
     QStringList& list(DocumentList which);
     // What the steps between the history position `from` and the current one change.
     SideMask stepsBetween(qsizetype from) const;
+    // Around a step's move of these rows (ascending), for the observer.
+    void beforeRowsMove(bool inserting, const QList<int>& rows);
+    void afterRowsMove(bool inserting, const QList<int>& rows);
 
     SubtitleDocument m_document;
     EntryRows m_rows;
@@ -162,4 +182,5 @@ private:
     };
     SavedState m_saved[2];
     std::optional<HistoryStep> m_group;
+    RowsObserver* m_observer = nullptr;
 };
