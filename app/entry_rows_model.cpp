@@ -1,6 +1,8 @@
 // Table model over the session's entry rows.
 #include "app/entry_rows_model.h"
 
+#include <utility>
+
 namespace {
 struct ColumnSpec {
     const char* caption;
@@ -121,10 +123,14 @@ void EntryRowsModel::rowsReset() {
         return;
     m_count = m_session.rowCount();
     endResetModel();
+    m_resetSinceApply = true;
 }
 
 void EntryRowsModel::apply(const SessionChange& change) {
     if (m_bulkDepth > 0)
+        return;
+    // The views read every row anew after a reset: the cells it changed need no word of their own.
+    if (std::exchange(m_resetSinceApply, false) && m_count == m_session.rowCount())
         return;
     // Had anything moved rows without the session announcing it, start over rather than let the
     // views read rows that are not there.

@@ -53,4 +53,5 @@ private:
     // The row count the views know; the rows change before they announce it.
     int m_count = 0;
     int m_bulkDepth = 0;
+    bool m_resetSinceApply = false; // a step started the rows over since the last apply()
 };
