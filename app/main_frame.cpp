@@ -517,6 +517,14 @@ void CMainFrame::refreshCommandStates() {
             state.focusedShow = m_session.rows().at(row).show;
     }
     m_commands.update(state);
+    // The quick-access strip names the step it would take back or do again ("Undo Replace All").
+    if (m_ribbon) {
+        for (const auto& [id, step] : {std::pair{CommandId::Undo, m_session.undoLabel()},
+                                       std::pair{CommandId::Redo, m_session.redoLabel()}}) {
+            if (QToolButton* b = m_ribbon->button(quint16(id)))
+                b->setToolTip(step.isEmpty() ? m_commands.label(id) : m_commands.label(id) + u' ' + step);
+        }
+    }
 }
 
 void CMainFrame::setTranslating(bool translating) {
@@ -719,7 +727,7 @@ void CMainFrame::toggleToolbox() {
 }
 
 void CMainFrame::rebuildMappingText() {
-    m_view->mappingView()->setRuns(BuildMappingRuns(m_session.rows()));
+    m_view->mappingView()->setRuns(buildMappingRuns(m_session.rows()));
 }
 
 // ---------------------------------------------------------------- loading
@@ -752,7 +760,7 @@ void CMainFrame::loadSubtitle(Side side) {
     // tell which one was picked, the file's name and content decide.
     std::int32_t format = choice.filterIndex + 1;
     if (!isValidFormat(format)) {
-        format = GuessSubtitleFormat(choice.path, file.bytes);
+        format = guessSubtitleFormat(choice.path, file.bytes);
     } else if (const std::optional<SubtitleFormat> looks = subtitleFormatFromBytes(file.bytes)) {
         // The two SubViewer forms differ only in "[br]", which a file may simply not need.
         const auto family = [](std::int32_t f) { return f == kSubViewer2 ? kSubViewer : f; };
@@ -813,9 +821,9 @@ void CMainFrame::loadFromCommandLine(const QStringList& files) {
         }
     }
     // The original's format is the document's: its time lines are the ones that are saved.
-    const SubtitleFormat format = GuessSubtitleFormat(original, read[0].bytes);
+    const SubtitleFormat format = guessSubtitleFormat(original, read[0].bytes);
     if (readSubtitle(original, read[0].bytes, format, Side::Original, format) && !translated.isEmpty())
-        readSubtitle(translated, read[1].bytes, GuessSubtitleFormat(translated, read[1].bytes),
+        readSubtitle(translated, read[1].bytes, guessSubtitleFormat(translated, read[1].bytes),
                      Side::Translated, format);
 }
 

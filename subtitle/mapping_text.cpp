@@ -17,7 +17,7 @@ QString mappingText(const QString& cell) {
 
 } // namespace
 
-QVector<MappingRun> BuildMappingRuns(const EntryRows& rows) {
+QVector<MappingRun> buildMappingRuns(const EntryRows& rows) {
     QVector<MappingRun> runs;
     runs.reserve(qsizetype(rows.count()) * 2);
     for (const EntryRow& row : rows.all()) {

@@ -30,4 +30,4 @@ double contrastRatio(std::uint32_t rgb, std::uint32_t otherRgb);
 std::uint32_t readableOn(std::uint32_t rgb, std::uint32_t backgroundRgb);
 
 // Two runs per row, in row order.
-QVector<MappingRun> BuildMappingRuns(const EntryRows& rows);
+QVector<MappingRun> buildMappingRuns(const EntryRows& rows);
