@@ -51,6 +51,9 @@ enum class CommandId : quint16 {
     MiniStudyVocabulary = 32787,
     // Shows the Toolbox pane again once closed; the pane's own identifier.
     Toolbox = 129,
+    // Ours: the translation memory's exchange files.
+    ImportTmx = 32860,
+    ExportTmx = 32861,
     // Ours: the edit history.
     Undo = 57643,
     Redo = 57644,
@@ -62,3 +65,4 @@ inline constexpr char kGroupTranslation[] = "Translation"; // 136
 inline constexpr char kGroupDictionary[] = "Dictionary";   // 138
 inline constexpr char kGroupTools[] = "Tools";             // 139
 inline constexpr char kGroupHelp[] = "Help";               // 140
+inline constexpr char kGroupMemory[] = "Memory";

@@ -7,6 +7,7 @@
 #include "app/entry_rows_model.h"
 #include "app/frame_rate_dialog.h"
 #include "app/mapping_view.h"
+#include "app/memory_page.h"
 #include "app/report_view.h"
 #include "app/ribbon/velmora_ribbon.h"
 #include "app/sentence_form_view.h"
@@ -144,6 +145,11 @@ bool CMainFrame::OnCreate() {
 
     deleteTemporaryTranslatedFiles(temporaryFolder());
     m_store.openDictionaryFilesIn(dataFolder());
+    // A damaged file or one from a newer velmora opens for reading only and is never wiped; the
+    // store's one message says which.
+    if (const QString memoryFile = memoryFilePath(); !memoryFile.isEmpty())
+        if (const std::optional<UserMessage> said = m_memory.open(memoryFile))
+            m_seam->showMessage(this, *said);
 
     if (!createStatusBar())
         return false;
@@ -268,6 +274,18 @@ bool CMainFrame::buildPaneTabStrip() {
     if (m_paneTabs->addTab(m_sentencePane, QStringLiteral("Dictionary Library")) < 0)
         return false;
     if (m_paneTabs->addTab(m_moviePage, QStringLiteral("Play Movie")) < 0)
+        return false;
+
+    m_memoryPage = new MemoryPage(this, m_paneTabs);
+    m_memoryPage->setStore(&m_memory);
+    m_memoryPage->setThreshold(
+        readMatchThreshold(QFileInfo(m_layoutFile).absoluteDir().filePath(QStringLiteral("memory.ini"))));
+    connect(m_memoryPage, &MemoryPage::matchChosen, this, [this](int row, const QString& typed) {
+        if (m_translating || row >= m_session.rowCount())
+            return;
+        applyChange(m_session.setTextCell(row, kColumnTranslated, typed));
+    });
+    if (m_paneTabs->addTab(m_memoryPage, QStringLiteral("Memory")) < 0)
         return false;
     return true;
 }
@@ -699,6 +717,8 @@ void CMainFrame::OnGridFocusChanged(bool focusMoved) {
     if (!hasRecord || !focusMoved)
         return;
     const EntryRow& entry = m_session.rows().at(row);
+    if (m_memoryPage)
+        m_memoryPage->showMatches(row, entry.original, memoryLanguages());
     if (m_sentencePane)
         m_sentencePane->setTexts(entry.original, entry.translated);
     if (m_showTimeEdit)
@@ -862,10 +882,42 @@ void CMainFrame::noteSaved(SaveKind kind, const QString& path) {
     const Side side = kind == SaveKind::OriginalSubtitle ? Side::Original : Side::Translated;
     m_session.setClean(side);
     m_sideFiles[int(side)] = QFileInfo(path).absoluteFilePath();
+    if (side == Side::Translated)
+        rememberTranslations(path);
     ++m_changes;
     updateTitle();
     refreshCommandStates();
     autosave();
+}
+
+LanguagePair CMainFrame::memoryLanguages() const {
+    return {QString::fromLatin1(
+                languageCode(m_translateFromCombo ? m_translateFromCombo->currentText() : QString())),
+            QString::fromLatin1(
+                languageCode(m_translateToCombo ? m_translateToCombo->currentText() : QString()))};
+}
+
+void CMainFrame::rememberTranslations(const QString& path) {
+    if (!m_memory.writable())
+        return;
+    const LanguagePair languages = memoryLanguages();
+    // A detected source language names no pair a later lookup could ask for.
+    if (!isStorableLanguage(languages.source) || !isStorableLanguage(languages.target))
+        return;
+    QList<MemoryRow> rows;
+    for (const EntryRow& row : m_session.rows().all())
+        rows.append({row.original, row.translated, false, QString()});
+    const MemoryWrite written = m_memory.addRows(rows, languages, QFileInfo(path).fileName());
+    // The save itself succeeded: a memory that could not take the rows is a word, not a failure.
+    if (written.message)
+        showStatus(written.message->text, 15000);
+    else if (m_memoryPage)
+        m_memoryPage->refresh();
+}
+
+void CMainFrame::memoryChanged() {
+    if (m_memoryPage)
+        m_memoryPage->refresh();
 }
 
 bool CMainFrame::saveDocumentAs(SaveKind kind) {

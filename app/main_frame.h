@@ -11,6 +11,7 @@
 #include "dictionary/dictionary_rules.h"
 #include "dictionary/dictionary_store.h"
 #include "edit/line_operations.h"
+#include "memory/memory_store.h"
 #include "subtitle/recovery.h"
 #include "subtitle/subtitle_session.h"
 #include "subtitle/subtitle_writer.h"
@@ -19,6 +20,7 @@
 #include <memory>
 
 class CChildView;
+class MemoryPage;
 class CReportView;
 class CSentenceFormView;
 class CVocaFormView;
@@ -100,6 +102,10 @@ public:
     DialogSeam& dialogs() override { return *m_seam; }
     QWidget* dialogParent() override { return this; }
     DictionaryStore& store() { return m_store; }
+    MemoryStore* memory() override { return &m_memory; }
+    MemoryPage* memoryPage() const { return m_memoryPage; }
+    // The memory changed outside a save (an import): the page looks again.
+    void memoryChanged() override;
     CChildView* childView() const { return m_view; }
     CReportView* grid() const;
     // The selected rows in ascending order, and the focused row (-1: none).
@@ -215,6 +221,9 @@ private:
     // A job is one undo step; its batches are written as they come.
     void followTranslationJobs();
     bool appendRecord(const DictionaryRecord& record, int selector);
+    // The translated rows of the document go into the memory under the file's name.
+    void rememberTranslations(const QString& path);
+    LanguagePair memoryLanguages() const;
     void startProgram(const QString& name, const QStringList& arguments);
     void showLibrary(LibraryMode mode);
 
@@ -228,6 +237,7 @@ private:
     std::unique_ptr<TranslationRunner> m_translation;
     CommandRegistry m_commands;
     DictionaryStore m_store;
+    MemoryStore m_memory;
     TimingsMaskLatch m_maskLatch;
     CharsetBoxFollower m_charsetBoxes[2] = {CharsetBoxFollower(Side::Original),
                                             CharsetBoxFollower(Side::Translated)}; // by Side
@@ -255,6 +265,7 @@ private:
     CSentenceFormView* m_sentencePane = nullptr;
     CVocaFormView* m_vocaPane = nullptr;
     QWidget* m_moviePage = nullptr;
+    MemoryPage* m_memoryPage = nullptr;
     QLabel* m_indicators[3] = {};
     bool m_created = false;
 };

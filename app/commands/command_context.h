@@ -13,6 +13,7 @@
 #include <functional>
 
 class DialogSeam;
+class MemoryStore;
 class QWidget;
 class TimeSpinEdit;
 class TranslationRunner;
@@ -50,6 +51,9 @@ public:
     virtual void refreshCommandStates() = 0;
 
     virtual TranslationRunner& translationRunner() = 0;
+    // The translation memory (nullptr when the program has none), and the word that it changed.
+    virtual MemoryStore* memory() { return nullptr; }
+    virtual void memoryChanged() {}
 
     // Kept for the whole run.
     LineClipboard lineClipboard;

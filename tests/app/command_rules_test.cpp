@@ -90,6 +90,7 @@ TEST(CommandRules, EveryCommandWaitsForWhatItNeeds) {
         {C::HideTime, When::HideTimeEditable | When::Idle},
         {C::RestoreOriginalTime, When::OriginalTimeRestorable | When::Idle},
         {C::SetDelay, When::Rows | When::Idle},
+        {C::ImportTmx, When::Idle},
     };
     // Every other command can always run: the faces that open menus, the language combos, help,
     // search, the dictionary and the programs velmora starts.
