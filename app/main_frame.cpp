@@ -307,6 +307,16 @@ bool CMainFrame::BuildRibbon() {
     m_session.setStartCodePage(Side::Original, 0);
     m_session.setStartCodePage(Side::Translated, 1252);
 
+    // Another language pair asks the memory for other units.
+    for (QComboBox* combo : {m_translateFromCombo, m_translateToCombo})
+        if (combo && m_memoryPage)
+            connect(combo, &QComboBox::currentIndexChanged, this, [this] {
+                const int row = focusedRow();
+                m_memoryPage->showMatches(
+                    row,
+                    row >= 0 && row < m_session.rowCount() ? m_session.rows().at(row).original : QString(),
+                    memoryLanguages());
+            });
     connect(m_ribbon, &RibbonBar::commandTriggered, this,
             [this](quint16 id) { dispatchCommand(CommandId(id)); });
     connect(m_ribbon, &RibbonBar::currentTabChanged, this, &CMainFrame::OnRibbonTabChanged);
@@ -954,6 +964,9 @@ bool CMainFrame::saveDocumentAs(SaveKind kind) {
     // Work saved in its own format is kept; a conversion is a copy that may hold less.
     if (result.save.written && target == current)
         noteSaved(kind, choice.path);
+    // A copy in another format still holds translations the user stands by.
+    else if (result.save.written && kind == SaveKind::TranslatedSubtitle)
+        rememberTranslations(choice.path);
     return result.save.written;
 }
 

@@ -74,28 +74,46 @@ TEST(MemoryPageText, TheThresholdSettingStaysWhereTheStoreCanSearch) {
 }
 
 TEST_F(FrameTest, SavingTheTranslationKeepsItsRowsInTheMemory) {
-    CMainFrame& f = frame();
-    load(CommandId::LoadOriginal, writeFile(QStringLiteral("ep1.srt"), srt(3, "Hello")));
-    load(CommandId::LoadTranslated, writeFile(QStringLiteral("ep1.fr.srt"), srt(2, "Bonjour")));
-    ASSERT_EQ(f.session().rowCount(), 3);
-    m_seam.saveAnswers.push_back(m_root.filePath(QStringLiteral("ep1.saved.srt")));
-    f.dispatchCommand(CommandId::SaveTranslatedSubtitle);
-    EXPECT_TRUE(m_seam.messages.isEmpty());
+    struct Case {
+        const char* what;
+        CommandId save;
+        const char* file;
+        int filter; // for Save As; -1: the plain save
+        const char* translation;
+    };
+    const Case cases[] = {
+        {"a copy in another format", CommandId::SaveTranslatedSubtitleAs, "ep1.fr.vtt", kWebVTT - 1, "Salut"},
+        {"a plain save", CommandId::SaveTranslatedSubtitle, "ep2.fr.srt", -1, "Bonjour"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CMainFrame& f = frame();
+        load(CommandId::LoadOriginal, writeFile(QStringLiteral("ep.srt"), srt(3, "Hello")));
+        load(CommandId::LoadTranslated, writeFile(QStringLiteral("ep.fr.srt"), srt(2, c.translation)));
+        ASSERT_EQ(f.session().rowCount(), 3);
+        const QString out = m_root.filePath(QLatin1String(c.file));
+        if (c.filter < 0)
+            m_seam.saveAnswers.push_back(out);
+        else
+            m_seam.saveChoiceAnswers.push_back({out, c.filter});
+        f.dispatchCommand(c.save);
+        ASSERT_TRUE(QFile::exists(out));
 
-    // Another connection, as a second velmora would open it.
-    MemoryStore reopened;
-    ASSERT_FALSE(reopened.open(memoryFile(m_root)).has_value());
-    const MemoryResult<QList<MemoryFill>> found =
-        reopened.exactMatches({QStringLiteral("Hello 2"), QStringLiteral("Hello 3")}, {"en", "fr"});
-    ASSERT_FALSE(found.message.has_value());
-    ASSERT_EQ(found.value.size(), 1);
-    EXPECT_EQ(found.value[0].target, "Bonjour 2");
-    bool fromFile = false;
-    reopened.forEachUnit([&](const MemoryUnit& u) {
-        fromFile = fromFile || (u.target == "Bonjour 2" && u.origin == "ep1.saved.srt");
-        return true;
-    });
-    EXPECT_TRUE(fromFile);
+        // Another connection, as a second velmora would open it.
+        MemoryStore reopened;
+        ASSERT_FALSE(reopened.open(memoryFile(m_root)).has_value());
+        const QString kept = QStringLiteral("%1 2").arg(QLatin1String(c.translation));
+        bool fromFile = false;
+        reopened.forEachUnit([&](const MemoryUnit& u) {
+            fromFile = fromFile || (u.source == "Hello 2" && u.target == kept && u.origin == c.file);
+            return true;
+        });
+        EXPECT_TRUE(fromFile);
+        // The row without a translation is not remembered.
+        const MemoryResult<QList<MemoryFill>> third =
+            reopened.exactMatches({QStringLiteral("Hello 3")}, {"en", "fr"});
+        EXPECT_TRUE(third.value.isEmpty());
+    }
 }
 
 TEST_F(FrameTest, ADamagedMemoryIsSaidOnceAndKeptAsItWas) {
@@ -142,6 +160,12 @@ TEST_F(FrameTest, AnImportedTmxIsOfferedForANearRowAndOneMatchIsOneUndoStep) {
     EXPECT_GE(page->matches()[0].score, kDefaultMatchThreshold);
     EXPECT_LT(page->matches()[0].score, 100);
     EXPECT_EQ(page->list()->count(), 1);
+
+    // The units are French: another target language has none.
+    f.translateToCombo()->setCurrentText(QStringLiteral("German"));
+    EXPECT_TRUE(page->matches().isEmpty());
+    f.translateToCombo()->setCurrentText(QStringLiteral("French"));
+    EXPECT_EQ(page->matches().size(), 1);
 
     // The second row has no near unit: Ctrl+1 there changes nothing.
     f.focusRow(1);
