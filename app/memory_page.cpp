@@ -94,11 +94,18 @@ void MemoryPage::showMatches(int row, const QString& original, const LanguagePai
         const MemoryMatch& match = m_matches[i];
         auto* item = new QListWidgetItem(m_list);
         item->setToolTip(match.unit.origin);
+        // Words of the row that the unit lacks have no place in its text: they are listed struck out.
+        QStringList lacking;
+        for (const TextRange& r : match.missing)
+            lacking << m_original.mid(r.start, r.length).toHtmlEscaped();
+        const QString lacks = lacking.isEmpty() ? QString()
+                                                : QStringLiteral(" &nbsp; <s style=\"color:#a33\">%1</s>")
+                                                      .arg(lacking.join(QLatin1Char(' ')));
         auto* label =
-            new QLabel(QStringLiteral("<b>%1 %</b> &nbsp; <small>Ctrl+%2</small><br>%3<br><i>%4</i>")
+            new QLabel(QStringLiteral("<b>%1 %</b> &nbsp; <small>Ctrl+%2</small><br>%3%4<br><i>%5</i>")
                            .arg(match.score)
                            .arg(i + 1)
-                           .arg(highlightedHtml(match.unit.source, match.differences),
+                           .arg(highlightedHtml(match.unit.source, match.differences), lacks,
                                 match.unit.target.toHtmlEscaped().replace(QLatin1Char('\n'), QString())),
                        m_list);
         label->setTextFormat(Qt::RichText);
