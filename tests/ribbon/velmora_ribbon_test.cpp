@@ -37,6 +37,7 @@ const QList<ExpectedGroup> kExpected = {
     {2, "Subtitle", {122, 123, 124, 125}},
     {3, "Search", {115, 116, 117, 118}},
     {4, "Dictionary", {32785, 32789}},
+    {4, "Memory", {32860, 32861}},
     {5, "Tools", {32792, 32815}},
 };
 
