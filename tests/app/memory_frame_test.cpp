@@ -187,6 +187,10 @@ TEST_F(FrameTest, AnImportedTmxIsOfferedForANearRowAndOneMatchIsOneUndoStep) {
                                  f.session().document().formatMode));
     f.undo();
     EXPECT_EQ(f.session().rows().at(0).translated, before);
+    // The window's Ctrl+1 does the same from any Toolbox page.
+    f.paneTabStrip()->setCurrentIndex(0);
+    QTest::keyClick(f.grid(), Qt::Key_1, Qt::ControlModifier);
+    EXPECT_TRUE(f.session().rows().at(0).translated.startsWith(QStringLiteral("Où est")));
 }
 
 } // namespace
