@@ -11,6 +11,7 @@
 #include "app/ribbon/velmora_ribbon.h"
 #include "app/sentence_form_view.h"
 #include "app/translation_runner.h"
+#include "app/translation_engine_choice.h"
 #include "app/view_voca_lib.h"
 #include "app/voca_form_view.h"
 #include "charset/charset_table.h"
@@ -281,6 +282,8 @@ bool CMainFrame::BuildRibbon() {
     m_originalCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeOriginalCharset));
     m_translatedCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeTranslatedCharset));
     m_translateToCombo = m_ribbon->combo(quint16(CommandId::TranslateTo));
+    new TranslationEngineChoice(m_ribbon->combo(quint16(CommandId::TranslationEngine)), m_translateFromCombo,
+                                m_translateToCombo, this);
     m_showTimeEdit = m_ribbon->timeEdit(quint16(CommandId::ShowTime));
     m_hideTimeEdit = m_ribbon->timeEdit(quint16(CommandId::HideTime));
     m_restoreTimeButton = m_ribbon->button(quint16(CommandId::RestoreOriginalTime));
