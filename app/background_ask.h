@@ -10,8 +10,7 @@
 #include <stop_token>
 #include <thread>
 
-template <typename T>
-class BackgroundAsk {
+template <typename T> class BackgroundAsk {
 public:
     // `receiver` lives on the UI thread; the answers arrive there.
     explicit BackgroundAsk(QObject* receiver) : m_hop(new ThreadHop(receiver)) {}
@@ -23,18 +22,18 @@ public:
     void ask(std::function<T(std::stop_token)> work, std::function<void(const T&)> then) {
         const std::uint64_t generation = ++m_generation;
         m_busy = true;
-        m_thread = std::jthread([this, generation, work = std::move(work),
-                                 then = std::move(then)](std::stop_token stop) mutable {
-            T answer = work(stop);
-            if (stop.stop_requested())
-                return;
-            m_hop->post([this, generation, answer = std::move(answer), then = std::move(then)] {
-                if (generation != m_generation)
+        m_thread = std::jthread(
+            [this, generation, work = std::move(work), then = std::move(then)](std::stop_token stop) mutable {
+                T answer = work(stop);
+                if (stop.stop_requested())
                     return;
-                m_busy = false;
-                then(answer);
+                m_hop->post([this, generation, answer = std::move(answer), then = std::move(then)] {
+                    if (generation != m_generation)
+                        return;
+                    m_busy = false;
+                    then(answer);
+                });
             });
-        });
     }
     // Voids the answer of the question asked last.
     void forget() {

@@ -1,6 +1,9 @@
 // Table model over the session's entry rows.
 #include "app/entry_rows_model.h"
 
+#include <QColor>
+#include <utility>
+
 namespace {
 struct ColumnSpec {
     const char* caption;
@@ -31,6 +34,13 @@ int EntryRowsModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant EntryRowsModel::data(const QModelIndex& index, int role) const {
+    if (index.isValid() && index.column() == kColumnTranslated && m_review.contains(index.row())) {
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("The engine lost or moved a tag of this line: it was put back at the start "
+                                  "or end. Check where it belongs.");
+        if (role == Qt::BackgroundRole)
+            return QColor(255, 228, 181);
+    }
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     // Out-of-range reads (while a removal is being announced) give an empty text.
@@ -69,8 +79,38 @@ void EntryRowsModel::OnEditChanged(int row, int column, const QString& text) {
 }
 
 void EntryRowsModel::beginBulkChange() {
-    if (m_bulkDepth++ == 0)
+    if (m_bulkDepth++ == 0) {
+        m_review.clear();
         beginResetModel();
+    }
+}
+
+void EntryRowsModel::markForReview(const QList<int>& rows) {
+    for (int row : rows) {
+        m_review.insert(row);
+        emit dataChanged(index(row, kColumnTranslated), index(row, kColumnTranslated));
+    }
+}
+
+void EntryRowsModel::clearReviewMarks() {
+    const QSet<int> marked = std::exchange(m_review, {});
+    for (int row : marked)
+        emit dataChanged(index(row, kColumnTranslated), index(row, kColumnTranslated));
+}
+
+void EntryRowsModel::shiftReviewMarks(SessionChange::Shape shape, int first, int count) {
+    if (m_review.isEmpty() || shape == SessionChange::Shape::Unchanged)
+        return;
+    QSet<int> moved;
+    for (int row : std::as_const(m_review)) {
+        if (shape == SessionChange::Shape::Inserted)
+            moved.insert(row >= first ? row + count : row);
+        else if (shape == SessionChange::Shape::Removed && row < first)
+            moved.insert(row);
+        else if (shape == SessionChange::Shape::Removed && row >= first + count)
+            moved.insert(row - count);
+    }
+    m_review = moved;
 }
 
 void EntryRowsModel::endBulkChange() {
@@ -92,6 +132,7 @@ void EntryRowsModel::apply(const SessionChange& change) {
         (shape == Shape::Removed && m_count - change.count != rows) ||
         (shape == Shape::Unchanged && m_count != rows))
         shape = Shape::Rebuilt;
+    shiftReviewMarks(shape, change.first, change.count);
     switch (shape) {
     case Shape::Inserted:
         beginInsertRows({}, change.first, change.first + change.count - 1);

@@ -7,6 +7,7 @@
 #include "subtitle/subtitle_session.h"
 
 #include <QAbstractTableModel>
+#include <QSet>
 #include <functional>
 
 class EntryRowsModel : public QAbstractTableModel {
@@ -35,13 +36,22 @@ public:
     void beginBulkChange();
     void endBulkChange();
 
+    // Rows whose tags a translation put back out of place: their Translated cell is tinted and its
+    // tooltip says why, until a new job starts (marks follow inserted and removed rows).
+    void markForReview(const QList<int>& rows);
+    void clearReviewMarks();
+    bool markedForReview(int row) const { return m_review.contains(row); }
+
     static QString columnCaption(int column);
     static int columnWidth(int column);
 
 private:
+    void shiftReviewMarks(SessionChange::Shape shape, int first, int count);
+
     SubtitleSession& m_session;
     CellEditor m_editor;
     // The row count the views know; the rows change before they announce it.
     int m_count = 0;
     int m_bulkDepth = 0;
+    QSet<int> m_review;
 };

@@ -10,8 +10,8 @@
 #include "app/report_view.h"
 #include "app/ribbon/velmora_ribbon.h"
 #include "app/sentence_form_view.h"
-#include "app/translation_runner.h"
 #include "app/translation_engine_choice.h"
+#include "app/translation_runner.h"
 #include "app/view_voca_lib.h"
 #include "app/voca_form_view.h"
 #include "charset/charset_table.h"
@@ -530,7 +530,13 @@ void CMainFrame::setTranslating(bool translating) {
 }
 
 void CMainFrame::followTranslationJobs() {
+    connect(m_translation.get(), &TranslationRunner::rowsNeedReview, this, [this](const QList<int>& rows) {
+        if (CReportView* g = grid())
+            g->rowsModel()->markForReview(rows);
+    });
     connect(m_translation.get(), &TranslationRunner::jobStarted, this, [this] {
+        if (CReportView* g = grid())
+            g->rowsModel()->clearReviewMarks();
         m_session.beginGroup(QStringLiteral("Translate"));
         setTranslating(true);
     });

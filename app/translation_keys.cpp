@@ -108,10 +108,11 @@ std::optional<UserMessage> EngineKeys::setKey(EngineKind kind, const QString& ke
         if (written.status == KeyStore::Status::Failed) {
             // The key still works for this run; the user learns why it will not be kept.
             m_session.insert(kind, trimmed);
-            return UserMessage{QStringLiteral("The keyring did not keep the key of %1: %2\n\nvelmora uses the "
-                                              "key until it ends.")
-                                   .arg(engineDisplayName(kind), written.error),
-                               QStringLiteral("Translation Services"), MessageIcon::Warning};
+            return UserMessage{
+                QStringLiteral("The keyring did not keep the key of %1: %2\n\nvelmora uses the "
+                               "key until it ends.")
+                    .arg(engineDisplayName(kind), written.error),
+                QStringLiteral("Translation Services"), MessageIcon::Warning};
         }
         m_noKeyring = true;
     }

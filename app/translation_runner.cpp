@@ -43,8 +43,8 @@ bool TranslationRunner::run(TranslateRequest request) {
     // The engine the user chose, read at each job so that a change holds from the next one on;
     // an address in VELMORA_TRANSLATE_URL points the web endpoint elsewhere and wins.
     if (m_engineFromSettings && !m_job->translating() && !m_job->workerAlive())
-        m_job->setService(qEnvironmentVariableIsSet(kServiceUrlVariable) ? nullptr
-                                                                         : makeService(chosenEngineWithKey()));
+        m_job->setService(
+            qEnvironmentVariableIsSet(kServiceUrlVariable) ? nullptr : makeService(chosenEngineWithKey()));
     if (!m_job->start(std::move(request)))
         return false;
     CProgress dialog(*m_job, total, m_owner);
@@ -56,11 +56,12 @@ void TranslationRunner::tellDesktop(const JobEnd& end) {
     // Whoever watches the window sees the end there; a cancel was the user's own doing.
     if (end.outcome == JobOutcome::Cancelled || QApplication::activeWindow())
         return;
-    const QString body = end.outcome == JobOutcome::Completed
-                             ? QStringLiteral("velmora has translated every line.")
-                             : QStringLiteral("velmora stopped: %1").arg(end.message ? end.message->text : QString());
-    const QString summary =
-        end.outcome == JobOutcome::Completed ? QStringLiteral("Translation done") : QStringLiteral("Translation failed");
+    const QString body =
+        end.outcome == JobOutcome::Completed
+            ? QStringLiteral("velmora has translated every line.")
+            : QStringLiteral("velmora stopped: %1").arg(end.message ? end.message->text : QString());
+    const QString summary = end.outcome == JobOutcome::Completed ? QStringLiteral("Translation done")
+                                                                 : QStringLiteral("Translation failed");
     if (m_notify) {
         m_notify(summary, body);
         return;
@@ -68,8 +69,8 @@ void TranslationRunner::tellDesktop(const JobEnd& end) {
     QDBusMessage notify = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    notify << QStringLiteral("velmora") << uint(0) << QStringLiteral("velmora") << summary << body << QStringList()
-           << QVariantMap() << int(-1);
+    notify << QStringLiteral("velmora") << uint(0) << QStringLiteral("velmora") << summary << body
+           << QStringList() << QVariantMap() << int(-1);
     // Without a notification server there is nobody to tell; the call must not wait for one.
     QDBusConnection::sessionBus().call(notify, QDBus::NoBlock);
 }

@@ -33,8 +33,9 @@ QString aboutEngine(EngineKind kind) {
         return QStringLiteral("A LibreTranslate server, your own (http://localhost:5000) or a provider's; "
                               "the key only where the server asks for one.");
     case EngineKind::OpenAiChat:
-        return QStringLiteral("A server that speaks the OpenAI chat API: Ollama (http://localhost:11434/v1), "
-                              "llama.cpp's server (http://localhost:8080/v1), vLLM, LM Studio or a provider.");
+        return QStringLiteral(
+            "A server that speaks the OpenAI chat API: Ollama (http://localhost:11434/v1), "
+            "llama.cpp's server (http://localhost:8080/v1), vLLM, LM Studio or a provider.");
     case EngineKind::DeepL:
         return QStringLiteral("DeepL's API. A key ending in \":fx\" goes to the free plan's address; leave "
                               "the address empty unless you use another.");
@@ -69,9 +70,10 @@ QByteArray testPair(const QByteArray& ribbonPair) {
 
 } // namespace
 
-TranslationServicesDialog::TranslationServicesDialog(DialogSeam& dialogs, QByteArray langPair, QWidget* parent,
-                                                     TransportFactory transports)
-    : QDialog(parent), m_dialogs(dialogs), m_langPair(testPair(langPair)), m_transports(std::move(transports)) {
+TranslationServicesDialog::TranslationServicesDialog(DialogSeam& dialogs, QByteArray langPair,
+                                                     QWidget* parent, TransportFactory transports)
+    : QDialog(parent), m_dialogs(dialogs), m_langPair(testPair(langPair)),
+      m_transports(std::move(transports)) {
     setObjectName(QStringLiteral("TranslationServices"));
     setWindowTitle(QStringLiteral("Translation Services"));
     if (!m_transports)
@@ -83,15 +85,17 @@ TranslationServicesDialog::TranslationServicesDialog(DialogSeam& dialogs, QByteA
     m_job = new TranslateJob(m_transports, config, this);
     m_job->setPlainHttpConfirmer([this](const QString& host) {
         return m_dialogs.askYesNo(
-            this, {QStringLiteral("The translation service %1 is reached over plain http: the text crosses the "
-                                  "network unencrypted.\n\nSend it to %1 anyway?")
-                       .arg(host),
-                   QStringLiteral("Unencrypted connection"), MessageIcon::Warning});
+            this,
+            {QStringLiteral("The translation service %1 is reached over plain http: the text crosses the "
+                            "network unencrypted.\n\nSend it to %1 anyway?")
+                 .arg(host),
+             QStringLiteral("Unencrypted connection"), MessageIcon::Warning});
     });
-    connect(m_job, &TranslateJob::batchTranslated, this, [this](const QList<int>&, const QStringList& pieces) {
-        if (m_testTarget)
-            m_testTarget->setText(QStringLiteral("Answer: %1").arg(pieces.value(0)));
-    });
+    connect(m_job, &TranslateJob::batchTranslated, this,
+            [this](const QList<int>&, const QStringList& pieces) {
+                if (m_testTarget)
+                    m_testTarget->setText(QStringLiteral("Answer: %1").arg(pieces.value(0)));
+            });
     connect(m_job, &TranslateJob::finished, this, [this](const JobEnd& end) {
         if (m_testTarget && end.message)
             m_testTarget->setText(end.message->text);
@@ -148,7 +152,8 @@ TranslationServicesDialog::Page TranslationServicesDialog::makePage(EngineKind k
         page.key->setEchoMode(QLineEdit::Password);
         if (EngineKeys::fromEnvironment(kind)) {
             page.key->setEnabled(false);
-            page.key->setPlaceholderText(QStringLiteral("set by %1").arg(QString::fromLatin1(engineKeyVariable(kind))));
+            page.key->setPlaceholderText(
+                QStringLiteral("set by %1").arg(QString::fromLatin1(engineKeyVariable(kind))));
         } else {
             page.storedKey = engineKeys().key(kind);
             page.key->setText(page.storedKey);

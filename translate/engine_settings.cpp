@@ -127,9 +127,9 @@ QByteArray engineKeyVariable(EngineKind kind) {
 }
 
 EngineSettings readEngineSettings(QSettings& settings) {
-    return readEngineSettings(settings,
-                              engineKindFromName(settings.value(QStringLiteral("translation/engine")).toString())
-                                  .value_or(EngineKind::GoogleWeb));
+    return readEngineSettings(
+        settings, engineKindFromName(settings.value(QStringLiteral("translation/engine")).toString())
+                      .value_or(EngineKind::GoogleWeb));
 }
 
 EngineSettings readEngineSettings(QSettings& settings, EngineKind kind) {
@@ -188,21 +188,24 @@ OfferedLanguages offeredLanguages(const ServiceLanguages& languages) {
     OfferedLanguages offered;
     offered.from = offeredNames(translateFromNames(), languages.sources);
     offered.to = offeredNames(translateToNames(), languages.targets);
+    if (languages.pairs.isEmpty())
+        return offered;
+    // The pairs name the targets, whatever the list of targets says; languages that go nowhere
+    // are not offered.
+    const QStringList targets = translateToNames();
     for (const auto& [source, target] : languages.pairs)
         for (const QString& from : offered.from)
             if (sameLanguage(QString::fromLatin1(languageCode(from)), source))
-                for (const QString& to : offered.to)
+                for (const QString& to : targets)
                     if (sameLanguage(QString::fromLatin1(languageCode(to)), target) &&
                         !offered.pairs.contains(std::pair{from, to}))
                         offered.pairs.append({from, to});
-    // Languages that go nowhere are not offered.
-    if (!languages.pairs.isEmpty()) {
-        offered.from.removeIf([&](const QString& from) { return targetsFor(offered, from).isEmpty(); });
-        offered.to.removeIf([&](const QString& to) {
-            return std::none_of(offered.pairs.begin(), offered.pairs.end(),
-                                [&](const auto& p) { return p.second == to; });
-        });
-    }
+    offered.to = targets;
+    offered.to.removeIf([&](const QString& to) {
+        return std::none_of(offered.pairs.begin(), offered.pairs.end(),
+                            [&](const auto& p) { return p.second == to; });
+    });
+    offered.from.removeIf([&](const QString& from) { return targetsFor(offered, from).isEmpty(); });
     return offered;
 }
 
