@@ -50,7 +50,7 @@ void registerTranslateCommands(CommandRegistry& commands, CommandContext& contex
     commands.add({CommandId::TranslationEngine, "Engine", "", {}, [] {}, When::Idle});
     commands.add({CommandId::TranslationServices,
                   "Translation Services",
-                  "preferences-system-network",
+                  "velmora-translation-services",
                   {},
                   [c] {
                       TranslationServicesDialog dialog(c->dialogs(), c->languagePair(), c->dialogParent());
