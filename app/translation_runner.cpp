@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFileInfo>
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -71,7 +72,12 @@ void TranslationRunner::tellDesktop(const JobEnd& end) {
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     notify << QStringLiteral("velmora") << uint(0) << QStringLiteral("velmora") << summary << body
            << QStringList() << QVariantMap() << int(-1);
-    // Without a notification server there is nobody to tell; the call must not wait for one.
+    // Without a session bus there is nobody to tell, and asking for one could start a bus of its
+    // own; with one, the call must not wait for a notification server.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS") &&
+        (runtime.isEmpty() || !QFileInfo::exists(runtime + QStringLiteral("/bus"))))
+        return;
     QDBusConnection::sessionBus().call(notify, QDBus::NoBlock);
 }
 
