@@ -62,7 +62,8 @@ EngineKind TranslationEngineChoice::engine() const {
 }
 
 void TranslationEngineChoice::refresh() {
-    m_known.remove(engine());
+    // Any engine's address or key may have changed.
+    m_known.clear();
     engineChosen();
 }
 

@@ -18,7 +18,7 @@ public:
     TranslationEngineChoice(QComboBox* engineBox, QComboBox* from, QComboBox* to, QObject* parent);
 
     EngineKind engine() const;
-    // Asks the chosen engine's languages again, as after its address changed.
+    // Asks the engines' languages again, as after an address changed.
     void refresh();
     // While the engine's languages are being asked.
     bool asking() const { return m_ask.busy(); }
