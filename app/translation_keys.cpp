@@ -2,6 +2,7 @@
 #include "app/translation_keys.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <qt6keychain/keychain.h>
 
 namespace {
@@ -15,6 +16,8 @@ QString accountOf(EngineKind kind) {
 class DesktopKeyStore final : public KeyStore {
 public:
     Result read(const QString& account) override {
+        if (!sessionBusAvailable())
+            return noKeyring();
         QKeychain::ReadPasswordJob job(kKeyringService);
         job.setAutoDelete(false);
         job.setKey(account);
@@ -26,6 +29,8 @@ public:
     }
 
     Result write(const QString& account, const QString& key) override {
+        if (!sessionBusAvailable())
+            return noKeyring();
         if (key.isEmpty()) {
             QKeychain::DeletePasswordJob job(kKeyringService);
             job.setAutoDelete(false);
@@ -52,6 +57,8 @@ private:
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
 
+    static Result noKeyring() { return {Status::NoKeyring, {}, QStringLiteral("no session bus")}; }
+
     static Result resultOf(const QKeychain::Job& job) {
         switch (job.error()) {
         case QKeychain::NoError:
@@ -62,6 +69,11 @@ private:
         case QKeychain::NotImplemented:
             return {Status::NoKeyring, {}, job.errorString()};
         default:
+            // A bus without a Secret Service (no keyring daemon installed or started) is no keyring
+            // either; QtKeychain tells it only in words.
+            if (job.errorString().contains(QStringLiteral("org.freedesktop.secrets")) ||
+                job.errorString().contains(QStringLiteral("D-Bus")))
+                return {Status::NoKeyring, {}, job.errorString()};
             return {Status::Failed, {}, job.errorString()};
         }
     }
@@ -73,6 +85,13 @@ std::unique_ptr<EngineKeys>& keysOfThisRun() {
 }
 
 } // namespace
+
+bool sessionBusAvailable() {
+    if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
 
 std::unique_ptr<KeyStore> makeDesktopKeyStore() {
     return std::make_unique<DesktopKeyStore>();

@@ -27,6 +27,9 @@ public:
 
 // The desktop's keyring through QtKeychain (the Secret Service, KWallet).
 std::unique_ptr<KeyStore> makeDesktopKeyStore();
+// Whether a desktop session bus is there to ask (keyring, notifications); asking without one would
+// try to start a bus of its own.
+bool sessionBusAvailable();
 
 class EngineKeys {
 public:

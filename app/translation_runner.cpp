@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QFileInfo>
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -74,9 +73,7 @@ void TranslationRunner::tellDesktop(const JobEnd& end) {
            << QStringList() << QVariantMap() << int(-1);
     // Without a session bus there is nobody to tell, and asking for one could start a bus of its
     // own; with one, the call must not wait for a notification server.
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS") &&
-        (runtime.isEmpty() || !QFileInfo::exists(runtime + QStringLiteral("/bus"))))
+    if (!sessionBusAvailable())
         return;
     QDBusConnection::sessionBus().call(notify, QDBus::NoBlock);
 }

@@ -265,6 +265,22 @@ TEST_F(EngineFrame, KeysGoToTheKeyringOrLastForTheRun) {
     qunsetenv("VELMORA_DEEPL_KEY");
 }
 
+// A desktop without a session bus has no keyring to ask: the store says so rather than fail.
+TEST_F(EngineFrame, TheDesktopKeyringIsMissingWithoutASessionBus) {
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir empty;
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("XDG_RUNTIME_DIR", empty.path().toUtf8());
+    const std::unique_ptr<KeyStore> store = makeDesktopKeyStore();
+    EXPECT_EQ(store->write(QStringLiteral("translation/deepl"), QStringLiteral("k")).status,
+              KeyStore::Status::NoKeyring);
+    EXPECT_EQ(store->read(QStringLiteral("translation/deepl")).status, KeyStore::Status::NoKeyring);
+    if (!bus.isNull())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+}
+
 // A whole film through velmora's own apertium-apy, chosen in the Engine combo.
 TEST_F(EngineFrame, AFilmIntoSpanishWithApertiumOnThisComputer) {
     if (ApertiumServer::installedProgram().isEmpty())
