@@ -2,6 +2,7 @@
 #include "app/entry_rows_model.h"
 
 #include <QColor>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -15,7 +16,13 @@ constexpr ColumnSpec kColumns[kColumnCount] = {
 } // namespace
 
 EntryRowsModel::EntryRowsModel(SubtitleSession& session, QObject* parent)
-    : QAbstractTableModel(parent), m_session(session), m_count(session.rowCount()) {}
+    : QAbstractTableModel(parent), m_session(session), m_count(session.rowCount()) {
+    m_session.setRowsObserver(this);
+}
+
+EntryRowsModel::~EntryRowsModel() {
+    m_session.setRowsObserver(nullptr);
+}
 
 QString EntryRowsModel::columnCaption(int column) {
     return column >= 0 && column < kColumnCount ? QString::fromLatin1(kColumns[column].caption) : QString();
@@ -33,15 +40,36 @@ int EntryRowsModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumnCount;
 }
 
+namespace {
+int linesOf(const QString& text) {
+    const qsizetype breaks = text.count(u'\n');
+    return int(1 + breaks - (text.endsWith(u'\n') ? 1 : 0));
+}
+} // namespace
+
+int EntryRowsModel::rowLines(int row) const {
+    return std::max(linesOf(m_session.rows().cellText(row, kColumnOriginal)),
+                    linesOf(m_session.rows().cellText(row, kColumnTranslated)));
+}
+
 QVariant EntryRowsModel::data(const QModelIndex& index, int role) const {
-    if (index.isValid() && index.column() == kColumnTranslated && m_review.contains(index.row())) {
+    if (!index.isValid())
+        return {};
+    if (index.column() == kColumnTranslated && m_review.contains(index.row())) {
         if (role == Qt::ToolTipRole)
             return QStringLiteral("The engine lost or moved a tag of this line: it was put back at the start "
-                                  "or end. Check where it belongs.");
+                                  "or end. Check where it belongs.\n\n") +
+                   m_session.rows().cellText(index.row(), index.column());
         if (role == Qt::BackgroundRole)
             return QColor(255, 228, 181);
     }
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (role == Qt::ToolTipRole) {
+        if (index.column() != kColumnOriginal && index.column() != kColumnTranslated)
+            return {};
+        const QString text = m_session.rows().cellText(index.row(), index.column());
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     // Out-of-range reads (while a removal is being announced) give an empty text.
     return m_session.rows().cellText(index.row(), index.column());
@@ -98,20 +126,20 @@ void EntryRowsModel::clearReviewMarks() {
         emit dataChanged(index(row, kColumnTranslated), index(row, kColumnTranslated));
 }
 
-void EntryRowsModel::shiftReviewMarks(SessionChange::Shape shape, int first, int count) {
-    if (m_review.isEmpty() || shape == SessionChange::Shape::Unchanged)
-        return;
+namespace {
+// The marks of rows after `first` move by `by` (negative for a removal); those inside a removed
+// block go with their rows.
+QSet<int> shifted(const QSet<int>& marks, int first, int removedUpTo, int by) {
     QSet<int> moved;
-    for (int row : std::as_const(m_review)) {
-        if (shape == SessionChange::Shape::Inserted)
-            moved.insert(row >= first ? row + count : row);
-        else if (shape == SessionChange::Shape::Removed && row < first)
+    for (int row : marks) {
+        if (row < first)
             moved.insert(row);
-        else if (shape == SessionChange::Shape::Removed && row >= first + count)
-            moved.insert(row - count);
+        else if (row > removedUpTo)
+            moved.insert(row + by);
     }
-    m_review = moved;
+    return moved;
 }
+} // namespace
 
 void EntryRowsModel::endBulkChange() {
     if (m_bulkDepth == 0 || --m_bulkDepth > 0)
@@ -120,37 +148,63 @@ void EntryRowsModel::endBulkChange() {
     endResetModel();
 }
 
+// A load rebuilds the rows in a bulk change, whose reset stands for every move inside it.
+void EntryRowsModel::rowsAboutToBeInserted(int first, int last) {
+    if (m_bulkDepth > 0)
+        return;
+    m_review = shifted(m_review, first, first - 1, last - first + 1);
+    beginInsertRows({}, first, last);
+}
+
+void EntryRowsModel::rowsInserted() {
+    if (m_bulkDepth > 0)
+        return;
+    m_count = m_session.rowCount();
+    endInsertRows();
+}
+
+void EntryRowsModel::rowsAboutToBeRemoved(int first, int last) {
+    if (m_bulkDepth > 0)
+        return;
+    m_review = shifted(m_review, first, last, -(last - first + 1));
+    beginRemoveRows({}, first, last);
+}
+
+void EntryRowsModel::rowsRemoved() {
+    if (m_bulkDepth > 0)
+        return;
+    m_count = m_session.rowCount();
+    endRemoveRows();
+}
+
+void EntryRowsModel::rowsAboutToBeReset() {
+    if (m_bulkDepth > 0)
+        return;
+    m_review.clear();
+    beginResetModel();
+}
+
+void EntryRowsModel::rowsReset() {
+    if (m_bulkDepth > 0)
+        return;
+    m_count = m_session.rowCount();
+    endResetModel();
+    m_resetSinceApply = true;
+}
+
 void EntryRowsModel::apply(const SessionChange& change) {
     if (m_bulkDepth > 0)
         return;
-    const int rows = m_session.rowCount();
-    using Shape = SessionChange::Shape;
-    Shape shape = change.shape;
-    // The rows must have moved the way the change says; if anything else moved them, start over
-    // rather than let the views read rows that are not there.
-    if ((shape == Shape::Inserted && m_count + change.count != rows) ||
-        (shape == Shape::Removed && m_count - change.count != rows) ||
-        (shape == Shape::Unchanged && m_count != rows))
-        shape = Shape::Rebuilt;
-    shiftReviewMarks(shape, change.first, change.count);
-    switch (shape) {
-    case Shape::Inserted:
-        beginInsertRows({}, change.first, change.first + change.count - 1);
-        m_count = rows;
-        endInsertRows();
-        break;
-    case Shape::Removed:
-        beginRemoveRows({}, change.first, change.first + change.count - 1);
-        m_count = rows;
-        endRemoveRows();
-        break;
-    case Shape::Rebuilt:
+    // The views read every row anew after a reset: the cells it changed need no word of their own.
+    if (std::exchange(m_resetSinceApply, false) && m_count == m_session.rowCount())
+        return;
+    // Had anything moved rows without the session announcing it, start over rather than let the
+    // views read rows that are not there.
+    if (m_count != m_session.rowCount()) {
         beginResetModel();
-        m_count = rows;
+        m_count = m_session.rowCount();
         endResetModel();
         return;
-    case Shape::Unchanged:
-        break;
     }
     if (change.firstChangedRow < 0 || change.columns == 0 || change.lastChangedRow >= m_count)
         return;

@@ -22,6 +22,9 @@ public:
     // Hides or shows a column; Original and Translated then share the width anew.
     void setColumnHidden(int column, bool hide);
     void fitTextColumns();
+    // Rows grow with their entries' lines, from two up to kMaxRowLines; longer entries end in "…".
+    static constexpr int kMaxRowLines = 4;
+    int rowHeightFor(int lines) const;
     // Ends an in-place edit that is still open, keeping what was typed, as Enter would.
     void commitOpenEditor();
 
@@ -35,6 +38,8 @@ protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
+    // Heights from line counts, not from laying out each row's text: a 4000-row load stays cheap.
+    void fitRowHeights(int first, int last);
     void scheduleFocusChange(bool focusMoved);
     void flushFocusChange();
 

@@ -395,6 +395,22 @@ def glossary_seeds():
     yield "latin1", b"caf\xe9,coffee\n"
 
 
+def cli_argument_seeds():
+    # velmora-cli's arguments, parted by NUL bytes as the target splits them.
+    commands = {
+        "check": ["check", "-", "--preset", "children", "--format", "json"],
+        "convert": ["convert", "a.srt", "--to", "smi", "--encoding", "windows-1251", "-o", "out/"],
+        "convert-frames": ["convert", "a.vtt", "b.ass", "--to", "microdvd", "--fps", "23.976", "--force"],
+        "info-badjobs": ["info", "a.srt", "--jobs", "", "--help"],
+        "pair": ["pair", "a.srt", "b.srt", "--mix", "-"],
+        "shift": ["shift", "--by=-00:00:01,200", "--from", "00:00:05.000", "--", "-a.srt"],
+        "shift-frames": ["shift", "a.srt", "--by", "+30f", "--fps", "23.976", "--fps-from", "25", "--fps-to", "24"],
+        "translate": ["translate", "a.srt", "--from", "English", "--to", "fr", "--untranslated-only", "-j", "4"],
+    }
+    for name, words in commands.items():
+        yield name, "\0".join(words).encode("utf-8")
+
+
 def write(target, name, data):
     folder = os.path.join(SEEDS, target)
     os.makedirs(folder, exist_ok=True)
@@ -444,6 +460,8 @@ def main():
         write("fuzz_tmx", name, data)
     for name, data in glossary_seeds():
         write("fuzz_glossary", name, data)
+    for name, data in cli_argument_seeds():
+        write("fuzz_cli_arguments", name, data)
     return 0
 
 

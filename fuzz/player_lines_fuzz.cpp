@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (const Part part : {Part::Gap, Part::Delay, Part::Line})
                 for (const auto into : {std::chrono::milliseconds(-100), std::chrono::milliseconds(100000)})
                     FUZZ_CHECK(schedule.clockAt(PlaybackSchedule::Resume{position, part, into}) >= 0);
-        const PlaybackSchedule::Resume at = schedule.resumeAtClock(schedule.clockAt(PlaybackSchedule::Resume{}));
+        const PlaybackSchedule::Resume at =
+            schedule.resumeAtClock(schedule.clockAt(PlaybackSchedule::Resume{}));
         FUZZ_CHECK(at.position >= 1 && at.position <= int(result.lines.size()) + 1);
     }
     return 0;

@@ -16,7 +16,9 @@
 #   5. starts the unpacked trelline and requires it to report its window and keep running;
 #   6. asks the unpacked mini for its help without a display, then starts it on the dictionary velmora
 #      made, with one pair added, and requires it to find that store and keep running;
-#   7. checks that the programs and plugins were built with Debian's hardening flags (stack
+#   7. asks the unpacked velmora-cli for its help and has it convert the sample file, without a
+#      display, and checks that its manual page and bash completion are installed;
+#   8. checks that the programs and plugins were built with Debian's hardening flags (stack
 #      protector, _FORTIFY_SOURCE, full RELRO, BIND_NOW, PIE), read from the files with readelf.
 # Usage: check_package.sh FILE.deb | check_package.sh --build BUILD_DIR (packs that tree first)
 # A package file is always held to the hardening flags (tools/package builds with them); a build
@@ -57,7 +59,8 @@ hardening_gaps() {
 
 check_hardening() {
     local root="$1" file gaps bad=0
-    for file in "$root/usr/bin/velmora" "$root/usr/bin/trelline" "$root/usr/bin/mini" "$root"/usr/lib/velmora/*.so; do
+    for file in "$root/usr/bin/velmora" "$root/usr/bin/trelline" "$root/usr/bin/mini" "$root/usr/bin/velmora-cli" \
+        "$root"/usr/lib/velmora/*.so; do
         case "$file" in */bin/*) gaps="$(hardening_gaps "$file" program)" ;; *) gaps="$(hardening_gaps "$file")" ;; esac
         if [ -n "$gaps" ]; then
             echo "  ${file#"$root/"} lacks: $gaps" >&2
@@ -115,7 +118,12 @@ if [ "$inside" = 0 ]; then
         step "desktop entries validate"
     fi
 
-    # ---------------------------------------------------------------- 7. hardening (before the long steps)
+    [ -x "$root/usr/bin/velmora-cli" ] || fail "usr/bin/velmora-cli missing or not executable"
+    gzip -t "$root/usr/share/man/man1/velmora-cli.1.gz" 2>/dev/null || fail "the manual page of velmora-cli is missing"
+    bash -n "$root/usr/share/bash-completion/completions/velmora-cli" 2>/dev/null ||
+        fail "the bash completion of velmora-cli is missing or no shell script"
+
+    # ---------------------------------------------------------------- 8. hardening (before the long steps)
     if [ "$hardened" = 1 ]; then
         check_hardening "$root"
     else
@@ -151,7 +159,8 @@ if [ "$inside" = 0 ]; then
         runtime+=("$vlc_plugins/$f")
     done
     libs=""
-    for f in "$root/usr/bin/velmora" "$root/usr/bin/trelline" "$root/usr/bin/mini" "${plugins[@]}" "${runtime[@]}"; do
+    for f in "$root/usr/bin/velmora" "$root/usr/bin/trelline" "$root/usr/bin/mini" "$root/usr/bin/velmora-cli" \
+        "${plugins[@]}" "${runtime[@]}"; do
         linked="$(ldd "$f")" || fail "ldd cannot read $f"
         if grep -q 'not found' <<<"$linked"; then
             grep 'not found' <<<"$linked" >&2
@@ -252,8 +261,9 @@ echo x >"$XDG_CACHE_HOME/velmora/notes.txt"
 printf '1\r\n00:00:01,000 --> 00:00:02,500\r\nHello there.\r\n\r\n2\r\n00:00:03,000 --> 00:00:04,000\r\nGood bye.\r\n' \
     >"$work/sample.srt"
 
-# A sanitized build (tools/test) reports what D-Bus keeps for the process's life as a leak.
-printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
+# A sanitized build (tools/test) reports what D-Bus keeps for the process's life as a leak; Qt's
+# D-Bus thread, when the process ends while it still starts up, now and then as well.
+printf 'leak:libdbus-1.so\nleak:libQt6DBus.so\n' >"$work/lsan.supp"
 export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 cd "$work"
@@ -317,3 +327,13 @@ kill -0 "$pid" 2>/dev/null || { cat "$work/mini.out" >&2; fail "mini ended on it
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 step "mini answered --help without a display, found the dictionary velmora keeps and kept running"
+
+# No display either: the command line converts the sample file beside itself and reads it back.
+env -u DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/velmora-cli" --help >"$work/cli-help.out" 2>&1 ||
+    { cat "$work/cli-help.out" >&2; fail "velmora-cli --help failed"; }
+grep -q "^usage: velmora-cli" "$work/cli-help.out" || { cat "$work/cli-help.out" >&2; fail "velmora-cli --help printed no usage"; }
+env -u DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/velmora-cli" convert "$work/sample.srt" --to microdvd --fps 25 \
+    --encoding UTF-8 >"$work/cli.out" 2>&1 || { cat "$work/cli.out" >&2; fail "velmora-cli convert failed"; }
+[ "$(head -n1 "$work/sample.sub" | tr -d '\r')" = "{25}{63}Hello there." ] ||
+    { cat "$work/sample.sub" >&2; fail "velmora-cli wrote no MicroDVD file"; }
+step "velmora-cli answered --help without a display and converted a file"

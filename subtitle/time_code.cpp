@@ -157,9 +157,34 @@ QString printClockTime(TimeCode time, int hourDigits, QChar separator, int fract
     const std::int64_t perSecond = fractionDigits == 2 ? 100 : 1000;
     const std::int64_t units = fractionDigits == 2 ? time.centiseconds() : time.milliseconds();
     const std::int64_t seconds = units / perSecond;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%0*lld:%02lld:%02lld%c%0*lld", hourDigits,
-                  (long long)(seconds / 3600), (long long)(seconds / 60 % 60), (long long)(seconds % 60),
-                  char(separator.unicode()), fractionDigits, (long long)(units % perSecond));
-    return QString::fromLatin1(buffer);
+    if (units < 0) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%0*lld:%02lld:%02lld%c%0*lld", hourDigits,
+                      (long long)(seconds / 3600), (long long)(seconds / 60 % 60), (long long)(seconds % 60),
+                      char(separator.unicode()), fractionDigits, (long long)(units % perSecond));
+        return QString::fromLatin1(buffer);
+    }
+    // Every load prints two times per entry: digits by hand, not through printf's format parser.
+    char16_t buffer[40];
+    char16_t* out = buffer;
+    auto digits = [&](std::uint64_t value, int width) {
+        char16_t reversed[20];
+        int n = 0;
+        do {
+            reversed[n++] = char16_t(u'0' + value % 10);
+            value /= 10;
+        } while (value != 0);
+        for (int pad = width - n; pad > 0; --pad)
+            *out++ = u'0';
+        while (n > 0)
+            *out++ = reversed[--n];
+    };
+    digits(std::uint64_t(seconds / 3600), hourDigits);
+    *out++ = u':';
+    digits(std::uint64_t(seconds / 60 % 60), 2);
+    *out++ = u':';
+    digits(std::uint64_t(seconds % 60), 2);
+    *out++ = separator.unicode();
+    digits(std::uint64_t(units % perSecond), fractionDigits);
+    return QString(reinterpret_cast<const QChar*>(buffer), out - buffer);
 }
