@@ -171,6 +171,12 @@ TEST_F(EngineFrame, UntranslatedRowsOnlyWithReviewMarksAndTheDesktopTold) {
     selectRows({0});
     f.dispatchCommand(CommandId::TranslateSelected);
     EXPECT_FALSE(model->markedForReview(3));
+    // A mark stays with its row when rows before it go.
+    model->markForReview({3});
+    selectRows({0});
+    f.dispatchCommand(CommandId::DeleteSelected);
+    EXPECT_TRUE(model->markedForReview(2));
+    EXPECT_FALSE(model->markedForReview(3));
     // The job's connection closes before the server that holds it open.
     m_frame.reset();
 }
