@@ -24,6 +24,10 @@ enum class CommandId : quint16 {
     ChangeOriginalCharset = 32819,
     ChangeTranslatedCharset = 109,
     TranslateTo = 33818,
+    // Ours: the engine that translates, its settings, and a job over the rows not yet translated.
+    TranslationEngine = 32833,
+    TranslationServices = 32834,
+    TranslateUntranslated = 32835,
     HelpTopics = 32797,
     About = 32802,
     WebPage = 42799,

@@ -1,6 +1,7 @@
 // Table model over the session's entry rows.
 #include "app/entry_rows_model.h"
 
+#include <QColor>
 #include <algorithm>
 #include <utility>
 
@@ -54,6 +55,14 @@ int EntryRowsModel::rowLines(int row) const {
 QVariant EntryRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
+    if (index.column() == kColumnTranslated && m_review.contains(index.row())) {
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("The engine lost or moved a tag of this line: it was put back at the start "
+                                  "or end. Check where it belongs.\n\n") +
+                   m_session.rows().cellText(index.row(), index.column());
+        if (role == Qt::BackgroundRole)
+            return QColor(255, 228, 181);
+    }
     if (role == Qt::ToolTipRole) {
         if (index.column() != kColumnOriginal && index.column() != kColumnTranslated)
             return {};
@@ -98,9 +107,39 @@ void EntryRowsModel::OnEditChanged(int row, int column, const QString& text) {
 }
 
 void EntryRowsModel::beginBulkChange() {
-    if (m_bulkDepth++ == 0)
+    if (m_bulkDepth++ == 0) {
+        m_review.clear();
         beginResetModel();
+    }
 }
+
+void EntryRowsModel::markForReview(const QList<int>& rows) {
+    for (int row : rows) {
+        m_review.insert(row);
+        emit dataChanged(index(row, kColumnTranslated), index(row, kColumnTranslated));
+    }
+}
+
+void EntryRowsModel::clearReviewMarks() {
+    const QSet<int> marked = std::exchange(m_review, {});
+    for (int row : marked)
+        emit dataChanged(index(row, kColumnTranslated), index(row, kColumnTranslated));
+}
+
+namespace {
+// The marks of rows after `first` move by `by` (negative for a removal); those inside a removed
+// block go with their rows.
+QSet<int> shifted(const QSet<int>& marks, int first, int removedUpTo, int by) {
+    QSet<int> moved;
+    for (int row : marks) {
+        if (row < first)
+            moved.insert(row);
+        else if (row > removedUpTo)
+            moved.insert(row + by);
+    }
+    return moved;
+}
+} // namespace
 
 void EntryRowsModel::endBulkChange() {
     if (m_bulkDepth == 0 || --m_bulkDepth > 0)
@@ -111,8 +150,10 @@ void EntryRowsModel::endBulkChange() {
 
 // A load rebuilds the rows in a bulk change, whose reset stands for every move inside it.
 void EntryRowsModel::rowsAboutToBeInserted(int first, int last) {
-    if (m_bulkDepth == 0)
-        beginInsertRows({}, first, last);
+    if (m_bulkDepth > 0)
+        return;
+    m_review = shifted(m_review, first, first - 1, last - first + 1);
+    beginInsertRows({}, first, last);
 }
 
 void EntryRowsModel::rowsInserted() {
@@ -123,8 +164,10 @@ void EntryRowsModel::rowsInserted() {
 }
 
 void EntryRowsModel::rowsAboutToBeRemoved(int first, int last) {
-    if (m_bulkDepth == 0)
-        beginRemoveRows({}, first, last);
+    if (m_bulkDepth > 0)
+        return;
+    m_review = shifted(m_review, first, last, -(last - first + 1));
+    beginRemoveRows({}, first, last);
 }
 
 void EntryRowsModel::rowsRemoved() {
@@ -135,8 +178,10 @@ void EntryRowsModel::rowsRemoved() {
 }
 
 void EntryRowsModel::rowsAboutToBeReset() {
-    if (m_bulkDepth == 0)
-        beginResetModel();
+    if (m_bulkDepth > 0)
+        return;
+    m_review.clear();
+    beginResetModel();
 }
 
 void EntryRowsModel::rowsReset() {

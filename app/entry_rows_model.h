@@ -8,6 +8,7 @@
 #include "subtitle/subtitle_session.h"
 
 #include <QAbstractTableModel>
+#include <QSet>
 #include <functional>
 
 class EntryRowsModel : public QAbstractTableModel, private RowsObserver {
@@ -42,6 +43,12 @@ public:
     // without a line break is one line.
     int rowLines(int row) const;
 
+    // Rows whose tags a translation put back out of place: their Translated cell is tinted and its
+    // tooltip says why, until a new job starts (marks follow inserted and removed rows).
+    void markForReview(const QList<int>& rows);
+    void clearReviewMarks();
+    bool markedForReview(int row) const { return m_review.contains(row); }
+
     static QString columnCaption(int column);
     static int columnWidth(int column);
 
@@ -59,4 +66,5 @@ private:
     int m_count = 0;
     int m_bulkDepth = 0;
     bool m_resetSinceApply = false; // a step started the rows over since the last apply()
+    QSet<int> m_review;
 };

@@ -10,6 +10,7 @@
 #include "app/report_view.h"
 #include "app/ribbon/velmora_ribbon.h"
 #include "app/sentence_form_view.h"
+#include "app/translation_engine_choice.h"
 #include "app/translation_runner.h"
 #include "app/view_voca_lib.h"
 #include "app/voca_form_view.h"
@@ -282,6 +283,8 @@ bool CMainFrame::BuildRibbon() {
     m_originalCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeOriginalCharset));
     m_translatedCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeTranslatedCharset));
     m_translateToCombo = m_ribbon->combo(quint16(CommandId::TranslateTo));
+    new TranslationEngineChoice(m_ribbon->combo(quint16(CommandId::TranslationEngine)), m_translateFromCombo,
+                                m_translateToCombo, this);
     m_showTimeEdit = m_ribbon->timeEdit(quint16(CommandId::ShowTime));
     m_hideTimeEdit = m_ribbon->timeEdit(quint16(CommandId::HideTime));
     m_restoreTimeButton = m_ribbon->button(quint16(CommandId::RestoreOriginalTime));
@@ -536,7 +539,13 @@ void CMainFrame::setTranslating(bool translating) {
 }
 
 void CMainFrame::followTranslationJobs() {
+    connect(m_translation.get(), &TranslationRunner::rowsNeedReview, this, [this](const QList<int>& rows) {
+        if (CReportView* g = grid())
+            g->rowsModel()->markForReview(rows);
+    });
     connect(m_translation.get(), &TranslationRunner::jobStarted, this, [this] {
+        if (CReportView* g = grid())
+            g->rowsModel()->clearReviewMarks();
         m_session.beginGroup(QStringLiteral("Translate"));
         setTranslating(true);
     });

@@ -15,6 +15,7 @@
 
 namespace {
 
+constexpr int kEngineWidth = 200;
 constexpr int kLanguageFromWidth = 250;
 constexpr int kLanguageToWidth = 150;
 constexpr int kCharsetWidth = 250;
@@ -59,7 +60,8 @@ const TabEntry kLayout[] = {
           {{CommandId::StartTranslate,
             Kind::Split,
             0,
-            {CommandId::TranslateAll, CommandId::TranslateSelected}},
+            {CommandId::TranslateAll, CommandId::TranslateSelected, CommandId::TranslateUntranslated}},
+           {CommandId::TranslationEngine, Kind::Combo, kEngineWidth},
            {CommandId::TranslateFrom, Kind::Combo, kLanguageFromWidth},
            {CommandId::ChangeOriginalCharset, Kind::Combo, kCharsetWidth},
            {CommandId::ChangeTranslatedCharset, Kind::Combo, kCharsetWidth},
@@ -104,7 +106,9 @@ const TabEntry kLayout[] = {
     {"&Tools",
      {
          {kGroupTools,
-          {{CommandId::ConvertFileCodeSchema, Kind::Button}, {CommandId::PlaySubtitle, Kind::Button}}},
+          {{CommandId::ConvertFileCodeSchema, Kind::Button},
+           {CommandId::PlaySubtitle, Kind::Button},
+           {CommandId::TranslationServices, Kind::Button}}},
      }},
 };
 

@@ -75,6 +75,8 @@ TEST(CommandRules, EveryCommandWaitsForWhatItNeeds) {
         {C::SaveMixText, When::Rows},
         {C::TranslateAll, When::Rows | When::Idle},
         {C::TranslateSelected, When::Rows | When::Selection | When::Idle},
+        {C::TranslateUntranslated, When::Rows | When::Idle},
+        {C::TranslationEngine, When::Idle},
         {C::ChangeOriginalCharset, When::Idle | When::OriginalRedecodes},
         {C::ChangeTranslatedCharset, When::Idle | When::TranslatedRedecodes},
         {C::Undo, When::UndoStep | When::Idle},

@@ -161,7 +161,7 @@ TEST_F(VelmoraRibbonTest, SplitButtonsFaceAndMenus) {
     frame->commands().update(state);
     const QList<QPair<quint16, QList<quint16>>> splits = {
         {32808, {32805, 32807, 32810, 32830, 32831, 32832, 32812, 32814, 108}},
-        {32813, {32776, 32778}},
+        {32813, {32776, 32778, 32835}},
     };
     for (const auto& [face, menuIds] : splits) {
         QToolButton* b = ribbon->button(face);
