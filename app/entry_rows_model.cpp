@@ -6,8 +6,8 @@ struct ColumnSpec {
     const char* caption;
     int width;
 };
-constexpr ColumnSpec kColumns[kColumnCount] = {
-    {"No.", 50}, {"Show", 80}, {"Hide", 80}, {"Original", 345}, {"Translated", 345},
+constexpr ColumnSpec kColumns[kGridColumnCount] = {
+    {"No.", 50}, {"Show", 80}, {"Hide", 80}, {"Original", 345}, {"Translated", 345}, {"CPS", 50},
 };
 } // namespace
 
@@ -15,11 +15,12 @@ EntryRowsModel::EntryRowsModel(SubtitleSession& session, QObject* parent)
     : QAbstractTableModel(parent), m_session(session), m_count(session.rowCount()) {}
 
 QString EntryRowsModel::columnCaption(int column) {
-    return column >= 0 && column < kColumnCount ? QString::fromLatin1(kColumns[column].caption) : QString();
+    return column >= 0 && column < kGridColumnCount ? QString::fromLatin1(kColumns[column].caption)
+                                                    : QString();
 }
 
 int EntryRowsModel::columnWidth(int column) {
-    return column >= 0 && column < kColumnCount ? kColumns[column].width : 0;
+    return column >= 0 && column < kGridColumnCount ? kColumns[column].width : 0;
 }
 
 int EntryRowsModel::rowCount(const QModelIndex& parent) const {
@@ -27,11 +28,16 @@ int EntryRowsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int EntryRowsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumnCount;
+    return parent.isValid() ? 0 : kGridColumnCount;
 }
 
 QVariant EntryRowsModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
+        return {};
+    if (m_review && index.row() < m_session.rowCount())
+        if (QVariant shown = m_review(index.row(), index.column(), role); shown.isValid())
+            return shown;
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     // Out-of-range reads (while a removal is being announced) give an empty text.
     return m_session.rows().cellText(index.row(), index.column());

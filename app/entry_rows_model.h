@@ -9,6 +9,10 @@
 #include <QAbstractTableModel>
 #include <functional>
 
+// The review's column, after the five of the rows: characters per second of what is read.
+inline constexpr int kColumnCps = kColumnCount;
+inline constexpr int kGridColumnCount = kColumnCount + 1;
+
 class EntryRowsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -27,6 +31,11 @@ public:
     using CellEditor = std::function<void(int row, int column, const QString& text)>;
     void setCellEditor(CellEditor editor) { m_editor = std::move(editor); }
 
+    // What the review shows in the cells (the CPS column, the findings' tooltips); an invalid
+    // answer leaves the role to the model.
+    using CellReview = std::function<QVariant(int row, int column, int role)>;
+    void setCellReview(CellReview review) { m_review = std::move(review); }
+
     // Follows a change of the session.
     void apply(const SessionChange& change);
 
@@ -41,6 +50,7 @@ public:
 private:
     SubtitleSession& m_session;
     CellEditor m_editor;
+    CellReview m_review;
     // The row count the views know; the rows change before they announce it.
     int m_count = 0;
     int m_bulkDepth = 0;

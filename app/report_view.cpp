@@ -102,6 +102,17 @@ public:
                               const QModelIndex&) const override {
         static_cast<CellTextEdit*>(editor)->place(option.rect);
     }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!overlay)
+            return;
+        QStyleOptionViewItem drawn = option;
+        initStyleOption(&drawn, index);
+        overlay(painter, drawn, index);
+    }
+
+    CReportView::CellOverlay overlay;
 
 private:
     const SubtitleSession& m_session;
@@ -176,7 +187,7 @@ void CReportView::selectRows(const QList<int>& rows, int focus) {
         while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
             ++j;
         if (rows[i] >= 0 && rows[j] < count)
-            selection.select(m_model->index(rows[i], 0), m_model->index(rows[j], kColumnCount - 1));
+            selection.select(m_model->index(rows[i], 0), m_model->index(rows[j], m_model->columnCount() - 1));
         i = j + 1;
     }
     if (focus >= 0 && focus < count) {
@@ -212,6 +223,11 @@ void CReportView::flushFocusChange() {
     m_pending = false;
     m_focusMoved = false;
     emit gridFocusChanged(moved);
+}
+
+void CReportView::setCellOverlay(CellOverlay overlay) {
+    static_cast<CellDelegate*>(itemDelegate())->overlay = std::move(overlay);
+    viewport()->update();
 }
 
 void CReportView::commitOpenEditor() {

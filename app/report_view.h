@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QTableView>
+#include <functional>
 
 class EntryRowsModel;
 class SubtitleSession;
@@ -22,6 +23,9 @@ public:
     // Hides or shows a column; Original and Translated then share the width anew.
     void setColumnHidden(int column, bool hide);
     void fitTextColumns();
+    // Drawn over each cell after its text, with the cell's style options as its text was drawn.
+    using CellOverlay = std::function<void(QPainter*, const QStyleOptionViewItem&, const QModelIndex&)>;
+    void setCellOverlay(CellOverlay overlay);
     // Ends an in-place edit that is still open, keeping what was typed, as Enter would.
     void commitOpenEditor();
 
