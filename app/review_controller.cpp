@@ -65,6 +65,9 @@ QVector<UserMessage> ReviewController::setToLanguage(const QString& code) {
 }
 
 QVector<UserMessage> ReviewController::setSpellingLanguages(const QStringList& codes) {
+    // The file is written only for a new choice.
+    if (codes == m_settings.spellingLanguages())
+        return openDictionaries();
     if (std::optional<UserMessage> problem = m_settings.setSpellingLanguages(codes))
         return {*problem};
     return openDictionaries();

@@ -261,3 +261,29 @@ TEST_F(ReviewFrame, SpellingSuggestionReplacesTheWordAndMyWordsSilenceIt) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ReviewFrame, ChosenSpellingLanguageOverridesTheToLanguageUntilSetBack) {
+    CMainFrame& f = loaded({{"00:00:01,000", "00:00:04,000", "The house.", "Das Haus."}});
+    auto* box = qobject_cast<QComboBox*>(f.ribbonControl(CommandId::SpellingLanguage));
+    ASSERT_NE(box, nullptr);
+    const int french = box->findData(QStringLiteral("fr_FR"));
+    if (french < 0)
+        GTEST_SKIP() << "no French dictionary installed";
+    EXPECT_EQ(f.review().speller().languages(), QStringList{"de"});
+    EXPECT_FALSE(findingKindsOf(0).contains(int(CheckKind::Spelling)));
+
+    box->setCurrentIndex(french);
+    f.dispatchCommand(CommandId::SpellingLanguage);
+    EXPECT_EQ(f.review().speller().languages(), QStringList{"fr_FR"});
+    EXPECT_TRUE(findingKindsOf(0).contains(int(CheckKind::Spelling)));
+    EXPECT_EQ(ReviewSettings().spellingLanguages(), QStringList{"fr_FR"});
+
+    box->setCurrentIndex(0);
+    f.dispatchCommand(CommandId::SpellingLanguage);
+    EXPECT_EQ(f.review().speller().languages(), QStringList{"de"});
+    EXPECT_TRUE(ReviewSettings().spellingLanguages().isEmpty());
+}
+
+} // namespace
