@@ -10,8 +10,10 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QSyntaxHighlighter>
 #include <QTextLayout>
 #include <algorithm>
 
@@ -93,6 +95,29 @@ QVariant reviewData(const ReviewController& review, int row, int column, int rol
     }
     return {};
 }
+
+// Misspelt words underlined as the user types in a Translated cell's editor.
+class SpellingHighlighter : public QSyntaxHighlighter {
+public:
+    SpellingHighlighter(const ReviewController& review, QTextDocument* document)
+        : QSyntaxHighlighter(document), m_review(review) {
+        m_format.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
+        m_format.setUnderlineColor(findingColour(CheckKind::Spelling));
+    }
+
+protected:
+    void highlightBlock(const QString& text) override {
+        const SpellChecker& speller = m_review.speller();
+        if (!speller.isEnabled())
+            return;
+        for (const TextSpan& word : speller.misspeltWords(text))
+            setFormat(word.start, word.length, m_format);
+    }
+
+private:
+    const ReviewController& m_review;
+    QTextCharFormat m_format;
+};
 
 struct Misspelt {
     Finding finding;
@@ -224,6 +249,10 @@ void attachGridReview(CReportView& grid, ReviewController& review,
         [&review](QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) {
             paintOverlay(review, painter, option, index);
         });
+    grid.setEditorHook([&review](QPlainTextEdit* editor, const QModelIndex& index) {
+        if (index.column() == kColumnTranslated)
+            new SpellingHighlighter(review, editor->document());
+    });
     grid.setColumnWidth(kColumnCps, EntryRowsModel::columnWidth(kColumnCps));
     grid.setColumnHidden(kColumnCps, !review.showsCpsColumn());
     QObject::connect(&review, &ReviewController::cpsColumnShown, &grid,

@@ -80,13 +80,16 @@ public:
     CellDelegate(const SubtitleSession& session, QObject* parent)
         : QStyledItemDelegate(parent), m_session(session) {}
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override {
         auto* editor = new CellTextEdit(typedLineBreak(m_session.document().formatMode), parent);
         auto* self = const_cast<CellDelegate*>(this);
         editor->onFinished = [self, editor] {
             emit self->commitData(editor);
             emit self->closeEditor(editor, QAbstractItemDelegate::NoHint);
         };
+        if (editorHook)
+            editorHook(editor, index);
         return editor;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -113,6 +116,7 @@ public:
     }
 
     CReportView::CellOverlay overlay;
+    CReportView::EditorHook editorHook;
 
 private:
     const SubtitleSession& m_session;
@@ -228,6 +232,10 @@ void CReportView::flushFocusChange() {
 void CReportView::setCellOverlay(CellOverlay overlay) {
     static_cast<CellDelegate*>(itemDelegate())->overlay = std::move(overlay);
     viewport()->update();
+}
+
+void CReportView::setEditorHook(EditorHook hook) {
+    static_cast<CellDelegate*>(itemDelegate())->editorHook = std::move(hook);
 }
 
 void CReportView::commitOpenEditor() {

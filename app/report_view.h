@@ -5,6 +5,7 @@
 #include <functional>
 
 class EntryRowsModel;
+class QPlainTextEdit;
 class SubtitleSession;
 
 class CReportView : public QTableView {
@@ -26,6 +27,9 @@ public:
     // Drawn over each cell after its text, with the cell's style options as its text was drawn.
     using CellOverlay = std::function<void(QPainter*, const QStyleOptionViewItem&, const QModelIndex&)>;
     void setCellOverlay(CellOverlay overlay);
+    // Called with each in-place editor as it opens, for what it shows beyond the text.
+    using EditorHook = std::function<void(QPlainTextEdit* editor, const QModelIndex& index)>;
+    void setEditorHook(EditorHook hook);
     // Ends an in-place edit that is still open, keeping what was typed, as Enter would.
     void commitOpenEditor();
 

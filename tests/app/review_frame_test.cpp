@@ -7,6 +7,9 @@
 #include "review/checks.h"
 
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTreeWidget>
 
 namespace {
@@ -284,6 +287,34 @@ TEST_F(ReviewFrame, ChosenSpellingLanguageOverridesTheToLanguageUntilSetBack) {
     f.dispatchCommand(CommandId::SpellingLanguage);
     EXPECT_EQ(f.review().speller().languages(), QStringList{"de"});
     EXPECT_TRUE(ReviewSettings().spellingLanguages().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ReviewFrame, TheCellEditorUnderlinesMisspeltWordsOfTheTranslationOnly) {
+    CMainFrame& f = loaded({{"00:00:01,000", "00:00:04,000", "La maisson.", "La maisson est grande."}});
+    f.translateToCombo()->setCurrentText(QStringLiteral("French"));
+    if (!f.review().speller().isEnabled())
+        GTEST_SKIP() << "no French dictionary installed";
+    struct Case {
+        int column;
+        QList<int> underlined; // where underlined runs start
+    };
+    for (const Case& c : {Case{kColumnOriginal, {}}, Case{kColumnTranslated, {3}}}) {
+        CReportView* grid = f.grid();
+        grid->edit(grid->model()->index(0, c.column));
+        settle(); // the editor's first highlighting is queued
+        auto* editor = grid->viewport()->findChild<QPlainTextEdit*>(QStringLiteral("cellEditor"));
+        ASSERT_NE(editor, nullptr);
+        QList<int> underlined;
+        for (const QTextLayout::FormatRange& r : editor->document()->firstBlock().layout()->formats())
+            if (r.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline)
+                underlined.append(r.start);
+        EXPECT_EQ(underlined, c.underlined) << c.column;
+        grid->commitOpenEditor();
+    }
 }
 
 } // namespace
