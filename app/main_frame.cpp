@@ -47,7 +47,9 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <functional>
 #include <tuple>
+#include <utility>
 
 namespace {
 constexpr char kTimingsTab[] = "&Timings";
@@ -85,6 +87,27 @@ QString saveQuestion(Side side, const QString& file) {
         return QStringLiteral("Save the changes to %1?").arg(what);
     return QStringLiteral("Save the changes to %1 \"%2\"?").arg(what, QFileInfo(file).fileName());
 }
+
+// Runs a function once, just after the widget's first paint.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget* widget, std::function<void()> run) : QObject(widget), m_run(std::move(run)) {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && m_run) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, parent(), std::exchange(m_run, {}));
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_run;
+};
 
 SaveKind subtitleSaveOf(Side side) {
     return side == Side::Original ? SaveKind::OriginalSubtitle : SaveKind::TranslatedSubtitle;
@@ -577,7 +600,13 @@ void CMainFrame::followReview() {
                 showStatus(m.text, 15000);
         };
         connect(m_translateToCombo, &QComboBox::currentTextChanged, this, follow);
-        follow(m_translateToCombo->currentText());
+        // A dictionary takes a tenth of a second to open and the film's words as long again to
+        // check: not before the window has shown the rows.
+        if (grid())
+            new AfterFirstPaint(grid()->viewport(), [this, follow] {
+                if (m_review->speller().languages().isEmpty())
+                    follow(m_translateToCombo->currentText());
+            });
     });
 }
 

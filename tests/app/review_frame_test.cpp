@@ -5,6 +5,7 @@
 #include "app/review_controller.h"
 #include "frame_fixture.h"
 #include "review/checks.h"
+#include "translate/language_table.h"
 
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -315,6 +316,21 @@ TEST_F(ReviewFrame, TheCellEditorUnderlinesMisspeltWordsOfTheTranslationOnly) {
         EXPECT_EQ(underlined, c.underlined) << c.column;
         grid->commitOpenEditor();
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ReviewFrame, SpellingFollowsTheStartingToLanguageOnceTheRowsAreShown) {
+    CMainFrame& f = frame();
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("film.srt"), srtOf(kFilm, false)));
+    // Not while the window is still to be shown: opening a dictionary would hold up the first paint.
+    EXPECT_TRUE(f.review().speller().languages().isEmpty());
+    f.resize(1280, 800);
+    f.show();
+    const QString to = QString::fromLatin1(languageCode(f.translateToCombo()->currentText()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.review().speller().languages() == QStringList{to}; }, 5000));
 }
 
 } // namespace
