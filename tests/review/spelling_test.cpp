@@ -128,8 +128,8 @@ TEST_F(Spelling, InstalledDictionariesArePairsOnceEach) {
         const char* name;
     } files[] = {
         {first, "pt_BR.dic"}, // its .aff is missing: no dictionary
-        {second, "es_ES.aff"}, {first, "fr_FR.aff"}, {first, "fr_FR.dic"},
-        {second, "fr_FR.aff"}, {second, "fr_FR.dic"}, {second, "de_DE.aff"}, {second, "de_DE.dic"},
+        {second, "es_ES.aff"}, {first, "fr_FR.aff"},  {first, "fr_FR.dic"},  {second, "fr_FR.aff"},
+        {second, "fr_FR.dic"}, {second, "de_DE.aff"}, {second, "de_DE.dic"},
     };
     for (const File& f : files)
         writeFile(f.folder + "/" + f.name, "x\n");
