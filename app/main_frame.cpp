@@ -88,10 +88,11 @@ QString saveQuestion(Side side, const QString& file) {
     return QStringLiteral("Save the changes to %1 \"%2\"?").arg(what, QFileInfo(file).fileName());
 }
 
-// Runs a function once, just after the widget's first paint.
+// Runs a function once, a while after the widget's first paint.
 class AfterFirstPaint : public QObject {
 public:
-    AfterFirstPaint(QWidget* widget, std::function<void()> run) : QObject(widget), m_run(std::move(run)) {
+    AfterFirstPaint(QWidget* widget, int milliseconds, std::function<void()> run)
+        : QObject(widget), m_milliseconds(milliseconds), m_run(std::move(run)) {
         widget->installEventFilter(this);
     }
 
@@ -99,15 +100,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && m_run) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, parent(), std::exchange(m_run, {}));
+            QTimer::singleShot(m_milliseconds, parent(), std::exchange(m_run, {}));
             deleteLater();
         }
         return false;
     }
 
 private:
+    int m_milliseconds;
     std::function<void()> m_run;
 };
+
+// A dictionary takes a tenth of a second to open and the film's words as long again to check: a
+// moment after the window has shown the rows, once what runs at start-up has had its turn.
+constexpr int kSpellingStartMilliseconds = 1000;
 
 SaveKind subtitleSaveOf(Side side) {
     return side == Side::Original ? SaveKind::OriginalSubtitle : SaveKind::TranslatedSubtitle;
@@ -600,10 +606,8 @@ void CMainFrame::followReview() {
                 showStatus(m.text, 15000);
         };
         connect(m_translateToCombo, &QComboBox::currentTextChanged, this, follow);
-        // A dictionary takes a tenth of a second to open and the film's words as long again to
-        // check: not before the window has shown the rows.
         if (grid())
-            new AfterFirstPaint(grid()->viewport(), [this, follow] {
+            new AfterFirstPaint(grid()->viewport(), kSpellingStartMilliseconds, [this, follow] {
                 if (m_review->speller().languages().isEmpty())
                     follow(m_translateToCombo->currentText());
             });

@@ -20,6 +20,9 @@ void walk(CommandContext& context, bool forward) {
     const std::optional<Finding> finding = forward ? review.nextProblem(from) : review.previousProblem(from);
     if (finding)
         review.walkTo(*finding);
+    else
+        review.tell(UserMessage{QStringLiteral("No problems found."), QStringLiteral("Review"),
+                                MessageIcon::Information});
 }
 
 // A selection of several rows is what the user means; one focused row is only where they stand.

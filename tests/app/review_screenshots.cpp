@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
     frame.show();
     (void)QTest::qWaitForWindowExposed(&frame);
     frame.focusRow(8);
+    // Spelling starts a moment after the rows are shown.
+    (void)QTest::qWaitFor([&frame] { return frame.review().speller().isEnabled(); }, 10000);
     QTest::qWait(300);
     return frame.grab().save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;
 }
