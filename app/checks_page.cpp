@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QSet>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -44,7 +45,7 @@ ChecksPage::ChecksPage(ReviewController& review, QWidget* parent) : QWidget(pare
             [this](QTreeWidgetItem* item) { m_collapsed[item->data(0, kKindRole).toInt()] = true; });
     connect(m_list, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* item) { m_collapsed[item->data(0, kKindRole).toInt()] = false; });
-    connect(&m_review, &ReviewController::findingsChanged, this, &ChecksPage::rebuild);
+    connect(&m_review, &ReviewController::findingsChanged, this, &ChecksPage::scheduleRebuild);
     connect(&m_review, &ReviewController::spellingChanged, this, &ChecksPage::showSpellingState);
     rebuild();
     showSpellingState();
@@ -62,7 +63,26 @@ void ChecksPage::showSpellingState() {
             : speller.disabledReason());
 }
 
+void ChecksPage::scheduleRebuild() {
+    m_stale = true;
+    if (m_scheduled || !isVisible())
+        return;
+    m_scheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_scheduled = false;
+        if (m_stale && isVisible())
+            rebuild();
+    });
+}
+
+void ChecksPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_stale)
+        rebuild();
+}
+
 void ChecksPage::rebuild() {
+    m_stale = false;
     const QVector<Finding> findings = m_review.checker().findings();
     QSet<int> rows;
     for (const Finding& f : findings)
@@ -90,6 +110,8 @@ void ChecksPage::rebuild() {
     }
     QList<QTreeWidgetItem*> children[kCheckKindCount];
     for (const Finding& f : findings) {
+        if (children[int(f.kind)].size() >= kMostListedPerKind)
+            continue;
         auto* item = new QTreeWidgetItem;
         item->setText(0, f.message);
         item->setToolTip(0, f.message);
@@ -102,6 +124,11 @@ void ChecksPage::rebuild() {
         if (!groups[kind])
             continue;
         groups[kind]->addChildren(children[kind]);
+        if (const int more = counts[kind] - int(children[kind].size()); more > 0) {
+            auto* rest = new QTreeWidgetItem(groups[kind]);
+            rest->setText(0, QStringLiteral("… and %1 more: F8 walks through them all").arg(more));
+            rest->setFlags(Qt::ItemIsEnabled);
+        }
         groups[kind]->setExpanded(!m_collapsed[kind]);
     }
     m_list->setUpdatesEnabled(true);

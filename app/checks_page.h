@@ -22,11 +22,19 @@ public:
     QTreeWidget* list() const { return m_list; }
     // "3 problems in 2 rows", or that there are none.
     QString summary() const;
+    // A kind lists at most this many findings; its count says how many there are.
+    static constexpr int kMostListedPerKind = 500;
 
 signals:
     void findingActivated(const Finding& finding);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // Changes come in bursts (a translation's batches, a fix over every row): the list is made
+    // once they are through, and only while the page is shown.
+    void scheduleRebuild();
     void rebuild();
     void showSpellingState();
     void activate(QTreeWidgetItem* item);
@@ -37,4 +45,6 @@ private:
     QTreeWidget* m_list;
     // Which kinds the user opened or closed, kept across rebuilds.
     bool m_collapsed[kCheckKindCount] = {};
+    bool m_stale = false;
+    bool m_scheduled = false;
 };

@@ -68,6 +68,10 @@ protected:
     QVariant cellData(int row, int column, int role) const {
         return m_frame->grid()->model()->index(row, column).data(role);
     }
+    void showChecksPage() {
+        m_frame->paneTabStrip()->setCurrentWidget(m_frame->checksPage());
+        settle();
+    }
     int listedFindings() const {
         int listed = 0;
         QTreeWidget* list = m_frame->checksPage()->list();
@@ -84,7 +88,8 @@ protected:
 };
 
 TEST_F(ReviewFrame, ALoadShowsItsFindingsInTheChecksPageAndTheGrid) {
-    CMainFrame& f = loaded();
+    CMainFrame& f = loaded(kFilm, true);
+    showChecksPage();
     const IncrementalChecker& checker = f.review().checker();
     ASSERT_EQ(checker.findings(), fullCheck());
 
@@ -135,6 +140,24 @@ TEST_F(ReviewFrame, ALoadShowsItsFindingsInTheChecksPageAndTheGrid) {
     ASSERT_NE(overlap, nullptr);
     emit list->itemClicked(overlap, 0);
     EXPECT_EQ(f.focusedRow(), 3);
+}
+
+TEST_F(ReviewFrame, AKindWithVeryManyFindingsListsThemInPartAndCountsThemAll) {
+    QList<Entry> many;
+    for (int i = 0; i <= ChecksPage::kMostListedPerKind; ++i)
+        many.append({"00:01:00,000", "00:01:02,000", "Look.", "Zorblat."});
+    CMainFrame& f = loaded(many, true);
+    showChecksPage();
+    QTreeWidget* list = f.checksPage()->list();
+    QTreeWidgetItem* spelling = nullptr;
+    for (int g = 0; g < list->topLevelItemCount(); ++g)
+        if (list->topLevelItem(g)->text(0).startsWith(checkKindName(CheckKind::Spelling)))
+            spelling = list->topLevelItem(g);
+    ASSERT_NE(spelling, nullptr);
+    EXPECT_EQ(spelling->text(0),
+              QStringLiteral("%1 (%2)").arg(checkKindName(CheckKind::Spelling)).arg(many.size()));
+    ASSERT_EQ(spelling->childCount(), ChecksPage::kMostListedPerKind + 1);
+    EXPECT_TRUE(spelling->child(ChecksPage::kMostListedPerKind)->text(0).contains(QStringLiteral("1 more")));
 }
 
 TEST_F(ReviewFrame, F8AndShiftF8WalkTheFindingsInRowOrderAndGoRound) {
@@ -218,7 +241,8 @@ TEST_F(ReviewFrame, FindingsFollowAnEditAndItsUndoWithoutAFullRecheck) {
     QList<Entry> many = kFilm;
     for (int i = 0; i < 40; ++i)
         many.append({"00:01:00,000", "00:01:02,000", "Seven.", "Sieben."});
-    CMainFrame& f = loaded(many);
+    CMainFrame& f = loaded(many, true);
+    showChecksPage();
     const IncrementalChecker& checker = f.review().checker();
     ASSERT_TRUE(findingKindsOf(1).contains(int(CheckKind::MissingNumber)));
 
@@ -228,6 +252,7 @@ TEST_F(ReviewFrame, FindingsFollowAnEditAndItsUndoWithoutAFullRecheck) {
     EXPECT_FALSE(findingKindsOf(1).contains(int(CheckKind::MissingNumber)));
     EXPECT_EQ(checker.findings(), fullCheck());
     EXPECT_LE(checker.lastRecheckedRows(), 3);
+    settle();
     EXPECT_EQ(listedFindings(), checker.findingCount());
 
     f.dispatchCommand(CommandId::Undo);
