@@ -49,7 +49,6 @@ enum class CommandId : quint16 {
     PlaySubtitle = 32815,
     ViewVocabularyLibrary = 32783,
     MiniStudyVocabulary = 32787,
-    ApplicationButton = 131,
     // Shows the Toolbox pane again once closed; the pane's own identifier.
     Toolbox = 129,
     // Ours: the review of a translation.

@@ -135,7 +135,7 @@ void CConvertCodeSchema::onBrowseSource() {
 void CConvertCodeSchema::onBrowseTarget() {
     if (isConverting())
         return;
-    const QString path = m_dialogs.getSaveFileName(this, kAllFiles, QString());
+    const QString path = m_dialogs.getSaveFileName(this, kAllFiles, QString(), QString());
     if (path.isEmpty())
         return;
     m_targetPath = path;

@@ -1,6 +1,9 @@
 // Table model over the session's entry rows.
 #include "app/entry_rows_model.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 struct ColumnSpec {
     const char* caption;
@@ -12,7 +15,13 @@ constexpr ColumnSpec kColumns[kGridColumnCount] = {
 } // namespace
 
 EntryRowsModel::EntryRowsModel(SubtitleSession& session, QObject* parent)
-    : QAbstractTableModel(parent), m_session(session), m_count(session.rowCount()) {}
+    : QAbstractTableModel(parent), m_session(session), m_count(session.rowCount()) {
+    m_session.setRowsObserver(this);
+}
+
+EntryRowsModel::~EntryRowsModel() {
+    m_session.setRowsObserver(nullptr);
+}
 
 QString EntryRowsModel::columnCaption(int column) {
     return column >= 0 && column < kGridColumnCount ? QString::fromLatin1(kColumns[column].caption)
@@ -31,12 +40,30 @@ int EntryRowsModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kGridColumnCount;
 }
 
+namespace {
+int linesOf(const QString& text) {
+    const qsizetype breaks = text.count(u'\n');
+    return int(1 + breaks - (text.endsWith(u'\n') ? 1 : 0));
+}
+} // namespace
+
+int EntryRowsModel::rowLines(int row) const {
+    return std::max(linesOf(m_session.rows().cellText(row, kColumnOriginal)),
+                    linesOf(m_session.rows().cellText(row, kColumnTranslated)));
+}
+
 QVariant EntryRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
     if (m_review && index.row() < m_session.rowCount())
         if (QVariant shown = m_review(index.row(), index.column(), role); shown.isValid())
             return shown;
+    if (role == Qt::ToolTipRole) {
+        if (index.column() != kColumnOriginal && index.column() != kColumnTranslated)
+            return {};
+        const QString text = m_session.rows().cellText(index.row(), index.column());
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     // Out-of-range reads (while a removal is being announced) give an empty text.
@@ -86,36 +113,57 @@ void EntryRowsModel::endBulkChange() {
     endResetModel();
 }
 
+// A load rebuilds the rows in a bulk change, whose reset stands for every move inside it.
+void EntryRowsModel::rowsAboutToBeInserted(int first, int last) {
+    if (m_bulkDepth == 0)
+        beginInsertRows({}, first, last);
+}
+
+void EntryRowsModel::rowsInserted() {
+    if (m_bulkDepth > 0)
+        return;
+    m_count = m_session.rowCount();
+    endInsertRows();
+}
+
+void EntryRowsModel::rowsAboutToBeRemoved(int first, int last) {
+    if (m_bulkDepth == 0)
+        beginRemoveRows({}, first, last);
+}
+
+void EntryRowsModel::rowsRemoved() {
+    if (m_bulkDepth > 0)
+        return;
+    m_count = m_session.rowCount();
+    endRemoveRows();
+}
+
+void EntryRowsModel::rowsAboutToBeReset() {
+    if (m_bulkDepth == 0)
+        beginResetModel();
+}
+
+void EntryRowsModel::rowsReset() {
+    if (m_bulkDepth > 0)
+        return;
+    m_count = m_session.rowCount();
+    endResetModel();
+    m_resetSinceApply = true;
+}
+
 void EntryRowsModel::apply(const SessionChange& change) {
     if (m_bulkDepth > 0)
         return;
-    const int rows = m_session.rowCount();
-    using Shape = SessionChange::Shape;
-    Shape shape = change.shape;
-    // The rows must have moved the way the change says; if anything else moved them, start over
-    // rather than let the views read rows that are not there.
-    if ((shape == Shape::Inserted && m_count + change.count != rows) ||
-        (shape == Shape::Removed && m_count - change.count != rows) ||
-        (shape == Shape::Unchanged && m_count != rows))
-        shape = Shape::Rebuilt;
-    switch (shape) {
-    case Shape::Inserted:
-        beginInsertRows({}, change.first, change.first + change.count - 1);
-        m_count = rows;
-        endInsertRows();
-        break;
-    case Shape::Removed:
-        beginRemoveRows({}, change.first, change.first + change.count - 1);
-        m_count = rows;
-        endRemoveRows();
-        break;
-    case Shape::Rebuilt:
+    // The views read every row anew after a reset: the cells it changed need no word of their own.
+    if (std::exchange(m_resetSinceApply, false) && m_count == m_session.rowCount())
+        return;
+    // Had anything moved rows without the session announcing it, start over rather than let the
+    // views read rows that are not there.
+    if (m_count != m_session.rowCount()) {
         beginResetModel();
-        m_count = rows;
+        m_count = m_session.rowCount();
         endResetModel();
         return;
-    case Shape::Unchanged:
-        break;
     }
     if (change.firstChangedRow < 0 || change.columns == 0 || change.lastChangedRow >= m_count)
         return;

@@ -1,7 +1,8 @@
-// The subtitle grid's model: the session's entry rows as a five-column table. Each change of the
-// session arrives as one change description and leaves as one model signal (an insert, a removal,
-// a reset, or one dataChanged over the changed block), so a view keeps its selection and focus
-// and a command over thousands of rows costs one redraw.
+// The subtitle grid's model: the session's entry rows as a five-column table. Rows that come or go
+// are announced as the session moves them, before and after, so that the views never read a row
+// that is not there; the cells an edit changed follow in one dataChanged over the changed block.
+// So a view keeps its selection and focus, and a command over thousands of rows costs one redraw.
+// The text cells carry their whole text as a tooltip, for entries longer than a row shows.
 #pragma once
 
 #include "subtitle/subtitle_session.h"
@@ -13,10 +14,12 @@
 inline constexpr int kColumnCps = kColumnCount;
 inline constexpr int kGridColumnCount = kColumnCount + 1;
 
-class EntryRowsModel : public QAbstractTableModel {
+class EntryRowsModel : public QAbstractTableModel, private RowsObserver {
     Q_OBJECT
 public:
+    // The session outlives the model, which observes its rows until it goes.
     explicit EntryRowsModel(SubtitleSession& session, QObject* parent = nullptr);
+    ~EntryRowsModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -36,7 +39,7 @@ public:
     using CellReview = std::function<QVariant(int row, int column, int role)>;
     void setCellReview(CellReview review) { m_review = std::move(review); }
 
-    // Follows a change of the session.
+    // Follows the cells a change of the session changed; its rows were announced as they moved.
     void apply(const SessionChange& change);
 
     // Around an operation that rebuilds the rows wholesale (a load): one reset instead of
@@ -44,14 +47,26 @@ public:
     void beginBulkChange();
     void endBulkChange();
 
+    // How many lines the row's Original and Translated texts take, the longer of the two; a text
+    // without a line break is one line.
+    int rowLines(int row) const;
+
     static QString columnCaption(int column);
     static int columnWidth(int column);
 
 private:
+    void rowsAboutToBeInserted(int first, int last) override;
+    void rowsInserted() override;
+    void rowsAboutToBeRemoved(int first, int last) override;
+    void rowsRemoved() override;
+    void rowsAboutToBeReset() override;
+    void rowsReset() override;
+
     SubtitleSession& m_session;
     CellEditor m_editor;
     CellReview m_review;
     // The row count the views know; the rows change before they announce it.
     int m_count = 0;
     int m_bulkDepth = 0;
+    bool m_resetSinceApply = false; // a step started the rows over since the last apply()
 };

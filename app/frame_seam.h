@@ -37,9 +37,9 @@ public:
     FileChoice getOpenFileName(QWidget* parent, const QStringList& nameFilters) override {
         return m_dialogs.getOpenFileName(parent, nameFilters);
     }
-    QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
-                            const QString& defaultSuffix) override {
-        return m_dialogs.getSaveFileName(parent, nameFilters, defaultSuffix);
+    QString getSaveFileName(QWidget* parent, const QStringList& nameFilters, const QString& defaultSuffix,
+                            const QString& suggestedPath) override {
+        return m_dialogs.getSaveFileName(parent, nameFilters, defaultSuffix, suggestedPath);
     }
     void showMessage(QWidget* parent, const UserMessage& message) override {
         m_dialogs.showMessage(parent, message);
@@ -50,8 +50,10 @@ public:
     int runModal(QDialog& dialog) override { return m_dialogs.runModal(dialog); }
     void showModeless(QDialog* dialog) override { m_dialogs.showModeless(dialog); }
     FileChoice getSaveFileChoice(QWidget* parent, const QStringList& nameFilters, int selectedFilter,
-                                 const QStringList& defaultSuffixes) override {
-        return m_dialogs.getSaveFileChoice(parent, nameFilters, selectedFilter, defaultSuffixes);
+                                 const QStringList& defaultSuffixes,
+                                 const QStringList& suggestedPaths) override {
+        return m_dialogs.getSaveFileChoice(parent, nameFilters, selectedFilter, defaultSuffixes,
+                                           suggestedPaths);
     }
     SaveChoice askToSave(QWidget* parent, const QString& question) override;
     bool openUrl(const QUrl& url) override;

@@ -19,6 +19,7 @@
 #include "charset/charset_table.h"
 #include "media/movie_form_view.h"
 #include "subtitle/mapping_text.h"
+#include "subtitle/save_name.h"
 #include "subtitle/subtitle_reader.h"
 #include "support/log.h"
 #include "support/program_folder.h"
@@ -556,6 +557,14 @@ void CMainFrame::refreshCommandStates() {
             state.focusedShow = m_session.rows().at(row).show;
     }
     m_commands.update(state);
+    // The quick-access strip names the step it would take back or do again ("Undo Replace All").
+    if (m_ribbon) {
+        for (const auto& [id, step] : {std::pair{CommandId::Undo, m_session.undoLabel()},
+                                       std::pair{CommandId::Redo, m_session.redoLabel()}}) {
+            if (QToolButton* b = m_ribbon->button(quint16(id)))
+                b->setToolTip(step.isEmpty() ? m_commands.label(id) : m_commands.label(id) + u' ' + step);
+        }
+    }
 }
 
 void CMainFrame::setTranslating(bool translating) {
@@ -811,7 +820,7 @@ void CMainFrame::toggleToolbox() {
 }
 
 void CMainFrame::rebuildMappingText() {
-    m_view->mappingView()->setRuns(BuildMappingRuns(m_session.rows()));
+    m_view->mappingView()->setRuns(buildMappingRuns(m_session.rows()));
 }
 
 // ---------------------------------------------------------------- loading
@@ -844,7 +853,7 @@ void CMainFrame::loadSubtitle(Side side) {
     // tell which one was picked, the file's name and content decide.
     std::int32_t format = choice.filterIndex + 1;
     if (!isValidFormat(format)) {
-        format = GuessSubtitleFormat(choice.path, file.bytes);
+        format = guessSubtitleFormat(choice.path, file.bytes);
     } else if (const std::optional<SubtitleFormat> looks = subtitleFormatFromBytes(file.bytes)) {
         // The two SubViewer forms differ only in "[br]", which a file may simply not need.
         const auto family = [](std::int32_t f) { return f == kSubViewer2 ? kSubViewer : f; };
@@ -905,9 +914,9 @@ void CMainFrame::loadFromCommandLine(const QStringList& files) {
         }
     }
     // The original's format is the document's: its time lines are the ones that are saved.
-    const SubtitleFormat format = GuessSubtitleFormat(original, read[0].bytes);
+    const SubtitleFormat format = guessSubtitleFormat(original, read[0].bytes);
     if (readSubtitle(original, read[0].bytes, format, Side::Original, format) && !translated.isEmpty())
-        readSubtitle(translated, read[1].bytes, GuessSubtitleFormat(translated, read[1].bytes),
+        readSubtitle(translated, read[1].bytes, guessSubtitleFormat(translated, read[1].bytes),
                      Side::Translated, format);
 }
 
@@ -920,7 +929,8 @@ bool CMainFrame::saveDocument(SaveKind kind) {
     if (!hasSomethingToSave(document, kind))
         return false;
     const SaveDialogSpec dialog = saveDialogSpec(kind, document.formatMode);
-    const QString path = m_seam->getSaveFileName(this, qtNameFilters(dialog.filter), dialog.defaultExtension);
+    const QString path = m_seam->getSaveFileName(this, qtNameFilters(dialog.filter), dialog.defaultExtension,
+                                                 suggestedPath(kind, dialog.defaultExtension));
     if (path.isEmpty())
         return false;
     const SaveResult result = m_session.save(kind, path);
@@ -929,6 +939,12 @@ bool CMainFrame::saveDocument(SaveKind kind) {
     if (result.written)
         noteSaved(kind, path);
     return result.written;
+}
+
+QString CMainFrame::suggestedPath(SaveKind kind, QStringView extension) const {
+    const QString target = m_translateToCombo ? m_translateToCombo->currentText() : QString();
+    return suggestedSaveName(kind, sideFile(Side::Original), sideFile(Side::Translated),
+                             QString::fromLatin1(languageCode(target)), extension);
 }
 
 void CMainFrame::noteSaved(SaveKind kind, const QString& path) {
@@ -953,10 +969,13 @@ bool CMainFrame::saveDocumentAs(SaveKind kind) {
         return false;
     const std::int32_t current = formatInfo(document.formatMode).id;
     QStringList suffixes;
-    for (const SubtitleFormatInfo& format : formatTable())
+    QStringList suggestions;
+    for (const SubtitleFormatInfo& format : formatTable()) {
         suffixes << format.extension.toString();
-    const FileChoice choice =
-        m_seam->getSaveFileChoice(this, qtNameFilters(loadDialogFilter()), current - kFirstFormat, suffixes);
+        suggestions << suggestedPath(kind, format.extension);
+    }
+    const FileChoice choice = m_seam->getSaveFileChoice(this, qtNameFilters(loadDialogFilter()),
+                                                        current - kFirstFormat, suffixes, suggestions);
     if (choice.path.isEmpty())
         return false;
     const std::int32_t target =

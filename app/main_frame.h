@@ -92,7 +92,7 @@ public:
     // Shows the Toolbox when it is hidden (closed), hides it when it is shown.
     void toggleToolbox();
     // Shows a passing message in the status bar.
-    void showStatus(const QString& text, int milliseconds = 8000);
+    void showStatus(const QString& text, int milliseconds = 8000) override;
 
     SubtitleSession& session() { return m_session; }
     const SubtitleSession& session() const override { return m_session; }
@@ -127,6 +127,8 @@ public:
     // The same in a format picked in the save dialog (the loaded one first); a conversion says in
     // the status bar what the format could not hold.
     bool saveDocumentAs(SaveKind kind);
+    // The file a save dialog proposes for the kind, in the format with that extension.
+    QString suggestedPath(SaveKind kind, QStringView extension) const;
     // After a save: the side it keeps is clean and has its file.
     void noteSaved(SaveKind kind, const QString& path);
     // Asks about each side with unsaved work, by name, whether to save it first; false when the

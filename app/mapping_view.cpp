@@ -1,6 +1,7 @@
 // The "Mapping Text" page.
 #include "app/mapping_view.h"
 
+#include <QEvent>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -42,6 +43,16 @@ void CCusFormView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+void CCusFormView::changeEvent(QEvent* event) {
+    // A theme switched to dark (or back) gives the runs other colours.
+    if (event->type() == QEvent::PaletteChange) {
+        m_dirty = true;
+        if (isVisible())
+            render();
+    }
+    QWidget::changeEvent(event);
+}
+
 void CCusFormView::render() {
     m_dirty = false;
     // Built off-screen and swapped in: one layout pass instead of one per inserted run.
@@ -49,10 +60,11 @@ void CCusFormView::render() {
     document->setDefaultFont(m_edit->font());
     QTextCursor cursor(document);
     cursor.beginEditBlock();
+    const std::uint32_t page = m_edit->palette().color(QPalette::Base).rgb() & 0xFFFFFFu;
     for (const MappingRun& run : m_runs) {
         QTextCharFormat format;
         format.setFontPointSize(run.sizeTwips / 20.0);
-        format.setForeground(QColor::fromRgb(QRgb(0xFF000000u | run.rgb)));
+        format.setForeground(QColor::fromRgb(QRgb(0xFF000000u | readableOn(run.rgb, page))));
         // A "\r\n" pair is one line end; either character alone would also start a block.
         QString text = run.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -141,9 +141,10 @@ CReportView::CReportView(SubtitleSession& session, QWidget* parent)
     setItemDelegate(new CellDelegate(session, this));
     setFont(QApplication::font("QAbstractItemView"));
     verticalHeader()->hide();
-    // Most entries have two lines; a fixed height keeps a 4000-row grid cheap to lay out.
+    // Most entries have two lines, the height every row starts with; the few longer ones grow.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing() * 2 + 6);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(rowHeightFor(2));
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The widths are the least each column gets; the time columns widen to show a whole time
@@ -164,6 +165,15 @@ CReportView::CReportView(SubtitleSession& session, QWidget* parent)
             [this] { scheduleFocusChange(true); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { scheduleFocusChange(false); });
+    connect(m_model, &QAbstractItemModel::modelReset, this,
+            [this] { fitRowHeights(0, m_model->rowCount() - 1); });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { fitRowHeights(first, last); });
+    connect(m_model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                if (from.column() <= kColumnTranslated && to.column() >= kColumnOriginal)
+                    fitRowHeights(from.row(), to.row());
+            });
     // A reset or a removal can drop the selection without a selection signal.
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { scheduleFocusChange(false); });
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] { scheduleFocusChange(false); });
@@ -212,6 +222,24 @@ QList<int> CReportView::selectedRowIndexes() const {
         rows.append(i.row());
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+int CReportView::rowHeightFor(int lines) const {
+    return fontMetrics().lineSpacing() * std::clamp(lines, 2, kMaxRowLines) + 6;
+}
+
+void CReportView::fitRowHeights(int first, int last) {
+    QHeaderView* rows = verticalHeader();
+    const int normal = rows->defaultSectionSize();
+    // Without updates the header does not place every section anew after each resize.
+    rows->setUpdatesEnabled(false);
+    for (int row = std::max(first, 0); row <= last && row < m_model->rowCount(); ++row) {
+        const int lines = m_model->rowLines(row);
+        const int height = lines > 2 ? rowHeightFor(lines) : normal;
+        if (rows->sectionSize(row) != height)
+            rows->resizeSection(row, height);
+    }
+    rows->setUpdatesEnabled(true);
 }
 
 void CReportView::scheduleFocusChange(bool focusMoved) {

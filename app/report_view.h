@@ -30,6 +30,9 @@ public:
     // Called with each in-place editor as it opens, for what it shows beyond the text.
     using EditorHook = std::function<void(QPlainTextEdit* editor, const QModelIndex& index)>;
     void setEditorHook(EditorHook hook);
+    // Rows grow with their entries' lines, from two up to kMaxRowLines; longer entries end in "…".
+    static constexpr int kMaxRowLines = 4;
+    int rowHeightFor(int lines) const;
     // Ends an in-place edit that is still open, keeping what was typed, as Enter would.
     void commitOpenEditor();
 
@@ -43,6 +46,8 @@ protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
+    // Heights from line counts, not from laying out each row's text: a 4000-row load stays cheap.
+    void fitRowHeights(int first, int last);
     void scheduleFocusChange(bool focusMoved);
     void flushFocusChange();
 

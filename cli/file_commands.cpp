@@ -390,7 +390,7 @@ int runPair(const ParsedCommand& command) {
     LoadedFile& loaded = std::get<LoadedFile>(loadedOr);
     const QByteArray& second = std::get<QByteArray>(translatedBytes);
     const SubtitleFormat secondFormat =
-        GuessSubtitleFormat(isStandardStream(translated) ? QString() : translated, second);
+        guessSubtitleFormat(isStandardStream(translated) ? QString() : translated, second);
     const ReadResult read = loadSubtitleBytes(loaded.session, second, secondFormat, Side::Translated);
     if (!read.completed) {
         cli::printReport(failed(

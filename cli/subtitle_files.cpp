@@ -112,7 +112,7 @@ std::variant<QByteArray, Failure> readInputBytes(const QString& path) {
 std::variant<LoadedFile, Failure> loadSubtitle(const QString& path, const QByteArray& bytes,
                                                std::optional<SubtitleFormat> format) {
     LoadedFile loaded;
-    loaded.format = format.value_or(GuessSubtitleFormat(isStandardStream(path) ? QString() : path, bytes));
+    loaded.format = format.value_or(guessSubtitleFormat(isStandardStream(path) ? QString() : path, bytes));
     loaded.read = loadSubtitleBytes(loaded.session, bytes, loaded.format, Side::Original);
     loaded.session.setFormatMode(loaded.format);
     const QString as = formatName(loaded.format);
@@ -132,7 +132,7 @@ std::variant<QByteArray, Failure> renderDocument(SubtitleDocument document, Save
         return Failure{QStringLiteral("no temporary file can be made in %1: %2")
                            .arg(QDir::tempPath(), folder.errorString())};
     const QString path = folder.filePath(QString::number(counter.fetch_add(1)));
-    const SaveResult saved = SaveDocument(document, kind, path);
+    const SaveResult saved = writeDocument(document, kind, path);
     QByteArray bytes;
     const int err = saved.written ? readRegularFile(path, std::numeric_limits<qint32>::max(), bytes) : 0;
     QFile::remove(path);

@@ -30,10 +30,16 @@ std::optional<BoxEdit> stepTimeBox(const SubtitleSession& session, int focusedRo
     const TimeLineRules rules(session.document());
     if ((box == TimeBox::Hide && !formatInfo(rules.format()).hasHideTime) || boxText.isEmpty())
         return std::nullopt;
+    const bool hasRow = focusedRow >= 0 && focusedRow < session.rowCount();
+    QString from = boxText;
+    if (hasRow && !boxTime(boxText, rules.format())) {
+        const EntryRow& row = session.rows().at(focusedRow);
+        from = box == TimeBox::Show ? row.show : row.hide;
+    }
     BoxEdit result;
-    result.boxText = rules.shift(boxText, spinDelta(steps));
+    result.boxText = rules.shift(from, spinDelta(steps));
     result.edit = SessionEdit(QStringLiteral("Change Time"));
-    if (focusedRow < 0 || focusedRow >= session.rowCount())
+    if (!hasRow)
         return result;
     SessionEntry e = session.entry(focusedRow);
     (box == TimeBox::Show ? e.row.show : e.row.hide) = result.boxText;
@@ -43,19 +49,60 @@ std::optional<BoxEdit> stepTimeBox(const SubtitleSession& session, int focusedRo
     return result;
 }
 
-SessionEdit typeTimeBoxes(const SubtitleSession& session, int focusedRow, const QString& showText,
-                          const QString& hideText) {
-    SessionEdit edit(QStringLiteral("Change Time"));
+std::optional<TimeCode> boxTime(QStringView text, std::int32_t formatMode) {
+    const SubtitleFormatInfo& format = formatInfo(formatMode);
+    if (!format.clockTimes)
+        return format.parseTime(text, FrameRate{});
+    // Fields of digits: hours, minutes and seconds (or minutes and seconds), then a fraction.
+    QList<QStringView> fields;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+            continue;
+        if (i < text.size() && text[i] != u':' && text[i] != u',' && text[i] != u'.')
+            return std::nullopt;
+        if (i == start)
+            return std::nullopt;
+        fields.append(text.sliced(start, i - start));
+        start = i + 1;
+    }
+    const bool fraction = text.contains(u',') || text.contains(u'.');
+    const qsizetype clockFields = fields.size() - (fraction ? 1 : 0);
+    if (clockFields < 2 || clockFields > 3)
+        return std::nullopt;
+    for (qsizetype f = clockFields - 2; f < clockFields; ++f)
+        if (fields[f].toInt() >= 60)
+            return std::nullopt;
+    return parseClockTime(text);
+}
+
+TypedTimes typeTimeBoxes(const SubtitleSession& session, int focusedRow, const QString& showText,
+                         const QString& hideText) {
+    TypedTimes typed;
+    typed.edit = SessionEdit(QStringLiteral("Change Time"));
+    const std::int32_t format = session.document().formatMode;
+    const std::optional<TimeCode> show = boxTime(showText, format);
+    // SAMI's Hide box means nothing and is never typed into.
+    const bool hasHide = formatInfo(format).hasHideTime;
+    const std::optional<TimeCode> hide = hasHide ? boxTime(hideText, format) : show;
+    if (!show || !hide) {
+        typed.verdict = TypedVerdict::Unfinished;
+        return typed;
+    }
+    if (*hide < *show) {
+        typed.verdict = TypedVerdict::HideBeforeShow;
+        return typed;
+    }
     if (focusedRow < 0 || focusedRow >= session.rowCount())
-        return edit;
+        return typed;
     SessionEntry e = session.entry(focusedRow);
     e.row.show = showText;
     e.row.hide = hideText;
     if (e.timeLine)
         e.timeLine = TimeLineRules(session.document()).build(showText, hideText, *e.timeLine);
-    edit.replace(focusedRow, std::move(e));
-    edit.setMergeKey(QStringLiteral("type-time:%1").arg(focusedRow));
-    return edit;
+    typed.edit.replace(focusedRow, std::move(e));
+    typed.edit.setMergeKey(QStringLiteral("type-time:%1").arg(focusedRow));
+    return typed;
 }
 
 std::int32_t readDelayValue(const QString& text, std::int32_t formatMode) {

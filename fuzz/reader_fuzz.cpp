@@ -63,7 +63,7 @@ void loadBothSides(const QByteArray& bytes, bool originalFirst) {
         else
             checkTranslated(session);
     }
-    const QVector<MappingRun> runs = BuildMappingRuns(session.rows());
+    const QVector<MappingRun> runs = buildMappingRuns(session.rows());
     FUZZ_CHECK(runs.size() == 2 * session.rows().count());
     for (const MappingRun& run : runs)
         FUZZ_CHECK(run.text.size() <= kMappingCellLimit + 2);

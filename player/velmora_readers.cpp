@@ -193,7 +193,7 @@ PlayerFileLoad loadAnySubtitle(const QString& path, const FrameRateQuestion& ask
         return {std::nullopt, std::move(file.refusal)};
     // Told from the bytes read through the checked handle, not from the file read again.
     const SubtitleFormat format =
-        GuessSubtitleFormat(path, QByteArray(file.bytes->data(), qsizetype(file.bytes->size())));
+        guessSubtitleFormat(path, QByteArray(file.bytes->data(), qsizetype(file.bytes->size())));
     if (format == kSubRip)
         return {readPlayerBytes(*file.bytes), std::nullopt};
     Entries entries = readEntries(*file.bytes, format);

@@ -253,11 +253,11 @@ SaveAsResult saveDocumentAs(SubtitleDocument& document, SaveKind kind, std::int3
                             const QString& path) {
     SaveAsResult result;
     if (formatInfo(target).id == formatInfo(document.formatMode).id) {
-        result.save = SaveDocument(document, kind, path);
+        result.save = writeDocument(document, kind, path);
         return result;
     }
     ConvertedDocument converted = convertDocument(document, target, rate);
-    result.save = SaveDocument(converted.document, kind, path);
+    result.save = writeDocument(converted.document, kind, path);
     if (result.save.written)
         result.status = conversionStatus(converted.losses, target, rate);
     return result;

@@ -22,5 +22,12 @@ struct MappingRun {
     friend bool operator==(const MappingRun&, const MappingRun&) = default;
 };
 
+// The WCAG contrast ratio of two RGB colours, 1 to 21.
+double contrastRatio(std::uint32_t rgb, std::uint32_t otherRgb);
+// The run's colour as it can be read on the page's background: unchanged when its contrast is at
+// least 4.5:1, else moved towards black on a light background or white on a dark one just far
+// enough (a dark theme's page would hide the blue).
+std::uint32_t readableOn(std::uint32_t rgb, std::uint32_t backgroundRgb);
+
 // Two runs per row, in row order.
-QVector<MappingRun> BuildMappingRuns(const EntryRows& rows);
+QVector<MappingRun> buildMappingRuns(const EntryRows& rows);

@@ -21,14 +21,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The readers fill a fresh document in place: a load is not an edit, it starts a new history.
-class SessionLoader {
-public:
-    static SubtitleDocument& document(SubtitleSession& session) { return session.m_document; }
-    static EntryRows& rows(SubtitleSession& session) { return session.m_rows; }
-    static QVector<RowSources>& sources(SubtitleSession& session) { return session.m_sources; }
-};
-
 namespace {
 
 bool isDigit(QChar c) {
@@ -250,10 +242,9 @@ struct ReadLine {
 // without text keeps its place with an empty text: a translation then stays beside its original.
 class LineLoop {
 public:
-    LineLoop(SubtitleSession& session, SubtitleFormat format, Side side, bool keepBytes)
-        : m_rows(SessionLoader::rows(session)), m_doc(SessionLoader::document(session)),
-          m_sources(SessionLoader::sources(session)), m_format(format), m_side(side), m_keepBytes(keepBytes) {
-    }
+    LineLoop(SubtitleSession::LoadedState& state, SubtitleFormat format, Side side, bool keepBytes)
+        : m_rows(state.rows), m_doc(state.document), m_sources(state.sources), m_format(format), m_side(side),
+          m_keepBytes(keepBytes) {}
 
     // Entries this load made on its side.
     qsizetype entriesMade() const {
@@ -946,11 +937,11 @@ ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, 
     const bool keepBytes =
         !file.IsFileUnicodeText() && file.ByteOrderMarkFound() == CStdioFileEx::ByteOrderMark::None;
     file.SetLoneCarriageReturnEndsLine(true);
-    LineLoop loop(session, format, side, keepBytes);
+    SubtitleSession::LoadedState state = session.stateForLoad();
+    LineLoop loop(state, format, side, keepBytes);
     loop.prepare(size);
     result.changed = true;
-    session.clearHistory();
-    SubtitleDocument& doc = SessionLoader::document(session);
+    SubtitleDocument& doc = state.document;
     (side == Side::Original ? doc.originalCodePage : doc.translatedCodePage) = guess.codePage;
 
     // Empty lines are skipped; each line is looked at with the next one in view.
@@ -999,6 +990,8 @@ ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, 
                              .arg(loop.m_linesKeptAsRead));
     status.removeAll(QString());
     result.status = status.join(u' ');
+    // The loop's lists are the session's from here on.
+    session.applyLoad(std::move(state));
     return result;
 }
 
@@ -1120,7 +1113,7 @@ std::optional<SubtitleFormat> subtitleFormatFromBytes(const QByteArray& bytes) {
     return subtitleFormatFromLines(linesForFormat(bytes));
 }
 
-SubtitleFormat GuessSubtitleFormat(const QString& path, const QByteArray& bytes) {
+SubtitleFormat guessSubtitleFormat(const QString& path, const QByteArray& bytes) {
     if (const std::optional<SubtitleFormat> format = formatFromFileName(QFileInfo(path).fileName()))
         return *format;
     if (const std::optional<SubtitleFormat> format = subtitleFormatFromBytes(bytes))
@@ -1128,8 +1121,8 @@ SubtitleFormat GuessSubtitleFormat(const QString& path, const QByteArray& bytes)
     return QFileInfo(path).suffix().toLower() == u"sub" ? kSubViewer : kSubRip;
 }
 
-SubtitleFormat GuessSubtitleFormat(const QString& path) {
+SubtitleFormat guessSubtitleFormat(const QString& path) {
     if (const std::optional<SubtitleFormat> format = formatFromFileName(QFileInfo(path).fileName()))
         return *format;
-    return GuessSubtitleFormat(path, readSubtitleFile(path).bytes);
+    return guessSubtitleFormat(path, readSubtitleFile(path).bytes);
 }

@@ -58,9 +58,9 @@ ReadResult loadSubtitleBytes(SubtitleSession& session, QByteArray bytes, Subtitl
 // The format of a file named on the command line, from its extension and, for ".sub" or an
 // unknown extension, its content: the kind of time line most of its entries have, SubViewer 2.0
 // only when its entries use "[br]". SubViewer for a ".sub" and SubRip otherwise when nothing tells.
-SubtitleFormat GuessSubtitleFormat(const QString& path);
+SubtitleFormat guessSubtitleFormat(const QString& path);
 // The same with the file's bytes already read.
-SubtitleFormat GuessSubtitleFormat(const QString& path, const QByteArray& bytes);
-// The format a file's content plainly is, if any (see GuessSubtitleFormat).
+SubtitleFormat guessSubtitleFormat(const QString& path, const QByteArray& bytes);
+// The format a file's content plainly is, if any (see guessSubtitleFormat).
 std::optional<SubtitleFormat> subtitleFormatFromBytes(const QByteArray& bytes);
 std::optional<SubtitleFormat> subtitleFormatFromLines(const QStringList& lines);

@@ -218,9 +218,13 @@ const RowSources& SubtitleSession::sources(int row) const {
 }
 
 void SubtitleSession::reset(SubtitleDocument document, QVector<EntryRow> rows) {
+    if (m_observer)
+        m_observer->rowsAboutToBeReset();
     m_document = std::move(document);
     m_rows.items() = std::move(rows);
     m_sources = QVector<RowSources>(m_rows.count());
+    if (m_observer)
+        m_observer->rowsReset();
     clearHistory();
     m_saved[0] = m_saved[1] = SavedState{};
 }
@@ -238,12 +242,40 @@ void SubtitleSession::setStartCodePage(Side side, std::uint32_t codePage) {
 
 // ---------------------------------------------------------------- running steps
 
-SessionEdit::Step SubtitleSession::run(const SessionEdit::Step& step, ChangeBuilder& change) {
+namespace {
+bool isOneRun(const QList<int>& rows) {
+    return rows.last() - rows.first() + 1 == rows.size();
+}
+} // namespace
+
+void SubtitleSession::beforeRowsMove(bool inserting, const QList<int>& rows) {
+    if (!m_observer)
+        return;
+    if (!isOneRun(rows))
+        m_observer->rowsAboutToBeReset();
+    else if (inserting)
+        m_observer->rowsAboutToBeInserted(rows.first(), rows.last());
+    else
+        m_observer->rowsAboutToBeRemoved(rows.first(), rows.last());
+}
+
+void SubtitleSession::afterRowsMove(bool inserting, const QList<int>& rows) {
+    if (!m_observer)
+        return;
+    if (!isOneRun(rows))
+        m_observer->rowsReset();
+    else if (inserting)
+        m_observer->rowsInserted();
+    else
+        m_observer->rowsRemoved();
+}
+
+std::optional<SessionEdit::Step> SubtitleSession::run(const SessionEdit::Step& step, ChangeBuilder& change) {
     // Every row has its sources element; the steps below move both together.
     if (m_sources.size() != m_rows.count())
         m_sources.resize(m_rows.count());
     return std::visit(
-        [&](const auto& s) -> SessionEdit::Step {
+        [&](const auto& s) -> std::optional<SessionEdit::Step> {
             using T = std::decay_t<decltype(s)>;
             if constexpr (std::is_same_v<T, SessionEdit::Insert>)
                 return runInsert(s, change);
@@ -261,7 +293,8 @@ SessionEdit::Step SubtitleSession::run(const SessionEdit::Step& step, ChangeBuil
         step);
 }
 
-SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, ChangeBuilder& change) {
+std::optional<SessionEdit::Step> SubtitleSession::runInsert(const SessionEdit::Insert& insert,
+                                                            ChangeBuilder& change) {
     const QList<int>& positions = insert.positions;
     const QVector<SessionEntry>& entries = insert.entries;
     // Each position may be at most the row count after the entries before it went in.
@@ -270,8 +303,9 @@ SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, 
         valid = positions[j] >= 0 && positions[j] <= m_rows.count() + j &&
                 (j == 0 || positions[j] > positions[j - 1]);
     if (!valid)
-        return SessionEdit::Remove{};
+        return std::nullopt;
 
+    beforeRowsMove(true, positions);
     // Rows and their sources move together, back to front in one pass each.
     auto insertInto = [&](auto& list, auto valueOf) {
         const qsizetype oldSize = list.size();
@@ -285,6 +319,7 @@ SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, 
     };
     insertInto(m_rows.items(), [](const SessionEntry& e) { return e.row; });
     insertInto(m_sources, [](const SessionEntry& e) { return e.sources; });
+    afterRowsMove(true, positions);
     const TimeLineRules rules(m_document.formatMode, m_document.headerLines);
     auto timeLineOf = [&rules](const SessionEntry& e) { return rules.build(e.row.show, e.row.hide); };
     insertSorted(
@@ -307,18 +342,21 @@ SessionEdit::Step SubtitleSession::runInsert(const SessionEdit::Insert& insert, 
     return SessionEdit::Remove{positions};
 }
 
-SessionEdit::Step SubtitleSession::runRemove(const SessionEdit::Remove& remove, ChangeBuilder& change) {
+std::optional<SessionEdit::Step> SubtitleSession::runRemove(const SessionEdit::Remove& remove,
+                                                            ChangeBuilder& change) {
     const QList<int>& rows = remove.rows;
     if (rows.isEmpty() || !isAscendingWithin(rows, m_rows.count()))
-        return SessionEdit::Remove{};
+        return std::nullopt;
 
     SessionEdit::Insert inverse;
     inverse.positions = rows;
     inverse.entries.resize(rows.size());
     QVector<std::optional<EntryRow>> takenRows;
+    beforeRowsMove(false, rows);
     removeSorted(m_rows.items(), rows, &takenRows);
     QVector<std::optional<RowSources>> takenSources;
     removeSorted(m_sources, rows, &takenSources);
+    afterRowsMove(false, rows);
     QVector<std::optional<QString>> loaded, times, originals, translations;
     removeSorted(m_document.loadedTimeLines, rows, &loaded);
     removeSorted(m_document.timeLines, rows, &times);
@@ -338,10 +376,11 @@ SessionEdit::Step SubtitleSession::runRemove(const SessionEdit::Remove& remove, 
     return inverse;
 }
 
-SessionEdit::Step SubtitleSession::runReplace(const SessionEdit::Replace& replace, ChangeBuilder& change) {
+std::optional<SessionEdit::Step> SubtitleSession::runReplace(const SessionEdit::Replace& replace,
+                                                             ChangeBuilder& change) {
     const QList<int>& rows = replace.rows;
     if (rows.isEmpty() || rows.size() != replace.entries.size() || !isAscendingWithin(rows, m_rows.count()))
-        return SessionEdit::Remove{};
+        return std::nullopt;
 
     SessionEdit::Replace inverse;
     inverse.rows = rows;
@@ -371,7 +410,7 @@ SessionEdit::Step SubtitleSession::runReplace(const SessionEdit::Replace& replac
         put(m_document.translatedTexts, row, next.translatedText, translations);
     }
     if (columns == 0 && !times && !originals && !translations && !sources)
-        return SessionEdit::Remove{}; // every row and element had these texts already
+        return std::nullopt; // every row and element had these texts already
     change.cells(rows.first(), rows.last(), columns);
     change.lists(times, originals || translations);
     // Times are written by both sides' saves; a row number by neither.
@@ -384,12 +423,12 @@ SessionEdit::Step SubtitleSession::runReplace(const SessionEdit::Replace& replac
     return inverse;
 }
 
-SessionEdit::Step SubtitleSession::runSetNumbers(const SessionEdit::SetNumbers& numbers,
-                                                 ChangeBuilder& change) {
+std::optional<SessionEdit::Step> SubtitleSession::runSetNumbers(const SessionEdit::SetNumbers& numbers,
+                                                                ChangeBuilder& change) {
     const int from = numbers.from;
     const int count = int(std::min<qsizetype>(numbers.numbers.size(), m_rows.count() - qsizetype(from)));
     if (from < 0 || count <= 0)
-        return SessionEdit::Remove{};
+        return std::nullopt;
     SessionEdit::SetNumbers inverse{from, {}};
     inverse.numbers.reserve(count);
     QVector<EntryRow>& rows = m_rows.items();
@@ -405,13 +444,13 @@ SessionEdit::Step SubtitleSession::runSetNumbers(const SessionEdit::SetNumbers& 
         lastChanged = from + i;
     }
     if (firstChanged < 0)
-        return SessionEdit::Remove{}; // the rows had these numbers already
+        return std::nullopt; // the rows had these numbers already
     change.cells(firstChanged, lastChanged, columnBit(kColumnNumber));
     return inverse;
 }
 
-SessionEdit::Step SubtitleSession::runSetCodePage(const SessionEdit::SetCodePage& page,
-                                                  ChangeBuilder& change) {
+std::optional<SessionEdit::Step> SubtitleSession::runSetCodePage(const SessionEdit::SetCodePage& page,
+                                                                 ChangeBuilder& change) {
     std::uint32_t& current =
         page.side == Side::Original ? m_document.originalCodePage : m_document.translatedCodePage;
     SessionEdit::SetCodePage inverse{page.side, current};
@@ -434,13 +473,14 @@ QStringList& SubtitleSession::list(DocumentList which) {
     return m_document.translatedTexts;
 }
 
-SessionEdit::Step SubtitleSession::runResize(const SessionEdit::Resize& resize, ChangeBuilder& change) {
+std::optional<SessionEdit::Step> SubtitleSession::runResize(const SessionEdit::Resize& resize,
+                                                            ChangeBuilder& change) {
     QStringList& target = list(resize.list);
     const qsizetype old = target.size();
     // A list never reaches beyond the rows, and each new element must be given.
     if (resize.length < 0 || resize.length > m_rows.count() || resize.length == old ||
         (resize.length > old && resize.fill.size() != resize.length - old))
-        return SessionEdit::Remove{};
+        return std::nullopt;
     SessionEdit::Resize inverse{resize.list, old, {}};
     if (resize.length < old) {
         inverse.fill = target.mid(resize.length);
@@ -554,15 +594,6 @@ QVector<SessionEdit::Step> SubtitleSession::reachFor(const SessionEdit::Step& st
 
 // ---------------------------------------------------------------- edits and history
 
-namespace {
-// An inverse of a step that did nothing (an index out of range) is an empty removal; such steps
-// are left out of the history.
-bool isNoOp(const SessionEdit::Step& step) {
-    const auto* remove = std::get_if<SessionEdit::Remove>(&step);
-    return remove && remove->rows.isEmpty();
-}
-} // namespace
-
 SessionChange SubtitleSession::apply(const SessionEdit& edit) {
     ChangeBuilder builder;
     HistoryStep step;
@@ -573,11 +604,13 @@ SessionChange SubtitleSession::apply(const SessionEdit& edit) {
     step.mergeKey = edit.mergeKey();
     for (const SessionEdit::Step& s : edit.steps()) {
         for (SessionEdit::Step& prepared : reachFor(s)) {
-            SessionEdit::Step inverse = run(prepared, builder);
-            if (isNoOp(inverse))
+            // A step that did nothing (an index out of range) has no inverse and stays out of
+            // the history.
+            std::optional<SessionEdit::Step> inverse = run(prepared, builder);
+            if (!inverse)
                 continue;
             step.redo.append(std::move(prepared));
-            step.undo.prepend(std::move(inverse));
+            step.undo.prepend(std::move(*inverse));
         }
     }
     step.sides = builder.touchedSides();
@@ -673,6 +706,15 @@ SessionChange SubtitleSession::redo() {
     return change;
 }
 
+void SubtitleSession::applyLoad(LoadedState loaded) {
+    // The history is cleared first: it keeps each side's unsaved changes as they stood, which
+    // the caller then settles (a loaded side is clean once its file is known).
+    clearHistory();
+    m_document = std::move(loaded.document);
+    m_rows = std::move(loaded.rows);
+    m_sources = std::move(loaded.sources);
+}
+
 void SubtitleSession::clearHistory() {
     // A side with unsaved changes keeps them, though no step can take it back to its file now.
     for (Side side : {Side::Original, Side::Translated})
@@ -735,12 +777,6 @@ SessionChange SubtitleSession::insertEntries(int at, QVector<SessionEntry> entri
 SessionChange SubtitleSession::removeEntries(QList<int> rows) {
     SessionEdit edit(QStringLiteral("Delete"));
     edit.remove(std::move(rows));
-    return apply(edit);
-}
-
-SessionChange SubtitleSession::replaceEntry(int row, SessionEntry entry) {
-    SessionEdit edit(QStringLiteral("Edit"));
-    edit.replace(row, std::move(entry));
     return apply(edit);
 }
 

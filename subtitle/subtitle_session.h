@@ -44,6 +44,20 @@ struct SessionHistoryStep {
     SideMask sides = 0;
 };
 
+// Told before rows come or go and again once they have, so that a view's model can announce each
+// move while its views still read the rows as they were. Consecutive rows come or go as one run;
+// a step that moves rows in several places, and a new document, count as every row changing.
+class RowsObserver {
+public:
+    virtual ~RowsObserver() = default;
+    virtual void rowsAboutToBeInserted(int first, int last) = 0;
+    virtual void rowsInserted() = 0;
+    virtual void rowsAboutToBeRemoved(int first, int last) = 0;
+    virtual void rowsRemoved() = 0;
+    virtual void rowsAboutToBeReset() = 0;
+    virtual void rowsReset() = 0;
+};
+
 class SubtitleSession {
 public:
     const SubtitleDocument& document() const { return m_document; }
@@ -53,6 +67,9 @@ public:
     SessionEntry entry(int row) const;
     // The bytes row i's texts were read from (none for a row that does not exist).
     const RowSources& sources(int row) const;
+
+    // At most one; nullptr for none.
+    void setRowsObserver(RowsObserver* observer) { m_observer = observer; }
 
     // A new document in place of the old one, with a fresh history; both sides count as saved.
     void reset(SubtitleDocument document, QVector<EntryRow> rows);
@@ -65,7 +82,7 @@ public:
 
     // Saves write the lists as they are. A translated subtitle save also makes the current times the
     // translated file's, which is not an edit of the document.
-    SaveResult save(SaveKind kind, const QString& path) { return SaveDocument(m_document, kind, path); }
+    SaveResult save(SaveKind kind, const QString& path) { return writeDocument(m_document, kind, path); }
     // The same in another format (MicroDVD's frames at rate); the document stays as it is.
     SaveAsResult saveAs(SaveKind kind, std::int32_t format, FrameRate rate, const QString& path) {
         return saveDocumentAs(m_document, kind, format, rate, path);
@@ -83,7 +100,6 @@ public:
     // New entries before row `at` (at the end for the row count); they are selected, the last focused.
     SessionChange insertEntries(int at, QVector<SessionEntry> entries);
     SessionChange removeEntries(QList<int> rows);
-    SessionChange replaceEntry(int row, SessionEntry entry);
     // Rows from `from` on are numbered firstNumber, firstNumber + 1, ...
     SessionChange renumber(int from, double firstNumber);
     // The row's Show and Hide cells and its element of timeLines, built in the document's format.
@@ -96,6 +112,17 @@ public:
     // Reads one side's texts again in another code page from the bytes they were read from (see
     // redecode.cpp).
     SessionChange redecodeSide(Side side, std::uint32_t codePage, RedecodeResult* result = nullptr);
+
+    // ---- loads
+    // A load reads into a copy of the session's state (a translation is read beside the
+    // original's rows) and hands it back whole; a load is not an edit, it starts a new history.
+    struct LoadedState {
+        SubtitleDocument document;
+        EntryRows rows;
+        QVector<RowSources> sources; // one element per row
+    };
+    LoadedState stateForLoad() const { return {m_document, m_rows, m_sources}; }
+    void applyLoad(LoadedState loaded);
 
     // ---- history
     bool canUndo() const { return !m_group && m_index > 0; }
@@ -125,18 +152,18 @@ public:
     int historySize() const { return int(m_steps.size()); }
 
 private:
-    friend class SessionLoader; // the readers fill a fresh document in place
-
     using HistoryStep = SessionHistoryStep;
 
     class ChangeBuilder;
-    SessionEdit::Step run(const SessionEdit::Step& step, ChangeBuilder& change);
-    SessionEdit::Step runInsert(const SessionEdit::Insert& insert, ChangeBuilder& change);
-    SessionEdit::Step runRemove(const SessionEdit::Remove& remove, ChangeBuilder& change);
-    SessionEdit::Step runReplace(const SessionEdit::Replace& replace, ChangeBuilder& change);
-    SessionEdit::Step runSetNumbers(const SessionEdit::SetNumbers& numbers, ChangeBuilder& change);
-    SessionEdit::Step runSetCodePage(const SessionEdit::SetCodePage& page, ChangeBuilder& change);
-    SessionEdit::Step runResize(const SessionEdit::Resize& resize, ChangeBuilder& change);
+    std::optional<SessionEdit::Step> run(const SessionEdit::Step& step, ChangeBuilder& change);
+    std::optional<SessionEdit::Step> runInsert(const SessionEdit::Insert& insert, ChangeBuilder& change);
+    std::optional<SessionEdit::Step> runRemove(const SessionEdit::Remove& remove, ChangeBuilder& change);
+    std::optional<SessionEdit::Step> runReplace(const SessionEdit::Replace& replace, ChangeBuilder& change);
+    std::optional<SessionEdit::Step> runSetNumbers(const SessionEdit::SetNumbers& numbers,
+                                                   ChangeBuilder& change);
+    std::optional<SessionEdit::Step> runSetCodePage(const SessionEdit::SetCodePage& page,
+                                                    ChangeBuilder& change);
+    std::optional<SessionEdit::Step> runResize(const SessionEdit::Resize& resize, ChangeBuilder& change);
     // The steps that make the lists reach the rows a step of a new edit changes, and the step as
     // it is then to run.
     QVector<SessionEdit::Step> reachFor(const SessionEdit::Step& step) const;
@@ -145,6 +172,9 @@ private:
     QStringList& list(DocumentList which);
     // What the steps between the history position `from` and the current one change.
     SideMask stepsBetween(qsizetype from) const;
+    // Around a step's move of these rows (ascending), for the observer.
+    void beforeRowsMove(bool inserting, const QList<int>& rows);
+    void afterRowsMove(bool inserting, const QList<int>& rows);
 
     SubtitleDocument m_document;
     EntryRows m_rows;
@@ -162,4 +192,5 @@ private:
     };
     SavedState m_saved[2];
     std::optional<HistoryStep> m_group;
+    RowsObserver* m_observer = nullptr;
 };

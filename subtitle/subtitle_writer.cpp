@@ -210,7 +210,7 @@ constexpr int kTemporaryNameTries = 100;
 
 } // namespace
 
-SaveResult SaveDocument(SubtitleDocument& document, SaveKind kind, const QString& givenPath) {
+SaveResult writeDocument(SubtitleDocument& document, SaveKind kind, const QString& givenPath) {
     if (!hasSomethingToSave(document, kind))
         return {};
     return writeDocument(document, kind, resolveInProgramFolder(givenPath), CStdioFileEx::kSaveFlags);

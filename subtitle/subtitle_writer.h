@@ -37,7 +37,7 @@ struct SaveResult {
 // is written over in place instead, and keeps its old content when that write fails. A translated subtitle
 // save, once the file is created, copies timeLines into translatedTimeLines. With nothing to save it touches
 // nothing and reports neither success nor a message.
-SaveResult SaveDocument(SubtitleDocument& document, SaveKind kind, const QString& path);
+SaveResult writeDocument(SubtitleDocument& document, SaveKind kind, const QString& path);
 
 // Writes the translated subtitle to "<folder><seconds since 1970>translated.<ext>" and returns that
 // path (also when the file could not be written); nothing and no path when there are no translated

@@ -22,7 +22,8 @@ public:
         lastFilters = nameFilters;
         return {openFile ? openFile(parent) : QString(), 0};
     }
-    QString getSaveFileName(QWidget* parent, const QStringList& nameFilters, const QString&) override {
+    QString getSaveFileName(QWidget* parent, const QStringList& nameFilters, const QString&,
+                            const QString&) override {
         lastFilters = nameFilters;
         return saveFile ? saveFile(parent) : QString();
     }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSettings>
 
@@ -22,13 +23,34 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
     }
 }
 // With the details hidden, some Qt versions hand back the label without its patterns.
-int filterIndexOf(const QFileDialog& dialog, const QStringList& nameFilters) {
-    const QString selected = dialog.selectedNameFilter();
+int indexOfFilter(const QStringList& nameFilters, const QString& selected) {
     int index = int(nameFilters.indexOf(selected));
     for (int i = 0; index < 0 && i < nameFilters.size(); ++i)
         if (nameFilters[i].startsWith(selected + QStringLiteral(" (")))
             index = i;
     return index;
+}
+
+int filterIndexOf(const QFileDialog& dialog, const QStringList& nameFilters) {
+    return indexOfFilter(nameFilters, dialog.selectedNameFilter());
+}
+
+// A proposed file opens its own folder with its name filled in; without one the dialog starts in
+// the folder given.
+void startAt(QFileDialog& dialog, const QString& folder, const QString& suggestedPath) {
+    if (!suggestedPath.isEmpty()) {
+        const QFileInfo file(suggestedPath);
+        dialog.setDirectory(file.absolutePath());
+        dialog.selectFile(file.fileName());
+    } else if (!folder.isEmpty()) {
+        dialog.setDirectory(folder);
+    }
+}
+
+// The name the user sees in Qt's own dialog; empty when a native dialog hides it.
+QString shownName(const QFileDialog& dialog) {
+    const auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    return edit ? edit->text() : QString();
 }
 } // namespace
 
@@ -72,15 +94,14 @@ FileChoice DesktopDialogs::getOpenFileName(QWidget* parent, const QStringList& n
 }
 
 QString DesktopDialogs::getSaveFileName(QWidget* parent, const QStringList& nameFilters,
-                                        const QString& defaultSuffix) {
+                                        const QString& defaultSuffix, const QString& suggestedPath) {
     QFileDialog dialog(parent);
-    if (const QString folder = startFolder(); !folder.isEmpty())
-        dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setDefaultSuffix(defaultSuffix);
+    startAt(dialog, startFolder(), suggestedPath);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     const QString path = dialog.selectedFiles().value(0);
@@ -89,10 +110,9 @@ QString DesktopDialogs::getSaveFileName(QWidget* parent, const QStringList& name
 }
 
 FileChoice DesktopDialogs::getSaveFileChoice(QWidget* parent, const QStringList& nameFilters,
-                                             int selectedFilter, const QStringList& defaultSuffixes) {
+                                             int selectedFilter, const QStringList& defaultSuffixes,
+                                             const QStringList& suggestedPaths) {
     QFileDialog dialog(parent);
-    if (const QString folder = startFolder(); !folder.isEmpty())
-        dialog.setDirectory(folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters);
@@ -100,9 +120,19 @@ FileChoice DesktopDialogs::getSaveFileChoice(QWidget* parent, const QStringList&
     if (selectedFilter >= 0 && selectedFilter < nameFilters.size())
         dialog.selectNameFilter(nameFilters[selectedFilter]);
     dialog.setDefaultSuffix(defaultSuffixes.value(selectedFilter));
-    // The name gets the suffix of the format chosen last.
+    QString proposed = suggestedPaths.value(selectedFilter);
+    startAt(dialog, startFolder(), proposed);
+    // The name gets the suffix of the format chosen last; a proposed name follows the format, a
+    // name the user typed stays as typed.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
-        dialog.setDefaultSuffix(defaultSuffixes.value(int(nameFilters.indexOf(filter))));
+        const int index = indexOfFilter(nameFilters, filter);
+        dialog.setDefaultSuffix(defaultSuffixes.value(index));
+        const QString next = suggestedPaths.value(index);
+        const QString shown = shownName(dialog);
+        if (next.isEmpty() || (!shown.isEmpty() && shown != QFileInfo(proposed).fileName()))
+            return;
+        dialog.selectFile(QFileInfo(next).fileName());
+        proposed = next;
     });
     if (dialog.exec() != QDialog::Accepted)
         return {};

@@ -13,10 +13,11 @@ public:
     void rememberFolder(const QString& chosenFile);
 
     FileChoice getOpenFileName(QWidget* parent, const QStringList& nameFilters) override;
-    QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
-                            const QString& defaultSuffix) override;
+    QString getSaveFileName(QWidget* parent, const QStringList& nameFilters, const QString& defaultSuffix,
+                            const QString& suggestedPath) override;
     FileChoice getSaveFileChoice(QWidget* parent, const QStringList& nameFilters, int selectedFilter,
-                                 const QStringList& defaultSuffixes) override;
+                                 const QStringList& defaultSuffixes,
+                                 const QStringList& suggestedPaths) override;
     void showMessage(QWidget* parent, const UserMessage& message) override;
     bool askYesNo(QWidget* parent, const UserMessage& question) override;
     int runModal(QDialog& dialog) override;

@@ -21,13 +21,18 @@ public:
     virtual ~DialogSeam() = default;
 
     virtual FileChoice getOpenFileName(QWidget* parent, const QStringList& nameFilters) = 0;
+    // suggestedPath, when not empty, is the file the dialog proposes: it opens in that folder with
+    // that name filled in.
     virtual QString getSaveFileName(QWidget* parent, const QStringList& nameFilters,
-                                    const QString& defaultSuffix) = 0;
-    // A save dialog with a choice of formats: the filter selected first, and the suffix each
-    // filter adds to a name without one. A seam without its own answers as getSaveFileName.
+                                    const QString& defaultSuffix, const QString& suggestedPath) = 0;
+    // A save dialog with a choice of formats: the filter selected first, the suffix each filter adds
+    // to a name without one, and the file proposed for each filter (a name follows the format
+    // chosen). A seam without its own answers as getSaveFileName.
     virtual FileChoice getSaveFileChoice(QWidget* parent, const QStringList& nameFilters, int selectedFilter,
-                                         const QStringList& defaultSuffixes) {
-        return FileChoice{getSaveFileName(parent, nameFilters, defaultSuffixes.value(selectedFilter)),
+                                         const QStringList& defaultSuffixes,
+                                         const QStringList& suggestedPaths) {
+        return FileChoice{getSaveFileName(parent, nameFilters, defaultSuffixes.value(selectedFilter),
+                                          suggestedPaths.value(selectedFilter)),
                           selectedFilter};
     }
     // A message box with the message's caption and icon; its text is never read as markup.

@@ -48,6 +48,8 @@ public:
     virtual QWidget* ribbonControl(CommandId id) const = 0;
     // Runs once the ribbon exists, for a feature whose controls act without a command of their own.
     virtual void whenRibbonBuilt(std::function<void()> connect) = 0;
+    // A passing word in the status bar.
+    virtual void showStatus(const QString& text, int milliseconds = 8000) = 0;
     // What a command changed without an edit (the lines Copy Line holds) reaches the enabled rules.
     virtual void refreshCommandStates() = 0;
 

@@ -26,7 +26,22 @@ void typeBoxes(CommandContext& context) {
     TimeSpinEdit* hide = context.timeBox(TimeBox::Hide);
     if (!show || !hide)
         return;
-    context.runEdit(typeTimeBoxes(context.session(), context.focusedRow(), show->text(), hide->text()));
+    const TypedTimes typed =
+        typeTimeBoxes(context.session(), context.focusedRow(), show->text(), hide->text());
+    if (typed.verdict == TypedVerdict::HideBeforeShow)
+        context.showStatus(QString::fromUtf16(kHideBeforeShowStatus));
+    context.runEdit(typed.edit);
+}
+
+// Leaving a box that holds no time the row took shows the row's times again.
+void leaveBoxes(CommandContext& context) {
+    const int row = context.focusedRow();
+    if (row < 0 || row >= context.session().rowCount())
+        return;
+    const EntryRow& entry = context.session().rows().at(row);
+    for (auto [box, text] : {std::pair{TimeBox::Show, entry.show}, std::pair{TimeBox::Hide, entry.hide}})
+        if (TimeSpinEdit* edit = context.timeBox(box); edit && edit->text() != text)
+            edit->setText(text);
 }
 
 void restoreTime(CommandContext& context) {
@@ -76,6 +91,7 @@ void registerTimingCommands(CommandRegistry& commands, CommandContext& context) 
                              [c, box](int steps) { stepBox(*c, box, steps); });
             // Only what the user types: filling the boxes from a newly focused row changes nothing.
             QObject::connect(edit, &TimeSpinEdit::textEdited, edit, [c] { typeBoxes(*c); });
+            QObject::connect(edit, &TimeSpinEdit::editingFinished, edit, [c] { leaveBoxes(*c); });
         }
     });
 }

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -92,21 +93,86 @@ TimeSpinEdit::TimeSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
     // every keystroke; the mask alone governs what can be typed.
     setKeyboardTracking(false);
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] { emit textChanged(text()); });
-    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { emit textEdited(text()); });
+    // A key's edit is reported once the positions it cleared or filled are known.
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
+        if (m_inKey)
+            m_editedInKey = true;
+        else
+            emit textEdited(text());
+    });
 }
 
 QString TimeSpinEdit::text() const {
     // QLineEdit::text() drops the mask's blank characters; with '0' as the blank that would
-    // drop every zero digit and shift the fields.
-    return lineEdit()->displayText();
+    // drop every zero digit and shift the fields. The line edit cannot tell a blank '0' from a
+    // typed one, so the cleared positions are kept here.
+    QString shown = lineEdit()->displayText();
+    for (qsizetype i = 0; i < shown.size() && i < m_cleared.size(); ++i)
+        if (m_cleared[i] && shown[i].isDigit())
+            shown[i] = u' ';
+    return shown;
 }
 
 void TimeSpinEdit::setText(const QString& text) {
+    m_cleared.clear();
     lineEdit()->setText(text);
 }
 
 void TimeSpinEdit::setInputMask(const QString& mask) {
+    m_cleared.clear();
     lineEdit()->setInputMask(mask);
+}
+
+void TimeSpinEdit::keyPressEvent(QKeyEvent* event) {
+    QLineEdit* edit = lineEdit();
+    if (edit->inputMask().isEmpty() || isReadOnly()) {
+        QAbstractSpinBox::keyPressEvent(event);
+        return;
+    }
+    const qsizetype selectionStart = edit->hasSelectedText() ? edit->selectionStart() : -1;
+    const qsizetype selectionLength = edit->selectedText().size();
+    const qsizetype caret = edit->cursorPosition();
+    const QString before = edit->displayText();
+    m_inKey = true;
+    m_editedInKey = false;
+    QAbstractSpinBox::keyPressEvent(event);
+    m_inKey = false;
+    noteKey(*event, selectionStart, selectionLength, caret, before);
+    if (m_editedInKey)
+        emit textEdited(text());
+}
+
+// How a masked line edit changes under a key: a selection is cleared by any key that edits,
+// Backspace clears the position it moves the caret to, Delete the input position at the caret,
+// and a typed or pasted text fills the positions from where it went in up to the caret.
+void TimeSpinEdit::noteKey(const QKeyEvent& event, qsizetype selectionStart, qsizetype selectionLength,
+                           qsizetype caret, const QString& before) {
+    const QString after = lineEdit()->displayText();
+    m_cleared.resize(after.size(), false);
+    const bool backspace = event.key() == Qt::Key_Backspace;
+    const bool del = event.key() == Qt::Key_Delete;
+    const bool paste = event.matches(QKeySequence::Paste);
+    const bool typed = !event.text().isEmpty() && event.text()[0].isPrint() &&
+                       !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!backspace && !del && !paste && !typed && !event.matches(QKeySequence::Cut))
+        return;
+    auto clear = [this](qsizetype from, qsizetype to, bool cleared) {
+        for (qsizetype i = std::max<qsizetype>(from, 0); i < to && i < m_cleared.size(); ++i)
+            m_cleared[i] = cleared;
+    };
+    const qsizetype caretAfter = lineEdit()->cursorPosition();
+    if (selectionStart >= 0) {
+        clear(selectionStart, selectionStart + selectionLength, true);
+    } else if (backspace && caretAfter < caret) {
+        clear(caretAfter, caretAfter + 1, true);
+    } else if (del) {
+        qsizetype at = caret;
+        while (at < before.size() && !before[at].isDigit())
+            ++at;
+        clear(at, at + 1, true);
+    }
+    if (paste || typed)
+        clear(selectionStart >= 0 ? selectionStart : caret, caretAfter, false);
 }
 
 QString TimeSpinEdit::inputMask() const {

@@ -24,8 +24,9 @@ class TimeSpinEdit : public QAbstractSpinBox {
     Q_OBJECT
 public:
     explicit TimeSpinEdit(QWidget* parent = nullptr);
-    // The whole text as shown, blank positions included, so that every field sits at a fixed
-    // position even when the mask's blank character is a digit.
+    // The whole text as shown, so that every field sits at a fixed position even when the mask's
+    // blank character is a digit; a position the user cleared and has not typed again reads as a
+    // blank (" "), so that a time being typed over is told from one typed as zeros.
     QString text() const;
     void setText(const QString& text);
     // An input mask in QLineEdit's syntax, or an empty string for free text.
@@ -43,6 +44,15 @@ signals:
 
 protected:
     StepEnabled stepEnabled() const override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void noteKey(const QKeyEvent& event, qsizetype selectionStart, qsizetype selectionLength, qsizetype caret,
+                 const QString& before);
+
+    QList<bool> m_cleared; // per position of the masked text
+    bool m_inKey = false;
+    bool m_editedInKey = false;
 };
 
 class RibbonGroup : public QWidget {

@@ -54,8 +54,14 @@ TEST_F(EditCommands, LineOperationsUndoAndRedoThroughTheRegistry) {
     EXPECT_EQ(f.session().document().originalTexts,
               (QStringList{"Line 2", "Line 4", "Line 1", "Line 3", "Line 5"}));
 
+    // The quick-access buttons name the step they take back or do again.
+    auto tip = [&](CommandId id) { return f.ribbon()->control(quint16(id))->toolTip(); };
+    EXPECT_EQ(tip(CommandId::Undo), QStringLiteral("Undo Paste Line"));
     f.dispatchCommand(CommandId::Undo);
+    EXPECT_EQ(tip(CommandId::Undo), QStringLiteral("Undo Cut Line"));
+    EXPECT_EQ(tip(CommandId::Redo), QStringLiteral("Redo Paste Line"));
     f.dispatchCommand(CommandId::Undo);
+    EXPECT_EQ(tip(CommandId::Undo), QStringLiteral("Undo"));
     EXPECT_EQ(originals(), (QStringList{"Line 1", "Line 2", "Line 3", "Line 4", "Line 5"}));
     // The rows that came back are the ones selected.
     EXPECT_EQ(f.selectedRows(), (QList<int>{1, 3}));
@@ -144,6 +150,39 @@ TEST_F(EditCommands, TimingBoxesSpinAndTypedTimesReachTheTimeLine) {
     selectRows({2});
     EXPECT_EQ(f.showTimeEdit()->text(), "00:00:04,000");
     EXPECT_EQ(f.session().document().timeLines, before);
+}
+
+TEST_F(EditCommands, TimeBoxesKeepTheRowsTimeUntilAWholeOrderedOneIsTyped) {
+    CMainFrame& f = loaded(3);
+    f.ribbon()->setCurrentTab(1);
+    selectRows({1});
+    const QString timeLine = f.session().document().timeLines[1];
+    TimeSpinEdit* show = f.showTimeEdit();
+    TimeSpinEdit* hide = f.hideTimeEdit();
+    show->setFocus();
+
+    // Select-all and a letter: the box is being typed over, the row keeps its time.
+    QTest::keyClick(show, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(show, Qt::Key_X);
+    EXPECT_EQ(cell(1, kColumnShow), "00:00:02,000");
+    QTest::keyClicks(show, "0000025");
+    EXPECT_EQ(f.session().document().timeLines[1], timeLine);
+    QTest::keyClicks(show, "00");
+    EXPECT_EQ(f.session().document().timeLines[1], "00:00:02,500 --> 00:00:03,500");
+
+    // A Hide before the Show is refused with a word in the status bar.
+    hide->setFocus();
+    QTest::keyClick(hide, Qt::Key_Home);
+    QTest::keyClicks(hide, "000001");
+    EXPECT_EQ(cell(1, kColumnHide), "00:00:03,500");
+    EXPECT_TRUE(f.statusBar()->currentMessage().contains(QStringLiteral("Hide time is before")));
+
+    // Leaving the box shows the row's times again; a cleared box the same.
+    QTest::keyClick(hide, Qt::Key_End);
+    QTest::keyClick(hide, Qt::Key_Backspace);
+    emit hide->editingFinished();
+    EXPECT_EQ(hide->text(), "00:00:03,500");
+    EXPECT_EQ(show->text(), "00:00:02,500");
 }
 
 TEST_F(EditCommands, SetDelayDialogAndRestoreOriginalTime) {

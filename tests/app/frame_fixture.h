@@ -44,6 +44,7 @@ public:
     int saveAsked = 0;
     QStringList lastSaveFilters;
     QString lastSuffix;
+    QString lastSuggestion; // the file the last save dialog proposed
     QList<UserMessage> messages;
     std::function<void(QDialog&)> onModal;
     int modalResult = QDialog::Accepted;
@@ -62,10 +63,12 @@ public:
         openAnswers.pop_front();
         return c;
     }
-    QString getSaveFileName(QWidget*, const QStringList& filters, const QString& suffix) override {
+    QString getSaveFileName(QWidget*, const QStringList& filters, const QString& suffix,
+                            const QString& suggestion) override {
         ++saveAsked;
         lastSaveFilters = filters;
         lastSuffix = suffix;
+        lastSuggestion = suggestion;
         if (saveAnswers.empty())
             return {};
         QString p = saveAnswers.front();
@@ -75,11 +78,13 @@ public:
     // Save dialogs with a choice of formats: the filter offered first, and the answers.
     std::deque<FileChoice> saveChoiceAnswers;
     int offeredFilter = -1;
-    FileChoice getSaveFileChoice(QWidget*, const QStringList& filters, int selected,
-                                 const QStringList&) override {
+    QStringList offeredSuggestions; // one per filter
+    FileChoice getSaveFileChoice(QWidget*, const QStringList& filters, int selected, const QStringList&,
+                                 const QStringList& suggestions) override {
         ++saveAsked;
         lastSaveFilters = filters;
         offeredFilter = selected;
+        offeredSuggestions = suggestions;
         if (saveChoiceAnswers.empty())
             return {};
         const FileChoice c = saveChoiceAnswers.front();

@@ -48,3 +48,36 @@ TEST_F(FrameTest, TheStatusBarNamesEntriesWithUnreadableTimes) {
     EXPECT_TRUE(f.statusBar()->currentMessage().contains(QStringLiteral("Entry 1 ")))
         << f.statusBar()->currentMessage().toStdString();
 }
+
+TEST_F(FrameTest, GridRowsGrowWithTheirEntriesLinesUpToACap) {
+    CMainFrame& f = frame(true);
+    // Entries of 3, 1, 2, 4 and 6 lines.
+    QByteArray file;
+    const int lines[] = {3, 1, 2, 4, 6};
+    for (int i = 0; i < 5; ++i) {
+        file += QByteArray::number(i + 1) + "\r\n00:00:0" + QByteArray::number(i) + ",000 --> 00:00:0" +
+                QByteArray::number(i) + ",500\r\n";
+        for (int l = 1; l <= lines[i]; ++l)
+            file += "Line " + QByteArray::number(l) + "\r\n";
+        file += "\r\n";
+    }
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("lines.srt"), file));
+    ASSERT_EQ(f.session().rowCount(), 5);
+    CReportView* grid = f.grid();
+    auto height = [grid](int row) { return grid->rowHeight(row); };
+    EXPECT_GT(height(0), height(2));
+    EXPECT_EQ(height(1), height(2));
+    EXPECT_GT(height(3), height(0));
+    EXPECT_EQ(height(4), height(3));
+    // The whole text where the row cannot show it.
+    const QModelIndex six = grid->model()->index(4, kColumnOriginal);
+    EXPECT_TRUE(six.data(Qt::ToolTipRole).toString().endsWith(QStringLiteral("Line 6")));
+
+    // A row follows its entry's edits, and the rows after an insert keep their heights.
+    ASSERT_TRUE(grid->model()->setData(six, QStringLiteral("Short"), Qt::EditRole));
+    EXPECT_EQ(height(4), height(1));
+    selectRows({0});
+    f.dispatchCommand(CommandId::InsertBefore);
+    ASSERT_EQ(f.session().rowCount(), 6);
+    EXPECT_GT(height(1), height(0));
+}

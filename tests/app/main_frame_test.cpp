@@ -9,6 +9,7 @@
 #include "app/view_voca_lib.h"
 #include "app/voca_form_view.h"
 #include "frame_fixture.h"
+#include "subtitle/mapping_text.h"
 #include "subtitle/subtitle_format.h"
 
 #include <QApplication>
@@ -130,8 +131,22 @@ TEST_F(FrameTest, LoadSetsFormatFromTheChosenFilterAndFillsGridAndMapping) {
     EXPECT_TRUE(mapping->toPlainText().startsWith(QStringLiteral("Line 1\nuntranslated\n\n\n")));
     QTextCursor cursor(mapping->document());
     cursor.movePosition(QTextCursor::NextCharacter);
-    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(255, 0, 0));
+    const QColor original = cursor.charFormat().foreground().color();
+    EXPECT_GE(original.red(), 230);
+    EXPECT_EQ(original.green() + original.blue(), 0);
     EXPECT_DOUBLE_EQ(cursor.charFormat().fontPointSize(), 12.5);
+    // A dark theme: both sides stay readable on the page.
+    QPalette dark = mapping->palette();
+    dark.setColor(QPalette::Base, QColor(0x23, 0x26, 0x29));
+    dark.setColor(QPalette::Text, QColor(0xEF, 0xF0, 0xF1));
+    f.childView()->mappingView()->setPalette(dark);
+    mapping = f.childView()->mappingView()->richEdit();
+    for (int at : {1, int(QStringLiteral("Line 1\nu").size())}) {
+        QTextCursor run(mapping->document());
+        run.setPosition(at);
+        const QRgb shown = run.charFormat().foreground().color().rgb();
+        EXPECT_GE(contrastRatio(shown & 0xFFFFFFu, 0x232629), 4.5) << at;
+    }
 
     // The filter decides the format, whatever the extension; a cancel changes nothing.
     m_seam.openAnswers.push_back({QString(), 2});

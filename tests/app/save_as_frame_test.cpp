@@ -116,3 +116,29 @@ TEST_F(FrameTest, CommentEventsAreNeverTranslated) {
     qunsetenv("VELMORA_TRANSLATE_URL");
     qunsetenv("VELMORA_TRANSLATE_PAUSE_MS");
 }
+
+TEST_F(FrameTest, SaveDialogsProposeTheSidesFileInItsFolder) {
+    CMainFrame& f = frame();
+    QDir(m_root.path()).mkpath(QStringLiteral("season"));
+    const QString folder = m_root.filePath(QStringLiteral("season"));
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("season/film.en.srt"), srt(2)), kSubRip - 1);
+
+    // A translation not saved yet: the original's name with the target language's code.
+    f.dispatchCommand(CommandId::SaveTranslatedSubtitle);
+    EXPECT_EQ(m_seam.lastSuggestion, folder + QStringLiteral("/film.fr.srt"));
+    f.translateToCombo()->setCurrentText(QStringLiteral("German"));
+    f.dispatchCommand(CommandId::SaveTranslatedSubtitleAs);
+    ASSERT_EQ(m_seam.offeredSuggestions.size(), kLastFormat);
+    EXPECT_EQ(m_seam.offeredSuggestions[kSubRip - 1], folder + QStringLiteral("/film.de.srt"));
+    EXPECT_EQ(m_seam.offeredSuggestions[kWebVTT - 1], folder + QStringLiteral("/film.de.vtt"));
+
+    // Once saved, a side proposes its own file.
+    const QString mine = m_root.filePath(QStringLiteral("mine.srt"));
+    m_seam.saveAnswers.push_back(mine);
+    f.dispatchCommand(CommandId::SaveTranslatedSubtitle);
+    ASSERT_TRUE(QFile::exists(mine));
+    f.dispatchCommand(CommandId::SaveTranslatedSubtitle);
+    EXPECT_EQ(m_seam.lastSuggestion, mine);
+    f.dispatchCommand(CommandId::SaveOriginalSubtitle);
+    EXPECT_EQ(m_seam.lastSuggestion, folder + QStringLiteral("/film.en.srt"));
+}

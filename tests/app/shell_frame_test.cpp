@@ -4,6 +4,7 @@
 #include "frame_fixture.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
 #include <QTimer>
@@ -81,6 +82,44 @@ TEST(DesktopSeamBoxes, ShowPathsAndAnswersAsTheyAreNeverAsMarkup) {
         });
         show();
         EXPECT_EQ(format, Qt::PlainText);
+    }
+}
+
+TEST(DesktopSeamBoxes, SaveDialogsOpenOnTheProposedFileWhoseNameFollowsTheFormat) {
+    QTemporaryDir settings, folder;
+    DesktopSeam seam(settings.filePath(QStringLiteral("folders.ini")));
+    const QStringList filters{QStringLiteral("SubRip (*.srt)"), QStringLiteral("WebVTT (*.vtt)")};
+    const QStringList proposed{folder.filePath(QStringLiteral("film.fr.srt")),
+                               folder.filePath(QStringLiteral("film.fr.vtt"))};
+    struct Case {
+        const char* typed; // what the user types before picking WebVTT; nothing: no typing
+        const char* shown; // the name the dialog shows after the pick
+    };
+    // A typed name keeps its stem; the proposed one is the proposal for the format picked.
+    const Case cases[] = {{"mine.srt", "mine.vtt"}, {nullptr, "film.fr.vtt"}};
+    for (const Case& c : cases) {
+        QString folderShown, first, after;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            if (name && types) {
+                folderShown = dialog->directory().absolutePath();
+                first = name->text();
+                if (c.typed)
+                    name->setText(QString::fromLatin1(c.typed));
+                types->setCurrentIndex(1);
+                emit types->activated(1);
+                after = name->text();
+            }
+            dialog->reject();
+        });
+        seam.getSaveFileChoice(nullptr, filters, 0, {QStringLiteral("srt"), QStringLiteral("vtt")}, proposed);
+        EXPECT_EQ(folderShown, QDir(folder.path()).absolutePath());
+        EXPECT_EQ(first, "film.fr.srt");
+        EXPECT_EQ(after, QString::fromLatin1(c.shown));
     }
 }
 

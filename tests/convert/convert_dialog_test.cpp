@@ -236,7 +236,8 @@ struct RecordingSeam : FrameSeam {
         openFilters = filters;
         return {"/some/source.srt", 0};
     }
-    QString getSaveFileName(QWidget*, const QStringList& filters, const QString& suffix) override {
+    QString getSaveFileName(QWidget*, const QStringList& filters, const QString& suffix,
+                            const QString&) override {
         saveFilters = filters;
         saveSuffix = suffix;
         return {};

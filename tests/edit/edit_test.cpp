@@ -202,8 +202,11 @@ TEST_F(EditTest, TimingBoxSpinAndTyping) {
     EXPECT_EQ(session.document().timeLines[0], "00:00:01,010 --> 00:00:03,000");
 
     // Typed times reach the time line the savers write.
-    run(typeTimeBoxes(session, 1, "00:00:09,000", "00:00:09,500"));
+    run(typeTimeBoxes(session, 1, "00:00:09,000", "00:00:09,500").edit);
     EXPECT_EQ(session.document().timeLines[1], "00:00:09,000 --> 00:00:09,500");
+
+    // A box being typed over steps from the row's time.
+    EXPECT_EQ(stepTimeBox(session, 1, TimeBox::Show, 1, "  :  :  ,   ")->boxText, "00:00:09,010");
 
     fill(1, kMicroDVD);
     EXPECT_EQ(stepTimeBox(session, 0, TimeBox::Hide, -1, "5")->boxText, "0");
@@ -212,6 +215,63 @@ TEST_F(EditTest, TimingBoxSpinAndTyping) {
     EXPECT_FALSE(stepTimeBox(session, 0, TimeBox::Show, 1, ""));
     // Held down for ever, the step stays within 32 bits.
     EXPECT_EQ(stepTimeBox(session, -1, TimeBox::Show, INT_MIN, "5")->boxText, "0");
+}
+
+TEST(BoxTime, OnlyAWholeTimeOfTheFormatIsATime) {
+    struct Case {
+        const char* text;
+        std::int32_t format;
+        std::int64_t milliseconds; // -1: no time
+    };
+    const Case cases[] = {
+        {"  :  :  ,   ", kSubRip, -1}, // select-all and a letter cleared every position
+        {"5 :  :  ,   ", kSubRip, -1},
+        {"00:00:0 ,500", kSubRip, -1},
+        {"00:75:00,000", kSubRip, -1},
+        {"00:00:60,000", kSubRip, -1},
+        {"00:00:09,50x", kSubRip, -1},
+        {"", kMicroDVD, -1},
+        {"12a", kMicroDVD, -1},
+        {"00:00:09,500", kSubRip, 9500},
+        {"99:59:59,999", kSubRip, ((99 * 60 + 59) * 60 + 59) * 1000 + 999},
+        {"00:01:02,50", kSubViewer, 62500},
+        {"0:00:01.50", kSubStation, 1500},
+        {"01:02.003", kWebVTT, 62003},
+        {"1500", kSAMI, 1500},
+        {"50", kMicroDVD, 2000}, // frames at 25 a second
+    };
+    for (const Case& c : cases) {
+        const std::optional<TimeCode> time = boxTime(QString::fromLatin1(c.text), c.format);
+        EXPECT_EQ(time ? time->milliseconds() : -1, c.milliseconds) << c.text;
+    }
+}
+
+TEST_F(EditTest, TypedTimesReachTheRowOnlyWhenWholeAndInOrder) {
+    struct Case {
+        const char* show;
+        const char* hide;
+        TypedVerdict verdict;
+    };
+    const Case cases[] = {
+        {"00:00:05,000", "00:00:04,999", TypedVerdict::HideBeforeShow},
+        {"  :  :  ,   ", "00:00:03,000", TypedVerdict::Unfinished},
+        {"00:00:02,000", "0 :  :  ,   ", TypedVerdict::Unfinished},
+        {"00:00:05,000", "00:00:05,000", TypedVerdict::Taken},
+    };
+    for (const Case& c : cases) {
+        fill(2);
+        const Snapshot before = snap();
+        const TypedTimes typed = typeTimeBoxes(session, 1, c.show, c.hide);
+        EXPECT_EQ(typed.verdict, c.verdict) << c.show << " " << c.hide;
+        run(typed.edit);
+        if (c.verdict == TypedVerdict::Taken)
+            EXPECT_EQ(session.document().timeLines[1], QStringLiteral("%1 --> %2").arg(c.show, c.hide));
+        else
+            EXPECT_TRUE(snap() == before) << c.show << " " << c.hide;
+    }
+    // SAMI has no Hide time to be out of order with.
+    fill(1, kSAMI);
+    EXPECT_EQ(typeTimeBoxes(session, 0, "2500", "").verdict, TypedVerdict::Taken);
 }
 
 TEST_F(EditTest, SetDelayAndRestoreOriginalTime) {

@@ -18,7 +18,9 @@ public:
         filters = nameFilters;
         return {film, 0};
     }
-    QString getSaveFileName(QWidget*, const QStringList&, const QString&) override { return {}; }
+    QString getSaveFileName(QWidget*, const QStringList&, const QString&, const QString&) override {
+        return {};
+    }
     void showMessage(QWidget*, const UserMessage& m) override { messages.append(m); }
     int runModal(QDialog&) override { return QDialog::Rejected; }
     void showModeless(QDialog*) override {}

@@ -317,7 +317,7 @@ TEST_F(ReaderTest, UnopenableFilesChangeNothing) {
         EXPECT_EQ(session.document().originalTexts, QStringList{"Hello"});
         EXPECT_EQ(session.rows().count(), 1);
         // Telling the format reads nothing from them either.
-        EXPECT_EQ(GuessSubtitleFormat(path), kSubRip) << path.toStdString();
+        EXPECT_EQ(guessSubtitleFormat(path), kSubRip) << path.toStdString();
     }
 }
 
@@ -532,7 +532,7 @@ TEST(MappingRuns, RedOriginalAndBlueTranslationPerRow) {
     EntryRows rows;
     rows.appendRows({EntryRow{1, "a", "b", "Hello|\nWorld", "Hallo|\nWelt"},
                      EntryRow{std::nullopt, "", "", "", kUntranslated}});
-    const QVector<MappingRun> runs = BuildMappingRuns(rows);
+    const QVector<MappingRun> runs = buildMappingRuns(rows);
     const QVector<MappingRun> expected{
         {"Hello\nWorld\r\n", 0xFF0000, 250},
         {"Hallo\nWelt\r\n\r\n\r\n", 0x0000FF, 250},
@@ -540,14 +540,14 @@ TEST(MappingRuns, RedOriginalAndBlueTranslationPerRow) {
         {"untranslated\r\n\r\n\r\n", 0x0000FF, 250},
     };
     EXPECT_EQ(runs, expected);
-    EXPECT_TRUE(BuildMappingRuns(EntryRows{}).isEmpty());
+    EXPECT_TRUE(buildMappingRuns(EntryRows{}).isEmpty());
 }
 
 TEST(MappingRuns, LongCellsAreCutBeforeTheBarsGo) {
     EntryRows rows;
     const QString longText = QString(4094, u'x') + "|yz";
     rows.append(EntryRow{1, "", "", longText, QString(4095, u'q')});
-    const QVector<MappingRun> runs = BuildMappingRuns(rows);
+    const QVector<MappingRun> runs = buildMappingRuns(rows);
     ASSERT_EQ(runs.size(), 2);
     EXPECT_EQ(runs[0].text, QString(4094, u'x') + "\r\n");
     EXPECT_EQ(runs[1].text, QString(4095, u'q') + "\r\n\r\n\r\n");
@@ -580,8 +580,8 @@ TEST_F(ReaderTest, GuessFormat) {
         {"k", "nothing to go by\n", kSubRip},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(GuessSubtitleFormat(writeFile(c.content, c.name)), c.expected) << c.name;
-    EXPECT_EQ(GuessSubtitleFormat(dir.filePath("absent.sub")), kSubViewer);
+        EXPECT_EQ(guessSubtitleFormat(writeFile(c.content, c.name)), c.expected) << c.name;
+    EXPECT_EQ(guessSubtitleFormat(dir.filePath("absent.sub")), kSubViewer);
 }
 
 // Each file starts with content that a byte-order-mark skip of three bytes would eat.

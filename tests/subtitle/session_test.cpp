@@ -1,6 +1,7 @@
 // The session as the one keeper of alignment: every edit keeps rows and lists in step, bounds every
 // list access, says what it changed, and undoes to the exact state before.
 #include "edit/line_operations.h"
+#include "subtitle/session_edits.h"
 #include "subtitle/subtitle_session.h"
 #include "subtitle/time_codes.h"
 
@@ -27,29 +28,6 @@ Snapshot snap(const SubtitleSession& s) {
     return {s.document(), s.rows().all()};
 }
 
-QString timeText(int seconds) {
-    return QStringLiteral("00:%1:%2,000")
-        .arg(seconds / 60, 2, 10, QChar(u'0'))
-        .arg(seconds % 60, 2, 10, QChar(u'0'));
-}
-
-// n SubRip entries whose list elements say which row they belong to; translatedTexts may be shorter.
-void fill(SubtitleSession& s, int n, int translated = -1) {
-    SubtitleDocument d;
-    QVector<EntryRow> rows;
-    for (int i = 0; i < n; ++i) {
-        const QString show = timeText(2 * i), hide = timeText(2 * i + 1);
-        rows.append(
-            EntryRow{double(i + 1), show, hide, QStringLiteral("o%1").arg(i), QStringLiteral("t%1").arg(i)});
-        d.loadedTimeLines.append(BuildTimeLine(show, hide, kSubRip));
-        d.originalTexts.append(rows.last().original);
-        if (translated < 0 || i < translated)
-            d.translatedTexts.append(rows.last().translated);
-    }
-    d.timeLines = d.loadedTimeLines;
-    s.reset(d, rows);
-}
-
 // Every list is a prefix of the rows, element i belonging to row i.
 void expectAligned(const SubtitleSession& s) {
     const SubtitleDocument& d = s.document();
@@ -64,16 +42,6 @@ void expectAligned(const SubtitleSession& s) {
         EXPECT_EQ(d.originalTexts[i], s.rows().at(i).original) << i;
     for (int i = 0; i < d.translatedTexts.size(); ++i)
         EXPECT_EQ(d.translatedTexts[i], s.rows().at(i).translated) << i;
-}
-
-SessionEntry made(const QString& tag, int seconds) {
-    SessionEntry e;
-    const QString t = timeText(seconds);
-    e.row = EntryRow{0, t, t, tag, tag + "'"};
-    e.timeLine = e.loadedTimeLine = BuildTimeLine(t, t, kSubRip);
-    e.originalText = tag;
-    e.translatedText = tag + "'";
-    return e;
 }
 
 } // namespace
@@ -424,36 +392,7 @@ TEST(SubtitleSession, RandomEditsStayAlignedAndUndoAllTheWay) {
         const Snapshot start = snap(s);
         QVector<Snapshot> states{start};
         for (int i = 0; i < 30; ++i) {
-            const int n = s.rowCount();
-            SessionEdit edit;
-            switch (random.bounded(4)) {
-            case 0: {
-                const int at = int(random.bounded(n + 1));
-                SessionEntry e = made(QStringLiteral("r%1").arg(i), i);
-                if (random.bounded(2))
-                    e.translatedText.reset();
-                edit.insert(at, {e, made(QStringLiteral("s%1").arg(i), i)});
-                break;
-            }
-            case 1:
-                if (n > 0)
-                    edit.remove({int(random.bounded(n)), int(random.bounded(n))});
-                break;
-            case 2:
-                if (n > 0) {
-                    const int row = int(random.bounded(n));
-                    SessionEntry e = s.entry(row);
-                    e.row.original = e.row.original + "+";
-                    if (e.originalText)
-                        e.originalText = e.row.original;
-                    edit.replace(row, e);
-                }
-                break;
-            default:
-                if (n > 0)
-                    edit.setNumbers(int(random.bounded(n)), {double(i), std::nullopt});
-                break;
-            }
+            const SessionEdit edit = randomEdit(random, s, i);
             if (!s.apply(edit).isEmpty())
                 states.append(snap(s));
             expectAligned(s);

@@ -51,7 +51,7 @@ protected:
     // Saves into a fresh file and returns its bytes.
     QByteArray save(SubtitleDocument& doc, SaveKind kind) {
         const QString target = path(QStringLiteral("out%1").arg(++counter));
-        const SaveResult result = SaveDocument(doc, kind, target);
+        const SaveResult result = writeDocument(doc, kind, target);
         EXPECT_TRUE(result.written);
         EXPECT_FALSE(result.message.has_value());
         return readBytes(target);
@@ -272,7 +272,7 @@ TEST_F(WriterTest, OverwritingReplacesTheWholeFile) {
     SubtitleDocument doc;
     doc.timeLines = {"t"};
     doc.originalTexts = {"a"};
-    const SaveResult result = SaveDocument(doc, SaveKind::OriginalSubtitle, target);
+    const SaveResult result = writeDocument(doc, SaveKind::OriginalSubtitle, target);
     EXPECT_TRUE(result.written);
     EXPECT_EQ(readBytes(target), utf16File("1\r\nt\r\na\r\n\r\n"));
 }
@@ -290,7 +290,7 @@ TEST_F(WriterTest, NothingToSaveTouchesNothing) {
 
     const QString target = path("keep.srt");
     writeBytes(target, "old");
-    const SaveResult result = SaveDocument(doc, SaveKind::MixSubtitle, target);
+    const SaveResult result = writeDocument(doc, SaveKind::MixSubtitle, target);
     EXPECT_FALSE(result.written);
     EXPECT_FALSE(result.message.has_value());
     EXPECT_EQ(readBytes(target), QByteArray("old"));
@@ -299,8 +299,8 @@ TEST_F(WriterTest, NothingToSaveTouchesNothing) {
     doc.originalTexts = {"a"};
     doc.translatedTimeLines = {"kept"};
     EXPECT_FALSE(hasSomethingToSave(doc, SaveKind::TranslatedSubtitle));
-    EXPECT_FALSE(SaveDocument(doc, SaveKind::TranslatedText, target).written);
-    EXPECT_FALSE(SaveDocument(doc, SaveKind::TranslatedSubtitle, target).written);
+    EXPECT_FALSE(writeDocument(doc, SaveKind::TranslatedText, target).written);
+    EXPECT_FALSE(writeDocument(doc, SaveKind::TranslatedSubtitle, target).written);
     EXPECT_EQ(doc.translatedTimeLines, QStringList{"kept"});
     EXPECT_EQ(readBytes(target), QByteArray("old"));
     EXPECT_FALSE(WriteTemporaryTranslatedSubtitle(doc, dir.path(), 1478140830).has_value());
@@ -311,7 +311,7 @@ TEST_F(WriterTest, UncreatableFileReportsErrorNumber) {
     SubtitleDocument doc = twoEntries(kSubRip, kSrtTimes);
     doc.translatedTimeLines = {"kept"};
     const QString target = path("missing/out.srt");
-    const SaveResult result = SaveDocument(doc, SaveKind::TranslatedSubtitle, target);
+    const SaveResult result = writeDocument(doc, SaveKind::TranslatedSubtitle, target);
     EXPECT_FALSE(result.written);
     ASSERT_TRUE(result.message.has_value());
     EXPECT_EQ(result.message->text, QString::number(ENOENT));
@@ -339,7 +339,7 @@ TEST_F(WriterTest, FailedWriteKeepsTheOldFile) {
     small.rlim_cur = 1000;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const SaveResult result = SaveDocument(doc, SaveKind::OriginalSubtitle, target);
+    const SaveResult result = writeDocument(doc, SaveKind::OriginalSubtitle, target);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -357,7 +357,7 @@ TEST_F(WriterTest, ReadOnlyFolderKeepsTheOldFile) {
     const QString notAFolder = path("good.txt");
     writeBytes(notAFolder, "good");
     SubtitleDocument doc = twoEntries(kSubRip, kSrtTimes);
-    const SaveResult result = SaveDocument(doc, SaveKind::OriginalText, notAFolder + "/out.txt");
+    const SaveResult result = writeDocument(doc, SaveKind::OriginalText, notAFolder + "/out.txt");
     EXPECT_FALSE(result.written);
     ASSERT_TRUE(result.message.has_value());
     EXPECT_EQ(result.message->text, QString::number(ENOTDIR));
@@ -385,7 +385,7 @@ int saveAsUnprivilegedUser(const QString& target, std::optional<rlim_t> fileSize
             doc.timeLines << "00:00:01,000 --> 00:00:02,000";
             doc.originalTexts << QStringLiteral("line %1").arg(i);
         }
-        const SaveResult result = SaveDocument(doc, SaveKind::OriginalSubtitle, target);
+        const SaveResult result = writeDocument(doc, SaveKind::OriginalSubtitle, target);
         _exit(result.written && !result.message ? 0 : !result.written && result.message ? 1 : 2);
     }
     int status = 0;
