@@ -55,6 +55,16 @@ enum class CommandId : quint16 {
     MiniStudyVocabulary = 32787,
     // Shows the Toolbox pane again once closed; the pane's own identifier.
     Toolbox = 129,
+    // Ours: the review of a translation.
+    CheckAll = 32840,
+    NextProblem = 32841,
+    PreviousProblem = 32842,
+    ReviewPreset = 32843,
+    FixShortEntries = 32844,
+    FixOverlaps = 32845,
+    FixGaps = 32846,
+    ShowCpsColumn = 32847,
+    SpellingLanguage = 32848,
     // Ours: the edit history.
     Undo = 57643,
     Redo = 57644,

@@ -10,8 +10,8 @@ struct ColumnSpec {
     const char* caption;
     int width;
 };
-constexpr ColumnSpec kColumns[kColumnCount] = {
-    {"No.", 50}, {"Show", 80}, {"Hide", 80}, {"Original", 345}, {"Translated", 345},
+constexpr ColumnSpec kColumns[kGridColumnCount] = {
+    {"No.", 50}, {"Show", 80}, {"Hide", 80}, {"Original", 345}, {"Translated", 345}, {"CPS", 50},
 };
 } // namespace
 
@@ -25,11 +25,12 @@ EntryRowsModel::~EntryRowsModel() {
 }
 
 QString EntryRowsModel::columnCaption(int column) {
-    return column >= 0 && column < kColumnCount ? QString::fromLatin1(kColumns[column].caption) : QString();
+    return column >= 0 && column < kGridColumnCount ? QString::fromLatin1(kColumns[column].caption)
+                                                    : QString();
 }
 
 int EntryRowsModel::columnWidth(int column) {
-    return column >= 0 && column < kColumnCount ? kColumns[column].width : 0;
+    return column >= 0 && column < kGridColumnCount ? kColumns[column].width : 0;
 }
 
 int EntryRowsModel::rowCount(const QModelIndex& parent) const {
@@ -37,7 +38,7 @@ int EntryRowsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int EntryRowsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumnCount;
+    return parent.isValid() ? 0 : kGridColumnCount;
 }
 
 namespace {
@@ -55,7 +56,10 @@ int EntryRowsModel::rowLines(int row) const {
 QVariant EntryRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
-    if (index.column() == kColumnTranslated && m_review.contains(index.row())) {
+    if (m_review && index.row() < m_session.rowCount())
+        if (QVariant shown = m_review(index.row(), index.column(), role); shown.isValid())
+            return shown;
+    if (index.column() == kColumnTranslated && m_tagMarks.contains(index.row())) {
         if (role == Qt::ToolTipRole)
             return QStringLiteral("The engine lost or moved a tag of this line: it was put back at the start "
                                   "or end. Check where it belongs.\n\n") +
@@ -108,20 +112,20 @@ void EntryRowsModel::OnEditChanged(int row, int column, const QString& text) {
 
 void EntryRowsModel::beginBulkChange() {
     if (m_bulkDepth++ == 0) {
-        m_review.clear();
+        m_tagMarks.clear();
         beginResetModel();
     }
 }
 
 void EntryRowsModel::markForReview(const QList<int>& rows) {
     for (int row : rows) {
-        m_review.insert(row);
+        m_tagMarks.insert(row);
         emit dataChanged(index(row, kColumnTranslated), index(row, kColumnTranslated));
     }
 }
 
 void EntryRowsModel::clearReviewMarks() {
-    const QSet<int> marked = std::exchange(m_review, {});
+    const QSet<int> marked = std::exchange(m_tagMarks, {});
     for (int row : marked)
         emit dataChanged(index(row, kColumnTranslated), index(row, kColumnTranslated));
 }
@@ -152,7 +156,7 @@ void EntryRowsModel::endBulkChange() {
 void EntryRowsModel::rowsAboutToBeInserted(int first, int last) {
     if (m_bulkDepth > 0)
         return;
-    m_review = shifted(m_review, first, first - 1, last - first + 1);
+    m_tagMarks = shifted(m_tagMarks, first, first - 1, last - first + 1);
     beginInsertRows({}, first, last);
 }
 
@@ -166,7 +170,7 @@ void EntryRowsModel::rowsInserted() {
 void EntryRowsModel::rowsAboutToBeRemoved(int first, int last) {
     if (m_bulkDepth > 0)
         return;
-    m_review = shifted(m_review, first, last, -(last - first + 1));
+    m_tagMarks = shifted(m_tagMarks, first, last, -(last - first + 1));
     beginRemoveRows({}, first, last);
 }
 
@@ -180,7 +184,7 @@ void EntryRowsModel::rowsRemoved() {
 void EntryRowsModel::rowsAboutToBeReset() {
     if (m_bulkDepth > 0)
         return;
-    m_review.clear();
+    m_tagMarks.clear();
     beginResetModel();
 }
 

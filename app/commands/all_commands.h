@@ -18,3 +18,4 @@ void registerTimingCommands(CommandRegistry& commands, CommandContext& context);
 void registerSearchCommands(CommandRegistry& commands, CommandContext& context);
 void registerConvertCommands(CommandRegistry& commands, CommandContext& context);
 void registerTranslateCommands(CommandRegistry& commands, CommandContext& context);
+void registerReviewCommands(CommandRegistry& commands, CommandContext& context);

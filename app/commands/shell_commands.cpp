@@ -141,4 +141,5 @@ void registerAllCommands(CommandRegistry& commands, CMainFrame& frame) {
     registerSearchCommands(commands, context);
     registerConvertCommands(commands, context);
     registerTranslateCommands(commands, context);
+    registerReviewCommands(commands, context);
 }

@@ -20,6 +20,8 @@ constexpr int kLanguageFromWidth = 250;
 constexpr int kLanguageToWidth = 150;
 constexpr int kCharsetWidth = 250;
 constexpr int kTimeEditWidth = 233;
+constexpr int kPresetWidth = 170;
+constexpr int kSpellingWidth = 120;
 const QString kStartTime = QStringLiteral("00:00:00,000");
 
 enum class Kind { Button, Split, Combo, TimeEdit };
@@ -109,6 +111,20 @@ const TabEntry kLayout[] = {
           {{CommandId::ConvertFileCodeSchema, Kind::Button},
            {CommandId::PlaySubtitle, Kind::Button},
            {CommandId::TranslationServices, Kind::Button}}},
+     }},
+    {"Re&view",
+     {
+         {"Check",
+          {{CommandId::CheckAll, Kind::Button},
+           {CommandId::PreviousProblem, Kind::Button},
+           {CommandId::NextProblem, Kind::Button},
+           {CommandId::ReviewPreset, Kind::Combo, kPresetWidth},
+           {CommandId::SpellingLanguage, Kind::Combo, kSpellingWidth}}},
+         {"Fix Timing",
+          {{CommandId::FixShortEntries, Kind::Button},
+           {CommandId::FixOverlaps, Kind::Button},
+           {CommandId::FixGaps, Kind::Button}}},
+         {"Show", {{CommandId::ShowCpsColumn, Kind::Button}}},
      }},
 };
 

@@ -92,9 +92,15 @@ TEST(CommandRules, EveryCommandWaitsForWhatItNeeds) {
         {C::HideTime, When::HideTimeEditable | When::Idle},
         {C::RestoreOriginalTime, When::OriginalTimeRestorable | When::Idle},
         {C::SetDelay, When::Rows | When::Idle},
+        {C::CheckAll, When::Rows},
+        {C::NextProblem, When::Rows},
+        {C::PreviousProblem, When::Rows},
+        {C::FixShortEntries, When::Rows | When::Idle},
+        {C::FixOverlaps, When::Rows | When::Idle},
+        {C::FixGaps, When::Rows | When::Idle},
     };
-    // Every other command can always run: the faces that open menus, the language combos, help,
-    // search, the dictionary and the programs velmora starts.
+    // Every other command can always run: the faces that open menus, the language, preset and
+    // spelling combos, the CPS column, help, search, the dictionary and the programs velmora starts.
     CMainFrame frame;
     for (CommandId id : frame.commands().ids())
         EXPECT_EQ(frame.commands().find(id)->enabledWhen, rules.value(id))

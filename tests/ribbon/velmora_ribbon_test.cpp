@@ -38,6 +38,9 @@ const QList<ExpectedGroup> kExpected = {
     {3, "Search", {115, 116, 117, 118}},
     {4, "Dictionary", {32785, 32789}},
     {5, "Tools", {32792, 32815}},
+    {6, "Check", {32840, 32842, 32841, 32843, 32848}},
+    {6, "Fix Timing", {32844, 32845, 32846}},
+    {6, "Show", {32847}},
 };
 
 QList<quint16> ids(const QSignalSpy& spy) {
@@ -79,7 +82,8 @@ protected:
 };
 
 TEST_F(VelmoraRibbonTest, TabsInOrder) {
-    const QStringList expected = {"&Home", "&Timings", "&Edit", "&Search", "&Dictionary", "&Tools"};
+    const QStringList expected = {"&Home",       "&Timings", "&Edit",  "&Search",
+                                  "&Dictionary", "&Tools",   "Re&view"};
     ASSERT_EQ(ribbon->tabCount(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(ribbon->tabCaption(i), expected[i]) << i;
