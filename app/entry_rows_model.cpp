@@ -56,9 +56,18 @@ int EntryRowsModel::rowLines(int row) const {
 QVariant EntryRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
-    if (m_review && index.row() < m_session.rowCount())
-        if (QVariant shown = m_review(index.row(), index.column(), role); shown.isValid())
+    if (m_review && index.row() < m_session.rowCount()) {
+        if (QVariant shown = m_review(index.row(), index.column(), role); shown.isValid()) {
+            // A text cell's findings come first, then its whole text as the row may not show it.
+            const bool textCell = index.column() == kColumnOriginal || index.column() == kColumnTranslated;
+            if (role == Qt::ToolTipRole && textCell) {
+                const QString text = m_session.rows().cellText(index.row(), index.column());
+                if (!text.isEmpty())
+                    return shown.toString() + QStringLiteral("\n\n") + text;
+            }
             return shown;
+        }
+    }
     if (index.column() == kColumnTranslated && m_tagMarks.contains(index.row())) {
         if (role == Qt::ToolTipRole)
             return QStringLiteral("The engine lost or moved a tag of this line: it was put back at the start "

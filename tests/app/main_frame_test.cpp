@@ -105,8 +105,8 @@ TEST_F(FrameTest, EveryControlHasACommandAndEveryCommandIsHarmlessOnAnEmptyDocum
         EXPECT_TRUE(f.commands().contains(CommandId(id.toUInt()))) << id.toUInt();
         EXPECT_FALSE(f.commands().label(CommandId(id.toUInt())).isEmpty()) << id.toUInt();
     }
-    // The ribbon's 41 controls (with the Toolbox toggle), "About" and the quick-access Undo and Redo.
-    EXPECT_EQ(controls, 44);
+    // The ribbon's 40 controls (with the Toolbox toggle), "About" and the quick-access Undo and Redo.
+    EXPECT_EQ(controls, 43);
     for (CommandId id : f.commands().ids())
         if (id != CommandId::Exit)
             f.dispatchCommand(id);
