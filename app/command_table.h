@@ -24,6 +24,10 @@ enum class CommandId : quint16 {
     ChangeOriginalCharset = 32819,
     ChangeTranslatedCharset = 109,
     TranslateTo = 33818,
+    // Ours: the engine that translates, its settings, and a job over the rows not yet translated.
+    TranslationEngine = 32833,
+    TranslationServices = 32834,
+    TranslateUntranslated = 32835,
     HelpTopics = 32797,
     About = 32802,
     WebPage = 42799,
@@ -51,6 +55,16 @@ enum class CommandId : quint16 {
     MiniStudyVocabulary = 32787,
     // Shows the Toolbox pane again once closed; the pane's own identifier.
     Toolbox = 129,
+    // Ours: the review of a translation.
+    CheckAll = 32840,
+    NextProblem = 32841,
+    PreviousProblem = 32842,
+    ReviewPreset = 32843,
+    FixShortEntries = 32844,
+    FixOverlaps = 32845,
+    FixGaps = 32846,
+    ShowCpsColumn = 32847,
+    SpellingLanguage = 32848,
     // Ours: the translation memory's exchange files.
     ImportTmx = 32860,
     ExportTmx = 32861,

@@ -1,6 +1,7 @@
 // Table model over the session's entry rows.
 #include "app/entry_rows_model.h"
 
+#include <QColor>
 #include <algorithm>
 #include <utility>
 
@@ -9,8 +10,8 @@ struct ColumnSpec {
     const char* caption;
     int width;
 };
-constexpr ColumnSpec kColumns[kColumnCount] = {
-    {"No.", 50}, {"Show", 80}, {"Hide", 80}, {"Original", 345}, {"Translated", 345},
+constexpr ColumnSpec kColumns[kGridColumnCount] = {
+    {"No.", 50}, {"Show", 80}, {"Hide", 80}, {"Original", 345}, {"Translated", 345}, {"CPS", 50},
 };
 } // namespace
 
@@ -24,11 +25,12 @@ EntryRowsModel::~EntryRowsModel() {
 }
 
 QString EntryRowsModel::columnCaption(int column) {
-    return column >= 0 && column < kColumnCount ? QString::fromLatin1(kColumns[column].caption) : QString();
+    return column >= 0 && column < kGridColumnCount ? QString::fromLatin1(kColumns[column].caption)
+                                                    : QString();
 }
 
 int EntryRowsModel::columnWidth(int column) {
-    return column >= 0 && column < kColumnCount ? kColumns[column].width : 0;
+    return column >= 0 && column < kGridColumnCount ? kColumns[column].width : 0;
 }
 
 int EntryRowsModel::rowCount(const QModelIndex& parent) const {
@@ -36,7 +38,7 @@ int EntryRowsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int EntryRowsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumnCount;
+    return parent.isValid() ? 0 : kGridColumnCount;
 }
 
 namespace {
@@ -54,6 +56,26 @@ int EntryRowsModel::rowLines(int row) const {
 QVariant EntryRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
+    if (m_review && index.row() < m_session.rowCount()) {
+        if (QVariant shown = m_review(index.row(), index.column(), role); shown.isValid()) {
+            // A text cell's findings come first, then its whole text as the row may not show it.
+            const bool textCell = index.column() == kColumnOriginal || index.column() == kColumnTranslated;
+            if (role == Qt::ToolTipRole && textCell) {
+                const QString text = m_session.rows().cellText(index.row(), index.column());
+                if (!text.isEmpty())
+                    return shown.toString() + QStringLiteral("\n\n") + text;
+            }
+            return shown;
+        }
+    }
+    if (index.column() == kColumnTranslated && m_tagMarks.contains(index.row())) {
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("The engine lost or moved a tag of this line: it was put back at the start "
+                                  "or end. Check where it belongs.\n\n") +
+                   m_session.rows().cellText(index.row(), index.column());
+        if (role == Qt::BackgroundRole)
+            return QColor(255, 228, 181);
+    }
     if (role == Qt::ToolTipRole) {
         if (index.column() != kColumnOriginal && index.column() != kColumnTranslated)
             return {};
@@ -98,9 +120,39 @@ void EntryRowsModel::OnEditChanged(int row, int column, const QString& text) {
 }
 
 void EntryRowsModel::beginBulkChange() {
-    if (m_bulkDepth++ == 0)
+    if (m_bulkDepth++ == 0) {
+        m_tagMarks.clear();
         beginResetModel();
+    }
 }
+
+void EntryRowsModel::markForReview(const QList<int>& rows) {
+    for (int row : rows) {
+        m_tagMarks.insert(row);
+        emit dataChanged(index(row, kColumnTranslated), index(row, kColumnTranslated));
+    }
+}
+
+void EntryRowsModel::clearReviewMarks() {
+    const QSet<int> marked = std::exchange(m_tagMarks, {});
+    for (int row : marked)
+        emit dataChanged(index(row, kColumnTranslated), index(row, kColumnTranslated));
+}
+
+namespace {
+// The marks of rows after `first` move by `by` (negative for a removal); those inside a removed
+// block go with their rows.
+QSet<int> shifted(const QSet<int>& marks, int first, int removedUpTo, int by) {
+    QSet<int> moved;
+    for (int row : marks) {
+        if (row < first)
+            moved.insert(row);
+        else if (row > removedUpTo)
+            moved.insert(row + by);
+    }
+    return moved;
+}
+} // namespace
 
 void EntryRowsModel::endBulkChange() {
     if (m_bulkDepth == 0 || --m_bulkDepth > 0)
@@ -111,8 +163,10 @@ void EntryRowsModel::endBulkChange() {
 
 // A load rebuilds the rows in a bulk change, whose reset stands for every move inside it.
 void EntryRowsModel::rowsAboutToBeInserted(int first, int last) {
-    if (m_bulkDepth == 0)
-        beginInsertRows({}, first, last);
+    if (m_bulkDepth > 0)
+        return;
+    m_tagMarks = shifted(m_tagMarks, first, first - 1, last - first + 1);
+    beginInsertRows({}, first, last);
 }
 
 void EntryRowsModel::rowsInserted() {
@@ -123,8 +177,10 @@ void EntryRowsModel::rowsInserted() {
 }
 
 void EntryRowsModel::rowsAboutToBeRemoved(int first, int last) {
-    if (m_bulkDepth == 0)
-        beginRemoveRows({}, first, last);
+    if (m_bulkDepth > 0)
+        return;
+    m_tagMarks = shifted(m_tagMarks, first, last, -(last - first + 1));
+    beginRemoveRows({}, first, last);
 }
 
 void EntryRowsModel::rowsRemoved() {
@@ -135,8 +191,10 @@ void EntryRowsModel::rowsRemoved() {
 }
 
 void EntryRowsModel::rowsAboutToBeReset() {
-    if (m_bulkDepth == 0)
-        beginResetModel();
+    if (m_bulkDepth > 0)
+        return;
+    m_tagMarks.clear();
+    beginResetModel();
 }
 
 void EntryRowsModel::rowsReset() {

@@ -8,7 +8,12 @@
 #include "subtitle/subtitle_session.h"
 
 #include <QAbstractTableModel>
+#include <QSet>
 #include <functional>
+
+// The review's column, after the five of the rows: characters per second of what is read.
+inline constexpr int kColumnCps = kColumnCount;
+inline constexpr int kGridColumnCount = kColumnCount + 1;
 
 class EntryRowsModel : public QAbstractTableModel, private RowsObserver {
     Q_OBJECT
@@ -30,6 +35,11 @@ public:
     using CellEditor = std::function<void(int row, int column, const QString& text)>;
     void setCellEditor(CellEditor editor) { m_editor = std::move(editor); }
 
+    // What the review shows in the cells (the CPS column, the findings' tooltips); an invalid
+    // answer leaves the role to the model.
+    using CellReview = std::function<QVariant(int row, int column, int role)>;
+    void setCellReview(CellReview review) { m_review = std::move(review); }
+
     // Follows the cells a change of the session changed; its rows were announced as they moved.
     void apply(const SessionChange& change);
 
@@ -41,6 +51,12 @@ public:
     // How many lines the row's Original and Translated texts take, the longer of the two; a text
     // without a line break is one line.
     int rowLines(int row) const;
+
+    // Rows whose tags a translation put back out of place: their Translated cell is tinted and its
+    // tooltip says why, until a new job starts (marks follow inserted and removed rows).
+    void markForReview(const QList<int>& rows);
+    void clearReviewMarks();
+    bool markedForReview(int row) const { return m_tagMarks.contains(row); }
 
     static QString columnCaption(int column);
     static int columnWidth(int column);
@@ -55,8 +71,10 @@ private:
 
     SubtitleSession& m_session;
     CellEditor m_editor;
+    CellReview m_review;
     // The row count the views know; the rows change before they announce it.
     int m_count = 0;
     int m_bulkDepth = 0;
     bool m_resetSinceApply = false; // a step started the rows over since the last apply()
+    QSet<int> m_tagMarks;
 };

@@ -2,15 +2,19 @@
 #include "app/main_frame.h"
 
 #include "app/about_dialog.h"
+#include "app/checks_page.h"
 #include "app/child_view.h"
 #include "app/commands/all_commands.h"
 #include "app/entry_rows_model.h"
 #include "app/frame_rate_dialog.h"
+#include "app/grid_review.h"
 #include "app/mapping_view.h"
 #include "app/memory_page.h"
 #include "app/report_view.h"
+#include "app/review_controller.h"
 #include "app/ribbon/velmora_ribbon.h"
 #include "app/sentence_form_view.h"
+#include "app/translation_engine_choice.h"
 #include "app/translation_runner.h"
 #include "app/view_voca_lib.h"
 #include "app/voca_form_view.h"
@@ -35,6 +39,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
@@ -45,7 +50,9 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <functional>
 #include <tuple>
+#include <utility>
 
 namespace {
 constexpr char kTimingsTab[] = "&Timings";
@@ -84,6 +91,33 @@ QString saveQuestion(Side side, const QString& file) {
     return QStringLiteral("Save the changes to %1 \"%2\"?").arg(what, QFileInfo(file).fileName());
 }
 
+// Runs a function once, a while after the widget's first paint.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget* widget, int milliseconds, std::function<void()> run)
+        : QObject(widget), m_milliseconds(milliseconds), m_run(std::move(run)) {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && m_run) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(m_milliseconds, parent(), std::exchange(m_run, {}));
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    int m_milliseconds;
+    std::function<void()> m_run;
+};
+
+// A dictionary takes a tenth of a second to open and the film's words as long again to check: a
+// moment after the window has shown the rows, once what runs at start-up has had its turn.
+constexpr int kSpellingStartMilliseconds = 1000;
+
 SaveKind subtitleSaveOf(Side side) {
     return side == Side::Original ? SaveKind::OriginalSubtitle : SaveKind::TranslatedSubtitle;
 }
@@ -102,6 +136,8 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     m_translation = std::make_unique<TranslationRunner>(*m_seam, this);
     followTranslationJobs();
+    m_review = std::make_unique<ReviewController>(m_session);
+    followReview();
     registerAllCommands(m_commands, *this);
     // The panes show the document as it is now: after a load, an edit, an undo or a re-decoding.
     connect(this, &CMainFrame::sessionChanged, this, &CMainFrame::followDocumentInPanes);
@@ -162,6 +198,7 @@ bool CMainFrame::OnCreate() {
     grid()->rowsModel()->setCellEditor([this](int row, int column, const QString& text) {
         applyChange(m_session.setTextCell(row, column, text));
     });
+    attachGridReview(*grid(), *m_review, [this](const UserMessage& m) { m_seam->showMessage(this, m); });
 
     QIcon icon = QIcon::fromTheme(QStringLiteral("accessories-text-editor"),
                                   style()->standardIcon(QStyle::SP_FileDialogDetailedView));
@@ -275,6 +312,10 @@ bool CMainFrame::buildPaneTabStrip() {
         return false;
     if (m_paneTabs->addTab(m_moviePage, QStringLiteral("Play Movie")) < 0)
         return false;
+    m_checksPage = new ChecksPage(*m_review, m_paneTabs);
+    connect(m_checksPage, &ChecksPage::findingActivated, this, &CMainFrame::showFinding);
+    if (m_paneTabs->addTab(m_checksPage, QStringLiteral("Checks")) < 0)
+        return false;
 
     m_memoryPage = new MemoryPage(this, m_paneTabs);
     m_memoryPage->setStore(&m_memory);
@@ -300,6 +341,8 @@ bool CMainFrame::BuildRibbon() {
     m_originalCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeOriginalCharset));
     m_translatedCharsetCombo = m_ribbon->combo(quint16(CommandId::ChangeTranslatedCharset));
     m_translateToCombo = m_ribbon->combo(quint16(CommandId::TranslateTo));
+    new TranslationEngineChoice(m_ribbon->combo(quint16(CommandId::TranslationEngine)), m_translateFromCombo,
+                                m_translateToCombo, this);
     m_showTimeEdit = m_ribbon->timeEdit(quint16(CommandId::ShowTime));
     m_hideTimeEdit = m_ribbon->timeEdit(quint16(CommandId::HideTime));
     m_restoreTimeButton = m_ribbon->button(quint16(CommandId::RestoreOriginalTime));
@@ -564,7 +607,13 @@ void CMainFrame::setTranslating(bool translating) {
 }
 
 void CMainFrame::followTranslationJobs() {
+    connect(m_translation.get(), &TranslationRunner::rowsNeedReview, this, [this](const QList<int>& rows) {
+        if (CReportView* g = grid())
+            g->rowsModel()->markForReview(rows);
+    });
     connect(m_translation.get(), &TranslationRunner::jobStarted, this, [this] {
+        if (CReportView* g = grid())
+            g->rowsModel()->clearReviewMarks();
         m_session.beginGroup(QStringLiteral("Translate"));
         setTranslating(true);
     });
@@ -583,6 +632,57 @@ void CMainFrame::followTranslationJobs() {
 QByteArray CMainFrame::languagePair() const {
     return BuildLanguagePair(m_translateFromCombo ? m_translateFromCombo->currentText() : QString(),
                              m_translateToCombo ? m_translateToCombo->currentText() : QString());
+}
+
+QWidget* CMainFrame::ribbonControl(CommandId id) const {
+    return m_ribbon ? m_ribbon->control(quint16(id)) : nullptr;
+}
+
+void CMainFrame::followReview() {
+    connect(this, &CMainFrame::documentLoaded, m_review.get(), &ReviewController::checkAll);
+    connect(m_review.get(), &ReviewController::walkedTo, this, &CMainFrame::showFinding);
+    connect(m_review.get(), &ReviewController::notice, this,
+            [this](const UserMessage& m) { showStatus(m.text, 15000); });
+    // Spelling follows the "To" language unless the user chose the languages.
+    whenRibbonBuilt([this] {
+        if (!m_translateToCombo)
+            return;
+        const auto follow = [this](const QString& name) {
+            for (const UserMessage& m : m_review->setToLanguage(QString::fromLatin1(languageCode(name))))
+                showStatus(m.text, 15000);
+        };
+        connect(m_translateToCombo, &QComboBox::currentTextChanged, this, follow);
+        if (grid())
+            new AfterFirstPaint(grid()->viewport(), kSpellingStartMilliseconds, [this, follow] {
+                if (m_review->speller().languages().isEmpty())
+                    follow(m_translateToCombo->currentText());
+            });
+    });
+}
+
+void CMainFrame::showFinding(const Finding& finding) {
+    CReportView* view = grid();
+    if (!view || finding.row < 0 || finding.row >= m_session.rowCount())
+        return;
+    focusRow(finding.row);
+    showStatus(QStringLiteral("Row %1: %2").arg(finding.row + 1).arg(finding.message));
+    // A word or a number is shown selected in the cell editor; a finding about a whole text or the
+    // times only leads to the row.
+    const int column = findingColumn(finding.side);
+    if (finding.side == FindingSide::Times || finding.length <= 0 || view->isColumnHidden(column))
+        return;
+    const QString text = m_session.rows().cellText(finding.row, column);
+    if (finding.start + finding.length > text.size() || finding.length == text.size())
+        return;
+    const QModelIndex cell = view->model()->index(finding.row, column);
+    view->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+    view->edit(cell);
+    if (auto* editor = view->viewport()->findChild<QPlainTextEdit*>(QStringLiteral("cellEditor"))) {
+        QTextCursor cursor = editor->textCursor();
+        cursor.setPosition(finding.start);
+        cursor.setPosition(finding.start + finding.length, QTextCursor::KeepAnchor);
+        editor->setTextCursor(cursor);
+    }
 }
 
 void CMainFrame::whenRibbonBuilt(std::function<void()> connectControls) {
@@ -611,6 +711,8 @@ void CMainFrame::applyChange(const SessionChange& change) {
         if (change.selection)
             view->selectRows(*change.selection, change.focus);
     }
+    // After the grid's model: the marks it asks for then are the rows' as they are now.
+    m_review->follow(change);
     if (change.rebuildsMapping)
         rebuildMappingText();
     if (change.codePagesChanged)

@@ -12,6 +12,7 @@
 #include "dictionary/dictionary_store.h"
 #include "edit/line_operations.h"
 #include "memory/memory_store.h"
+#include "review/finding.h"
 #include "subtitle/recovery.h"
 #include "subtitle/subtitle_session.h"
 #include "subtitle/subtitle_writer.h"
@@ -20,6 +21,8 @@
 #include <memory>
 
 class CChildView;
+class ChecksPage;
+class ReviewController;
 class MemoryPage;
 class CReportView;
 class CSentenceFormView;
@@ -98,6 +101,8 @@ public:
     CommandRegistry& commands() { return m_commands; }
     // The translation jobs of this window; made with the frame, whose seam its dialogs go through.
     TranslationRunner& translationRunner() override { return *m_translation; }
+    ReviewController& review() override { return *m_review; }
+    ChecksPage* checksPage() const { return m_checksPage; }
     FrameSeam& seam() { return *m_seam; }
     DialogSeam& dialogs() override { return *m_seam; }
     QWidget* dialogParent() override { return this; }
@@ -178,6 +183,7 @@ public:
     }
     QByteArray languagePair() const override;
     void whenRibbonBuilt(std::function<void()> connect) override;
+    QWidget* ribbonControl(CommandId id) const override;
 
 signals:
     // A load from a dialog or the command line has put its rows into the grid.
@@ -221,6 +227,9 @@ private:
     // A job is one undo step; its batches are written as they come.
     void followTranslationJobs();
     bool appendRecord(const DictionaryRecord& record, int selector);
+    // The review follows loads, the "To" language and the walk through its findings.
+    void followReview();
+    void showFinding(const Finding& finding);
     // The translated rows of the document go into the memory under the file's name.
     void rememberTranslations(const QString& path);
     LanguagePair memoryLanguages() const;
@@ -235,6 +244,8 @@ private:
     SubtitleSession m_session;
     // Before the registry, whose handlers use it; its worker is joined when it goes.
     std::unique_ptr<TranslationRunner> m_translation;
+    // Before the registry too; it follows every change of the session.
+    std::unique_ptr<ReviewController> m_review;
     CommandRegistry m_commands;
     DictionaryStore m_store;
     MemoryStore m_memory;
@@ -264,6 +275,7 @@ private:
     QTabWidget* m_paneTabs = nullptr;
     CSentenceFormView* m_sentencePane = nullptr;
     CVocaFormView* m_vocaPane = nullptr;
+    ChecksPage* m_checksPage = nullptr;
     QWidget* m_moviePage = nullptr;
     MemoryPage* m_memoryPage = nullptr;
     QLabel* m_indicators[3] = {};

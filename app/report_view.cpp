@@ -80,13 +80,16 @@ public:
     CellDelegate(const SubtitleSession& session, QObject* parent)
         : QStyledItemDelegate(parent), m_session(session) {}
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override {
         auto* editor = new CellTextEdit(typedLineBreak(m_session.document().formatMode), parent);
         auto* self = const_cast<CellDelegate*>(this);
         editor->onFinished = [self, editor] {
             emit self->commitData(editor);
             emit self->closeEditor(editor, QAbstractItemDelegate::NoHint);
         };
+        if (editorHook)
+            editorHook(editor, index);
         return editor;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -102,6 +105,18 @@ public:
                               const QModelIndex&) const override {
         static_cast<CellTextEdit*>(editor)->place(option.rect);
     }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!overlay)
+            return;
+        QStyleOptionViewItem drawn = option;
+        initStyleOption(&drawn, index);
+        overlay(painter, drawn, index);
+    }
+
+    CReportView::CellOverlay overlay;
+    CReportView::EditorHook editorHook;
 
 private:
     const SubtitleSession& m_session;
@@ -186,7 +201,7 @@ void CReportView::selectRows(const QList<int>& rows, int focus) {
         while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
             ++j;
         if (rows[i] >= 0 && rows[j] < count)
-            selection.select(m_model->index(rows[i], 0), m_model->index(rows[j], kColumnCount - 1));
+            selection.select(m_model->index(rows[i], 0), m_model->index(rows[j], m_model->columnCount() - 1));
         i = j + 1;
     }
     if (focus >= 0 && focus < count) {
@@ -240,6 +255,15 @@ void CReportView::flushFocusChange() {
     m_pending = false;
     m_focusMoved = false;
     emit gridFocusChanged(moved);
+}
+
+void CReportView::setCellOverlay(CellOverlay overlay) {
+    static_cast<CellDelegate*>(itemDelegate())->overlay = std::move(overlay);
+    viewport()->update();
+}
+
+void CReportView::setEditorHook(EditorHook hook) {
+    static_cast<CellDelegate*>(itemDelegate())->editorHook = std::move(hook);
 }
 
 void CReportView::commitOpenEditor() {

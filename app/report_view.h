@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QTableView>
+#include <functional>
 
 class EntryRowsModel;
+class QPlainTextEdit;
 class SubtitleSession;
 
 class CReportView : public QTableView {
@@ -22,6 +24,12 @@ public:
     // Hides or shows a column; Original and Translated then share the width anew.
     void setColumnHidden(int column, bool hide);
     void fitTextColumns();
+    // Drawn over each cell after its text, with the cell's style options as its text was drawn.
+    using CellOverlay = std::function<void(QPainter*, const QStyleOptionViewItem&, const QModelIndex&)>;
+    void setCellOverlay(CellOverlay overlay);
+    // Called with each in-place editor as it opens, for what it shows beyond the text.
+    using EditorHook = std::function<void(QPlainTextEdit* editor, const QModelIndex& index)>;
+    void setEditorHook(EditorHook hook);
     // Rows grow with their entries' lines, from two up to kMaxRowLines; longer entries end in "…".
     static constexpr int kMaxRowLines = 4;
     int rowHeightFor(int lines) const;

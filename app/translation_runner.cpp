@@ -2,7 +2,12 @@
 #include "app/translation_runner.h"
 
 #include "app/progress_dialog.h"
+#include "app/translation_keys.h"
 #include "translate/engine_settings.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -24,7 +29,9 @@ TranslationRunner::TranslationRunner(DialogSeam& dialogs, QWidget* dialogOwner, 
     m_job->setPlainHttpConfirmer([this](const QString& host) { return confirmWithDialog(host); });
     connect(m_job, &TranslateJob::started, this, &TranslationRunner::jobStarted);
     connect(m_job, &TranslateJob::batchTranslated, this, &TranslationRunner::batchTranslated);
+    connect(m_job, &TranslateJob::rowsNeedReview, this, &TranslationRunner::rowsNeedReview);
     connect(m_job, &TranslateJob::finished, this, [this](const JobEnd& end) {
+        tellDesktop(end);
         if (end.message)
             m_dialogs.showMessage(m_owner, *end.message);
         emit jobFinished();
@@ -36,13 +43,39 @@ bool TranslationRunner::run(TranslateRequest request) {
     // The engine the user chose, read at each job so that a change holds from the next one on;
     // an address in VELMORA_TRANSLATE_URL points the web endpoint elsewhere and wins.
     if (m_engineFromSettings && !m_job->translating() && !m_job->workerAlive())
-        m_job->setService(qEnvironmentVariableIsSet(kServiceUrlVariable) ? nullptr
-                                                                         : makeService(userEngineSettings()));
+        m_job->setService(
+            qEnvironmentVariableIsSet(kServiceUrlVariable) ? nullptr : makeService(chosenEngineWithKey()));
     if (!m_job->start(std::move(request)))
         return false;
     CProgress dialog(*m_job, total, m_owner);
     m_dialogs.runModal(dialog);
     return true;
+}
+
+void TranslationRunner::tellDesktop(const JobEnd& end) {
+    // Whoever watches the window sees the end there; a cancel was the user's own doing.
+    if (end.outcome == JobOutcome::Cancelled || QApplication::activeWindow())
+        return;
+    const QString body =
+        end.outcome == JobOutcome::Completed
+            ? QStringLiteral("velmora has translated every line.")
+            : QStringLiteral("velmora stopped: %1").arg(end.message ? end.message->text : QString());
+    const QString summary = end.outcome == JobOutcome::Completed ? QStringLiteral("Translation done")
+                                                                 : QStringLiteral("Translation failed");
+    if (m_notify) {
+        m_notify(summary, body);
+        return;
+    }
+    QDBusMessage notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    notify << QStringLiteral("velmora") << uint(0) << QStringLiteral("velmora") << summary << body
+           << QStringList() << QVariantMap() << int(-1);
+    // Without a session bus there is nobody to tell, and asking for one could start a bus of its
+    // own; with one, the call must not wait for a notification server.
+    if (!sessionBusAvailable())
+        return;
+    QDBusConnection::sessionBus().call(notify, QDBus::NoBlock);
 }
 
 std::optional<ProxyCredentials> TranslationRunner::askWithDialog(const ProxyQuestion& question) {

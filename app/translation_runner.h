@@ -7,6 +7,7 @@
 #include "ui/dialog_seam.h"
 
 #include <QObject>
+#include <functional>
 
 class QWidget;
 
@@ -17,6 +18,11 @@ public:
     // Every dialog goes through dialogs, with dialogOwner as its parent.
     TranslationRunner(DialogSeam& dialogs, QWidget* dialogOwner, TransportFactory transports = {},
                       JobConfig config = JobConfig::fromEnvironment());
+
+    // Tells the desktop, when a job has ended while none of velmora's windows is active; by
+    // default a desktop notification.
+    using Notifier = std::function<void(const QString& summary, const QString& body)>;
+    void setNotifier(Notifier notify) { m_notify = std::move(notify); }
 
     // Starts the job and runs the progress dialog; returns when the dialog has closed. Returns
     // false, doing nothing, while an earlier job's worker has not returned.
@@ -29,6 +35,8 @@ signals:
     void jobStarted();
     // One batch, on the UI thread: pieces[k] is the translation of row rows[k].
     void batchTranslated(const QList<int>& rows, const QStringList& pieces);
+    // Rows of a batch just written whose tags came back out of place.
+    void rowsNeedReview(const QList<int>& rows);
     // The job is over (done, failed or cancelled), its failure shown if it had one; the earlier
     // batches keep their translations.
     void jobFinished();
@@ -40,5 +48,8 @@ private:
     DialogSeam& m_dialogs;
     QWidget* m_owner;
     TranslateJob* m_job;
+    void tellDesktop(const JobEnd& end);
+
     bool m_engineFromSettings = false;
+    Notifier m_notify;
 };

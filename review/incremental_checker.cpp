@@ -157,6 +157,11 @@ QVector<Finding> IncrementalChecker::findingsOf(int row) const {
     return found;
 }
 
+bool IncrementalChecker::hasFindings(int row) const {
+    return row >= 0 && row < m_slots.size() &&
+           !(m_slots[row].textFindings.isEmpty() && m_slots[row].timingFindings.isEmpty());
+}
+
 int IncrementalChecker::findingCount() const {
     int n = 0;
     for (const Slot& s : m_slots)

@@ -32,6 +32,8 @@ public:
     // In row order, as checkRows gives them.
     QVector<Finding> findings() const;
     QVector<Finding> findingsOf(int row) const;
+    // Cheap enough for every painted cell.
+    bool hasFindings(int row) const;
     int findingCount() const;
     std::array<int, kCheckKindCount> countsByKind() const;
     // Characters per second of what row's viewer reads, for the grid; nullopt without a duration.

@@ -49,6 +49,21 @@ QStringList defaultDictionaryFolders() {
             QStringLiteral("/usr/share/myspell")};
 }
 
+QStringList installedDictionaries(const QStringList& folders) {
+    QStringList codes;
+    for (const QString& folder : folders) {
+        const QDir dir(folder);
+        for (const QFileInfo& dic :
+             dir.entryInfoList({QStringLiteral("*.dic")}, QDir::Files | QDir::Readable)) {
+            const QString code = dic.completeBaseName();
+            if (!codes.contains(code) && dir.exists(code + QStringLiteral(".aff")))
+                codes.append(code);
+        }
+    }
+    codes.sort();
+    return codes;
+}
+
 std::optional<DictionaryFiles> findDictionary(const QString& languageCode, const QStringList& folders) {
     QString code = languageCode.trimmed();
     code.replace(u'-', u'_');

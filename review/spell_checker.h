@@ -28,6 +28,10 @@ QStringList defaultDictionaryFolders();
 // "zh-CN", "iw"): the code's own region first, then the language's main region, then any other.
 std::optional<DictionaryFiles> findDictionary(const QString& languageCode, const QStringList& folders);
 
+// The dictionaries installed in the folders, as the codes their files are named by ("fr_FR"),
+// sorted and once each; a file without its pair is no dictionary.
+QStringList installedDictionaries(const QStringList& folders);
+
 class SpellChecker {
 public:
     explicit SpellChecker(QStringList folders = defaultDictionaryFolders(),

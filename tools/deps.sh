@@ -20,6 +20,7 @@ packages=(
     clang libclang-rt-14-dev # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
     llvm-14 # llvm-symbolizer, for readable stacks in sanitizer reports
     stress-ng # trelline_bench's runs under load
+    qtkeychain-qt6-dev  # engine keys in the desktop's keyring, never in a settings file
     apertium-apy apertium-eng-spa  # the offline translation engine and one pair, for its end-to-end test
     openssl  # the translation tests' loopback TLS server with a certificate nobody signed
     libhunspell-dev  # spelling of the translated side

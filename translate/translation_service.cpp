@@ -22,11 +22,12 @@ std::optional<ServiceLanguages>
 LanguageCache::languages(TranslationService& service, TranslateTransport& transport, std::stop_token stop) {
     if (m_kept)
         return m_kept;
-    const std::optional<ServiceRequest> request = service.languagesRequest();
-    if (!request)
+    if (!service.languagesRequest())
         return m_kept = service.fixedLanguages();
+    // A server velmora starts itself has its address only once it runs.
     if (service.prepare(stop))
         return std::nullopt;
+    const std::optional<ServiceRequest> request = service.languagesRequest();
     TransportResult result = transport.send(*request, stop);
     const auto* reply = std::get_if<TransportReply>(&result);
     if (!reply || reply->status / 100 != 2)

@@ -3,6 +3,7 @@
 // commands keep for the whole run. The main frame provides it; a feature's commands see nothing else.
 #pragma once
 
+#include "app/command_table.h"
 #include "edit/line_operations.h"
 #include "edit/timing_edits.h"
 #include "subtitle/subtitle_session.h"
@@ -15,6 +16,7 @@
 class DialogSeam;
 class MemoryStore;
 class QWidget;
+class ReviewController;
 class TimeSpinEdit;
 class TranslationRunner;
 
@@ -43,6 +45,8 @@ public:
     virtual TimeSpinEdit* timeBox(TimeBox box) const = 0;
     // The request's language pair, from the "Translate From" and "To" boxes.
     virtual QByteArray languagePair() const = 0;
+    // A command's control on the ribbon (a combo, a button); nullptr until the ribbon is built.
+    virtual QWidget* ribbonControl(CommandId id) const = 0;
     // Runs once the ribbon exists, for a feature whose controls act without a command of their own.
     virtual void whenRibbonBuilt(std::function<void()> connect) = 0;
     // A passing word in the status bar.
@@ -51,6 +55,8 @@ public:
     virtual void refreshCommandStates() = 0;
 
     virtual TranslationRunner& translationRunner() = 0;
+    // The checks of the document, which follow every change.
+    virtual ReviewController& review() = 0;
     // The translation memory (nullptr when the program has none), and the word that it changed.
     virtual MemoryStore* memory() { return nullptr; }
     virtual void memoryChanged() {}

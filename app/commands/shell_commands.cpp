@@ -141,5 +141,6 @@ void registerAllCommands(CommandRegistry& commands, CMainFrame& frame) {
     registerSearchCommands(commands, context);
     registerConvertCommands(commands, context);
     registerTranslateCommands(commands, context);
+    registerReviewCommands(commands, context);
     registerMemoryCommands(commands, context);
 }

@@ -1,9 +1,12 @@
-// "Translate All" and "Translate Selected": a job on a worker thread, with the progress dialog in
-// front; the frame writes its batches as one undo step.
+// "Translate All", "Translate Selected" and "Translate Untranslated": a job on a worker thread, with
+// the progress dialog in front; the frame writes its batches as one undo step. The Engine combo and
+// "Translation Services" choose and set up the engine the jobs use.
 #include "app/commands/all_commands.h"
 #include "app/commands/command_context.h"
 #include "app/commands/command_registry.h"
+#include "app/translation_engine_choice.h"
 #include "app/translation_runner.h"
+#include "app/translation_services_dialog.h"
 #include "subtitle/time_line_rules.h"
 #include "translate/translate_request.h"
 
@@ -32,4 +35,31 @@ void registerTranslateCommands(CommandRegistry& commands, CommandContext& contex
                           c->languagePair(), c->session().document().formatMode));
                   },
                   When::Rows | When::Selection | When::Idle});
+    commands.add({CommandId::TranslateUntranslated,
+                  "Translate Untranslated",
+                  "",
+                  {},
+                  [c] {
+                      c->translationRunner().run(requestForRows(
+                          c->session().rows(),
+                          rowsForTranslation(c->session().document(), untranslatedRows(c->session().rows())),
+                          c->languagePair(), c->session().document().formatMode));
+                  },
+                  When::Rows | When::Idle});
+    // Read when a job starts; a change of engine waits for the job to end.
+    commands.add({CommandId::TranslationEngine, "Engine", "", {}, [] {}, When::Idle});
+    commands.add({CommandId::TranslationServices,
+                  "Translation Services",
+                  "velmora-translation-services",
+                  {},
+                  [c] {
+                      TranslationServicesDialog dialog(c->dialogs(), c->languagePair(), c->dialogParent());
+                      auto* choice = c->dialogParent()->findChild<TranslationEngineChoice*>();
+                      if (choice)
+                          dialog.showEngine(choice->engine());
+                      // An address or key changed may change the languages offered.
+                      if (c->dialogs().runModal(dialog) == QDialog::Accepted && choice)
+                          choice->refresh();
+                  },
+                  {}});
 }

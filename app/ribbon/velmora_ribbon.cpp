@@ -15,10 +15,13 @@
 
 namespace {
 
+constexpr int kEngineWidth = 200;
 constexpr int kLanguageFromWidth = 250;
 constexpr int kLanguageToWidth = 150;
 constexpr int kCharsetWidth = 250;
 constexpr int kTimeEditWidth = 233;
+constexpr int kPresetWidth = 170;
+constexpr int kSpellingWidth = 120;
 const QString kStartTime = QStringLiteral("00:00:00,000");
 
 enum class Kind { Button, Split, Combo, TimeEdit };
@@ -59,7 +62,8 @@ const TabEntry kLayout[] = {
           {{CommandId::StartTranslate,
             Kind::Split,
             0,
-            {CommandId::TranslateAll, CommandId::TranslateSelected}},
+            {CommandId::TranslateAll, CommandId::TranslateSelected, CommandId::TranslateUntranslated}},
+           {CommandId::TranslationEngine, Kind::Combo, kEngineWidth},
            {CommandId::TranslateFrom, Kind::Combo, kLanguageFromWidth},
            {CommandId::ChangeOriginalCharset, Kind::Combo, kCharsetWidth},
            {CommandId::ChangeTranslatedCharset, Kind::Combo, kCharsetWidth},
@@ -105,7 +109,23 @@ const TabEntry kLayout[] = {
     {"&Tools",
      {
          {kGroupTools,
-          {{CommandId::ConvertFileCodeSchema, Kind::Button}, {CommandId::PlaySubtitle, Kind::Button}}},
+          {{CommandId::ConvertFileCodeSchema, Kind::Button},
+           {CommandId::PlaySubtitle, Kind::Button},
+           {CommandId::TranslationServices, Kind::Button}}},
+     }},
+    {"Re&view",
+     {
+         {"Check",
+          {{CommandId::CheckAll, Kind::Button},
+           {CommandId::PreviousProblem, Kind::Button},
+           {CommandId::NextProblem, Kind::Button},
+           {CommandId::ReviewPreset, Kind::Combo, kPresetWidth},
+           {CommandId::SpellingLanguage, Kind::Combo, kSpellingWidth}}},
+         {"Fix Timing",
+          {{CommandId::FixShortEntries, Kind::Button},
+           {CommandId::FixOverlaps, Kind::Button},
+           {CommandId::FixGaps, Kind::Button}}},
+         {"Show", {{CommandId::ShowCpsColumn, Kind::Button}}},
      }},
 };
 

@@ -75,6 +75,8 @@ TEST(CommandRules, EveryCommandWaitsForWhatItNeeds) {
         {C::SaveMixText, When::Rows},
         {C::TranslateAll, When::Rows | When::Idle},
         {C::TranslateSelected, When::Rows | When::Selection | When::Idle},
+        {C::TranslateUntranslated, When::Rows | When::Idle},
+        {C::TranslationEngine, When::Idle},
         {C::ChangeOriginalCharset, When::Idle | When::OriginalRedecodes},
         {C::ChangeTranslatedCharset, When::Idle | When::TranslatedRedecodes},
         {C::Undo, When::UndoStep | When::Idle},
@@ -90,10 +92,16 @@ TEST(CommandRules, EveryCommandWaitsForWhatItNeeds) {
         {C::HideTime, When::HideTimeEditable | When::Idle},
         {C::RestoreOriginalTime, When::OriginalTimeRestorable | When::Idle},
         {C::SetDelay, When::Rows | When::Idle},
+        {C::CheckAll, When::Rows},
+        {C::NextProblem, When::Rows},
+        {C::PreviousProblem, When::Rows},
+        {C::FixShortEntries, When::Rows | When::Idle},
+        {C::FixOverlaps, When::Rows | When::Idle},
+        {C::FixGaps, When::Rows | When::Idle},
         {C::ImportTmx, When::Idle},
     };
-    // Every other command can always run: the faces that open menus, the language combos, help,
-    // search, the dictionary and the programs velmora starts.
+    // Every other command can always run: the faces that open menus, the language, preset and
+    // spelling combos, the CPS column, help, search, the dictionary and the programs velmora starts.
     CMainFrame frame;
     for (CommandId id : frame.commands().ids())
         EXPECT_EQ(frame.commands().find(id)->enabledWhen, rules.value(id))

@@ -70,10 +70,11 @@ TEST_F(FrameTest, CreatesFrameStatusBarViewsDockAndStore) {
     EXPECT_EQ(grid->selectionMode(), QAbstractItemView::ExtendedSelection);
 
     EXPECT_EQ(f.toolbox()->windowTitle(), QStringLiteral("Toolbox"));
-    ASSERT_EQ(f.paneTabStrip()->count(), 3);
+    ASSERT_EQ(f.paneTabStrip()->count(), 4);
     EXPECT_EQ(f.paneTabStrip()->tabText(0), QStringLiteral("Dictionary Library"));
     EXPECT_EQ(f.paneTabStrip()->tabText(1), QStringLiteral("Play Movie"));
-    EXPECT_EQ(f.paneTabStrip()->tabText(2), QStringLiteral("Memory"));
+    EXPECT_EQ(f.paneTabStrip()->tabText(2), QStringLiteral("Checks"));
+    EXPECT_EQ(f.paneTabStrip()->tabText(3), QStringLiteral("Memory"));
     EXPECT_EQ(f.paneTabStrip()->widget(0), f.sentencePane());
     EXPECT_TRUE(f.vocaPane()->isHidden());
 
@@ -105,8 +106,8 @@ TEST_F(FrameTest, EveryControlHasACommandAndEveryCommandIsHarmlessOnAnEmptyDocum
         EXPECT_TRUE(f.commands().contains(CommandId(id.toUInt()))) << id.toUInt();
         EXPECT_FALSE(f.commands().label(CommandId(id.toUInt())).isEmpty()) << id.toUInt();
     }
-    // The ribbon's 31 controls (with the Toolbox toggle), "About" and the quick-access Undo and Redo.
-    EXPECT_EQ(controls, 34);
+    // The ribbon's 42 controls (with the Toolbox toggle), "About" and the quick-access Undo and Redo.
+    EXPECT_EQ(controls, 45);
     for (CommandId id : f.commands().ids())
         if (id != CommandId::Exit)
             f.dispatchCommand(id);

@@ -118,6 +118,24 @@ TEST_F(Spelling, LanguageCodesFindTheirDictionaries) {
     }
 }
 
+TEST_F(Spelling, InstalledDictionariesArePairsOnceEach) {
+    const QString first = dir.filePath("hunspell");
+    const QString second = dir.filePath("myspell");
+    QDir().mkpath(first);
+    QDir().mkpath(second);
+    struct File {
+        QString folder;
+        const char* name;
+    } files[] = {
+        {first, "pt_BR.dic"}, // its .aff is missing: no dictionary
+        {second, "es_ES.aff"}, {first, "fr_FR.aff"},  {first, "fr_FR.dic"},  {second, "fr_FR.aff"},
+        {second, "fr_FR.dic"}, {second, "de_DE.aff"}, {second, "de_DE.dic"},
+    };
+    for (const File& f : files)
+        writeFile(f.folder + "/" + f.name, "x\n");
+    EXPECT_EQ(installedDictionaries({first, second, dir.filePath("none")}), (QStringList{"de_DE", "fr_FR"}));
+}
+
 TEST_F(Spelling, EightBitDictionaryIsReadInItsOwnEncoding) {
     writeFile(dir.filePath("la.aff"), "SET ISO8859-1\nTRY e\xe9\x61\x63\x66\n");
     writeFile(dir.filePath("la.dic"), "2\ncaf\xe9\nth\xe9\n");

@@ -39,6 +39,9 @@ const QList<ExpectedGroup> kExpected = {
     {4, "Dictionary", {32785, 32789}},
     {4, "Memory", {32860, 32861}},
     {5, "Tools", {32792, 32815}},
+    {6, "Check", {32840, 32842, 32841, 32843, 32848}},
+    {6, "Fix Timing", {32844, 32845, 32846}},
+    {6, "Show", {32847}},
 };
 
 QList<quint16> ids(const QSignalSpy& spy) {
@@ -80,7 +83,8 @@ protected:
 };
 
 TEST_F(VelmoraRibbonTest, TabsInOrder) {
-    const QStringList expected = {"&Home", "&Timings", "&Edit", "&Search", "&Dictionary", "&Tools"};
+    const QStringList expected = {"&Home",       "&Timings", "&Edit",  "&Search",
+                                  "&Dictionary", "&Tools",   "Re&view"};
     ASSERT_EQ(ribbon->tabCount(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(ribbon->tabCaption(i), expected[i]) << i;
@@ -162,7 +166,7 @@ TEST_F(VelmoraRibbonTest, SplitButtonsFaceAndMenus) {
     frame->commands().update(state);
     const QList<QPair<quint16, QList<quint16>>> splits = {
         {32808, {32805, 32807, 32810, 32830, 32831, 32832, 32812, 32814, 108}},
-        {32813, {32776, 32778}},
+        {32813, {32776, 32778, 32835}},
     };
     for (const auto& [face, menuIds] : splits) {
         QToolButton* b = ribbon->button(face);

@@ -1,0 +1,111 @@
+// The window's review: options from the settings, spelling from the languages, findings from the session.
+#include "app/review_controller.h"
+
+#include "subtitle/subtitle_session.h"
+
+ReviewController::ReviewController(const SubtitleSession& session, QObject* parent, ReviewSettings settings,
+                                   QStringList dictionaryFolders)
+    : QObject(parent), m_session(session), m_settings(std::move(settings)), m_folders(dictionaryFolders),
+      m_speller(std::move(dictionaryFolders)) {
+    applyOptions();
+}
+
+void ReviewController::applyOptions() {
+    CheckOptions options;
+    options.limits = m_settings.limits();
+    options.frameRate = m_settings.frameRate();
+    options.formatMode = m_session.document().formatMode;
+    options.speller = &m_speller;
+    m_checker.setOptions(options);
+}
+
+void ReviewController::checkAll() {
+    applyOptions();
+    m_checker.checkAll(m_session);
+    emit findingsChanged();
+}
+
+void ReviewController::follow(const SessionChange& change) {
+    // Times are read in the document's format: when it changed, every row reads differently.
+    if (m_checker.options().formatMode != m_session.document().formatMode) {
+        checkAll();
+        return;
+    }
+    if (change.isEmpty() && !change.changesRows())
+        return;
+    m_checker.update(m_session, change);
+    emit findingsChanged();
+}
+
+std::optional<UserMessage> ReviewController::setPreset(PresetId preset) {
+    if (preset == m_settings.preset())
+        return std::nullopt;
+    const std::optional<UserMessage> problem = m_settings.setPreset(preset);
+    // The limits change for this run even when the file could not keep the choice.
+    checkAll();
+    return problem;
+}
+
+QVector<UserMessage> ReviewController::openDictionaries() {
+    const QStringList wanted = m_settings.spellingLanguagesFor(m_toLanguage);
+    // A language without a dictionary is told of once, not at every change of the "To" box.
+    if (m_dictionariesOpened && wanted == m_openedFor)
+        return {};
+    m_dictionariesOpened = true;
+    m_openedFor = wanted;
+    QVector<UserMessage> messages = m_speller.setLanguages(wanted);
+    emit spellingChanged();
+    checkAll();
+    return messages;
+}
+
+QVector<UserMessage> ReviewController::setToLanguage(const QString& code) {
+    m_toLanguage = code;
+    return openDictionaries();
+}
+
+QVector<UserMessage> ReviewController::setSpellingLanguages(const QStringList& codes) {
+    // The file is written only for a new choice.
+    if (codes == m_settings.spellingLanguages())
+        return openDictionaries();
+    if (std::optional<UserMessage> problem = m_settings.setSpellingLanguages(codes))
+        return {*problem};
+    return openDictionaries();
+}
+
+std::optional<UserMessage> ReviewController::addToMyWords(const QString& word) {
+    std::optional<UserMessage> problem = m_speller.addToMyWords(word);
+    if (!problem)
+        checkAll();
+    return problem;
+}
+
+std::optional<Finding> ReviewController::walk(int focusedRow, bool forward) {
+    // The user moved elsewhere since the last step: walk on from there.
+    if (focusedRow != m_cursor.row)
+        m_cursor = FindingCursor{focusedRow, -1};
+    const std::optional<FindingCursor> to = forward ? m_checker.next(m_cursor) : m_checker.previous(m_cursor);
+    if (!to)
+        return std::nullopt;
+    m_cursor = *to;
+    return m_checker.findingAt(*to);
+}
+
+std::optional<Finding> ReviewController::nextProblem(int focusedRow) {
+    return walk(focusedRow, true);
+}
+
+std::optional<Finding> ReviewController::previousProblem(int focusedRow) {
+    return walk(focusedRow, false);
+}
+
+void ReviewController::setShowsCpsColumn(bool shown) {
+    if (shown == m_showCps)
+        return;
+    m_showCps = shown;
+    emit cpsColumnShown(shown);
+}
+
+bool ReviewController::isTooFast(double charsPerSecond) const {
+    return charsPerSecond > m_checker.options().limits.maxCharsPerSecond;
+}

@@ -1,0 +1,82 @@
+// The review of the open document for the window: the incremental checker that follows every change
+// of the session, the spelling dictionaries, the user's preset, and where F8 stands in the findings.
+// The grid, the Checks page and the Review commands read and drive it; it knows no widget.
+#pragma once
+
+#include "review/incremental_checker.h"
+#include "review/review_settings.h"
+#include "review/spell_checker.h"
+
+#include <QObject>
+#include <QStringList>
+#include <optional>
+
+class SubtitleSession;
+
+class ReviewController : public QObject {
+    Q_OBJECT
+public:
+    // The settings file and the dictionary folders are the user's unless given.
+    explicit ReviewController(const SubtitleSession& session, QObject* parent = nullptr,
+                              ReviewSettings settings = ReviewSettings(),
+                              QStringList dictionaryFolders = defaultDictionaryFolders());
+
+    const IncrementalChecker& checker() const { return m_checker; }
+    const SpellChecker& speller() const { return m_speller; }
+    const ReviewSettings& settings() const { return m_settings; }
+
+    // Every row afresh (a load, Check All, new limits or words).
+    void checkAll();
+    // Only the rows the change names.
+    void follow(const SessionChange& change);
+
+    PresetId preset() const { return m_settings.preset(); }
+    std::optional<UserMessage> setPreset(PresetId preset);
+
+    // The languages spelling uses: the chosen ones, or the "To" language's while none is chosen.
+    // Both return what the dictionaries had to say (a language without one).
+    QVector<UserMessage> setToLanguage(const QString& code);
+    QVector<UserMessage> setSpellingLanguages(const QStringList& codes);
+    QStringList chosenSpellingLanguages() const { return m_settings.spellingLanguages(); }
+    std::optional<UserMessage> addToMyWords(const QString& word);
+
+    // The finding after (or before) the last one walked to, from the focused row when it moved
+    // elsewhere since; nullopt when there is none.
+    std::optional<Finding> nextProblem(int focusedRow);
+    std::optional<Finding> previousProblem(int focusedRow);
+    // Leads the window to a finding: its row, and its text where it has a span.
+    void walkTo(const Finding& finding) { emit walkedTo(finding); }
+    // Passes on what the user should read without being stopped (a missing dictionary).
+    void tell(const UserMessage& message) { emit notice(message); }
+    const QStringList& dictionaryFolders() const { return m_folders; }
+
+    bool showsCpsColumn() const { return m_showCps; }
+    void setShowsCpsColumn(bool shown);
+    // Over the chosen preset's limit.
+    bool isTooFast(double charsPerSecond) const;
+
+signals:
+    // The findings of some rows (or all) changed.
+    void findingsChanged();
+    void cpsColumnShown(bool shown);
+    // Spelling moved to other languages, or lost its dictionary.
+    void spellingChanged();
+    void walkedTo(const Finding& finding);
+    void notice(const UserMessage& message);
+
+private:
+    void applyOptions();
+    QVector<UserMessage> openDictionaries();
+    std::optional<Finding> walk(int focusedRow, bool forward);
+
+    const SubtitleSession& m_session;
+    ReviewSettings m_settings;
+    QStringList m_folders;
+    SpellChecker m_speller;
+    IncrementalChecker m_checker;
+    QString m_toLanguage;
+    QStringList m_openedFor;
+    bool m_dictionariesOpened = false;
+    FindingCursor m_cursor;
+    bool m_showCps = false;
+};
