@@ -135,6 +135,8 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
     setObjectName(QStringLiteral("mainFrame"));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     m_translation = std::make_unique<TranslationRunner>(*m_seam, this);
+    m_translation->setMemoryLookup(
+        [this](const QStringList& originals) { return knownTranslations(originals); });
     followTranslationJobs();
     m_review = std::make_unique<ReviewController>(m_session);
     followReview();
@@ -626,6 +628,14 @@ void CMainFrame::followTranslationJobs() {
         setTranslating(false);
         rebuildMappingText();
         applyChange({});
+        if (const int fromMemory = m_translation->linesFromMemory(); fromMemory > 0) {
+            QString said = QStringLiteral("%1 %2 from memory")
+                               .arg(fromMemory)
+                               .arg(fromMemory == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
+            if (const int translated = m_translation->linesTranslated(); translated > 0)
+                said += QStringLiteral(", %1 translated").arg(translated);
+            showStatus(said, 15000);
+        }
     });
 }
 
@@ -1007,6 +1017,21 @@ LanguagePair CMainFrame::memoryLanguages() const {
                 languageCode(m_translateFromCombo ? m_translateFromCombo->currentText() : QString())),
             QString::fromLatin1(
                 languageCode(m_translateToCombo ? m_translateToCombo->currentText() : QString()))};
+}
+
+QList<std::pair<int, QString>> CMainFrame::knownTranslations(const QStringList& originals) {
+    QList<std::pair<int, QString>> known;
+    const LanguagePair languages = memoryLanguages();
+    if (m_memory.access() == MemoryAccess::Closed || !isStorableLanguage(languages.source) ||
+        !isStorableLanguage(languages.target))
+        return known;
+    const MemoryResult<QList<MemoryFill>> fills = m_memory.exactMatches(originals, languages);
+    // The engine translates what the memory could not give; the user hears why it gave nothing.
+    if (fills.message)
+        showStatus(QStringLiteral("The translation memory: %1").arg(fills.message->text), 15000);
+    for (const MemoryFill& fill : fills.value)
+        known.append({fill.position, fill.target});
+    return known;
 }
 
 void CMainFrame::rememberTranslations(const QString& path) {

@@ -233,6 +233,8 @@ private:
     // The translated rows of the document go into the memory under the file's name.
     void rememberTranslations(const QString& path);
     LanguagePair memoryLanguages() const;
+    // What the memory knows of a job's originals for the pair of the combos, by job position.
+    QList<std::pair<int, QString>> knownTranslations(const QStringList& originals);
     void startProgram(const QString& name, const QStringList& arguments);
     void showLibrary(LibraryMode mode);
 
