@@ -20,7 +20,7 @@ protected:
         qputenv("VELMORA_TRANSLATE_URL", m_service.url().toUtf8());
         qputenv("VELMORA_TRANSLATE_PAUSE_MS", "0");
         // The progress dialog closes with OK once the job is done, as a user would close it.
-        m_seam.onModal = [](QDialog& d) {
+        m_seam.onModal = [this](QDialog& d) {
             auto* progress = qobject_cast<CProgress*>(&d);
             ASSERT_NE(progress, nullptr);
             ASSERT_TRUE(QTest::qWaitFor(
@@ -130,8 +130,9 @@ TEST_F(TranslateCommands, TheMemoryFillsWhatItKnowsAndOnlyTheRestIsSent) {
         for (int line = 1; c.every > 0 && line <= 30; line += c.every)
             known.append(
                 {QStringLiteral("Line %1").arg(line), QStringLiteral("Ligne %1").arg(line), false, {}});
-        if (!known.isEmpty())
+        if (!known.isEmpty()) {
             ASSERT_FALSE(f.memory()->addRows(known, {"en", "fr"}, QStringLiteral("old.srt")).message);
+        }
         f.dispatchCommand(CommandId::TranslateAll);
 
         QStringList sent;
@@ -141,10 +142,11 @@ TEST_F(TranslateCommands, TheMemoryFillsWhatItKnowsAndOnlyTheRestIsSent) {
         EXPECT_EQ(sent.size(), c.sent);
         EXPECT_EQ(m_seam.modalTitles.size(), c.dialogs);
         EXPECT_EQ(m_lastCount, QLatin1String(c.count));
-        if (c.status)
+        if (c.status) {
             EXPECT_EQ(f.statusBar()->currentMessage(), QLatin1String(c.status));
-        else
+        } else {
             EXPECT_FALSE(f.statusBar()->currentMessage().contains(QStringLiteral("from memory")));
+        }
         for (int row = 0; row < 30; ++row) {
             const bool fromMemory = c.every > 0 && row % c.every == 0;
             EXPECT_EQ(translated(row), fromMemory ? QStringLiteral("Ligne %1").arg(row + 1)
