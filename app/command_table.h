@@ -65,6 +65,9 @@ enum class CommandId : quint16 {
     FixGaps = 32846,
     ShowCpsColumn = 32847,
     SpellingLanguage = 32848,
+    // Ours: the translation memory's exchange files.
+    ImportTmx = 32860,
+    ExportTmx = 32861,
     // Ours: the edit history.
     Undo = 57643,
     Redo = 57644,
@@ -76,3 +79,4 @@ inline constexpr char kGroupTranslation[] = "Translation"; // 136
 inline constexpr char kGroupDictionary[] = "Dictionary";   // 138
 inline constexpr char kGroupTools[] = "Tools";             // 139
 inline constexpr char kGroupHelp[] = "Help";               // 140
+inline constexpr char kGroupMemory[] = "Memory";

@@ -9,6 +9,7 @@
 #include "app/frame_rate_dialog.h"
 #include "app/grid_review.h"
 #include "app/mapping_view.h"
+#include "app/memory_page.h"
 #include "app/report_view.h"
 #include "app/review_controller.h"
 #include "app/ribbon/velmora_ribbon.h"
@@ -134,6 +135,8 @@ CMainFrame::CMainFrame(FrameOptions options) : m_options(std::move(options)) {
     setObjectName(QStringLiteral("mainFrame"));
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
     m_translation = std::make_unique<TranslationRunner>(*m_seam, this);
+    m_translation->setMemoryLookup(
+        [this](const QStringList& originals) { return knownTranslations(originals); });
     followTranslationJobs();
     m_review = std::make_unique<ReviewController>(m_session);
     followReview();
@@ -180,6 +183,11 @@ bool CMainFrame::OnCreate() {
 
     deleteTemporaryTranslatedFiles(temporaryFolder());
     m_store.openDictionaryFilesIn(dataFolder());
+    // A damaged file or one from a newer velmora opens for reading only and is never wiped; the
+    // store's one message says which.
+    if (const QString memoryFile = memoryFilePath(); !memoryFile.isEmpty())
+        if (const std::optional<UserMessage> said = m_memory.open(memoryFile))
+            m_seam->showMessage(this, *said);
 
     if (!createStatusBar())
         return false;
@@ -310,6 +318,18 @@ bool CMainFrame::buildPaneTabStrip() {
     connect(m_checksPage, &ChecksPage::findingActivated, this, &CMainFrame::showFinding);
     if (m_paneTabs->addTab(m_checksPage, QStringLiteral("Checks")) < 0)
         return false;
+
+    m_memoryPage = new MemoryPage(this, m_paneTabs);
+    m_memoryPage->setStore(&m_memory);
+    m_memoryPage->setThreshold(
+        readMatchThreshold(QFileInfo(m_layoutFile).absoluteDir().filePath(QStringLiteral("memory.ini"))));
+    connect(m_memoryPage, &MemoryPage::matchChosen, this, [this](int row, const QString& typed) {
+        if (m_translating || row >= m_session.rowCount())
+            return;
+        applyChange(m_session.setTextCell(row, kColumnTranslated, typed));
+    });
+    if (m_paneTabs->addTab(m_memoryPage, QStringLiteral("Memory")) < 0)
+        return false;
     return true;
 }
 
@@ -332,6 +352,16 @@ bool CMainFrame::BuildRibbon() {
     m_session.setStartCodePage(Side::Original, 0);
     m_session.setStartCodePage(Side::Translated, 1252);
 
+    // Another language pair asks the memory for other units.
+    for (QComboBox* combo : {m_translateFromCombo, m_translateToCombo})
+        if (combo && m_memoryPage)
+            connect(combo, &QComboBox::currentIndexChanged, this, [this] {
+                const int row = focusedRow();
+                m_memoryPage->showMatches(
+                    row,
+                    row >= 0 && row < m_session.rowCount() ? m_session.rows().at(row).original : QString(),
+                    memoryLanguages());
+            });
     connect(m_ribbon, &RibbonBar::commandTriggered, this,
             [this](quint16 id) { dispatchCommand(CommandId(id)); });
     connect(m_ribbon, &RibbonBar::currentTabChanged, this, &CMainFrame::OnRibbonTabChanged);
@@ -598,6 +628,14 @@ void CMainFrame::followTranslationJobs() {
         setTranslating(false);
         rebuildMappingText();
         applyChange({});
+        if (const int fromMemory = m_translation->linesFromMemory(); fromMemory > 0) {
+            QString said = QStringLiteral("%1 %2 from memory")
+                               .arg(fromMemory)
+                               .arg(fromMemory == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
+            if (const int translated = m_translation->linesTranslated(); translated > 0)
+                said += QStringLiteral(", %1 translated").arg(translated);
+            showStatus(said, 15000);
+        }
     });
 }
 
@@ -801,6 +839,8 @@ void CMainFrame::OnGridFocusChanged(bool focusMoved) {
     if (!hasRecord || !focusMoved)
         return;
     const EntryRow& entry = m_session.rows().at(row);
+    if (m_memoryPage)
+        m_memoryPage->showMatches(row, entry.original, memoryLanguages());
     if (m_sentencePane)
         m_sentencePane->setTexts(entry.original, entry.translated);
     if (m_showTimeEdit)
@@ -964,10 +1004,57 @@ void CMainFrame::noteSaved(SaveKind kind, const QString& path) {
     const Side side = kind == SaveKind::OriginalSubtitle ? Side::Original : Side::Translated;
     m_session.setClean(side);
     m_sideFiles[int(side)] = QFileInfo(path).absoluteFilePath();
+    if (side == Side::Translated)
+        rememberTranslations(path);
     ++m_changes;
     updateTitle();
     refreshCommandStates();
     autosave();
+}
+
+LanguagePair CMainFrame::memoryLanguages() const {
+    return {QString::fromLatin1(
+                languageCode(m_translateFromCombo ? m_translateFromCombo->currentText() : QString())),
+            QString::fromLatin1(
+                languageCode(m_translateToCombo ? m_translateToCombo->currentText() : QString()))};
+}
+
+QList<std::pair<int, QString>> CMainFrame::knownTranslations(const QStringList& originals) {
+    QList<std::pair<int, QString>> known;
+    const LanguagePair languages = memoryLanguages();
+    if (m_memory.access() == MemoryAccess::Closed || !isStorableLanguage(languages.source) ||
+        !isStorableLanguage(languages.target))
+        return known;
+    const MemoryResult<QList<MemoryFill>> fills = m_memory.exactMatches(originals, languages);
+    // The engine translates what the memory could not give; the user hears why it gave nothing.
+    if (fills.message)
+        showStatus(QStringLiteral("The translation memory: %1").arg(fills.message->text), 15000);
+    for (const MemoryFill& fill : fills.value)
+        known.append({fill.position, fill.target});
+    return known;
+}
+
+void CMainFrame::rememberTranslations(const QString& path) {
+    if (!m_memory.writable())
+        return;
+    const LanguagePair languages = memoryLanguages();
+    // A detected source language names no pair a later lookup could ask for.
+    if (!isStorableLanguage(languages.source) || !isStorableLanguage(languages.target))
+        return;
+    QList<MemoryRow> rows;
+    for (const EntryRow& row : m_session.rows().all())
+        rows.append({row.original, row.translated, false, QString()});
+    const MemoryWrite written = m_memory.addRows(rows, languages, QFileInfo(path).fileName());
+    // The save itself succeeded: a memory that could not take the rows is a word, not a failure.
+    if (written.message)
+        showStatus(written.message->text, 15000);
+    else if (m_memoryPage)
+        m_memoryPage->refresh();
+}
+
+void CMainFrame::memoryChanged() {
+    if (m_memoryPage)
+        m_memoryPage->refresh();
 }
 
 bool CMainFrame::saveDocumentAs(SaveKind kind) {
@@ -1004,6 +1091,9 @@ bool CMainFrame::saveDocumentAs(SaveKind kind) {
     // Work saved in its own format is kept; a conversion is a copy that may hold less.
     if (result.save.written && target == current)
         noteSaved(kind, choice.path);
+    // A copy in another format still holds translations the user stands by.
+    else if (result.save.written && kind == SaveKind::TranslatedSubtitle)
+        rememberTranslations(choice.path);
     return result.save.written;
 }
 

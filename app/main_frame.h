@@ -11,6 +11,7 @@
 #include "dictionary/dictionary_rules.h"
 #include "dictionary/dictionary_store.h"
 #include "edit/line_operations.h"
+#include "memory/memory_store.h"
 #include "review/finding.h"
 #include "subtitle/recovery.h"
 #include "subtitle/subtitle_session.h"
@@ -22,6 +23,7 @@
 class CChildView;
 class ChecksPage;
 class ReviewController;
+class MemoryPage;
 class CReportView;
 class CSentenceFormView;
 class CVocaFormView;
@@ -105,6 +107,10 @@ public:
     DialogSeam& dialogs() override { return *m_seam; }
     QWidget* dialogParent() override { return this; }
     DictionaryStore& store() { return m_store; }
+    MemoryStore* memory() override { return &m_memory; }
+    MemoryPage* memoryPage() const { return m_memoryPage; }
+    // The memory changed outside a save (an import): the page looks again.
+    void memoryChanged() override;
     CChildView* childView() const { return m_view; }
     CReportView* grid() const;
     // The selected rows in ascending order, and the focused row (-1: none).
@@ -224,6 +230,11 @@ private:
     // The review follows loads, the "To" language and the walk through its findings.
     void followReview();
     void showFinding(const Finding& finding);
+    // The translated rows of the document go into the memory under the file's name.
+    void rememberTranslations(const QString& path);
+    LanguagePair memoryLanguages() const;
+    // What the memory knows of a job's originals for the pair of the combos, by job position.
+    QList<std::pair<int, QString>> knownTranslations(const QStringList& originals);
     void startProgram(const QString& name, const QStringList& arguments);
     void showLibrary(LibraryMode mode);
 
@@ -239,6 +250,7 @@ private:
     std::unique_ptr<ReviewController> m_review;
     CommandRegistry m_commands;
     DictionaryStore m_store;
+    MemoryStore m_memory;
     TimingsMaskLatch m_maskLatch;
     CharsetBoxFollower m_charsetBoxes[2] = {CharsetBoxFollower(Side::Original),
                                             CharsetBoxFollower(Side::Translated)}; // by Side
@@ -267,6 +279,7 @@ private:
     CVocaFormView* m_vocaPane = nullptr;
     ChecksPage* m_checksPage = nullptr;
     QWidget* m_moviePage = nullptr;
+    MemoryPage* m_memoryPage = nullptr;
     QLabel* m_indicators[3] = {};
     bool m_created = false;
 };

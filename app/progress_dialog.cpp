@@ -20,8 +20,9 @@ constexpr int kBarWidth = 412;
 constexpr int kBarHeight = 22;
 } // namespace
 
-CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), m_job(job), m_lineTotal(std::max(0, lineTotal)) {
+CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner, int fromMemory)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), m_job(job), m_lineTotal(std::max(0, lineTotal)),
+      m_fromMemory(std::max(0, fromMemory)) {
     setModal(true);
     setObjectName(QStringLiteral("CProgress"));
 
@@ -54,9 +55,9 @@ CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
     m_bar = new QProgressBar(panel);
     m_bar->setMinimumSize(kBarWidth, kBarHeight);
     m_bar->setTextVisible(false);
-    // The bar counts lines done from none, so that a one-line job is full at "Done"; a range whose
-    // maximum lies below its minimum would make Qt collapse it to the minimum.
-    m_bar->setRange(0, std::max(1, m_lineTotal));
+    // The bar counts lines done, the memory's among them, from none, so that a one-line job is full at
+    // "Done"; a range whose maximum lies below its minimum would make Qt collapse it to the minimum.
+    m_bar->setRange(0, std::max(1, m_fromMemory + m_lineTotal));
     m_count = new QLabel(panel);
     m_ok = new QPushButton(QStringLiteral("OK"), panel);
     m_cancel = new QPushButton(QStringLiteral("CANCEL"), panel);
@@ -88,7 +89,14 @@ CProgress::CProgress(TranslateJob& job, int lineTotal, QWidget* owner)
     m_timer.setInterval(kTimerMs);
     connect(&m_timer, &QTimer::timeout, this, &CProgress::OnTimer);
     m_timer.start();
-    m_count->setText(QStringLiteral("0 / %1 lines").arg(m_lineTotal));
+    m_bar->setValue(m_fromMemory);
+    m_count->setText(countOf(0));
+}
+
+QString CProgress::countOf(int done) const {
+    if (m_fromMemory == 0)
+        return QStringLiteral("%1 / %2 lines").arg(done).arg(m_lineTotal);
+    return QStringLiteral("%1 from memory, %2 / %3 translated").arg(m_fromMemory).arg(done).arg(m_lineTotal);
 }
 
 void CProgress::OnTimer() {
@@ -98,9 +106,9 @@ void CProgress::OnTimer() {
         m_ok->setEnabled(true);
         m_note->clear();
     }
-    m_bar->setValue(std::min(m_job.linesDone(), m_bar->maximum()));
-    QString count =
-        QStringLiteral("%1 / %2 lines").arg(std::min(m_job.linesDone(), m_lineTotal)).arg(m_lineTotal);
+    const int done = std::min(m_job.linesDone(), m_lineTotal);
+    m_bar->setValue(std::min(m_fromMemory + done, m_bar->maximum()));
+    QString count = countOf(done);
     if (const std::optional<std::chrono::seconds> left = running ? m_job.timeLeft() : std::nullopt) {
         const qint64 seconds = left->count();
         count += seconds < 90 ? QStringLiteral(", about %1 s left").arg(std::max<qint64>(1, seconds))

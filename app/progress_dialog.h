@@ -15,7 +15,8 @@ class CProgress : public QDialog {
 public:
     static constexpr int kTimerMs = 500;
 
-    CProgress(TranslateJob& job, int lineTotal, QWidget* owner);
+    // fromMemory: lines of the job the memory filled before it started; the bar counts them done.
+    CProgress(TranslateJob& job, int lineTotal, QWidget* owner, int fromMemory = 0);
 
     QLabel* statusText() const { return m_status; }
     QLabel* countText() const { return m_count; }
@@ -27,14 +28,18 @@ public:
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
 
-    // What every timer tick does: "Done" and "OK" once the job is over, the bar and the count.
+    // What every timer tick does: "Done" and "OK" once the job is over, the bar and the count
+    // ("40 from memory, 20 / 30 translated" when the memory filled some lines).
     void OnTimer();
     // "CANCEL", Escape and closing the window: the job is cancelled, the dialog closes at once.
     void reject() override;
 
 private:
+    QString countOf(int done) const;
+
     TranslateJob& m_job;
     int m_lineTotal;
+    int m_fromMemory;
     QLabel* m_status = nullptr;
     QLabel* m_note = nullptr;
     QLabel* m_service = nullptr;

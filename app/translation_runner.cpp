@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -39,15 +40,53 @@ TranslationRunner::TranslationRunner(DialogSeam& dialogs, QWidget* dialogOwner, 
 }
 
 bool TranslationRunner::run(TranslateRequest request) {
+    // Asked first, so that a job refused while the last worker runs fills nothing either.
+    if (m_job->translating() || m_job->workerAlive())
+        return false;
+    QList<int> filledRows;
+    QStringList filled;
+    if (m_lookup) {
+        QHash<int, QString> known;
+        for (auto& [position, target] : m_lookup(request.lines))
+            known.insert(position, std::move(target));
+        TranslateRequest rest{request.langPair, {}, {}, request.formatMode};
+        for (qsizetype position = 0; position < request.lines.size(); ++position) {
+            if (const auto found = known.constFind(int(position)); found != known.cend()) {
+                filledRows.append(request.rows[position]);
+                filled.append(*found);
+            } else {
+                rest.lines.append(request.lines[position]);
+                rest.rows.append(request.rows[position]);
+            }
+        }
+        request = std::move(rest);
+    }
+    m_fromMemory = int(filledRows.size());
+    m_jobRan = false;
+
+    // Nothing left for an engine: no request goes out and nothing waits, yet the frame takes the
+    // fills as one step, as it takes a job's.
+    if (!filledRows.isEmpty() && request.lines.isEmpty()) {
+        emit jobStarted();
+        emit batchTranslated(filledRows, filled);
+        emit jobFinished();
+        return true;
+    }
+
     const int total = int(request.lines.size());
     // The engine the user chose, read at each job so that a change holds from the next one on;
     // an address in VELMORA_TRANSLATE_URL points the web endpoint elsewhere and wins.
-    if (m_engineFromSettings && !m_job->translating() && !m_job->workerAlive())
+    if (m_engineFromSettings)
         m_job->setService(
             qEnvironmentVariableIsSet(kServiceUrlVariable) ? nullptr : makeService(chosenEngineWithKey()));
     if (!m_job->start(std::move(request)))
         return false;
-    CProgress dialog(*m_job, total, m_owner);
+    m_jobRan = true;
+    // The job's batches reach the UI thread through the event loop, which the dialog runs only
+    // below: the fills are the job's first batch, inside its undo step.
+    if (!filledRows.isEmpty())
+        emit batchTranslated(filledRows, filled);
+    CProgress dialog(*m_job, total, m_owner, m_fromMemory);
     m_dialogs.runModal(dialog);
     return true;
 }
@@ -56,10 +95,12 @@ void TranslationRunner::tellDesktop(const JobEnd& end) {
     // Whoever watches the window sees the end there; a cancel was the user's own doing.
     if (end.outcome == JobOutcome::Cancelled || QApplication::activeWindow())
         return;
-    const QString body =
-        end.outcome == JobOutcome::Completed
-            ? QStringLiteral("velmora has translated every line.")
-            : QStringLiteral("velmora stopped: %1").arg(end.message ? end.message->text : QString());
+    QString body = QStringLiteral("velmora has translated every line.");
+    if (end.outcome != JobOutcome::Completed)
+        body = QStringLiteral("velmora stopped: %1").arg(end.message ? end.message->text : QString());
+    else if (m_fromMemory > 0)
+        body = QStringLiteral("velmora has translated every line, %1 of them from the memory.")
+                   .arg(m_fromMemory);
     const QString summary = end.outcome == JobOutcome::Completed ? QStringLiteral("Translation done")
                                                                  : QStringLiteral("Translation failed");
     if (m_notify) {

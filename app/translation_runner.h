@@ -24,9 +24,20 @@ public:
     using Notifier = std::function<void(const QString& summary, const QString& body)>;
     void setNotifier(Notifier notify) { m_notify = std::move(notify); }
 
-    // Starts the job and runs the progress dialog; returns when the dialog has closed. Returns
-    // false, doing nothing, while an earlier job's worker has not returned.
+    // The lines the translation memory knows exactly, as (job position, translation); asked on the
+    // UI thread when a job starts. Those lines are filled from it and never sent.
+    using MemoryLookup = std::function<QList<std::pair<int, QString>>(const QStringList& originals)>;
+    void setMemoryLookup(MemoryLookup lookup) { m_lookup = std::move(lookup); }
+
+    // Fills what the memory knows, starts the job over the rest and runs the progress dialog;
+    // returns when the dialog has closed. When the memory knows every line, no job runs and no
+    // dialog opens, but the frame still hears of a start, one batch and an end. Returns false,
+    // doing nothing, while an earlier job's worker has not returned.
     bool run(TranslateRequest request);
+
+    // Of the last job: the lines filled from the memory and those the engine translated.
+    int linesFromMemory() const { return m_fromMemory; }
+    int linesTranslated() const { return m_jobRan ? m_job->linesDone() : 0; }
 
     TranslateJob& job() { return *m_job; }
 
@@ -52,4 +63,7 @@ private:
 
     bool m_engineFromSettings = false;
     Notifier m_notify;
+    MemoryLookup m_lookup;
+    int m_fromMemory = 0;
+    bool m_jobRan = false;
 };

@@ -2,14 +2,9 @@
 // BCP 47 tags of exchange files ("en-US", "he", "zh-Hans").
 #pragma once
 
-#include <QString>
+#include "support/language_pair.h"
 
-// The two languages of a unit, in velmora's codes.
-struct LanguagePair {
-    QString source;
-    QString target;
-    friend bool operator==(const LanguagePair&, const LanguagePair&) = default;
-};
+#include <QString>
 
 // velmora's code for a BCP 47 tag: the language subtag in lower case, with the region dropped, the
 // codes velmora spells its own way mapped to them (he → iw, jv → jw, fil → tl, nb/nn → no), and

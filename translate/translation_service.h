@@ -3,6 +3,7 @@
 // and how long to wait between batches. Each engine is one implementation in a file of its own.
 #pragma once
 
+#include "support/language_pair.h"
 #include "support/user_message.h"
 #include "translate/answer_reader.h"
 #include "translate/translate_transport.h"
@@ -18,12 +19,8 @@
 #include <optional>
 #include <utility>
 
-// The language table's codes (those of the ribbon's combos: "en", "auto", "zh-TW", "iw"); each engine
-// maps them to its own.
-struct LanguagePair {
-    QString source;
-    QString target;
-};
+// The pair is in the language table's codes (those of the ribbon's combos); each engine maps them to
+// its own.
 
 struct ServiceLanguage {
     QString code; // the engine's own

@@ -19,3 +19,4 @@ void registerSearchCommands(CommandRegistry& commands, CommandContext& context);
 void registerConvertCommands(CommandRegistry& commands, CommandContext& context);
 void registerTranslateCommands(CommandRegistry& commands, CommandContext& context);
 void registerReviewCommands(CommandRegistry& commands, CommandContext& context);
+void registerMemoryCommands(CommandRegistry& commands, CommandContext& context);

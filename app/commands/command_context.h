@@ -14,6 +14,7 @@
 #include <functional>
 
 class DialogSeam;
+class MemoryStore;
 class QWidget;
 class ReviewController;
 class TimeSpinEdit;
@@ -56,6 +57,9 @@ public:
     virtual TranslationRunner& translationRunner() = 0;
     // The checks of the document, which follow every change.
     virtual ReviewController& review() = 0;
+    // The translation memory (nullptr when the program has none), and the word that it changed.
+    virtual MemoryStore* memory() { return nullptr; }
+    virtual void memoryChanged() {}
 
     // Kept for the whole run.
     LineClipboard lineClipboard;

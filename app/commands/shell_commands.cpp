@@ -142,4 +142,5 @@ void registerAllCommands(CommandRegistry& commands, CMainFrame& frame) {
     registerConvertCommands(commands, context);
     registerTranslateCommands(commands, context);
     registerReviewCommands(commands, context);
+    registerMemoryCommands(commands, context);
 }

@@ -104,6 +104,7 @@ const TabEntry kLayout[] = {
           {{CommandId::ViewDictionary, Kind::Button},
            {CommandId::StudyDictionary, Kind::Button},
            {CommandId::Toolbox, Kind::Button}}},
+         {kGroupMemory, {{CommandId::ImportTmx, Kind::Button}, {CommandId::ExportTmx, Kind::Button}}},
      }},
     {"&Tools",
      {

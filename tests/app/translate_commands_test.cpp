@@ -1,9 +1,10 @@
 // "Translate All" and "Translate Selected" through the frame, against a loopback service: the
-// batches land in the rows and lists by position, the whole job is one undo step, and the progress
-// dialog runs through the seam.
+// batches land in the rows and lists by position, the whole job is one undo step, the memory fills
+// what it knows before anything is sent, and the progress dialog runs through the seam.
 #include "app/mapping_view.h"
 #include "app/progress_dialog.h"
 #include "frame_fixture.h"
+#include "memory/memory_store.h"
 #include "tools/fake_translator/fake_service.h"
 
 #include <QProgressBar>
@@ -19,7 +20,7 @@ protected:
         qputenv("VELMORA_TRANSLATE_URL", m_service.url().toUtf8());
         qputenv("VELMORA_TRANSLATE_PAUSE_MS", "0");
         // The progress dialog closes with OK once the job is done, as a user would close it.
-        m_seam.onModal = [](QDialog& d) {
+        m_seam.onModal = [this](QDialog& d) {
             auto* progress = qobject_cast<CProgress*>(&d);
             ASSERT_NE(progress, nullptr);
             ASSERT_TRUE(QTest::qWaitFor(
@@ -33,6 +34,7 @@ protected:
             const auto* bar = progress->findChild<QProgressBar*>();
             EXPECT_LT(bar->minimum(), bar->maximum());
             EXPECT_EQ(bar->value(), bar->maximum());
+            m_lastCount = progress->countText()->text();
             progress->okButton()->click();
         };
     }
@@ -45,6 +47,7 @@ protected:
     QString translated(int row) const { return m_frame->session().rows().at(row).translated; }
 
     FakeTranslator m_service{serviceLikeHandler(markedTranslation)};
+    QString m_lastCount; // the progress dialog's count as the job ended
 };
 
 } // namespace
@@ -90,4 +93,71 @@ TEST_F(TranslateCommands, SelectedRowsOnlyInAscendingOrder) {
     selectRows({15});
     f.dispatchCommand(CommandId::TranslateSelected);
     EXPECT_EQ(translated(15), "[fr] Line 16");
+}
+
+// Lines the memory knows exactly are written from it and never sent; the rest go to the engine, and
+// the whole is still one undo step. A memory that cannot be read leaves the job as it was.
+TEST_F(TranslateCommands, TheMemoryFillsWhatItKnowsAndOnlyTheRestIsSent) {
+    struct Case {
+        const char* what;
+        int every;   // the memory knows lines 1, 1 + every, ...; 0: the memory file is damaged
+        int sent;    // of the 30 lines
+        int dialogs; // progress dialogs shown
+        const char* count;
+        const char* status; // nullptr: the status bar says nothing of the memory
+    };
+    const Case cases[] = {
+        {"every third line known", 3, 20, 1, "10 from memory, 20 / 20 translated",
+         "10 lines from memory, 20 translated"},
+        {"every line known", 1, 0, 0, "", "30 lines from memory"},
+        {"a damaged memory", 0, 30, 1, "30 / 30 lines", nullptr},
+    };
+    const QString memory = m_root.filePath(QStringLiteral("data/")) + QLatin1String(kMemoryFileName);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_frame.reset();
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            QFile::remove(memory + QLatin1String(suffix));
+        if (c.every == 0)
+            writeFile(QStringLiteral("data/") + QLatin1String(kMemoryFileName),
+                      QByteArray("SQLite format 3") + '\0' + QByteArray(4000, 'x'));
+        const std::size_t before = m_service.requests().size();
+        m_seam.modalTitles.clear();
+        m_lastCount.clear();
+        CMainFrame& f = frame();
+        load(CommandId::LoadOriginal, writeFile(QStringLiteral("film.srt"), srt(30)));
+        QList<MemoryRow> known;
+        for (int line = 1; c.every > 0 && line <= 30; line += c.every)
+            known.append(
+                {QStringLiteral("Line %1").arg(line), QStringLiteral("Ligne %1").arg(line), false, {}});
+        if (!known.isEmpty()) {
+            ASSERT_FALSE(f.memory()->addRows(known, {"en", "fr"}, QStringLiteral("old.srt")).message);
+        }
+        f.dispatchCommand(CommandId::TranslateAll);
+
+        QStringList sent;
+        const std::vector<RecordedRequest> requests = m_service.requests();
+        for (std::size_t k = before; k < requests.size(); ++k)
+            sent += requests[k].lines();
+        EXPECT_EQ(sent.size(), c.sent);
+        EXPECT_EQ(m_seam.modalTitles.size(), c.dialogs);
+        EXPECT_EQ(m_lastCount, QLatin1String(c.count));
+        if (c.status) {
+            EXPECT_EQ(f.statusBar()->currentMessage(), QLatin1String(c.status));
+        } else {
+            EXPECT_FALSE(f.statusBar()->currentMessage().contains(QStringLiteral("from memory")));
+        }
+        for (int row = 0; row < 30; ++row) {
+            const bool fromMemory = c.every > 0 && row % c.every == 0;
+            EXPECT_EQ(translated(row), fromMemory ? QStringLiteral("Ligne %1").arg(row + 1)
+                                                  : QStringLiteral("[fr] Line %1").arg(row + 1))
+                << row;
+            EXPECT_NE(sent.contains(QStringLiteral("Line %1").arg(row + 1)), fromMemory) << row;
+        }
+        EXPECT_FALSE(f.isTranslating());
+        EXPECT_EQ(f.session().historySize(), 1);
+        f.dispatchCommand(CommandId::Undo);
+        EXPECT_EQ(translated(0), kUntranslated);
+        EXPECT_EQ(translated(29), kUntranslated);
+    }
 }
