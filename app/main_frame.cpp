@@ -1025,6 +1025,7 @@ QList<std::pair<int, QString>> CMainFrame::knownTranslations(const QStringList& 
     if (m_memory.access() == MemoryAccess::Closed || !isStorableLanguage(languages.source) ||
         !isStorableLanguage(languages.target))
         return known;
+    rememberDictionary();
     const MemoryResult<QList<MemoryFill>> fills = m_memory.exactMatches(originals, languages);
     // The engine translates what the memory could not give; the user hears why it gave nothing.
     if (fills.message)
@@ -1041,6 +1042,7 @@ void CMainFrame::rememberTranslations(const QString& path) {
     // A detected source language names no pair a later lookup could ask for.
     if (!isStorableLanguage(languages.source) || !isStorableLanguage(languages.target))
         return;
+    rememberDictionary();
     QList<MemoryRow> rows;
     for (const EntryRow& row : m_session.rows().all())
         rows.append({row.original, row.translated, false, QString()});
@@ -1049,6 +1051,24 @@ void CMainFrame::rememberTranslations(const QString& path) {
     if (written.message)
         showStatus(written.message->text, 15000);
     else if (m_memoryPage)
+        m_memoryPage->refresh();
+}
+
+void CMainFrame::rememberDictionary() {
+    const LanguagePair languages = memoryLanguages();
+    if (!m_memory.writable() || !m_store.isOpen() || !isStorableLanguage(languages.source) ||
+        !isStorableLanguage(languages.target))
+        return;
+    // The dictionary keeps no languages: its sentences are taken to be in the pair the user works
+    // in when they first meet the memory. The count kept with them makes each go in once.
+    const std::vector<DictionaryRecord> records = m_store.readRecords(kSentences);
+    if (m_memory.importedCount(QLatin1String(kSentenceFileName)) == int(records.size()))
+        return;
+    const MemoryWrite written =
+        m_memory.importDictionary(QLatin1String(kSentenceFileName), records, languages);
+    if (written.message)
+        showStatus(written.message->text, 15000);
+    else if (written.added > 0 && m_memoryPage)
         m_memoryPage->refresh();
 }
 
@@ -1191,7 +1211,11 @@ void CMainFrame::OnViewDictionary() {
 }
 
 bool CMainFrame::appendRecord(const DictionaryRecord& record, int selector) {
-    return m_store.AppendDictionaryRecord(record, selector) == 0;
+    if (m_store.AppendDictionaryRecord(record, selector) != 0)
+        return false;
+    if (selector == kSentences)
+        rememberDictionary();
+    return true;
 }
 
 // ---------------------------------------------------------------- lock indicators

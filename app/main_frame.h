@@ -232,6 +232,8 @@ private:
     void showFinding(const Finding& finding);
     // The translated rows of the document go into the memory under the file's name.
     void rememberTranslations(const QString& path);
+    // The dictionary's sentences not yet in the memory go in, as made by hand.
+    void rememberDictionary();
     LanguagePair memoryLanguages() const;
     // What the memory knows of a job's originals for the pair of the combos, by job position.
     QList<std::pair<int, QString>> knownTranslations(const QStringList& originals);

@@ -87,9 +87,13 @@ void MemoryPage::showMatches(int row, const QString& original, const LanguagePai
         return;
     }
     m_matches = std::move(found.value);
-    m_status->setText(m_matches.isEmpty()
-                          ? tr("No match of %1 % or more.").arg(m_threshold)
-                          : tr("Double-click a match, or press Ctrl+1…%1, to use it.").arg(m_matches.size()));
+    if (m_matches.isEmpty())
+        m_status->setText(tr("No match of %1 % or more.").arg(m_threshold));
+    else if (m_matches.size() == 1)
+        m_status->setText(tr("Double-click the match, or press Ctrl+1, to use it."));
+    else
+        m_status->setText(
+            tr("Double-click a match, or press Ctrl+1 to Ctrl+%1, to use it.").arg(m_matches.size()));
     for (int i = 0; i < m_matches.size(); ++i) {
         const MemoryMatch& match = m_matches[i];
         auto* item = new QListWidgetItem(m_list);

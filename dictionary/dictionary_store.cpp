@@ -132,7 +132,7 @@ int DictionaryStore::openDictionaryFilesIn(const QString& dataFolder) {
     if (!folder.isEmpty() && !folder.endsWith(u'/'))
         folder += u'/';
     const QByteArray wordPath = QFile::encodeName(folder + QStringLiteral("word.lxd"));
-    const QByteArray sentencePath = QFile::encodeName(folder + QStringLiteral("sentence.lxd"));
+    const QByteArray sentencePath = QFile::encodeName(folder + QLatin1String(kSentenceFileName));
 
     m_wordFile = openStoreFile(wordPath);
     if (!m_wordFile) {

@@ -29,6 +29,8 @@ struct DictionaryRecord {
 std::vector<DictionaryRecord> listDictionaryRecords(QByteArrayView bytes);
 
 enum DictionarySelector : int { kVocabulary = 0, kSentences = 1 };
+// The file of the sentence pairs, in the data folder.
+inline constexpr char kSentenceFileName[] = "sentence.lxd";
 
 class DictionaryStore {
 public:

@@ -1,6 +1,7 @@
 // The translation memory in the window: what a save keeps, what a TMX brings in, what the Memory
 // page offers for the focused row and how a match reaches the Translated cell.
 #include "app/memory_page.h"
+#include "dictionary/dictionary_store.h"
 #include "frame_fixture.h"
 #include "memory/memory_store.h"
 
@@ -191,6 +192,44 @@ TEST_F(FrameTest, AnImportedTmxIsOfferedForANearRowAndOneMatchIsOneUndoStep) {
     f.paneTabStrip()->setCurrentIndex(0);
     QTest::keyClick(f.grid(), Qt::Key_1, Qt::ControlModifier);
     EXPECT_TRUE(f.session().rows().at(0).translated.startsWith(QStringLiteral("Où est")));
+}
+
+TEST_F(FrameTest, DictionarySentencesGoIntoTheMemoryOnceInThePairOfTheirTime) {
+    {
+        // Kept before this memory existed.
+        DictionaryStore earlier;
+        ASSERT_EQ(earlier.openDictionaryFilesIn(m_root.filePath(QStringLiteral("data/"))), 0);
+        ASSERT_EQ(earlier.AppendDictionaryRecord(
+                      {1, QStringLiteral("Good night"), QStringLiteral("Bonne nuit")}, kSentences),
+                  0);
+    }
+    CMainFrame& f = frame();
+    const auto knows = [&](const char* original, const char* to) {
+        const MemoryResult<QList<MemoryFill>> found =
+            f.memory()->exactMatches({QString::fromUtf8(original)}, {"en", QString::fromLatin1(to)});
+        return found.value.isEmpty() ? QString() : found.value[0].target;
+    };
+    // A detected source language names no pair: nothing goes in until the user picks one.
+    f.translateFromCombo()->setCurrentText(QStringLiteral("Detect language"));
+    f.sentencePane()->setTexts(QStringLiteral("Good morning"), QStringLiteral("Bonjour"));
+    ASSERT_TRUE(f.sentencePane()->OnAdd());
+    EXPECT_EQ(f.memory()->unitCount(), 0);
+
+    f.translateFromCombo()->setCurrentText(QStringLiteral("English"));
+    f.sentencePane()->setTexts(QStringLiteral("Thank you"), QStringLiteral("Merci"));
+    ASSERT_TRUE(f.sentencePane()->OnAdd());
+    EXPECT_EQ(knows("Good night", "fr"), QStringLiteral("Bonne nuit"));
+    EXPECT_EQ(knows("Good morning", "fr"), QStringLiteral("Bonjour"));
+    EXPECT_EQ(knows("Thank you", "fr"), QStringLiteral("Merci"));
+    EXPECT_EQ(f.memory()->unitCount(), 3);
+
+    // Another pair later takes only what is new, and a translation job finds it without a request.
+    f.translateToCombo()->setCurrentText(QStringLiteral("German"));
+    f.sentencePane()->setTexts(QStringLiteral("Yes"), QStringLiteral("Ja"));
+    ASSERT_TRUE(f.sentencePane()->OnAdd());
+    EXPECT_EQ(f.memory()->unitCount(), 4);
+    EXPECT_EQ(knows("Yes", "de"), QStringLiteral("Ja"));
+    EXPECT_TRUE(knows("Thank you", "de").isEmpty());
 }
 
 } // namespace
