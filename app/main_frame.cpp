@@ -622,6 +622,14 @@ void CMainFrame::followTranslationJobs() {
     connect(m_translation.get(), &TranslationRunner::batchTranslated, this,
             [this](const QList<int>& rows, const QStringList& pieces) {
                 applyChange(m_session.setTranslatedTexts(rows, pieces));
+                // What the engine (or the memory) wrote, as the rows hold it, so that a save can
+                // tell it from the translator's own lines.
+                const QString engine = m_translation->job().serviceName();
+                for (const int row : rows)
+                    if (row >= 0 && row < m_session.rowCount()) {
+                        const EntryRow& written = m_session.rows().at(row);
+                        m_machineTexts.insert(written.original, {written.translated, engine});
+                    }
             });
     connect(m_translation.get(), &TranslationRunner::jobFinished, this, [this] {
         m_session.endGroup(true);
@@ -1044,8 +1052,15 @@ void CMainFrame::rememberTranslations(const QString& path) {
         return;
     rememberDictionary();
     QList<MemoryRow> rows;
-    for (const EntryRow& row : m_session.rows().all())
-        rows.append({row.original, row.translated, false, QString()});
+    // A line counts as the engine's while it stands as the engine wrote it; one typed, corrected
+    // or loaded from a translation file is the translator's own and wins over engine text.
+    for (const EntryRow& row : m_session.rows().all()) {
+        const auto machine = m_machineTexts.constFind(row.original);
+        if (machine != m_machineTexts.cend() && machine->translated == row.translated)
+            rows.append({row.original, row.translated, false, machine->engine});
+        else
+            rows.append({row.original, row.translated, true, QString()});
+    }
     const MemoryWrite written = m_memory.addRows(rows, languages, QFileInfo(path).fileName());
     // The save itself succeeded: a memory that could not take the rows is a word, not a failure.
     if (written.message)

@@ -17,6 +17,7 @@
 #include "subtitle/subtitle_session.h"
 #include "subtitle/subtitle_writer.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <memory>
 
@@ -253,6 +254,12 @@ private:
     CommandRegistry m_commands;
     DictionaryStore m_store;
     MemoryStore m_memory;
+    // Each original's translation as the last job wrote it, and by which engine.
+    struct MachineText {
+        QString translated;
+        QString engine;
+    };
+    QHash<QString, MachineText> m_machineTexts;
     TimingsMaskLatch m_maskLatch;
     CharsetBoxFollower m_charsetBoxes[2] = {CharsetBoxFollower(Side::Original),
                                             CharsetBoxFollower(Side::Translated)}; // by Side

@@ -161,3 +161,26 @@ TEST_F(TranslateCommands, TheMemoryFillsWhatItKnowsAndOnlyTheRestIsSent) {
         EXPECT_EQ(translated(29), kUntranslated);
     }
 }
+
+// A saved line keeps who made it: the engine while it stands as the engine wrote it, the
+// translator once corrected, so that the corrected line wins when the memory is asked again.
+TEST_F(TranslateCommands, ASavedLineIsTheEnginesUntilTheTranslatorChangesIt) {
+    CMainFrame& f = frame();
+    load(CommandId::LoadOriginal, writeFile(QStringLiteral("ep1.srt"), srt(3)));
+    f.dispatchCommand(CommandId::TranslateAll);
+    ASSERT_EQ(translated(1), QStringLiteral("[fr] Line 2"));
+    f.applyChange(f.session().setTextCell(1, kColumnTranslated, QStringLiteral("Ligne deux")));
+    m_seam.saveAnswers.push_back(m_root.filePath(QStringLiteral("ep1.fr.srt")));
+    f.dispatchCommand(CommandId::SaveTranslatedSubtitle);
+
+    QHash<QString, MemoryUnit> units;
+    f.memory()->forEachUnit([&](const MemoryUnit& u) {
+        units.insert(u.source, u);
+        return true;
+    });
+    ASSERT_EQ(units.size(), 3);
+    EXPECT_TRUE(units[QStringLiteral("Line 2")].byHand);
+    EXPECT_TRUE(units[QStringLiteral("Line 2")].engine.isEmpty());
+    EXPECT_FALSE(units[QStringLiteral("Line 1")].byHand);
+    EXPECT_FALSE(units[QStringLiteral("Line 1")].engine.isEmpty());
+}
