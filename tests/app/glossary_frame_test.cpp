@@ -121,8 +121,9 @@ TEST_F(GlossaryFrame, ImportedTermsAreUnderlinedAndARowLackingTheirTranslationIs
         EXPECT_EQ(underlined(c.row), c.spans);
         for (const QString& line : c.tooltipLines)
             EXPECT_TRUE(tooltip(c.row).contains(line)) << tooltip(c.row).toStdString();
-        if (c.tooltipLines.isEmpty())
+        if (c.tooltipLines.isEmpty()) {
             EXPECT_FALSE(tooltip(c.row).contains(QStringLiteral("Glossary")));
+        }
         const QString rowNumber = QString::number(c.row + 1) + QStringLiteral(": ");
         EXPECT_EQ(listed.filter(QRegularExpression(QStringLiteral("^") + rowNumber)), c.findings);
         if (!c.fixed)
