@@ -65,9 +65,11 @@ enum class CommandId : quint16 {
     FixGaps = 32846,
     ShowCpsColumn = 32847,
     SpellingLanguage = 32848,
-    // Ours: the translation memory's exchange files.
+    // Ours: the translation memory's exchange files, and the client's glossary kept with it.
     ImportTmx = 32860,
     ExportTmx = 32861,
+    ImportGlossary = 32862,
+    ClearGlossary = 32863,
     // Ours: the edit history.
     Undo = 57643,
     Redo = 57644,

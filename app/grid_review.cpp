@@ -40,10 +40,28 @@ void paintWave(QPainter* painter, qreal left, qreal right, qreal y) {
     painter->drawPath(wave);
 }
 
+// Dotted, and in the glossary's colour: a term is a hint where a misspelt word is a fault.
+void paintGlossaryTerms(const ReviewController& review, QPainter* painter,
+                        const QStyleOptionViewItem& option) {
+    const QList<GlossaryHit> hits = review.glossaryHits(option.text);
+    if (hits.isEmpty())
+        return;
+    painter->save();
+    QPen pen(findingColour(CheckKind::Glossary), 1.5, Qt::DotLine);
+    painter->setPen(pen);
+    for (const GlossaryHit& hit : hits)
+        for (const QRectF& span : textSpanRects(option, hit.start, hit.length))
+            painter->drawLine(QPointF(span.left(), span.bottom() - 1),
+                              QPointF(span.right(), span.bottom() - 1));
+    painter->restore();
+}
+
 void paintOverlay(const ReviewController& review, QPainter* painter, const QStyleOptionViewItem& option,
                   const QModelIndex& index) {
     const int row = index.row();
     const IncrementalChecker& checker = review.checker();
+    if (index.column() == kColumnOriginal)
+        paintGlossaryTerms(review, painter, option);
     if (!checker.hasFindings(row))
         return;
     const int column = index.column();
@@ -88,12 +106,15 @@ QVariant reviewData(const ReviewController& review, int row, int column, int rol
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     }
-    if (role == Qt::ToolTipRole && checker.hasFindings(row)) {
-        const QString tip = tooltipOf(checker.findingsOf(row), column);
-        if (!tip.isEmpty())
-            return tip;
+    if (role != Qt::ToolTipRole)
+        return {};
+    QString tip = checker.hasFindings(row) ? tooltipOf(checker.findingsOf(row), column) : QString();
+    if (column == kColumnOriginal && !review.glossaryTerms().isEmpty()) {
+        const QStringList notes = review.glossaryNotes(review.originalText(row));
+        if (!notes.isEmpty())
+            tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + notes.join(u'\n');
     }
-    return {};
+    return tip.isEmpty() ? QVariant() : QVariant(tip);
 }
 
 // Misspelt words underlined as the user types in a Translated cell's editor.
@@ -142,6 +163,8 @@ QVector<Misspelt> misspeltWords(const ReviewController& review, int row, const Q
 QColor findingColour(CheckKind kind) {
     if (kind == CheckKind::Spelling)
         return QColor(0x1c, 0x71, 0xd8);
+    if (kind == CheckKind::Glossary)
+        return QColor(0x81, 0x3d, 0x9c);
     if (kind >= CheckKind::EmptyTranslation)
         return QColor(0xc0, 0x1c, 0x28);
     return QColor(0xe6, 0x61, 0x00);

@@ -1,5 +1,6 @@
 // The review in the subtitle grid: the CPS column, a coloured mark and a tooltip on each cell with
-// findings, misspelt words underlined in the Translated cells, and their suggestions on right-click.
+// findings, misspelt words underlined in the Translated cells, and their suggestions on right-click,
+// the glossary's terms underlined in the Original cells with their translations in the tooltip.
 #pragma once
 
 #include "review/finding.h"
@@ -16,7 +17,7 @@ class QMenu;
 class QModelIndex;
 class QStyleOptionViewItem;
 
-// The colour a finding's mark takes: timing and layout, consistency, spelling.
+// The colour a finding's mark takes: timing and layout, consistency, spelling, the glossary.
 QColor findingColour(CheckKind kind);
 // Whether a finding belongs in a grid column: text findings in their own text's column, timing
 // findings in the number and time columns.

@@ -188,6 +188,9 @@ bool CMainFrame::OnCreate() {
     if (const QString memoryFile = memoryFilePath(); !memoryFile.isEmpty())
         if (const std::optional<UserMessage> said = m_memory.open(memoryFile))
             m_seam->showMessage(this, *said);
+    // The client's terms are checked from the first document on.
+    if (m_memory.access() != MemoryAccess::Closed)
+        m_review->setGlossary(m_memory.glossaryTerms());
 
     if (!createStatusBar())
         return false;

@@ -3,6 +3,35 @@
 
 #include "subtitle/subtitle_session.h"
 
+// The glossary as the review's checks read it.
+class GlossaryTermList : public TermList {
+public:
+    explicit GlossaryTermList(QList<GlossaryTerm> terms) : matcher(std::move(terms)) {}
+
+    QStringList missingTerms(const QString& original, const QString& translated) const override {
+        QStringList messages;
+        for (const GlossaryHit& hit : matcher.missingTranslations(original, translated)) {
+            const GlossaryTerm& term = matcher.terms().at(hit.term);
+            const QString message = QStringLiteral("Glossary: \"%1\" is translated as \"%2\"")
+                                        .arg(original.mid(hit.start, hit.length), term.translation);
+            if (!messages.contains(message))
+                messages.append(message);
+        }
+        return messages;
+    }
+
+    GlossaryMatcher matcher;
+};
+
+namespace {
+
+// Enough for every row of a long file; past it the texts are found again.
+constexpr int kMostKeptTexts = 20000;
+
+const QList<GlossaryTerm> kNoTerms;
+
+} // namespace
+
 ReviewController::ReviewController(const SubtitleSession& session, QObject* parent, ReviewSettings settings,
                                    QStringList dictionaryFolders)
     : QObject(parent), m_session(session), m_settings(std::move(settings)), m_folders(dictionaryFolders),
@@ -10,12 +39,15 @@ ReviewController::ReviewController(const SubtitleSession& session, QObject* pare
     applyOptions();
 }
 
+ReviewController::~ReviewController() = default;
+
 void ReviewController::applyOptions() {
     CheckOptions options;
     options.limits = m_settings.limits();
     options.frameRate = m_settings.frameRate();
     options.formatMode = m_session.document().formatMode;
     options.speller = &m_speller;
+    options.terms = m_glossary.get();
     m_checker.setOptions(options);
 }
 
@@ -97,6 +129,46 @@ std::optional<Finding> ReviewController::nextProblem(int focusedRow) {
 
 std::optional<Finding> ReviewController::previousProblem(int focusedRow) {
     return walk(focusedRow, false);
+}
+
+void ReviewController::setGlossary(QList<GlossaryTerm> terms) {
+    m_hitsByText.clear();
+    if (terms.isEmpty())
+        m_glossary.reset();
+    else
+        m_glossary = std::make_unique<GlossaryTermList>(std::move(terms));
+    checkAll();
+}
+
+const QList<GlossaryTerm>& ReviewController::glossaryTerms() const {
+    return m_glossary ? m_glossary->matcher.terms() : kNoTerms;
+}
+
+QList<GlossaryHit> ReviewController::glossaryHits(const QString& original) const {
+    if (!m_glossary || original.isEmpty())
+        return {};
+    if (const auto it = m_hitsByText.constFind(original); it != m_hitsByText.cend())
+        return *it;
+    if (m_hitsByText.size() >= kMostKeptTexts)
+        m_hitsByText.clear();
+    return *m_hitsByText.insert(original, m_glossary->matcher.find(original));
+}
+
+QString ReviewController::originalText(int row) const {
+    return m_session.rows().cellText(row, kColumnOriginal);
+}
+
+QStringList ReviewController::glossaryNotes(const QString& original) const {
+    QStringList notes;
+    for (const GlossaryHit& hit : glossaryHits(original)) {
+        const GlossaryTerm& term = glossaryTerms().at(hit.term);
+        QString note = QStringLiteral("Glossary: %1 → %2").arg(term.term, term.translation);
+        if (!term.note.isEmpty())
+            note += QStringLiteral(" (%1)").arg(term.note);
+        if (!notes.contains(note))
+            notes.append(note);
+    }
+    return notes;
 }
 
 void ReviewController::setShowsCpsColumn(bool shown) {

@@ -3,15 +3,19 @@
 // The grid, the Checks page and the Review commands read and drive it; it knows no widget.
 #pragma once
 
+#include "memory/glossary.h"
 #include "review/incremental_checker.h"
 #include "review/review_settings.h"
 #include "review/spell_checker.h"
 
+#include <QHash>
 #include <QObject>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 class SubtitleSession;
+class GlossaryTermList;
 
 class ReviewController : public QObject {
     Q_OBJECT
@@ -20,6 +24,7 @@ public:
     explicit ReviewController(const SubtitleSession& session, QObject* parent = nullptr,
                               ReviewSettings settings = ReviewSettings(),
                               QStringList dictionaryFolders = defaultDictionaryFolders());
+    ~ReviewController() override;
 
     const IncrementalChecker& checker() const { return m_checker; }
     const SpellChecker& speller() const { return m_speller; }
@@ -50,6 +55,17 @@ public:
     void tell(const UserMessage& message) { emit notice(message); }
     const QStringList& dictionaryFolders() const { return m_folders; }
 
+    // The client's glossary (from the translation memory); every row is checked against it again.
+    void setGlossary(QList<GlossaryTerm> terms);
+    const QList<GlossaryTerm>& glossaryTerms() const;
+    // The glossary's terms in an Original text, for the grid's underlines and tooltips. Painting
+    // asks for every visible row, so what was found is kept by text until the glossary changes.
+    QList<GlossaryHit> glossaryHits(const QString& original) const;
+    // One line per term found in the text: "Glossary: Ministry → Ministère (client's term)".
+    QStringList glossaryNotes(const QString& original) const;
+    // A row's Original cell as the grid shows it.
+    QString originalText(int row) const;
+
     bool showsCpsColumn() const { return m_showCps; }
     void setShowsCpsColumn(bool shown);
     // Over the chosen preset's limit.
@@ -79,4 +95,6 @@ private:
     bool m_dictionariesOpened = false;
     FindingCursor m_cursor;
     bool m_showCps = false;
+    std::unique_ptr<GlossaryTermList> m_glossary;
+    mutable QHash<QString, QList<GlossaryHit>> m_hitsByText;
 };

@@ -21,6 +21,7 @@ void checkSameAsOriginal(const RowTexts&, const CheckOptions&, QVector<Finding>&
 void checkNumbers(const RowTexts&, const CheckOptions&, QVector<Finding>&);
 void checkUnbalancedTags(const RowTexts&, const CheckOptions&, QVector<Finding>&);
 void checkMissingTags(const RowTexts&, const CheckOptions&, QVector<Finding>&);
+void checkGlossaryTerms(const RowTexts&, const CheckOptions&, QVector<Finding>&);
 
 // typing_checks.cpp
 void checkEdgeSpaces(const RowTexts&, const CheckOptions&, QVector<Finding>&);

@@ -9,10 +9,10 @@
 
 namespace {
 
-constexpr std::array<TextCheck, 11> kTextChecks{
+constexpr std::array<TextCheck, 12> kTextChecks{
     checkLineLength,    checkLineCount,      checkEmptyTranslation, checkSameAsOriginal,
     checkNumbers,       checkUnbalancedTags, checkMissingTags,      checkEdgeSpaces,
-    checkDoubledSpaces, checkDoubledWords,   checkSpelling,
+    checkDoubledSpaces, checkDoubledWords,   checkSpelling,         checkGlossaryTerms,
 };
 
 constexpr std::array<TimingCheck, 3> kTimingChecks{checkReadingSpeed, checkDuration, checkGap};

@@ -8,11 +8,21 @@
 #include "subtitle/entry_rows.h"
 #include "subtitle/subtitle_format.h"
 
+#include <QStringList>
 #include <QVector>
 #include <cstdint>
 #include <optional>
 
 class SpellChecker;
+
+// The terms a client wants translated their way. The review knows no term list of its own: the
+// window gives it the one kept with the translation memory.
+class TermList {
+public:
+    virtual ~TermList() = default;
+    // One message for each term of `original` whose translation `translated` lacks.
+    virtual QStringList missingTerms(const QString& original, const QString& translated) const = 0;
+};
 
 inline constexpr double kDefaultFrameRate = 25;
 
@@ -23,6 +33,8 @@ struct CheckOptions {
     double frameRate = kDefaultFrameRate;
     // Null, or a checker without a dictionary: no spelling findings.
     const SpellChecker* speller = nullptr;
+    // Null, or an empty list: no glossary findings.
+    const TermList* terms = nullptr;
 };
 
 // A row's two texts, laid out once for all the checks that read them.

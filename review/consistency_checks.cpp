@@ -1,5 +1,5 @@
-// What the translation must keep of the original: some text at all, its numbers and its tags; and
-// what it should not be, the original itself.
+// What the translation must keep of the original: some text at all, its numbers, its tags and the
+// client's terms; and what it should not be, the original itself.
 #include "review/check_functions.h"
 
 #include "subtitle/subtitle_document.h"
@@ -199,4 +199,12 @@ void checkMissingTags(const RowTexts& texts, const CheckOptions&, QVector<Findin
                                    .arg(texts.original.mid(tag.span.start, tag.span.length)),
                                tag.span));
     }
+}
+
+// The finding is the translation's as a whole: the missing words have no place in it to point at.
+void checkGlossaryTerms(const RowTexts& texts, const CheckOptions& options, QVector<Finding>& out) {
+    if (!texts.hasTranslation || !options.terms)
+        return;
+    for (QString& message : options.terms->missingTerms(texts.original, texts.translated))
+        out.append(makeFinding(FindingSide::Translated, CheckKind::Glossary, std::move(message)));
 }

@@ -24,6 +24,7 @@ constexpr std::array<const char16_t*, kCheckKindCount> kKindNames{
     u"Doubled space",
     u"Doubled word",
     u"Spelling",
+    u"Glossary term",
 };
 
 } // namespace

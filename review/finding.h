@@ -21,8 +21,9 @@ enum class CheckKind : std::uint8_t {
     DoubledSpaces,
     DoubledWord,
     Spelling,
+    Glossary,
 };
-inline constexpr int kCheckKindCount = int(CheckKind::Spelling) + 1;
+inline constexpr int kCheckKindCount = int(CheckKind::Glossary) + 1;
 
 // The cells a finding points at: the row's two times, or one of its two texts.
 enum class FindingSide : std::uint8_t { Times, Original, Translated };

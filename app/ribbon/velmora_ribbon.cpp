@@ -104,7 +104,11 @@ const TabEntry kLayout[] = {
           {{CommandId::ViewDictionary, Kind::Button},
            {CommandId::StudyDictionary, Kind::Button},
            {CommandId::Toolbox, Kind::Button}}},
-         {kGroupMemory, {{CommandId::ImportTmx, Kind::Button}, {CommandId::ExportTmx, Kind::Button}}},
+         {kGroupMemory,
+          {{CommandId::ImportTmx, Kind::Button},
+           {CommandId::ExportTmx, Kind::Button},
+           {CommandId::ImportGlossary, Kind::Button},
+           {CommandId::ClearGlossary, Kind::Button}}},
      }},
     {"&Tools",
      {

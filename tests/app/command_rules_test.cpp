@@ -99,6 +99,8 @@ TEST(CommandRules, EveryCommandWaitsForWhatItNeeds) {
         {C::FixOverlaps, When::Rows | When::Idle},
         {C::FixGaps, When::Rows | When::Idle},
         {C::ImportTmx, When::Idle},
+        {C::ImportGlossary, When::Idle},
+        {C::ClearGlossary, When::Idle},
     };
     // Every other command can always run: the faces that open menus, the language, preset and
     // spelling combos, the CPS column, help, search, the dictionary and the programs velmora starts.

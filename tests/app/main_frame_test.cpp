@@ -106,13 +106,13 @@ TEST_F(FrameTest, EveryControlHasACommandAndEveryCommandIsHarmlessOnAnEmptyDocum
         EXPECT_TRUE(f.commands().contains(CommandId(id.toUInt()))) << id.toUInt();
         EXPECT_FALSE(f.commands().label(CommandId(id.toUInt())).isEmpty()) << id.toUInt();
     }
-    // The ribbon's 42 controls (with the Toolbox toggle), "About" and the quick-access Undo and Redo.
-    EXPECT_EQ(controls, 45);
+    // The ribbon's 44 controls (with the Toolbox toggle), "About" and the quick-access Undo and Redo.
+    EXPECT_EQ(controls, 47);
     for (CommandId id : f.commands().ids())
         if (id != CommandId::Exit)
             f.dispatchCommand(id);
     // The savers have nothing to write: no dialog is even asked for. Only the memory, which does not
-    // depend on the document, asks where to export to; its import waits for the job the translate
+    // depend on the document, asks where to export to; its imports wait for the job the translate
     // commands started.
     EXPECT_EQ(m_seam.saveAsked, 1);
     EXPECT_EQ(m_seam.openAsked, 2);
