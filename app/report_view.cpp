@@ -136,6 +136,8 @@ CReportView::CReportView(SubtitleSession& session, QWidget* parent)
     // typing opens the editor.
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
+    // Tab leaves the grid like any other control; the arrows move from cell to cell.
+    setTabKeyNavigation(false);
     setWordWrap(true);
     setAlternatingRowColors(false);
     setItemDelegate(new CellDelegate(session, this));
