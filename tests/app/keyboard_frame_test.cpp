@@ -1,5 +1,5 @@
 // Reaching every part of the window from the keyboard: Tab out of the grid, F6 through the main
-// areas and the page keys.
+// areas, the page keys, and the current cell drawn so that it can be seen.
 #include "frame_fixture.h"
 
 #include <QApplication>
@@ -128,6 +128,23 @@ TEST_F(KeyboardFrameTest, PageKeysSwitchTheBottomAndToolboxPages) {
         }
         c.pages->setCurrentIndex(0);
     }
+}
+
+TEST_F(KeyboardFrameTest, CurrentCellIsFramedInsideItsSelectedRow) {
+    CMainFrame& f = shownFrame();
+    CReportView* grid = f.grid();
+    const QModelIndex current = grid->model()->index(1, kColumnTranslated);
+    grid->selectionModel()->setCurrentIndex(current,
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    settle();
+    const QImage shot = grid->viewport()->grab().toImage();
+    const QRect cell = grid->visualRect(current);
+    const QRect neighbour = grid->visualRect(grid->model()->index(1, kColumnOriginal));
+    const QColor mark = grid->palette().color(QPalette::Active, QPalette::HighlightedText);
+    // The cell's left edge carries the mark; the same place in a cell of the same row does not.
+    const auto marked = [&](const QRect& r) { return shot.pixelColor(r.left() + 1, r.center().y()) == mark; };
+    EXPECT_TRUE(marked(cell));
+    EXPECT_FALSE(marked(neighbour));
 }
 
 } // namespace
