@@ -407,6 +407,11 @@ void RibbonBar::setApplicationMenu(QMenu* menu) {
     connectMenu(menu);
 }
 
+void RibbonBar::popupApplicationMenu() {
+    if (m_appMenu)
+        m_appMenu->popup(m_appButton->mapToGlobal(QPoint(0, m_appButton->height())));
+}
+
 void RibbonBar::disconnectMenu(QMenu* menu) {
     for (QAction* action : menu->actions()) {
         if (QMenu* sub = action->menu()) {
