@@ -28,6 +28,7 @@ ChecksPage::ChecksPage(ReviewController& review, QWidget* parent) : QWidget(pare
     m_spelling->setWordWrap(true);
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("checksList"));
+    m_list->setAccessibleName(QStringLiteral("Problems found"));
     m_list->setColumnCount(2);
     m_list->setHeaderLabels({QStringLiteral("Problem"), QStringLiteral("Row")});
     m_list->header()->setStretchLastSection(false);

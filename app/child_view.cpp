@@ -46,6 +46,9 @@ CChildView::CChildView(SubtitleSession& session, QWidget* parent)
       m_mapping(new CCusFormView), m_search(new CSearchView) {
     setObjectName(QStringLiteral("childView"));
     m_tabs->setObjectName(QStringLiteral("viewTabs"));
+    m_grid->setAccessibleName(QStringLiteral("Subtitles"));
+    m_grid->setAccessibleDescription(
+        QStringLiteral("One row per subtitle: its times, original and translation"));
     m_tabs->setTabPosition(QTabWidget::South);
     m_tabs->setDocumentMode(true);
 

@@ -70,6 +70,8 @@ enum class CommandId : quint16 {
     ExportTmx = 32861,
     ImportGlossary = 32862,
     ClearGlossary = 32863,
+    // Ours: opens the application menu from the keyboard.
+    ApplicationMenu = 32870,
     // Ours: the edit history.
     Undo = 57643,
     Redo = 57644,

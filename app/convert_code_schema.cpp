@@ -82,15 +82,23 @@ CConvertCodeSchema::CConvertCodeSchema(DialogSeam& dialogs, FileConverter conver
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(10);
-    grid->addWidget(new QLabel(QStringLiteral("Source: "), this), 0, 0);
+    // Each label names its field for a screen reader; "..." alone would say nothing.
+    auto label = [this](const char* text, QWidget* buddy) {
+        auto* l = new QLabel(QString::fromLatin1(text), this);
+        l->setBuddy(buddy);
+        return l;
+    };
+    m_sourceBrowse->setAccessibleName(QStringLiteral("Choose the source file"));
+    m_targetBrowse->setAccessibleName(QStringLiteral("Choose the target file"));
+    grid->addWidget(label("Source: ", m_sourceEdit), 0, 0);
     grid->addWidget(m_sourceEdit, 0, 1);
     grid->addWidget(m_sourceBrowse, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Target: "), this), 1, 0);
+    grid->addWidget(label("Target: ", m_targetEdit), 1, 0);
     grid->addWidget(m_targetEdit, 1, 1);
     grid->addWidget(m_targetBrowse, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Source Code Schema: "), this), 2, 0);
+    grid->addWidget(label("Source Code Schema: ", m_sourceCombo), 2, 0);
     grid->addWidget(m_sourceCombo, 2, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Target Code Schema: "), this), 3, 0);
+    grid->addWidget(label("Target Code Schema: ", m_targetCombo), 3, 0);
     grid->addWidget(m_targetCombo, 3, 1, 1, 2);
     grid->setColumnStretch(1, 1);
 

@@ -52,6 +52,10 @@ CSet_Delay::CSet_Delay(std::int32_t formatMode, QWidget* parent)
     setObjectName(QStringLiteral("setDelay"));
     m_sign->addItems({QStringLiteral("+"), QStringLiteral("-")});
     m_sign->setCurrentIndex(0);
+    // Neither has a label beside it: a screen reader needs their names.
+    m_sign->setAccessibleName(QStringLiteral("Delay direction"));
+    m_sign->setAccessibleDescription(QStringLiteral("+ shows the subtitles later, - earlier"));
+    m_value->setAccessibleName(QStringLiteral("Delay"));
     // Format 0 has never been loaded: it counts as SubRip.
     const std::int32_t maskFormat = formatMode == 0 ? kSubRip : formatMode;
     if (const std::optional<QString> mask = delayInputMask(maskFormat))
@@ -103,7 +107,9 @@ CLine_Number::CLine_Number(ShowMessage showMessage, QWidget* parent)
     connect(m_go, &QPushButton::clicked, this, &CLine_Number::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("Line Number: "), this));
+    auto* label = new QLabel(QStringLiteral("Line Number: "), this);
+    label->setBuddy(m_edit);
+    row->addWidget(label);
     row->addWidget(m_edit, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

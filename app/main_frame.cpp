@@ -6,6 +6,7 @@
 #include "app/child_view.h"
 #include "app/commands/all_commands.h"
 #include "app/entry_rows_model.h"
+#include "app/focus_areas.h"
 #include "app/frame_rate_dialog.h"
 #include "app/grid_review.h"
 #include "app/mapping_view.h"
@@ -212,6 +213,14 @@ bool CMainFrame::OnCreate() {
 
     if (!createToolbox(clientHeight))
         return false;
+    installAreaKeys(
+        this,
+        {{[this] { return m_ribbon; }, [this] { return m_ribbon; }},
+         {[this] { return m_view->tabStrip()->currentWidget(); },
+          [this] { return m_view->tabStrip()->currentWidget(); }},
+         {[this] { return m_view->tabStrip()->tabBar(); }, [this] { return m_view->tabStrip()->tabBar(); }},
+         {[this] { return m_toolbox; }, [this] { return m_paneTabs->currentWidget(); }}},
+        [this] { return m_view->tabStrip(); }, [this] { return m_paneTabs; });
     restoreLayout();
     if (!buildPaneTabStrip())
         return false;

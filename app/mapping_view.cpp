@@ -13,6 +13,7 @@ CCusFormView::CCusFormView(QWidget* parent) : QWidget(parent), m_edit(new QTextE
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
     m_edit->setObjectName(QStringLiteral("mappingEdit"));
+    m_edit->setAccessibleName(QStringLiteral("Mapping Text"));
     m_edit->setLineWrapMode(QTextEdit::NoWrap);
     m_edit->setAcceptRichText(true);
     m_edit->setFrameShape(QFrame::Box);

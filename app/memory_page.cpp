@@ -52,6 +52,7 @@ MemoryPage::MemoryPage(QWidget* window, QWidget* parent) : QWidget(parent) {
     m_status->setWordWrap(true);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("memoryMatches"));
+    m_list->setAccessibleName(QStringLiteral("Memory matches"));
     m_list->setAlternatingRowColors(true);
     layout->addWidget(m_status);
     layout->addWidget(m_list, 1);

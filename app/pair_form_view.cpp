@@ -23,9 +23,14 @@ PairFormView::PairFormView(const QString& originalCaption, const QString& transl
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setHorizontalSpacing(8);
-    layout->addWidget(new QLabel(originalCaption, this), 0, 0);
+    auto* originalLabel = new QLabel(originalCaption, this);
+    auto* translatedLabel = new QLabel(translatedCaption, this);
+    // The labels name the fields for a screen reader.
+    originalLabel->setBuddy(m_original);
+    translatedLabel->setBuddy(m_translated);
+    layout->addWidget(originalLabel, 0, 0);
     layout->addWidget(m_original, 0, 1);
-    layout->addWidget(new QLabel(translatedCaption, this), 1, 0);
+    layout->addWidget(translatedLabel, 1, 0);
     layout->addWidget(m_translated, 1, 1);
     layout->addWidget(m_add, 0, 2, 2, 1, Qt::AlignVCenter);
     layout->setColumnStretch(1, 1);

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
@@ -108,17 +109,33 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyledItemDelegate::paint(painter, option, index);
-        if (!overlay)
-            return;
-        QStyleOptionViewItem drawn = option;
-        initStyleOption(&drawn, index);
-        overlay(painter, drawn, index);
+        if (overlay) {
+            QStyleOptionViewItem drawn = option;
+            initStyleOption(&drawn, index);
+            overlay(painter, drawn, index);
+        }
+        if (option.state & QStyle::State_HasFocus)
+            paintCurrentCell(painter, option);
     }
 
     CReportView::CellOverlay overlay;
     CReportView::EditorHook editorHook;
 
 private:
+    // Whole rows are selected, so the selection alone does not say which cell F2 or typing would
+    // edit: that cell gets a frame, in the colour that stands out on the row's background.
+    static void paintCurrentCell(QPainter* painter, const QStyleOptionViewItem& option) {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QColor colour = option.palette.color(QPalette::Active, selected ? QPalette::HighlightedText
+                                                                              : QPalette::Highlight);
+        const QRect r = option.rect;
+        constexpr int kWidth = 2;
+        painter->fillRect(QRect(r.left(), r.top(), r.width(), kWidth), colour);
+        painter->fillRect(QRect(r.left(), r.bottom() - kWidth + 1, r.width(), kWidth), colour);
+        painter->fillRect(QRect(r.left(), r.top(), kWidth, r.height()), colour);
+        painter->fillRect(QRect(r.right() - kWidth + 1, r.top(), kWidth, r.height()), colour);
+    }
+
     const SubtitleSession& m_session;
 };
 
@@ -136,6 +153,8 @@ CReportView::CReportView(SubtitleSession& session, QWidget* parent)
     // typing opens the editor.
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
+    // Tab leaves the grid like any other control; the arrows move from cell to cell.
+    setTabKeyNavigation(false);
     setWordWrap(true);
     setAlternatingRowColors(false);
     setItemDelegate(new CellDelegate(session, this));

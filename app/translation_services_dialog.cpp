@@ -107,6 +107,7 @@ TranslationServicesDialog::TranslationServicesDialog(DialogSeam& dialogs, QByteA
 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("engines"));
+    m_list->setAccessibleName(QStringLiteral("Translation engines"));
     m_stack = new QStackedWidget(this);
     const std::unique_ptr<QSettings> settings = userTranslationSettings();
     for (EngineKind kind : engineKinds()) {
@@ -164,6 +165,7 @@ TranslationServicesDialog::Page TranslationServicesDialog::makePage(EngineKind k
     if (engineTakesModel(kind)) {
         page.model = new QComboBox(page.widget);
         page.model->setObjectName(QStringLiteral("model"));
+        page.model->setAccessibleName(QStringLiteral("Model"));
         page.model->setEditable(true);
         page.model->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         page.model->setEditText(stored.model);

@@ -34,6 +34,8 @@ QToolButton* mediaButton(QWidget* parent, QStyle::StandardPixmap icon, const QSt
     button->setIcon(parent->style()->standardIcon(icon));
     button->setIconSize(QSize(kIconSize, kIconSize));
     button->setToolTip(tip);
+    // Image-only buttons: a screen reader says this instead.
+    button->setAccessibleName(tip);
     button->setAutoRaise(false);
     return button;
 }
@@ -64,6 +66,10 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
 
     // A symbol beside the volume slider rather than a button.
     m_speaker->setEnabled(false);
+    // Its tooltip follows the state; the name stays what the button is.
+    m_play->setAccessibleName(tr("Play or Pause"));
+    m_position->setAccessibleName(tr("Film position"));
+    m_volume->setAccessibleName(tr("Volume"));
     m_speaker->setAutoRaise(true);
     m_position->setObjectName(QStringLiteral("moviePosition"));
     m_position->setRange(0, kPositionSliderMax);

@@ -9,7 +9,7 @@ void registerConvertCommands(CommandRegistry& commands, CommandContext& context)
     commands.add({CommandId::ConvertFileCodeSchema,
                   "Convert File Code Schema",
                   "view-refresh",
-                  {},
+                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
                   [c] { runConvertCodeSchema(c->dialogs()); },
                   {}});
 }

@@ -72,7 +72,7 @@ void registerTimingCommands(CommandRegistry& commands, CommandContext& context) 
     commands.add({CommandId::RestoreOriginalTime,
                   "Restore Original Time",
                   "document-revert",
-                  {},
+                  {QKeySequence(Qt::CTRL | Qt::Key_R)},
                   [c] { restoreTime(*c); },
                   When::OriginalTimeRestorable | When::Idle});
     commands.add({CommandId::SetDelay,

@@ -15,7 +15,7 @@ void registerTranslateCommands(CommandRegistry& commands, CommandContext& contex
     commands.add({CommandId::TranslateAll,
                   "Translate All",
                   "",
-                  {},
+                  {QKeySequence(Qt::CTRL | Qt::Key_T)},
                   [c] {
                       QList<int> all;
                       for (int row = 0; row < c->session().rowCount(); ++row)
@@ -28,7 +28,7 @@ void registerTranslateCommands(CommandRegistry& commands, CommandContext& contex
     commands.add({CommandId::TranslateSelected,
                   "Translate Selected",
                   "",
-                  {},
+                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T)},
                   [c] {
                       c->translationRunner().run(requestForRows(
                           c->session().rows(), rowsForTranslation(c->session().document(), c->selectedRows()),
@@ -38,7 +38,7 @@ void registerTranslateCommands(CommandRegistry& commands, CommandContext& contex
     commands.add({CommandId::TranslateUntranslated,
                   "Translate Untranslated",
                   "",
-                  {},
+                  {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
                   [c] {
                       c->translationRunner().run(requestForRows(
                           c->session().rows(),

@@ -74,6 +74,14 @@ QToolButton* makeLargeButton(QWidget* parent, const QString& caption, const QIco
     return b;
 }
 
+// A caption such as "Show: " leads into its box; said alone, the name goes without the colon.
+QString spokenName(const QString& caption) {
+    QString name = caption.trimmed();
+    if (name.endsWith(u':'))
+        name.chop(1);
+    return name;
+}
+
 QLabel* makeSmallLabel(QWidget* parent, const QString& caption, QWidget* buddy) {
     auto* label = new QLabel(caption, parent);
     label->setToolTip(caption);
@@ -372,7 +380,7 @@ QComboBox* RibbonBar::addCombo(RibbonGroup* group, quint16 id, const QString& ca
     box->setEditable(false);
     box->setFixedWidth(width);
     box->setToolTip(caption);
-    box->setAccessibleName(caption);
+    box->setAccessibleName(spokenName(caption));
     box->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
     box->setFocusPolicy(Qt::StrongFocus);
     connect(box, &QComboBox::activated, this, [this, id] { emit commandTriggered(id); });
@@ -387,7 +395,7 @@ TimeSpinEdit* RibbonBar::addTimeEdit(RibbonGroup* group, quint16 id, const QStri
     auto* edit = new TimeSpinEdit(group);
     edit->setFixedWidth(width);
     edit->setToolTip(caption);
-    edit->setAccessibleName(caption);
+    edit->setAccessibleName(spokenName(caption));
     group->addSmall(makeSmallLabel(group, caption, edit), edit);
     registerControl(id, edit, caption);
     return edit;
@@ -405,6 +413,11 @@ void RibbonBar::setApplicationMenu(QMenu* menu) {
     if (!menu->parent())
         menu->setParent(this, menu->windowFlags());
     connectMenu(menu);
+}
+
+void RibbonBar::popupApplicationMenu() {
+    if (m_appMenu)
+        m_appMenu->popup(m_appButton->mapToGlobal(QPoint(0, m_appButton->height())));
 }
 
 void RibbonBar::disconnectMenu(QMenu* menu) {

@@ -119,6 +119,8 @@ public:
     QList<RibbonGroup*> groups(int tab) const;
     QMenu* applicationMenu() const { return m_appMenu; }
     QToolButton* applicationButton() const { return m_appButton; }
+    // Opens the application menu under its button without waiting for it to close.
+    void popupApplicationMenu();
     // Emits commandTriggered as a click on the control would; a disabled control, like a disabled
     // menu item, emits nothing. Returns whether the command was emitted.
     bool trigger(quint16 id);

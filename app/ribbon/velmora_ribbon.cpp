@@ -110,7 +110,7 @@ const TabEntry kLayout[] = {
            {CommandId::ImportGlossary, Kind::Button},
            {CommandId::ClearGlossary, Kind::Button}}},
      }},
-    {"&Tools",
+    {"T&ools",
      {
          {kGroupTools,
           {{CommandId::ConvertFileCodeSchema, Kind::Button},
@@ -223,13 +223,47 @@ void followEnabledStates(RibbonBar* ribbon, CommandRegistry& commands) {
     QObject::connect(&commands, &CommandRegistry::enabledChanged, ribbon, apply);
 }
 
+// A command's keys as the desktop writes them, "" when it has none.
+QString keysOf(const CommandRegistry& commands, CommandId id) {
+    const CommandSpec* command = commands.find(id);
+    if (!command)
+        return {};
+    QStringList keys;
+    for (const QKeySequence& key : command->shortcuts)
+        keys.append(key.toString(QKeySequence::NativeText));
+    return keys.join(QStringLiteral(", "));
+}
+
+// Tooltips and menu items tell the keys the registry gives a command, so that they can be learnt
+// where the command is found. A menu item's key acts only while its menu is open: the window's own
+// shortcut serves the rest of the time, and two window shortcuts for one key would cancel out.
+void showKeys(RibbonBar* ribbon, const CommandRegistry& commands) {
+    for (CommandId id : commands.ids()) {
+        const CommandSpec* command = commands.find(id);
+        if (command->shortcuts.isEmpty())
+            continue;
+        if (QWidget* control = ribbon->control(quint16(id)))
+            control->setToolTip(
+                QStringLiteral("%1 (%2)").arg(ribbon->caption(quint16(id)), keysOf(commands, id)));
+        if (QAction* action = ribbon->menuAction(quint16(id))) {
+            action->setShortcuts(command->shortcuts);
+            action->setShortcutContext(Qt::WidgetShortcut);
+        }
+    }
+}
+
 } // namespace
 
 RibbonBar* buildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
     auto* ribbon = new RibbonBar(parent);
     ribbon->setObjectName(QStringLiteral("theRibbon"));
     ribbon->setWindowTitle(QStringLiteral("The Ribbon"));
-    ribbon->applicationButton()->setIcon(applicationButtonIcon());
+    QToolButton* appButton = ribbon->applicationButton();
+    appButton->setIcon(applicationButtonIcon());
+    // The button shows only an image: a screen reader needs its name.
+    appButton->setAccessibleName(commands.label(CommandId::ApplicationMenu));
+    appButton->setToolTip(QStringLiteral("%1 (%2)").arg(commands.label(CommandId::ApplicationMenu),
+                                                        keysOf(commands, CommandId::ApplicationMenu)));
 
     for (const TabEntry& tabEntry : kLayout) {
         const int tab = ribbon->addTab(QString::fromLatin1(tabEntry.caption));
@@ -277,5 +311,6 @@ RibbonBar* buildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
 
     ribbon->setApplicationMenu(buildApplicationMenu(commands, ribbon));
     followEnabledStates(ribbon, commands);
+    showKeys(ribbon, commands);
     return ribbon;
 }

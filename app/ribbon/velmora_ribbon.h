@@ -5,7 +5,7 @@
 
 class CommandRegistry;
 
-// Builds the whole ribbon: "&Home", "&Timings", "&Edit", "&Search", "&Dictionary", "&Tools",
+// Builds the whole ribbon: "&Home", "&Timings", "&Edit", "&Search", "&Dictionary", "T&ools",
 // "About" in the tab row and the application menu (Help sub-menu, separator, "&Exit").
 // The charset combos are filled from the character set table with "America(ANSI)" selected, the
 // language combos from the language table with "English" and "French". The two time edits start

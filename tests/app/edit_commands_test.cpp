@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTextCursor>
@@ -368,6 +369,11 @@ TEST_F(EditCommands, EveryShortcutBelongsToOneCommandAndReachesItFromTheGrid) {
     QTest::keyClick(f.grid(), Qt::Key_H, Qt::ControlModifier);
     ASSERT_EQ(m_seam.modeless.size(), 1);
     EXPECT_EQ(m_seam.modeless[0]->windowTitle(), "Replace");
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    QTest::keyClick(f.grid(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(f.ribbon()->applicationMenu()->isVisible());
+    f.ribbon()->applicationMenu()->close();
 }
 
 TEST_F(EditCommands, PasteLineWaitsForSomethingToPaste) {

@@ -269,6 +269,7 @@ TEST_F(RibbonBarTest, TimeEditIsFoundByIdWithItsWidth) {
     EXPECT_EQ(bar.button(111), nullptr);
     EXPECT_EQ(edit->width(), 233);
     EXPECT_EQ(edit->toolTip(), QStringLiteral("Show: "));
+    EXPECT_EQ(edit->accessibleName(), QStringLiteral("Show"));
 }
 
 TEST_F(RibbonBarTest, TriggerActsLikeAClick) {

@@ -6,6 +6,7 @@
 #include "charset/charset_table.h"
 
 #include <QComboBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -84,12 +85,56 @@ protected:
 
 TEST_F(VelmoraRibbonTest, TabsInOrder) {
     const QStringList expected = {"&Home",       "&Timings", "&Edit",  "&Search",
-                                  "&Dictionary", "&Tools",   "Re&view"};
+                                  "&Dictionary", "T&ools",   "Re&view"};
     ASSERT_EQ(ribbon->tabCount(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(ribbon->tabCaption(i), expected[i]) << i;
     EXPECT_EQ(ribbon->currentTab(), 0);
     EXPECT_EQ(ribbon->windowTitle(), QStringLiteral("The Ribbon"));
+}
+
+TEST_F(VelmoraRibbonTest, EveryTabAndTheApplicationMenuHaveAKeyOfTheirOwn) {
+    QHash<QKeySequence, QString> owners;
+    auto own = [&](const QKeySequence& key, const QString& owner) {
+        EXPECT_FALSE(key.isEmpty()) << owner.toStdString();
+        EXPECT_FALSE(owners.contains(key))
+            << key.toString().toStdString() << ": " << owners.value(key).toStdString() << " and "
+            << owner.toStdString();
+        owners.insert(key, owner);
+    };
+    for (int tab = 0; tab < ribbon->tabCount(); ++tab)
+        own(QKeySequence::mnemonic(ribbon->tabCaption(tab)), ribbon->tabCaption(tab));
+    for (const QKeySequence& key : frame->commands().find(CommandId::ApplicationMenu)->shortcuts)
+        own(key, QStringLiteral("the application menu"));
+}
+
+TEST_F(VelmoraRibbonTest, TooltipsAndMenuItemsTellTheKeys) {
+    struct Case {
+        CommandId id;
+        const char* tooltip; // of the ribbon control; none: a menu item
+        const char* menuKey;
+    };
+    const Case cases[] = {
+        {CommandId::RestoreOriginalTime, "Restore Original Time (Ctrl+R)", nullptr},
+        {CommandId::ConvertFileCodeSchema, "Convert File Code Schema (Ctrl+Shift+C)", nullptr},
+        {CommandId::Toolbox, "Toolbox", nullptr},
+        {CommandId::SaveMixSubtitle, nullptr, "Ctrl+M"},
+        {CommandId::TranslateUntranslated, nullptr, "Ctrl+Shift+N"},
+        {CommandId::HelpTopics, "Help Topics (F1)", "F1"},
+    };
+    for (const Case& c : cases) {
+        if (c.tooltip) {
+            EXPECT_EQ(ribbon->control(quint16(c.id))->toolTip(), QString::fromLatin1(c.tooltip));
+        }
+        if (c.menuKey) {
+            QAction* action = ribbon->menuAction(quint16(c.id));
+            ASSERT_NE(action, nullptr) << c.menuKey;
+            EXPECT_EQ(action->shortcut().toString(), QString::fromLatin1(c.menuKey));
+            // Only while the menu is open: the window's shortcut would otherwise be ambiguous.
+            EXPECT_EQ(action->shortcutContext(), Qt::WidgetShortcut) << c.menuKey;
+        }
+    }
+    EXPECT_EQ(ribbon->applicationButton()->toolTip(), QStringLiteral("Application Menu (Alt+F)"));
 }
 
 TEST_F(VelmoraRibbonTest, GroupsAndControlsInOrderWithTheirCaptions) {
@@ -118,7 +163,7 @@ TEST_F(VelmoraRibbonTest, GroupsAndControlsInOrderWithTheirCaptions) {
             const QString label = frame->commands().label(CommandId(id));
             EXPECT_FALSE(label.isEmpty()) << id;
             EXPECT_EQ(ribbon->caption(id), label) << id;
-            EXPECT_EQ(c->toolTip(), label) << id;
+            EXPECT_TRUE(c->toolTip().startsWith(label)) << id;
             if (auto* b = qobject_cast<QToolButton*>(c)) {
                 EXPECT_EQ(QString(b->text()).replace(u'\n', u' ').trimmed(), label) << id;
                 EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon) << id;
