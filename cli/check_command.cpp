@@ -104,10 +104,7 @@ int runCheck(const ParsedCommand& command) {
         int(command.inputs.size()), command.jobs,
         [&](int i) -> FileReport {
             const QString& input = command.inputs[i];
-            auto bytes = readInputBytes(input);
-            if (auto* f = std::get_if<Failure>(&bytes))
-                return cli::failed(input, f->message, FileReport::Outcome::Unreadable);
-            auto loadedOr = loadSubtitle(input, std::get<QByteArray>(bytes));
+            auto loadedOr = readSubtitle(input);
             if (auto* f = std::get_if<Failure>(&loadedOr))
                 return cli::failed(input, f->message, FileReport::Outcome::Unreadable);
             const QJsonArray findings = findingsOf(std::get<LoadedFile>(loadedOr), settings);

@@ -190,10 +190,7 @@ int runConvert(const ParsedCommand& command) {
         const OutputPlan& plan = setup.plans[i];
         if (!plan.conflict.isEmpty())
             return failed(input, plan.conflict);
-        auto bytes = readInputBytes(input);
-        if (auto* f = std::get_if<Failure>(&bytes))
-            return failed(input, f->message);
-        auto loadedOr = loadSubtitle(input, std::get<QByteArray>(bytes));
+        auto loadedOr = readSubtitle(input);
         if (auto* f = std::get_if<Failure>(&loadedOr))
             return failed(input, f->message);
         LoadedFile& loaded = std::get<LoadedFile>(loadedOr);
@@ -347,10 +344,7 @@ int runShift(const ParsedCommand& command) {
         const OutputPlan& plan = setup.plans[i];
         if (!plan.conflict.isEmpty())
             return failed(input, plan.conflict);
-        auto bytes = readInputBytes(input);
-        if (auto* f = std::get_if<Failure>(&bytes))
-            return failed(input, f->message);
-        auto loadedOr = loadSubtitle(input, std::get<QByteArray>(bytes));
+        auto loadedOr = readSubtitle(input);
         if (auto* f = std::get_if<Failure>(&loadedOr))
             return failed(input, f->message);
         LoadedFile& loaded = std::get<LoadedFile>(loadedOr);

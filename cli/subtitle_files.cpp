@@ -311,3 +311,10 @@ std::optional<Failure> writeStandardOutput(const QByteArray& bytes) {
         return Failure{QStringLiteral("standard output cannot be written: %1").arg(systemError(errno))};
     return std::nullopt;
 }
+
+std::variant<LoadedFile, Failure> readSubtitle(const QString& path) {
+    auto bytes = readInputBytes(path);
+    if (auto* f = std::get_if<Failure>(&bytes))
+        return std::move(*f);
+    return loadSubtitle(path, std::get<QByteArray>(bytes));
+}

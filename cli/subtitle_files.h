@@ -36,6 +36,8 @@ struct LoadedFile {
 // file would lose the rest without a word.
 std::variant<LoadedFile, Failure> loadSubtitle(const QString& path, const QByteArray& bytes,
                                                std::optional<SubtitleFormat> format = std::nullopt);
+// readInputBytes, then loadSubtitle: what every command that takes a file whole does first.
+std::variant<LoadedFile, Failure> readSubtitle(const QString& path);
 
 // The bytes the writer makes of the document for a save of `kind` (UTF-16 with its mark).
 std::variant<QByteArray, Failure> renderDocument(SubtitleDocument document, SaveKind kind);

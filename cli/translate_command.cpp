@@ -199,12 +199,7 @@ private:
 };
 
 void TranslateRun::prepare(FileTask& task, const QList<FileIdentity>& inputs) {
-    auto bytes = readInputBytes(task.input);
-    if (auto* f = std::get_if<Failure>(&bytes)) {
-        task.failure = f->message;
-        return;
-    }
-    auto loadedOr = loadSubtitle(task.input, std::get<QByteArray>(bytes));
+    auto loadedOr = readSubtitle(task.input);
     if (auto* f = std::get_if<Failure>(&loadedOr)) {
         task.failure = f->message;
         return;
