@@ -602,12 +602,15 @@ void CMainFrame::refreshCommandStates() {
             state.focusedShow = m_session.rows().at(row).show;
     }
     m_commands.update(state);
-    // The quick-access strip names the step it would take back or do again ("Undo Replace All").
+    // The quick-access strip names the step it would take back or do again ("Undo Replace All"),
+    // and its keys as every other tooltip does.
     if (m_ribbon) {
         for (const auto& [id, step] : {std::pair{CommandId::Undo, m_session.undoLabel()},
                                        std::pair{CommandId::Redo, m_session.redoLabel()}}) {
             if (QToolButton* b = m_ribbon->button(quint16(id)))
-                b->setToolTip(step.isEmpty() ? m_commands.label(id) : m_commands.label(id) + u' ' + step);
+                b->setToolTip(tooltipWithKeys(m_commands, id,
+                                              step.isEmpty() ? m_commands.label(id)
+                                                             : m_commands.label(id) + u' ' + step));
         }
     }
 }

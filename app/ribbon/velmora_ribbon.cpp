@@ -243,8 +243,7 @@ void showKeys(RibbonBar* ribbon, const CommandRegistry& commands) {
         if (command->shortcuts.isEmpty())
             continue;
         if (QWidget* control = ribbon->control(quint16(id)))
-            control->setToolTip(
-                QStringLiteral("%1 (%2)").arg(ribbon->caption(quint16(id)), keysOf(commands, id)));
+            control->setToolTip(tooltipWithKeys(commands, id, ribbon->caption(quint16(id))));
         if (QAction* action = ribbon->menuAction(quint16(id))) {
             action->setShortcuts(command->shortcuts);
             action->setShortcutContext(Qt::WidgetShortcut);
@@ -254,6 +253,11 @@ void showKeys(RibbonBar* ribbon, const CommandRegistry& commands) {
 
 } // namespace
 
+QString tooltipWithKeys(const CommandRegistry& commands, CommandId id, const QString& text) {
+    const QString keys = keysOf(commands, id);
+    return keys.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, keys);
+}
+
 RibbonBar* buildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
     auto* ribbon = new RibbonBar(parent);
     ribbon->setObjectName(QStringLiteral("theRibbon"));
@@ -262,8 +266,8 @@ RibbonBar* buildVelmoraRibbon(QWidget* parent, CommandRegistry& commands) {
     appButton->setIcon(applicationButtonIcon());
     // The button shows only an image: a screen reader needs its name.
     appButton->setAccessibleName(commands.label(CommandId::ApplicationMenu));
-    appButton->setToolTip(QStringLiteral("%1 (%2)").arg(commands.label(CommandId::ApplicationMenu),
-                                                        keysOf(commands, CommandId::ApplicationMenu)));
+    appButton->setToolTip(
+        tooltipWithKeys(commands, CommandId::ApplicationMenu, commands.label(CommandId::ApplicationMenu)));
 
     for (const TabEntry& tabEntry : kLayout) {
         const int tab = ribbon->addTab(QString::fromLatin1(tabEntry.caption));

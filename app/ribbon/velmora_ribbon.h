@@ -3,6 +3,8 @@
 
 #include "app/ribbon/ribbon_bar.h"
 
+#include "app/command_table.h"
+
 class CommandRegistry;
 
 // Builds the whole ribbon: "&Home", "&Timings", "&Edit", "&Search", "&Dictionary", "T&ools",
@@ -12,3 +14,7 @@ class CommandRegistry;
 // with "00:00:00,000". Undo and Redo sit in a quick-access strip beside the application button.
 // Every control follows its command's enabled state in the registry from then on.
 RibbonBar* buildVelmoraRibbon(QWidget* parent, CommandRegistry& commands);
+
+// A tooltip that tells the command's keys after its text, "Undo Paste Line (Ctrl+Z)"; the text
+// alone for a command without keys.
+QString tooltipWithKeys(const CommandRegistry& commands, CommandId id, const QString& text);

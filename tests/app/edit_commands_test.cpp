@@ -55,14 +55,14 @@ TEST_F(EditCommands, LineOperationsUndoAndRedoThroughTheRegistry) {
     EXPECT_EQ(f.session().document().originalTexts,
               (QStringList{"Line 2", "Line 4", "Line 1", "Line 3", "Line 5"}));
 
-    // The quick-access buttons name the step they take back or do again.
+    // The quick-access buttons name the step they take back or do again, and their keys.
     auto tip = [&](CommandId id) { return f.ribbon()->control(quint16(id))->toolTip(); };
-    EXPECT_EQ(tip(CommandId::Undo), QStringLiteral("Undo Paste Line"));
+    EXPECT_EQ(tip(CommandId::Undo), QStringLiteral("Undo Paste Line (Ctrl+Z)"));
     f.dispatchCommand(CommandId::Undo);
-    EXPECT_EQ(tip(CommandId::Undo), QStringLiteral("Undo Cut Line"));
-    EXPECT_EQ(tip(CommandId::Redo), QStringLiteral("Redo Paste Line"));
+    EXPECT_EQ(tip(CommandId::Undo), QStringLiteral("Undo Cut Line (Ctrl+Z)"));
+    EXPECT_EQ(tip(CommandId::Redo), QStringLiteral("Redo Paste Line (Ctrl+Shift+Z, Ctrl+Y)"));
     f.dispatchCommand(CommandId::Undo);
-    EXPECT_EQ(tip(CommandId::Undo), QStringLiteral("Undo"));
+    EXPECT_EQ(tip(CommandId::Undo), QStringLiteral("Undo (Ctrl+Z)"));
     EXPECT_EQ(originals(), (QStringList{"Line 1", "Line 2", "Line 3", "Line 4", "Line 5"}));
     // The rows that came back are the ones selected.
     EXPECT_EQ(f.selectedRows(), (QList<int>{1, 3}));
