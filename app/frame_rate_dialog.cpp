@@ -13,6 +13,8 @@ FrameRateDialog::FrameRateDialog(std::optional<FrameRate> fileRate, QWidget* par
     setObjectName(QStringLiteral("frameRate"));
     // A rate not in the list can be typed.
     m_box->setEditable(true);
+    // The question above is a sentence; a screen reader names the box more briefly.
+    m_box->setAccessibleName(QStringLiteral("Frames per second"));
     if (fileRate)
         m_box->addItem(QStringLiteral("%1 (the file's own)").arg(fileRate->text()), fileRate->text());
     for (const FrameRate& rate : usualFrameRates())

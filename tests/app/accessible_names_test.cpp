@@ -1,6 +1,7 @@
 // Every control of the main window and of its dialogs has a name a screen reader can say.
 #include "accessible_names.h"
 #include "frame_fixture.h"
+#include "tools/fake_translator/fake_service.h"
 
 namespace {
 
@@ -10,6 +11,10 @@ void expectNamed(QWidget* window, const QString& what) {
 }
 
 TEST_F(FrameTest, EveryControlOfTheWindowAndItsDialogsHasAName) {
+    // The progress dialog comes with a translation; it goes to a service on this machine.
+    FakeTranslator service(serviceLikeHandler(markedTranslation));
+    ASSERT_TRUE(service.listening());
+    qputenv("VELMORA_TRANSLATE_URL", service.url().toUtf8());
     CMainFrame& f = frame(true);
     load(CommandId::LoadOriginal, writeFile(QStringLiteral("film.srt"), srt(3)));
     selectRows({0});
@@ -17,19 +22,26 @@ TEST_F(FrameTest, EveryControlOfTheWindowAndItsDialogsHasAName) {
 
     QStringList seen;
     m_seam.onModal = [&](QDialog& d) {
-        seen.append(d.windowTitle());
+        seen.append(d.metaObject()->className());
         expectNamed(&d, d.windowTitle());
         d.reject();
     };
+    // A save as MicroDVD asks the frame rate.
+    m_seam.saveChoiceAnswers.push_back({m_root.filePath(QStringLiteral("film.sub")), kMicroDVD - 1});
     for (CommandId id : {CommandId::SetDelay, CommandId::GoToLineNumber, CommandId::ConvertFileCodeSchema,
-                         CommandId::TranslationServices, CommandId::Search, CommandId::Replace})
+                         CommandId::TranslationServices, CommandId::Search, CommandId::Replace,
+                         CommandId::About, CommandId::SaveOriginalSubtitleAs, CommandId::TranslateAll})
         f.dispatchCommand(id);
     for (QDialog* d : m_seam.modeless)
         if (d) {
-            seen.append(d->windowTitle());
+            seen.append(d->metaObject()->className());
             expectNamed(d, d->windowTitle());
         }
-    EXPECT_EQ(seen.size(), 6) << seen.join(", ").toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.isTranslating(); }, 10000));
+    qunsetenv("VELMORA_TRANSLATE_URL");
+    for (const char* dialog : {"CNAboutDlg", "FrameRateDialog", "CProgress"})
+        EXPECT_TRUE(seen.contains(QLatin1String(dialog))) << dialog;
+    EXPECT_EQ(seen.size(), 9) << seen.join(", ").toStdString();
 }
 
 } // namespace
