@@ -1,6 +1,8 @@
 // The ribbon widget layer: tab row, pages of captioned groups and the controls they hold.
 #include "app/ribbon/ribbon_bar.h"
 
+#include "app/ribbon/ribbon_keys.h"
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
@@ -16,6 +18,7 @@
 #include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -23,6 +26,7 @@ constexpr int kLargeIconSize = 32;
 constexpr int kLargeButtonMinWidth = 52;
 constexpr int kSmallRowSpacing = 4;
 const char kIdProperty[] = "ribbonCommandId";
+const char kFaceOpensMenuProperty[] = "ribbonFaceOpensMenu";
 
 // Ribbon captions under large icons run over two lines, split where the two lines come out the
 // most even; a one-word caption keeps an empty second line so that every first line sits at the
@@ -256,7 +260,7 @@ void RibbonGroup::addSmall(QWidget* label, QWidget* control) {
 
 // ---------------------------------------------------------------- RibbonBar
 
-RibbonBar::RibbonBar(QWidget* parent) : QWidget(parent) {
+RibbonBar::RibbonBar(QWidget* parent) : QWidget(parent), m_keyboard(new RibbonKeyboard(this)) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
@@ -303,6 +307,11 @@ RibbonBar::RibbonBar(QWidget* parent) : QWidget(parent) {
     });
 }
 
+RibbonBar::~RibbonBar() {
+    // The keyboard watches every event of the application: it goes before the widgets it reads.
+    delete std::exchange(m_keyboard, nullptr);
+}
+
 int RibbonBar::addTab(const QString& caption) {
     auto* page = new QWidget(m_pages);
     auto* layout = new QHBoxLayout(page);
@@ -310,6 +319,8 @@ int RibbonBar::addTab(const QString& caption) {
     layout->setSpacing(0);
     layout->addStretch(1);
     m_pages->addWidget(page);
+    m_pageControls.append(QList<QWidget*>());
+    m_keyboard->layoutChanged();
     // Build without announcing: the first tab becomes current while nobody listens yet, and a
     // later tab never changes the current one.
     const QSignalBlocker block(m_tabs);
@@ -344,7 +355,7 @@ QToolButton* RibbonBar::addButton(RibbonGroup* group, quint16 id, const QString&
     auto* b = makeLargeButton(group, caption, icon);
     connect(b, &QToolButton::clicked, this, [this, id] { emit commandTriggered(id); });
     group->addLarge(b);
-    registerControl(id, b, caption);
+    registerControl(id, b, caption, tabOfGroup(group));
     return b;
 }
 
@@ -364,12 +375,13 @@ QToolButton* RibbonBar::addSplitButton(RibbonGroup* group, quint16 faceId, const
     }
     connectMenu(popup);
     b->setMenu(popup);
+    b->setProperty(kFaceOpensMenuProperty, face == SplitFace::OpensMenu);
     if (face == SplitFace::OpensMenu)
         connect(b, &QToolButton::clicked, b, &QToolButton::showMenu);
     else
         connect(b, &QToolButton::clicked, this, [this, faceId] { emit commandTriggered(faceId); });
     group->addLarge(b);
-    registerControl(faceId, b, caption);
+    registerControl(faceId, b, caption, tabOfGroup(group));
     return b;
 }
 
@@ -385,7 +397,7 @@ QComboBox* RibbonBar::addCombo(RibbonGroup* group, quint16 id, const QString& ca
     box->setFocusPolicy(Qt::StrongFocus);
     connect(box, &QComboBox::activated, this, [this, id] { emit commandTriggered(id); });
     group->addSmall(makeSmallLabel(group, caption, box), box);
-    registerControl(id, box, caption);
+    registerControl(id, box, caption, tabOfGroup(group));
     return box;
 }
 
@@ -397,7 +409,7 @@ TimeSpinEdit* RibbonBar::addTimeEdit(RibbonGroup* group, quint16 id, const QStri
     edit->setToolTip(caption);
     edit->setAccessibleName(spokenName(caption));
     group->addSmall(makeSmallLabel(group, caption, edit), edit);
-    registerControl(id, edit, caption);
+    registerControl(id, edit, caption, tabOfGroup(group));
     return edit;
 }
 
@@ -461,7 +473,7 @@ QToolButton* RibbonBar::addTabRowButton(quint16 id, const QString& caption) {
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(b, &QToolButton::clicked, this, [this, id] { emit commandTriggered(id); });
     m_tabRow->addWidget(b, 0, Qt::AlignVCenter);
-    registerControl(id, b, caption);
+    registerControl(id, b, caption, -1);
     return b;
 }
 
@@ -477,7 +489,7 @@ QToolButton* RibbonBar::addQuickAccessButton(quint16 id, const QString& caption,
     connect(b, &QToolButton::clicked, this, [this, id] { emit commandTriggered(id); });
     // After the application button and the strip's earlier buttons, before the tabs.
     m_tabRow->insertWidget(1 + m_quickAccessCount++, b, 0, Qt::AlignVCenter);
-    registerControl(id, b, caption);
+    registerControl(id, b, caption, -1);
     return b;
 }
 
@@ -562,10 +574,65 @@ bool RibbonBar::trigger(quint16 id) {
     return false;
 }
 
-void RibbonBar::registerControl(quint16 id, QWidget* w, const QString& caption) {
+void RibbonBar::registerControl(quint16 id, QWidget* w, const QString& caption, int tab) {
     w->setProperty(kIdProperty, uint(id));
     m_controls.insert(id, w);
     m_captions.insert(id, caption);
+    if (tab >= 0 && tab < m_pageControls.size())
+        m_pageControls[tab].append(w);
+    else
+        m_tabRowControls.append(w);
+    m_keyboard->layoutChanged();
+}
+
+int RibbonBar::tabOfGroup(const RibbonGroup* group) const {
+    return m_pages->indexOf(group->parentWidget());
+}
+
+void RibbonBar::showKeyTips() {
+    m_keyboard->enter();
+}
+
+bool RibbonBar::keyTipsShown() const {
+    return m_keyboard->level() != RibbonKeyboard::Level::Off;
+}
+
+QString RibbonBar::tabKeyTip(int tab) const {
+    return m_keyboard->tabTip(tab);
+}
+
+QString RibbonBar::applicationKeyTip() const {
+    return m_keyboard->applicationTip();
+}
+
+QString RibbonBar::keyTip(quint16 id) const {
+    QWidget* w = control(id);
+    return w ? m_keyboard->tipOf(w) : QString();
+}
+
+int RibbonBar::tabOf(quint16 id) const {
+    QWidget* w = control(id);
+    for (int tab = 0; w && tab < m_pageControls.size(); ++tab)
+        if (m_pageControls[tab].contains(w))
+            return tab;
+    return -1;
+}
+
+QList<QWidget*> RibbonBar::pageControls(int tab) const {
+    return m_pageControls.value(tab);
+}
+
+quint16 RibbonBar::commandIdOf(const QWidget* control) {
+    return control ? quint16(control->property(kIdProperty).toUInt()) : 0;
+}
+
+void RibbonBar::popupMenuOf(QToolButton* button) {
+    if (QMenu* menu = button->menu())
+        menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+bool RibbonBar::faceOpensMenu(const QToolButton* button) {
+    return button->property(kFaceOpensMenuProperty).toBool();
 }
 
 void RibbonBar::registerAction(quint16 id, QAction* action) {

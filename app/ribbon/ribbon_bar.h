@@ -17,6 +17,7 @@ class QTabBar;
 class QStackedWidget;
 class QToolButton;
 class QHBoxLayout;
+class RibbonKeyboard;
 
 // A masked time edit with spin arrows. Steps are reported, not applied: what a step means
 // depends on the document's format, which the frame knows.
@@ -80,6 +81,7 @@ class RibbonBar : public QWidget {
     Q_OBJECT
 public:
     explicit RibbonBar(QWidget* parent = nullptr);
+    ~RibbonBar() override;
 
     // Building.
     int addTab(const QString& caption); // returns the tab index
@@ -125,12 +127,35 @@ public:
     // menu item, emits nothing. Returns whether the command was emitted.
     bool trigger(quint16 id);
 
+    // The keyboard's way in: Alt alone or F10 shows a key tip on every tab, on the application
+    // button and on the tab row's buttons; a tab's tip shows those of its page's controls.
+    void showKeyTips();
+    bool keyTipsShown() const;
+    QString tabKeyTip(int tab) const;
+    QString applicationKeyTip() const;
+    // The tip of a control on a page or in the tab row, "" for an id the ribbon does not show.
+    QString keyTip(quint16 id) const;
+    // The tab whose page holds the control; -1 for the tab row and for an unknown id.
+    int tabOf(quint16 id) const;
+    // The controls of a page, or of the tab row, in the order they were added.
+    QList<QWidget*> pageControls(int tab) const;
+    QList<QWidget*> tabRowControls() const { return m_tabRowControls; }
+    QTabBar* tabBar() const { return m_tabs; }
+    // The command id a control was added with, 0 for none.
+    static quint16 commandIdOf(const QWidget* control);
+    // Opens a split button's menu under it without waiting for it to close.
+    static void popupMenuOf(QToolButton* button);
+    // Whether a click on a split button's face opens its menu (SplitFace::OpensMenu).
+    static bool faceOpensMenu(const QToolButton* button);
+
 signals:
     void commandTriggered(quint16 id);
     void currentTabChanged(int tab);
 
 private:
-    void registerControl(quint16 id, QWidget* w, const QString& caption);
+    // tab: the page the control sits on, -1 for the tab row.
+    void registerControl(quint16 id, QWidget* w, const QString& caption, int tab);
+    int tabOfGroup(const RibbonGroup* group) const;
     void registerAction(quint16 id, QAction* action);
     void connectMenu(QMenu* menu);
     void disconnectMenu(QMenu* menu);
@@ -144,4 +169,7 @@ private:
     QHash<quint16, QWidget*> m_controls;
     QHash<quint16, QAction*> m_actions;
     QHash<quint16, QString> m_captions;
+    QList<QList<QWidget*>> m_pageControls; // per tab
+    QList<QWidget*> m_tabRowControls;
+    RibbonKeyboard* m_keyboard;
 };

@@ -1,5 +1,6 @@
 // Reaching every part of the window from the keyboard: Tab out of the grid, F6 through the main
-// areas, the page keys, and the current cell drawn so that it can be seen.
+// areas, the page keys, the ribbon's key tips and arrows, and the current cell drawn so that it
+// can be seen.
 #include "frame_fixture.h"
 
 #include <QApplication>
@@ -145,6 +146,37 @@ TEST_F(KeyboardFrameTest, CurrentCellIsFramedInsideItsSelectedRow) {
     const auto marked = [&](const QRect& r) { return shot.pixelColor(r.left() + 1, r.center().y()) == mark; };
     EXPECT_TRUE(marked(cell));
     EXPECT_FALSE(marked(neighbour));
+}
+
+TEST_F(KeyboardFrameTest, RibbonKeysRunCommandsOnTheGridAndGiveItTheFocusBack) {
+    struct Case {
+        const char* name;
+        QList<Qt::Key> keys;
+        int rows; // left in the grid
+    };
+    // Edit is the third tab; Cut Line its first command.
+    const Case cases[] = {
+        {"arrows to Cut Line, Enter",
+         {Qt::Key_F10, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return},
+         3},
+        {"key tips: Alt, E, then Cut Line's", {Qt::Key_Alt, Qt::Key_E}, 2},
+        {"Escape from the page runs nothing", {Qt::Key_F10, Qt::Key_Down, Qt::Key_Escape}, 2},
+    };
+    CMainFrame& f = shownFrame();
+    const QString cutTip = f.ribbon()->keyTip(quint16(CommandId::CutLine));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        selectRows({0});
+        f.grid()->setFocus();
+        for (Qt::Key key : c.keys)
+            press(key);
+        if (c.keys.contains(Qt::Key_E))
+            for (QChar letter : cutTip)
+                press(Qt::Key(letter.unicode()));
+        EXPECT_EQ(f.session().rowCount(), c.rows);
+        EXPECT_EQ(focusArea(), "grid");
+        EXPECT_FALSE(f.ribbon()->keyTipsShown());
+    }
 }
 
 } // namespace

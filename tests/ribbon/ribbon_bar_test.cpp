@@ -1,14 +1,18 @@
 // The ribbon widget layer: time edits, tabs, split buttons, combos, menus and trigger.
 #include "app/ribbon/ribbon_bar.h"
+#include "app/ribbon/ribbon_keys.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -340,6 +344,207 @@ TEST_F(RibbonBarTest, TabRowButtonSitsRightOfTheTabs) {
     QSignalSpy triggered(&bar, &RibbonBar::commandTriggered);
     QTest::mouseClick(about, Qt::LeftButton);
     EXPECT_EQ(ids(triggered), QList<quint16>{32802});
+}
+
+// ---------------------------------------------------------------- keyboard
+
+// No tip is another's start and none starts with a letter the level keeps for itself.
+void expectReachable(const QStringList& captions, const QStringList& tips, const QString& taken) {
+    ASSERT_EQ(tips.size(), captions.size());
+    for (int i = 0; i < tips.size(); ++i) {
+        SCOPED_TRACE(captions[i].toStdString());
+        ASSERT_FALSE(tips[i].isEmpty());
+        EXPECT_FALSE(taken.contains(tips[i][0]));
+        for (int j = 0; j < tips.size(); ++j)
+            EXPECT_TRUE(i == j || !tips[j].startsWith(tips[i]))
+                << tips[i].toStdString() << " / " << tips[j].toStdString();
+    }
+}
+
+TEST(KeyTips, EachTakesTheFirstFreeLetterOfItsCaptionOrTwoLetters) {
+    const QString crowded = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    struct Case {
+        const char* name;
+        QStringList captions;
+        QString taken;
+        QStringList tips; // the first ones
+    };
+    const Case cases[] = {
+        {"none of its letters left: the first free one", {"Ab", "A", "B", "A"}, "", {"A", "C", "B", "D"}},
+        {"more controls than letters: all take two", QStringList(27, crowded), "", {"AA", "AB", "AC"}},
+        {"the level's own letters are passed over", {"Help", "File", "Hide"}, "HF", {"E", "I", "D"}},
+        {"first free letter", {"Save", "Search", "Set", "Sort"}, "", {"S", "E", "T", "O"}},
+        {"a caption without letters", {"go to 2nd line", "..."}, "", {"G", "A"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QStringList tips = assignKeyTips(c.captions, c.taken);
+        EXPECT_EQ(tips.mid(0, c.tips.size()), c.tips);
+        expectReachable(c.captions, tips, c.taken);
+    }
+}
+
+// A ribbon in a window with a field that holds the focus, as the grid does in velmora.
+class RibbonKeysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto* layout = new QVBoxLayout(&window);
+        bar = new RibbonBar(&window);
+        field = new QLineEdit(&window);
+        layout->addWidget(bar);
+        layout->addWidget(field);
+        const int home = bar->addTab(QStringLiteral("&Home"));
+        const int view = bar->addTab(QStringLiteral("&View"));
+        RibbonGroup* file = bar->addGroup(home, QStringLiteral("File"));
+        bar->addButton(file, 1, QStringLiteral("Load"));
+        bar->addSplitButton(file, 2, QStringLiteral("Save"), {{21, QStringLiteral("Save One")}}, {},
+                            RibbonBar::SplitFace::OpensMenu);
+        RibbonGroup* boxes = bar->addGroup(home, QStringLiteral("Boxes"));
+        bar->addCombo(boxes, 3, QStringLiteral("Pick"), 120)
+            ->addItems({QStringLiteral("a"), QStringLiteral("b")});
+        bar->addTimeEdit(boxes, 4, QStringLiteral("Show: "), 140);
+        bar->addButton(boxes, 5, QStringLiteral("Spare"))->setEnabled(false);
+        // More than there are letters: two letters each, AA to AZ, then BA.
+        RibbonGroup* crowd = bar->addGroup(view, QStringLiteral("Crowd"));
+        for (quint16 id = 10; id < 37; ++id)
+            bar->addButton(crowd, id, QStringLiteral("A"));
+        bar->addQuickAccessButton(7, QStringLiteral("Undo"), {});
+        window.resize(900, 260);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        field->setFocus();
+    }
+
+    // A key where a user's key goes: to the focus widget, or to the window when none has it.
+    void type(const QString& keys) {
+        for (const QString& key : keys.split(u' ', Qt::SkipEmptyParts)) {
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+            if (QWidget* popup = QApplication::activePopupWidget())
+                target = popup;
+            QTest::keyClick(target, key == u"Alt" ? Qt::Key_Alt : QKeySequence(key)[0].key());
+        }
+    }
+
+    QWidget* focused() const { return QApplication::focusWidget(); }
+    QStringList badges() const {
+        QStringList shown;
+        for (QLabel* label : bar->findChildren<QLabel*>(QStringLiteral("ribbonKeyTip")))
+            if (label->isVisible())
+                shown.append(label->text());
+        shown.sort();
+        return shown;
+    }
+    void TearDown() override {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    }
+
+    QWidget window;
+    RibbonBar* bar = nullptr;
+    QLineEdit* field = nullptr;
+};
+
+TEST_F(RibbonKeysTest, TipsRunTheirControlsAndEscapeStepsBack) {
+    enum Then { Off, TabTips, PageTips };
+    struct Case {
+        const char* name;
+        const char* keys;
+        Then then;
+        QStringList badges;
+        QList<quint16> ran;
+        quint16 focus = 0; // the control holding the focus, 0: the field
+        bool menu = false; // Save's menu is open
+        bool list = false; // Pick's list is open
+    };
+    const Case cases[] = {
+        {"two letters narrow as they are typed", "Alt V B", PageTips, {"BA"}, {}},
+        {"the second letter runs", "Alt V A C", Off, {}, {12}},
+        {"Escape steps back a level", "Alt H Esc", TabTips, {"F", "H", "U", "V"}, {}},
+        {"then leaves", "Alt H Esc Esc", Off, {}, {}},
+        {"Alt leaves as it came", "Alt Alt", Off, {}, {}},
+        {"F10 comes in too", "F10", TabTips, {"F", "H", "U", "V"}, {}},
+        {"a key that matches nothing leaves", "Alt H Q", Off, {}, {}},
+        {"a button's tip runs it", "F10 H L", Off, {}, {1}},
+        {"a disabled one does not", "Alt H A", PageTips, {"A", "H", "L", "P", "S"}, {}},
+        {"a tab-row button's tip runs it", "Alt U", Off, {}, {7}},
+        {"a split button's tip opens its menu", "Alt H S", Off, {}, {}, 0, true},
+        {"a combo's tip focuses it and opens its list", "Alt H P", Off, {}, {}, 3, false, true},
+        {"a time box's tip focuses it", "Alt H H", Off, {}, {}, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QSignalSpy triggered(bar, &RibbonBar::commandTriggered);
+        type(QString::fromLatin1(c.keys));
+        EXPECT_EQ(bar->keyTipsShown(), c.then != Off);
+        EXPECT_EQ(badges(), c.badges);
+        EXPECT_EQ(ids(triggered), c.ran);
+        EXPECT_EQ(bar->button(2)->menu()->isVisible(), c.menu);
+        EXPECT_EQ(bar->combo(3)->view()->isVisible(), c.list);
+        bar->button(2)->menu()->hide();
+        bar->combo(3)->hidePopup();
+        EXPECT_EQ(focused(), c.focus ? bar->control(c.focus) : field);
+        for (int i = 0; i < 3 && bar->keyTipsShown(); ++i)
+            type(QStringLiteral("Esc"));
+        if (focused() != field)
+            type(QStringLiteral("Esc"));
+        EXPECT_EQ(focused(), field);
+        bar->setCurrentTab(0);
+    }
+}
+
+TEST_F(RibbonKeysTest, AltWithALetterOrAClickShowsNoTips) {
+    // Alt goes down, V selects its tab, Alt comes up.
+    QTest::keyClick(field, Qt::Key_V, Qt::AltModifier);
+    EXPECT_EQ(bar->currentTab(), 1);
+    EXPECT_FALSE(bar->keyTipsShown());
+
+    type(QStringLiteral("Alt"));
+    ASSERT_TRUE(bar->keyTipsShown());
+    QTest::mouseClick(field, Qt::LeftButton);
+    EXPECT_FALSE(bar->keyTipsShown());
+    EXPECT_TRUE(badges().isEmpty());
+}
+
+TEST_F(RibbonKeysTest, ArrowsWalkTabsAndControlsAndEnterRuns) {
+    struct Case {
+        const char* name;
+        const char* keys;
+        QList<quint16> ran;
+        quint16 focus; // 0: the field; 1000: the tabs
+        int tab;
+        bool menu = false;
+    };
+    const Case cases[] = {
+        {"Enter runs the focused button where the focus was", "F10 Down Return", {1}, 0, 0},
+        {"Space too", "Alt Down Space", {1}, 0, 0},
+        {"Left and Right walk the tabs", "F10 Right", {}, 1000, 1},
+        {"round at the end", "F10 Right Right", {}, 1000, 0},
+        {"Down enters the page", "F10 Right Down Right Return", {11}, 0, 1},
+        {"Right walks the controls, past a disabled one and round",
+         "F10 Down Right Right Right Right",
+         {},
+         1,
+         0},
+        {"Down goes below in a column", "F10 Down Right Right Down", {}, 4, 0},
+        {"Up from the top goes back to the tabs", "F10 Down Up", {}, 1000, 0},
+        {"Down on a split button opens its menu", "F10 Down Right Down", {}, 2, 0, true},
+        {"Escape returns the focus", "F10 Down Right Esc", {}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QSignalSpy triggered(bar, &RibbonBar::commandTriggered);
+        type(QString::fromLatin1(c.keys));
+        EXPECT_EQ(ids(triggered), c.ran);
+        QWidget* expected = c.focus == 1000 ? bar->tabBar() : c.focus ? bar->control(c.focus) : field;
+        EXPECT_EQ(focused(), expected);
+        EXPECT_EQ(bar->currentTab(), c.tab);
+        EXPECT_EQ(bar->button(2)->menu()->isVisible(), c.menu);
+        bar->button(2)->menu()->hide();
+        type(QStringLiteral("Esc"));
+        EXPECT_EQ(focused(), field);
+        bar->setCurrentTab(0);
+    }
 }
 
 } // namespace

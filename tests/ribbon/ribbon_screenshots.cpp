@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QScreen>
@@ -79,6 +80,44 @@ int main(int argc, char** argv) {
     grabScreen(QStringLiteral("menu-application"));
     help->hide();
     appMenu->hide();
+
+    // Key tips on the tabs, then on the Home page, as Alt and H show them; a light and a dark palette.
+    auto typeKey = [&](Qt::Key key, const QString& text) {
+        QWidget* focus = QApplication::focusWidget();
+        QWidget* target = focus ? focus : static_cast<QWidget*>(&window);
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, key, Qt::NoModifier, text);
+            QApplication::sendEvent(target, &event);
+        }
+    };
+    const QPalette light = app.palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xe8));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
+    dark.setColor(QPalette::ToolTipBase, QColor(0x3c, 0x3c, 0x3c));
+    dark.setColor(QPalette::ToolTipText, QColor(0xf0, 0xf0, 0xf0));
+    window.activateWindow();
+    for (const auto& [palette, suffix] :
+         {std::pair{light, QString()}, std::pair{dark, QStringLiteral("-dark")}}) {
+        app.setPalette(palette);
+        ribbon->setCurrentTab(0);
+        app.processEvents();
+        ribbon->showKeyTips();
+        save(&window, QStringLiteral("keytips-tabs") + suffix);
+        typeKey(Qt::Key_H, QStringLiteral("h"));
+        save(&window, QStringLiteral("keytips-home") + suffix);
+        typeKey(Qt::Key_Escape, {});
+        // The arrows instead: the focus on the page's second button.
+        typeKey(Qt::Key_Down, {});
+        typeKey(Qt::Key_Right, {});
+        save(&window, QStringLiteral("keys-arrows") + suffix);
+        typeKey(Qt::Key_Escape, {});
+    }
+    app.setPalette(light);
 
     window.resize(1280, 800);
     grabScreen(QStringLiteral("window-1280"));

@@ -5,6 +5,8 @@
 #include "app/ribbon/velmora_ribbon.h"
 #include "charset/charset_table.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QHash>
 #include <QLabel>
@@ -400,6 +402,107 @@ TEST_F(VelmoraRibbonTest, TabSelectionIsAnnounced) {
     ASSERT_EQ(changed.count(), 2);
     EXPECT_EQ(ribbon->tabCaption(changed.at(0).at(0).toInt()), QStringLiteral("&Timings"));
     EXPECT_EQ(ribbon->tabCaption(changed.at(1).at(0).toInt()), QStringLiteral("&Edit"));
+}
+
+// The tab's letter is its mnemonic, the application button's is F; within a level every tip is
+// there and none is another's start.
+TEST_F(VelmoraRibbonTest, KeyTipsAreUniqueAtEachLevel) {
+    struct Level {
+        QString name;
+        QStringList captions;
+        QStringList tips;
+    };
+    QList<Level> levels = {{QStringLiteral("the tab row"), {}, {}}};
+    for (int tab = 0; tab < ribbon->tabCount(); ++tab) {
+        const QString caption = ribbon->tabCaption(tab);
+        EXPECT_EQ(ribbon->tabKeyTip(tab),
+                  QKeySequence::mnemonic(caption).toString().remove(QStringLiteral("Alt+")));
+        levels[0].captions.append(QString(caption).remove(u'&'));
+        levels[0].tips.append(ribbon->tabKeyTip(tab));
+        Level page{caption, {}, {}};
+        for (QWidget* w : ribbon->pageControls(tab)) {
+            page.captions.append(ribbon->caption(RibbonBar::commandIdOf(w)));
+            page.tips.append(ribbon->keyTip(RibbonBar::commandIdOf(w)));
+        }
+        levels.append(page);
+    }
+    EXPECT_EQ(ribbon->applicationKeyTip(), QStringLiteral("F"));
+    levels[0].captions.append(QStringLiteral("File"));
+    levels[0].tips.append(ribbon->applicationKeyTip());
+    for (QWidget* w : ribbon->tabRowControls()) {
+        levels[0].captions.append(ribbon->caption(RibbonBar::commandIdOf(w)));
+        levels[0].tips.append(ribbon->keyTip(RibbonBar::commandIdOf(w)));
+    }
+    for (const Level& level : levels) {
+        SCOPED_TRACE(level.name.toStdString());
+        for (int i = 0; i < level.tips.size(); ++i) {
+            SCOPED_TRACE(level.captions[i].toStdString());
+            ASSERT_FALSE(level.tips[i].isEmpty());
+            for (int j = 0; j < level.tips.size(); ++j)
+                EXPECT_TRUE(i == j || !level.tips[j].startsWith(level.tips[i]))
+                    << level.tips[j].toStdString();
+        }
+    }
+}
+
+// Alt, the tab's letter and the command's letters run every command the ribbon shows: a button
+// sends its command, a split button opens its menu, a box takes the focus and a combo opens.
+TEST_F(VelmoraRibbonTest, EveryCommandOnTheRibbonRunsFromItsKeyTips) {
+    showAll();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QSignalSpy triggered(ribbon, &RibbonBar::commandTriggered);
+    auto press = [&](Qt::Key key) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window.get(), key);
+    };
+    auto type = [&](const QString& letters) {
+        for (QChar c : letters)
+            press(Qt::Key(c.unicode()));
+    };
+    qsizetype shown = ribbon->tabRowControls().size();
+    for (int tab = 0; tab < ribbon->tabCount(); ++tab)
+        shown += ribbon->pageControls(tab).size();
+    int reached = 0;
+    for (CommandId id : frame->commands().ids()) {
+        QWidget* control = ribbon->control(quint16(id));
+        if (!control)
+            continue;
+        SCOPED_TRACE(frame->commands().label(id).toStdString());
+        ++reached;
+        // What an empty document leaves greyed runs all the same once it can.
+        control->setEnabled(true);
+        triggered.clear();
+        press(Qt::Key_Alt);
+        ASSERT_TRUE(ribbon->keyTipsShown());
+        if (const int tab = ribbon->tabOf(quint16(id)); tab >= 0)
+            type(ribbon->tabKeyTip(tab));
+        type(ribbon->keyTip(quint16(id)));
+        EXPECT_FALSE(ribbon->keyTipsShown());
+        auto* button = qobject_cast<QToolButton*>(control);
+        if (auto* box = qobject_cast<QComboBox*>(control)) {
+            // The lists the frame fills later are empty here and have nothing to open.
+            EXPECT_EQ(box->view()->isVisible(), box->count() > 0);
+            box->hidePopup();
+            EXPECT_EQ(QApplication::focusWidget(), box);
+        } else if (qobject_cast<TimeSpinEdit*>(control)) {
+            EXPECT_EQ(QApplication::focusWidget(), control);
+        } else if (button && button->menu()) {
+            EXPECT_TRUE(button->menu()->isVisible());
+            button->menu()->hide();
+        } else {
+            EXPECT_EQ(ids(triggered), QList<quint16>{quint16(id)});
+        }
+        if (control->hasFocus())
+            press(Qt::Key_Escape);
+        EXPECT_FALSE(control->hasFocus());
+    }
+    EXPECT_EQ(reached, shown);
+
+    press(Qt::Key_Alt);
+    type(ribbon->applicationKeyTip());
+    EXPECT_TRUE(ribbon->applicationMenu()->isVisible());
+    ribbon->applicationMenu()->hide();
 }
 
 } // namespace
