@@ -22,6 +22,18 @@
 
 namespace {
 
+// Captions are quieter than the controls but must stay readable: halfway to the background. Made
+// from `source`, the ribbon's palette, since the label's own keeps the colour it was given.
+void quietenCaption(QLabel* caption, const QPalette& source) {
+    const QColor text = source.color(QPalette::WindowText);
+    const QColor back = source.color(QPalette::Base);
+    QPalette pal = caption->palette();
+    pal.setColor(QPalette::WindowText,
+                 QColor((text.red() * 6 + back.red() * 4) / 10, (text.green() * 6 + back.green() * 4) / 10,
+                        (text.blue() * 6 + back.blue() * 4) / 10));
+    caption->setPalette(pal);
+}
+
 constexpr int kLargeIconSize = 32;
 constexpr int kLargeButtonMinWidth = 52;
 constexpr int kSmallRowSpacing = 4;
@@ -227,14 +239,7 @@ RibbonGroup::RibbonGroup(const QString& caption, QWidget* parent) : QWidget(pare
     captionLabel->setObjectName(QStringLiteral("ribbonGroupCaption"));
     captionLabel->setTextFormat(Qt::PlainText);
     captionLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-    // Captions are quieter than the controls but must stay readable: halfway to the background.
-    QPalette pal = captionLabel->palette();
-    const QColor text = pal.color(QPalette::WindowText);
-    const QColor back = pal.color(QPalette::Base);
-    pal.setColor(QPalette::WindowText,
-                 QColor((text.red() * 6 + back.red() * 4) / 10, (text.green() * 6 + back.green() * 4) / 10,
-                        (text.blue() * 6 + back.blue() * 4) / 10));
-    captionLabel->setPalette(pal);
+    quietenCaption(captionLabel, palette());
     outer->addWidget(captionLabel);
 }
 
@@ -292,9 +297,7 @@ RibbonBar::RibbonBar(QWidget* parent) : QWidget(parent), m_keyboard(new RibbonKe
     m_pages->setObjectName(QStringLiteral("ribbonPages"));
     m_pages->setFrameShape(QFrame::StyledPanel);
     m_pages->setAutoFillBackground(true);
-    QPalette pal = m_pages->palette();
-    pal.setColor(QPalette::Window, pal.color(QPalette::Base));
-    m_pages->setPalette(pal);
+    followPalette();
     outer->addWidget(m_pages);
 
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -305,6 +308,22 @@ RibbonBar::RibbonBar(QWidget* parent) : QWidget(parent), m_keyboard(new RibbonKe
         m_pages->setCurrentIndex(index);
         emit currentTabChanged(index);
     });
+}
+
+// The pages are drawn on the base colour, the captions mixed from it: both are set colours that a
+// later palette (the desktop switching to a dark theme, say) would otherwise leave behind.
+void RibbonBar::followPalette() {
+    QPalette pal = m_pages->palette();
+    pal.setColor(QPalette::Window, palette().color(QPalette::Base));
+    m_pages->setPalette(pal);
+    for (QLabel* caption : m_pages->findChildren<QLabel*>(QStringLiteral("ribbonGroupCaption")))
+        quietenCaption(caption, palette());
+}
+
+void RibbonBar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange)
+        followPalette();
+    QWidget::changeEvent(event);
 }
 
 RibbonBar::~RibbonBar() {

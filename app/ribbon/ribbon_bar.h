@@ -152,7 +152,11 @@ signals:
     void commandTriggered(quint16 id);
     void currentTabChanged(int tab);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void followPalette();
     // tab: the page the control sits on, -1 for the tab row.
     void registerControl(quint16 id, QWidget* w, const QString& caption, int tab);
     int tabOfGroup(const RibbonGroup* group) const;

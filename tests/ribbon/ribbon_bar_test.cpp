@@ -1,6 +1,7 @@
 // The ribbon widget layer: time edits, tabs, split buttons, combos, menus and trigger.
 #include "app/ribbon/ribbon_bar.h"
 #include "app/ribbon/ribbon_keys.h"
+#include "subtitle/mapping_text.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -128,6 +129,35 @@ protected:
     RibbonGroup* file = nullptr;
     RibbonGroup* other = nullptr;
 };
+
+// The desktop may switch its theme while velmora runs: the pages and their captions follow. (The
+// application's palette reaches widgets only once its event loop runs, so the bar's is set here.)
+TEST_F(RibbonBarTest, PagesAndCaptionsFollowAPaletteChangeAndStayReadable) {
+    const QPalette before = bar.palette();
+    struct Theme {
+        const char* name;
+        QColor base, text;
+    };
+    for (const Theme& theme : {Theme{"dark", QColor(0x23, 0x26, 0x29), QColor(0xEF, 0xF0, 0xF1)},
+                               Theme{"light", QColor(Qt::white), QColor(Qt::black)}}) {
+        QPalette pal = before;
+        pal.setColor(QPalette::Base, theme.base);
+        pal.setColor(QPalette::WindowText, theme.text);
+        pal.setColor(QPalette::Text, theme.text);
+        bar.setPalette(pal);
+        const QWidget* pages = bar.findChild<QWidget*>(QStringLiteral("ribbonPages"));
+        ASSERT_NE(pages, nullptr);
+        const QColor page = pages->palette().color(QPalette::Window);
+        EXPECT_EQ(page, theme.base) << theme.name;
+        const QList<QLabel*> captions = bar.findChildren<QLabel*>(QStringLiteral("ribbonGroupCaption"));
+        ASSERT_EQ(captions.size(), 2);
+        for (const QLabel* caption : captions)
+            EXPECT_GE(contrastRatio(caption->palette().color(QPalette::WindowText).rgb() & 0xFFFFFFu,
+                                    page.rgb() & 0xFFFFFFu),
+                      4.5)
+                << theme.name << ' ' << caption->text().toStdString();
+    }
+}
 
 TEST_F(RibbonBarTest, TabsAndGroupsKeepTheirOrder) {
     ASSERT_EQ(bar.tabCount(), 2);
