@@ -36,6 +36,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <limits>
+#include <thread>
 
 namespace {
 class JumpClickStyle : public QProxyStyle {
@@ -570,14 +571,11 @@ void CTrellineDlg::applyDueEvents() {
             scheduleNextEvent();
             return;
         }
-        if (left > left.zero()) {
-            // The final stretch: polling keeps this thread on its processor, where another sleep
-            // could leave it waiting behind busy threads. Bounded in real time as well, for a
-            // clock that does not move by itself.
-            const auto until = steady_clock::now() + left;
-            while (m_clock->now() < due && steady_clock::now() < until) {
-            }
-        }
+        // The final stretch is slept, not polled: on a busy machine a thread that spins has used
+        // up its share when the line is due, and is made to wait, while one that slept is let in
+        // at once. In real time, so that a clock that does not move by itself cannot hold it.
+        if (left > left.zero())
+            std::this_thread::sleep_for(left);
         const PlaybackEvent event = std::move(m_heldEvents.front());
         m_heldEvents.pop_front();
         applyPlaybackEvent(event);

@@ -58,9 +58,9 @@ public:
     // so that a busy machine's delay in waking this window's thread is spent before the line is due
     // rather than after; the window then shows it on time from a timer of its own.
     static constexpr std::chrono::milliseconds kShowLead{60};
-    // That timer fires this long before the event is due, and the rest is waited out by polling
-    // the clock: timers have millisecond steps, and a thread that just woke keeps its processor.
-    static constexpr std::chrono::microseconds kFinalStretch{1500};
+    // That timer fires this long before the event is due, and the rest is slept to the
+    // microsecond: timers have millisecond steps and may wake late on a busy machine.
+    static constexpr std::chrono::microseconds kFinalStretch{4000};
     // How long the offset shows after a sync key.
     static constexpr int kNoticeMs = 1800;
 
