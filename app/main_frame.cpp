@@ -13,6 +13,7 @@
 #include "app/memory_page.h"
 #include "app/report_view.h"
 #include "app/review_controller.h"
+#include "app/ribbon/ribbon_icons.h"
 #include "app/ribbon/velmora_ribbon.h"
 #include "app/sentence_form_view.h"
 #include "app/translation_engine_choice.h"
@@ -206,9 +207,7 @@ bool CMainFrame::OnCreate() {
     });
     attachGridReview(*grid(), *m_review, [this](const UserMessage& m) { m_seam->showMessage(this, m); });
 
-    QIcon icon = QIcon::fromTheme(QStringLiteral("accessories-text-editor"),
-                                  style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    setWindowIcon(icon);
+    setWindowIcon(programIcon());
     installShortcuts();
 
     if (!createToolbox(clientHeight))

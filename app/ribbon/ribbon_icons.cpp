@@ -139,3 +139,7 @@ bool hasOwnDrawing(const QString& themeName) {
 QIcon applicationButtonIcon() {
     return drawing(QStringLiteral("velmora-application"));
 }
+
+QIcon programIcon() {
+    return QIcon(new SvgIconEngine(QStringLiteral(":/velmora/velmora.svg")));
+}

@@ -1,4 +1,4 @@
-// The ribbon's images, made when first shown: at any density, the drawing's own
+// The ribbon's images and the window's, made when first shown: at any density, the drawing's own
 // pixels at the size asked.
 #include "app/ribbon/ribbon_icons.h"
 
@@ -40,6 +40,17 @@ TEST(RibbonIcons, AnImageIsItsDrawingAtTheSizeAndDensityAsked) {
         EXPECT_EQ(pixmap.devicePixelRatio(), c.ratio);
         EXPECT_EQ(pixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
                   rendered(QStringLiteral(":/ribbon/icons/%1.svg").arg(name), pixels));
+    }
+}
+
+TEST(RibbonIcons, TheProgramIconIsOurOwnDrawing) {
+    const QIcon icon = programIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (int side : {16, 64}) {
+        const QImage image = icon.pixmap(QSize(side, side), 1.0).toImage();
+        EXPECT_EQ(image.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  rendered(QStringLiteral(":/velmora/velmora.svg"), QSize(side, side)))
+            << side;
     }
 }
 
