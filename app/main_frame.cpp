@@ -13,6 +13,7 @@
 #include "app/memory_page.h"
 #include "app/report_view.h"
 #include "app/review_controller.h"
+#include "app/ribbon/ribbon_icons.h"
 #include "app/ribbon/velmora_ribbon.h"
 #include "app/sentence_form_view.h"
 #include "app/translation_engine_choice.h"
@@ -206,9 +207,7 @@ bool CMainFrame::OnCreate() {
     });
     attachGridReview(*grid(), *m_review, [this](const UserMessage& m) { m_seam->showMessage(this, m); });
 
-    QIcon icon = QIcon::fromTheme(QStringLiteral("accessories-text-editor"),
-                                  style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    setWindowIcon(icon);
+    setWindowIcon(programIcon());
     installShortcuts();
 
     if (!createToolbox(clientHeight))
@@ -940,6 +939,13 @@ void CMainFrame::loadSubtitle(Side side) {
 
 bool CMainFrame::readSubtitle(const QString& path, const QByteArray& bytes, SubtitleFormat format, Side side,
                               SubtitleFormat documentFormat) {
+    const LoadedSide loaded = loadSide(path, bytes, format, side, documentFormat);
+    followLoads(loaded);
+    return loaded.changed;
+}
+
+CMainFrame::LoadedSide CMainFrame::loadSide(const QString& path, const QByteArray& bytes,
+                                            SubtitleFormat format, Side side, SubtitleFormat documentFormat) {
     // A load rebuilds the rows: one reset instead of a signal per row.
     EntryRowsModel* model = grid()->rowsModel();
     model->beginBulkChange();
@@ -958,15 +964,19 @@ bool CMainFrame::readSubtitle(const QString& path, const QByteArray& bytes, Subt
     }
     if (result.message)
         m_seam->showMessage(this, *result.message);
-    if (result.completed)
+    if (result.changed)
+        noteLoaded(side, path);
+    return {result.changed, result.completed};
+}
+
+void CMainFrame::followLoads(LoadedSide loaded) {
+    if (loaded.completed)
         rebuildMappingText();
     refreshCommandStates();
-    if (result.changed) {
-        noteLoaded(side, path);
+    if (loaded.changed) {
         emit sessionChanged();
         emit documentLoaded();
     }
-    return result.changed;
 }
 
 void CMainFrame::loadFromCommandLine(const QStringList& files) {
@@ -987,9 +997,16 @@ void CMainFrame::loadFromCommandLine(const QStringList& files) {
     }
     // The original's format is the document's: its time lines are the ones that are saved.
     const SubtitleFormat format = guessSubtitleFormat(original, read[0].bytes);
-    if (readSubtitle(original, read[0].bytes, format, Side::Original, format) && !translated.isEmpty())
-        readSubtitle(translated, read[1].bytes, guessSubtitleFormat(translated, read[1].bytes),
+    // The mapping, the panes and the review follow once, after both files: a second round for the
+    // translation would check every row again a moment after the first.
+    LoadedSide loaded = loadSide(original, read[0].bytes, format, Side::Original, format);
+    if (loaded.changed && !translated.isEmpty()) {
+        const LoadedSide second =
+            loadSide(translated, read[1].bytes, guessSubtitleFormat(translated, read[1].bytes),
                      Side::Translated, format);
+        loaded.completed = loaded.completed || second.completed;
+    }
+    followLoads(loaded);
 }
 
 // ---------------------------------------------------------------- saving

@@ -224,6 +224,16 @@ private:
     // Returns whether the load was accepted.
     bool readSubtitle(const QString& path, const QByteArray& bytes, SubtitleFormat format, Side side,
                       SubtitleFormat documentFormat);
+    // The two halves of readSubtitle: the load itself, and what follows loads (the mapping text,
+    // the commands' states, the panes and the review), so that two files loaded together are
+    // followed once.
+    struct LoadedSide {
+        bool changed = false;   // the load was accepted
+        bool completed = false; // the reader reached the end of the file
+    };
+    LoadedSide loadSide(const QString& path, const QByteArray& bytes, SubtitleFormat format, Side side,
+                        SubtitleFormat documentFormat);
+    void followLoads(LoadedSide loaded);
     void changeCharset(Side side);
     // A job is one undo step; its batches are written as they come.
     void followTranslationJobs();

@@ -123,6 +123,12 @@ if [ "$inside" = 0 ]; then
     bash -n "$root/usr/share/bash-completion/completions/velmora-cli" 2>/dev/null ||
         fail "the bash completion of velmora-cli is missing or no shell script"
 
+    # Translation opens libcurl when first used: linked, it and its two dozen libraries would slow
+    # every start of the window.
+    if readelf -dW "$root/usr/bin/velmora" | grep -q 'NEEDED.*libcurl'; then
+        fail "usr/bin/velmora links libcurl, which start-up should not load"
+    fi
+
     # ---------------------------------------------------------------- 8. hardening (before the long steps)
     if [ "$hardened" = 1 ]; then
         check_hardening "$root"
@@ -140,7 +146,9 @@ if [ "$inside" = 0 ]; then
     }
     runtime=() # programs and libraries
     data=()    # files read
-    for pattern in '*/qt6/plugins/platforms/libqxcb.so' '*/QtWebEngineProcess' '*/qtwebengine_resources.pak'; do
+    # libcurl.so.4: translation opens it by name on first use.
+    for pattern in '*/qt6/plugins/platforms/libqxcb.so' '*/QtWebEngineProcess' '*/qtwebengine_resources.pak' \
+        '*/libcurl.so.4'; do
         f="$(installed_file "$pattern")"
         [ -n "$f" ] || fail "nothing installed here matches $pattern"
         case "$f" in *.pak) data+=("$f") ;; *) runtime+=("$f") ;; esac

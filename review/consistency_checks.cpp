@@ -4,7 +4,8 @@
 
 #include "subtitle/subtitle_document.h"
 
-#include <QSet>
+#include <QVarLengthArray>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -161,14 +162,19 @@ void checkNumbers(const RowTexts& texts, const CheckOptions&, QVector<Finding>& 
     const QVector<NumberSpan> original = numbersIn(texts.originalLayout.visible);
     if (original.isEmpty())
         return;
-    QSet<QString> translated;
+    // A line holds a few numbers: short lists, not hash sets, whose tables would be allocated and
+    // freed again for every row of a whole file.
+    const auto has = [](const QVarLengthArray<QString, 8>& values, const QString& value) {
+        return std::find(values.begin(), values.end(), value) != values.end();
+    };
+    QVarLengthArray<QString, 8> translated;
     for (const NumberSpan& n : numbersIn(texts.translatedLayout.visible))
-        translated.insert(n.value);
-    QSet<QString> reported;
+        translated.append(n.value);
+    QVarLengthArray<QString, 8> reported;
     for (const NumberSpan& n : original) {
-        if (translated.contains(n.value) || reported.contains(n.value))
+        if (has(translated, n.value) || has(reported, n.value))
             continue;
-        reported.insert(n.value);
+        reported.append(n.value);
         out.append(makeFinding(FindingSide::Original, CheckKind::MissingNumber,
                                QStringLiteral("%1 is not in the translation")
                                    .arg(texts.originalLayout.visible.mid(n.span.start, n.span.length)),

@@ -1,11 +1,12 @@
 // Starting, watching and stopping the local apertium-apy.
 #include "translate/apertium_server.h"
 
+#include "translate/curl_library.h"
+
 #include <QFile>
 #include <QStandardPaths>
 #include <QStringList>
 #include <csignal>
-#include <curl/curl.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -103,19 +104,24 @@ bool ApertiumServer::childAlive() {
 }
 
 bool ApertiumServer::answers() const {
-    CURL* curl = curl_easy_init();
+    const CurlLibrary library = curlLibrary();
+    const auto* opened = std::get_if<std::shared_ptr<const CurlApi>>(&library);
+    if (!opened)
+        return false;
+    const CurlApi& api = **opened;
+    CURL* curl = api.easy_init();
     if (!curl)
         return false;
     const QByteArray address = QStringLiteral("http://127.0.0.1:%1/listPairs").arg(m_port).toUtf8();
-    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
-    curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 2000L);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &discard);
+    api.easy_setopt(curl, CURLOPT_URL, address.constData());
+    api.easy_setopt(curl, CURLOPT_NOPROXY, "*");
+    api.easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    api.easy_setopt(curl, CURLOPT_TIMEOUT_MS, 2000L);
+    api.easy_setopt(curl, CURLOPT_WRITEFUNCTION, &discard);
     long status = 0;
-    const bool ok = curl_easy_perform(curl) == CURLE_OK &&
-                    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status == 200;
-    curl_easy_cleanup(curl);
+    const bool ok = api.easy_perform(curl) == CURLE_OK &&
+                    api.easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status == 200;
+    api.easy_cleanup(curl);
     return ok;
 }
 
@@ -126,6 +132,9 @@ std::optional<QString> ApertiumServer::ensureRunning(std::stop_token stop) {
     if (m_options.program.isEmpty())
         return QStringLiteral("apertium-apy is not installed (Debian: apertium-apy and a pair such as "
                               "apertium-eng-spa)");
+    // Without libcurl the server's answer cannot be heard: say so now, not after the start timeout.
+    if (const CurlLibrary library = curlLibrary(); const auto* missing = std::get_if<QString>(&library))
+        return *missing;
     // Another program may take the port between our look and the server's bind: try a few.
     std::optional<QString> why;
     for (int attempt = 0; attempt < 3 && !stop.stop_requested(); ++attempt) {

@@ -113,6 +113,12 @@ UserMessage certificateRefusedMessage(const QString& host, const QString& reason
                         whereToLook());
 }
 
+UserMessage curlMissingMessage(const QString& why) {
+    return errorMessage(QStringLiteral("Nothing was sent: translation needs the libcurl library, and %1. "
+                                       "Installing libcurl (package libcurl4) brings it back.")
+                            .arg(why));
+}
+
 UserMessage plainHttpRefusedMessage(const QString& host) {
     return errorMessage(
         QStringLiteral("Nothing was sent: %1 is reached over plain http, which anyone on the way can read.")

@@ -29,6 +29,8 @@ UserMessage answerTooLongMessage();
 UserMessage linesMismatchMessage();
 // The service's certificate was refused: nothing was sent, and trying again cannot help.
 UserMessage certificateRefusedMessage(const QString& host, const QString& reason);
+// libcurl, which every engine's requests go through, could not be loaded; `why` says how.
+UserMessage curlMissingMessage(const QString& why);
 // The user said no to sending the lines unencrypted; or nobody could be asked.
 UserMessage plainHttpRefusedMessage(const QString& host);
 

@@ -2,11 +2,11 @@
 #include "translate/translate_transport.h"
 
 #include "translate/answer_reader.h"
+#include "translate/curl_library.h"
+#include "translate/translate_messages.h"
 #include "translate/translate_request.h"
 
 #include <QDateTime>
-#include <curl/curl.h>
-#include <mutex>
 #include <stop_token>
 
 #include <arpa/inet.h>
@@ -18,11 +18,6 @@ constexpr long kProxyAuthenticationRequired = 407;
 
 // The curl calls to wait in; a stop wakes the poll at once.
 constexpr int kPollMs = 1000;
-
-void initCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 QByteArray environment(const char* lower, const char* upper) {
     QByteArray value = qgetenv(lower);
@@ -119,6 +114,8 @@ bool isLasting(CURLcode code) {
 
 struct CurlTransport::State {
     TransportConfig config;
+    std::shared_ptr<const CurlApi> api;
+    QString missing; // why libcurl could not be had, when it could not
     CURL* easy = nullptr;
     CURLM* multi = nullptr;
     curl_slist* headers = nullptr;
@@ -167,11 +164,17 @@ struct CurlTransport::State {
     }
 };
 
-CurlTransport::CurlTransport(TransportConfig config) : d(std::make_unique<State>()) {
-    initCurlOnce();
+CurlTransport::CurlTransport(TransportConfig config) : CurlTransport(std::move(config), curlLibrary()) {}
+
+CurlTransport::CurlTransport(TransportConfig config, CurlLibrary library) : d(std::make_unique<State>()) {
     d->config = std::move(config);
-    d->easy = curl_easy_init();
-    d->multi = curl_multi_init();
+    if (auto* missing = std::get_if<QString>(&library)) {
+        d->missing = std::move(*missing);
+        return;
+    }
+    d->api = std::get<std::shared_ptr<const CurlApi>>(std::move(library));
+    d->easy = d->api->easy_init();
+    d->multi = d->api->multi_init();
     if (!isValid())
         return;
 
@@ -179,30 +182,33 @@ CurlTransport::CurlTransport(TransportConfig config) : d(std::make_unique<State>
     d->proxy = proxyFor(d->config.serviceUrl);
     d->proxyOfUrl = d->config.serviceUrl.scheme() + u' ' + d->config.serviceUrl.host();
 
+    const CurlApi& api = *d->api;
     CURL* e = d->easy;
-    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_DEFAULT_PROTOCOL, "https");
-    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(e, CURLOPT_USERAGENT, kUserAgent);
-    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(d->config.connectTimeout.count()));
-    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, long(d->config.transferTimeout.count()));
+    api.easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    api.easy_setopt(e, CURLOPT_DEFAULT_PROTOCOL, "https");
+    api.easy_setopt(e, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+    api.easy_setopt(e, CURLOPT_USERAGENT, kUserAgent);
+    api.easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    api.easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(d->config.connectTimeout.count()));
+    api.easy_setopt(e, CURLOPT_TIMEOUT_MS, long(d->config.transferTimeout.count()));
     // An empty proxy turns the environment's off: the choice made here is the one that counts.
-    curl_easy_setopt(e, CURLOPT_PROXY, d->proxy.constData());
-    curl_easy_setopt(e, CURLOPT_NOPROXY, d->noProxy.constData());
-    curl_easy_setopt(e, CURLOPT_PROXYAUTH, long(CURLAUTH_ANYSAFE));
-    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &State::write);
-    curl_easy_setopt(e, CURLOPT_WRITEDATA, d.get());
-    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &State::header);
-    curl_easy_setopt(e, CURLOPT_HEADERDATA, d.get());
+    api.easy_setopt(e, CURLOPT_PROXY, d->proxy.constData());
+    api.easy_setopt(e, CURLOPT_NOPROXY, d->noProxy.constData());
+    api.easy_setopt(e, CURLOPT_PROXYAUTH, long(CURLAUTH_ANYSAFE));
+    api.easy_setopt(e, CURLOPT_WRITEFUNCTION, &State::write);
+    api.easy_setopt(e, CURLOPT_WRITEDATA, d.get());
+    api.easy_setopt(e, CURLOPT_HEADERFUNCTION, &State::header);
+    api.easy_setopt(e, CURLOPT_HEADERDATA, d.get());
 }
 
 CurlTransport::~CurlTransport() {
+    if (!d->api)
+        return;
     if (d->multi)
-        curl_multi_cleanup(d->multi);
+        d->api->multi_cleanup(d->multi);
     if (d->easy)
-        curl_easy_cleanup(d->easy);
-    curl_slist_free_all(d->headers);
+        d->api->easy_cleanup(d->easy);
+    d->api->slist_free_all(d->headers);
 }
 
 bool CurlTransport::isValid() const {
@@ -218,6 +224,8 @@ TransportResult TranslateTransport::send(const QByteArray&, std::stop_token) {
 }
 
 TransportResult CurlTransport::send(const ServiceRequest& request, std::stop_token stop) {
+    if (!d->missing.isEmpty())
+        return TransportFailure{d->missing, true, false, curlMissingMessage(d->missing)};
     if (!isValid())
         return TransportFailure{QStringLiteral("no libcurl handle"), true, false};
     d->answer.clear();
@@ -225,55 +233,56 @@ TransportResult CurlTransport::send(const ServiceRequest& request, std::stop_tok
     d->proxyAuthenticate.clear();
     d->retryAfter.reset();
 
+    const CurlApi& api = *d->api;
     CURL* e = d->easy;
     d->url = request.url.toEncoded();
-    curl_easy_setopt(e, CURLOPT_URL, d->url.constData());
+    api.easy_setopt(e, CURLOPT_URL, d->url.constData());
     // Each engine may name another host; the proxy is decided for the one this request goes to.
     const QString proxyOfUrl = request.url.scheme() + u' ' + request.url.host();
     if (proxyOfUrl != d->proxyOfUrl) {
         d->proxy = proxyFor(request.url);
         d->proxyOfUrl = proxyOfUrl;
-        curl_easy_setopt(e, CURLOPT_PROXY, d->proxy.constData());
+        api.easy_setopt(e, CURLOPT_PROXY, d->proxy.constData());
     }
-    curl_slist_free_all(d->headers);
+    api.slist_free_all(d->headers);
     // An "Expect" costs a round trip on longer bodies, and no service needs it.
-    d->headers = curl_slist_append(nullptr, "Expect:");
+    d->headers = api.slist_append(nullptr, "Expect:");
     for (const auto& [name, value] : request.headers)
         d->headers =
-            curl_slist_append(d->headers, (name + (value.isEmpty() ? ":" : ": " + value)).constData());
-    curl_easy_setopt(e, CURLOPT_HTTPHEADER, d->headers);
+            api.slist_append(d->headers, (name + (value.isEmpty() ? ":" : ": " + value)).constData());
+    api.easy_setopt(e, CURLOPT_HTTPHEADER, d->headers);
     if (request.method == "GET") {
-        curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+        api.easy_setopt(e, CURLOPT_HTTPGET, 1L);
     } else {
-        curl_easy_setopt(e, CURLOPT_POST, 1L);
-        curl_easy_setopt(e, CURLOPT_POSTFIELDS, request.body.constData());
-        curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+        api.easy_setopt(e, CURLOPT_POST, 1L);
+        api.easy_setopt(e, CURLOPT_POSTFIELDS, request.body.constData());
+        api.easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
     }
 
-    if (curl_multi_add_handle(d->multi, d->easy) != CURLM_OK)
+    if (api.multi_add_handle(d->multi, d->easy) != CURLM_OK)
         return TransportFailure{QStringLiteral("curl_multi_add_handle failed"), true, false};
     CURLcode result = CURLE_OK;
     bool done = false;
     {
         CURLM* multi = d->multi;
-        std::stop_callback wake(stop, [multi] { curl_multi_wakeup(multi); });
+        std::stop_callback wake(stop, [&api, multi] { api.multi_wakeup(multi); });
         int running = 1;
         while (!stop.stop_requested()) {
-            if (curl_multi_perform(d->multi, &running) != CURLM_OK)
+            if (api.multi_perform(d->multi, &running) != CURLM_OK)
                 break;
             if (running == 0)
                 break;
-            curl_multi_poll(d->multi, nullptr, 0, kPollMs, nullptr);
+            api.multi_poll(d->multi, nullptr, 0, kPollMs, nullptr);
         }
         int queued = 0;
-        while (CURLMsg* msg = curl_multi_info_read(d->multi, &queued)) {
+        while (CURLMsg* msg = api.multi_info_read(d->multi, &queued)) {
             if (msg->msg == CURLMSG_DONE && msg->easy_handle == d->easy) {
                 result = msg->data.result;
                 done = true;
             }
         }
     }
-    curl_multi_remove_handle(d->multi, d->easy);
+    api.multi_remove_handle(d->multi, d->easy);
 
     if (!done) {
         if (stop.stop_requested())
@@ -281,17 +290,17 @@ TransportResult CurlTransport::send(const ServiceRequest& request, std::stop_tok
         return TransportFailure{QStringLiteral("curl_multi_perform failed"), false, false};
     }
     long status = 0;
-    curl_easy_getinfo(d->easy, CURLINFO_RESPONSE_CODE, &status);
+    api.easy_getinfo(d->easy, CURLINFO_RESPONSE_CODE, &status);
     if (d->tooLarge)
         return TransportReply{status, {}, true, d->retryAfter};
     if (result != CURLE_OK) {
         // A proxy refusing the tunnel of an HTTPS request ends the transfer; it still asks for
         // credentials like a 407 answer to a plain request.
         long connectCode = 0;
-        curl_easy_getinfo(d->easy, CURLINFO_HTTP_CONNECTCODE, &connectCode);
+        api.easy_getinfo(d->easy, CURLINFO_HTTP_CONNECTCODE, &connectCode);
         if (connectCode == kProxyAuthenticationRequired)
             return TransportReply{connectCode, {}, false, std::nullopt};
-        const QString reason = QString::fromUtf8(curl_easy_strerror(result));
+        const QString reason = QString::fromUtf8(api.easy_strerror(result));
         if (isCertificateRefusal(result)) {
             const QString host = request.url.host();
             return TransportFailure{reason, true, false, certificateRefusedMessage(host, reason)};
@@ -306,10 +315,11 @@ void CurlTransport::setProxyCredentials(const ProxyCredentials& credentials) {
     d->proxyPassword = credentials.password.toUtf8();
     if (!isValid())
         return;
-    curl_easy_setopt(d->easy, CURLOPT_PROXYUSERNAME, d->proxyUser.constData());
-    curl_easy_setopt(d->easy, CURLOPT_PROXYPASSWORD, d->proxyPassword.constData());
-    curl_easy_setopt(d->easy, CURLOPT_PROXYAUTH,
-                     long(credentials.clearTextAllowed ? CURLAUTH_ANY : CURLAUTH_ANYSAFE));
+    const CurlApi& api = *d->api;
+    api.easy_setopt(d->easy, CURLOPT_PROXYUSERNAME, d->proxyUser.constData());
+    api.easy_setopt(d->easy, CURLOPT_PROXYPASSWORD, d->proxyPassword.constData());
+    api.easy_setopt(d->easy, CURLOPT_PROXYAUTH,
+                    long(credentials.clearTextAllowed ? CURLAUTH_ANY : CURLAUTH_ANYSAFE));
 }
 
 QString CurlTransport::proxyName() const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "support/user_message.h"
+#include "translate/curl_library.h"
 
 #include <QByteArray>
 #include <QList>
@@ -112,12 +113,15 @@ struct TransportConfig {
 // a password only through a scheme that hides it, unless the user allowed otherwise.
 class CurlTransport final : public TranslateTransport {
 public:
+    // Through the process's libcurl, opened on the first transport made.
     explicit CurlTransport(TransportConfig config);
+    // Through `library`; when it could not be opened, every send fails lastingly and says why.
+    CurlTransport(TransportConfig config, CurlLibrary library);
     ~CurlTransport() override;
     CurlTransport(const CurlTransport&) = delete;
     CurlTransport& operator=(const CurlTransport&) = delete;
 
-    // False when libcurl could not give a handle; every send then fails lastingly.
+    // False when libcurl is missing or could not give a handle; every send then fails lastingly.
     bool isValid() const;
     using TranslateTransport::send;
     TransportResult send(const ServiceRequest& request, std::stop_token stop) override;

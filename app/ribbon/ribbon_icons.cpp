@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QSvgRenderer>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -23,7 +25,8 @@ QString drawingPath(const QString& name) {
 // other image.
 class SvgIconEngine : public QIconEngine {
 public:
-    explicit SvgIconEngine(const QString& path) : m_path(path), m_renderer(path) {}
+    // The file is parsed when first drawn: most of the ribbon's images are on tabs not yet shown.
+    explicit SvgIconEngine(const QString& path) : m_path(path) {}
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
         const quint64 key = (quint64(size.width()) << 34) | (quint64(size.height()) << 4) | quint64(mode);
@@ -32,7 +35,7 @@ public:
         QPixmap pm(size);
         pm.fill(Qt::transparent);
         QPainter p(&pm);
-        m_renderer.render(&p, QRectF(QPointF(), QSizeF(size)));
+        renderer().render(&p, QRectF(QPointF(), QSizeF(size)));
         p.end();
         if (mode == QIcon::Disabled && qobject_cast<QApplication*>(QCoreApplication::instance())) {
             QStyleOption option;
@@ -53,11 +56,17 @@ public:
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
     QIconEngine* clone() const override { return new SvgIconEngine(m_path); }
     QString key() const override { return QStringLiteral("velmora-svg"); }
-    bool isNull() override { return !m_renderer.isValid(); }
+    bool isNull() override { return !renderer().isValid(); }
 
 private:
+    QSvgRenderer& renderer() {
+        if (!m_renderer)
+            m_renderer = std::make_unique<QSvgRenderer>(m_path);
+        return *m_renderer;
+    }
+
     QString m_path;
-    QSvgRenderer m_renderer;
+    std::unique_ptr<QSvgRenderer> m_renderer;
     QHash<quint64, QPixmap> m_cache;
 };
 
@@ -66,10 +75,61 @@ QIcon drawing(const QString& name) {
     return QFile::exists(path) ? QIcon(new SvgIconEngine(path)) : QIcon();
 }
 
+// The theme's image or our drawing, settled when the icon is first shown or measured: a theme
+// look-up and an SVG parse for each of the ribbon's images cost start-up more than drawing the few
+// on the first tab. The choice is the one QIcon::fromTheme(name, drawing) would make.
+class CommandIconEngine : public QIconEngine {
+public:
+    explicit CommandIconEngine(const QString& themeName) : m_name(themeName) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    QString iconName() override { return m_name; }
+    // Only made for names we have a drawing of, so never empty, and that needs no look-up.
+    bool isNull() override { return false; }
+    QIconEngine* clone() const override { return new CommandIconEngine(m_name); }
+    QString key() const override { return QStringLiteral("velmora-command"); }
+
+    // Device pixels asked for at a scale: the chosen icon picks its own best image for them.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+        return icon().pixmap((QSizeF(size) / scale).toSize(), scale, mode, state);
+    }
+    void virtual_hook(int id, void* data) override {
+        if (id == QIconEngine::ScaledPixmapHook) {
+            auto* arg = static_cast<QIconEngine::ScaledPixmapArgument*>(data);
+            arg->pixmap = scaledPixmap(arg->size, arg->mode, arg->state, arg->scale);
+            return;
+        }
+        QIconEngine::virtual_hook(id, data);
+    }
+
+private:
+    const QIcon& icon() {
+        if (!m_icon)
+            m_icon = QIcon::fromTheme(m_name, drawing(m_name));
+        return *m_icon;
+    }
+
+    QString m_name;
+    std::optional<QIcon> m_icon;
+};
+
 } // namespace
 
 QIcon commandIcon(const QString& themeName) {
-    return QIcon::fromTheme(themeName, drawing(themeName));
+    if (!QFile::exists(drawingPath(themeName)))
+        return QIcon::fromTheme(themeName);
+    return QIcon(new CommandIconEngine(themeName));
 }
 
 bool hasOwnDrawing(const QString& themeName) {
@@ -78,4 +138,8 @@ bool hasOwnDrawing(const QString& themeName) {
 
 QIcon applicationButtonIcon() {
     return drawing(QStringLiteral("velmora-application"));
+}
+
+QIcon programIcon() {
+    return QIcon(new SvgIconEngine(QStringLiteral(":/velmora/velmora.svg")));
 }

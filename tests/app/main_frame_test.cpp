@@ -4,6 +4,7 @@
 #include "app/main_frame.h"
 #include "app/mapping_view.h"
 #include "app/report_view.h"
+#include "app/review_controller.h"
 #include "app/ribbon/ribbon_bar.h"
 #include "app/sentence_form_view.h"
 #include "app/view_voca_lib.h"
@@ -493,10 +494,14 @@ TEST_F(FrameTest, CommandLineLoadsOriginalAndTranslated) {
     const QString translated = writeFile(QStringLiteral("t.srt"), srt(2, "Ligne"));
     QSignalSpy loaded(&f, &CMainFrame::documentLoaded);
     f.loadFromCommandLine({original, translated});
-    EXPECT_EQ(loaded.count(), 2);
+    // Followed (checked, mapped) once, after both.
+    EXPECT_EQ(loaded.count(), 1);
     ASSERT_EQ(f.session().rows().count(), 2);
     EXPECT_EQ(f.session().rows().at(1).translated, QStringLiteral("Ligne 2"));
     EXPECT_EQ(f.session().document().formatMode, kSubRip);
+    // The one review saw the translation: no row is reported untranslated.
+    for (const Finding& finding : f.review().checker().findings())
+        EXPECT_NE(finding.kind, CheckKind::EmptyTranslation) << finding.row;
 
     f.loadFromCommandLine({m_root.filePath(QStringLiteral("missing.srt"))});
     ASSERT_EQ(m_seam.messages.size(), 1);

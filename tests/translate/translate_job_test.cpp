@@ -347,6 +347,37 @@ TEST(JobLifecycle, ALastingFailureEndsWithTheNetworkMessage) {
     EXPECT_EQ(curlSeen.ends.front().message, std::optional<UserMessage>(networkUnavailableMessage()));
 }
 
+// libcurl is opened on the first transport; a missing or wrong library ends the job with a message
+// that names it, and nothing reaches the service.
+TEST(JobLifecycle, ALibcurlThatCannotBeOpenedIsNamedToTheUser) {
+    const struct {
+        const char* library;
+        const char* reasonHas;
+    } cases[] = {
+        {"libcurl-velmora-missing.so.4", "libcurl-velmora-missing.so.4 could not be loaded"},
+        {"libm.so.6", "libm.so.6 lacks curl_global_init"},
+    };
+    FakeTranslator service{serviceLikeHandler(&markedTranslation)};
+    ASSERT_TRUE(service.listening());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.library);
+        const TransportConfig config = serviceAt(service.url());
+        TranslateJob job(
+            [config, library = c.library] {
+                return std::make_unique<CurlTransport>(config, openCurlLibrary(library));
+            },
+            quickConfig());
+        JobRecorder seen(job);
+        ASSERT_TRUE(job.start(numberedRequest(2)));
+        ASSERT_TRUE(seen.waitForEnd(2000));
+        ASSERT_TRUE(seen.ends.front().message);
+        EXPECT_TRUE(seen.ends.front().message->text.contains(QString::fromLatin1(c.reasonHas)))
+            << seen.ends.front().message->text.toStdString();
+        EXPECT_NE(seen.ends.front().message, std::optional<UserMessage>(networkUnavailableMessage()));
+    }
+    EXPECT_EQ(service.requestCount(), 0);
+}
+
 // "Busy" and the gateway errors are tried again with growing waits, at least what Retry-After asks;
 // the fifth in a row for one batch ends the job with a message naming the status.
 TEST(LoopbackBusy, TransientStatusesAreTriedFiveTimes) {
