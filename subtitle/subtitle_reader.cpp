@@ -228,7 +228,9 @@ constexpr qint64 kTypicalEntryBytes = 48;
 
 // One line as read: its text and, from an 8-bit file, the bytes it was decoded from.
 struct ReadLine {
-    QString text;
+    // Into the file's decoded text, or into storage where each line is decoded on its own.
+    QStringView text;
+    QString storage;
     QByteArrayView bytes;
     // An empty line stood before it: where entries are parted in a file without index lines.
     bool afterBlank = false;
@@ -244,7 +246,7 @@ class LineLoop {
 public:
     LineLoop(SubtitleSession::LoadedState& state, SubtitleFormat format, Side side, bool keepBytes)
         : m_rows(state.rows), m_doc(state.document), m_sources(state.sources), m_format(format), m_side(side),
-          m_keepBytes(keepBytes) {}
+          m_keepBytes(keepBytes), m_rules(format) {}
 
     // Entries this load made on its side.
     qsizetype entriesMade() const {
@@ -281,7 +283,7 @@ public:
     void feed(const ReadLine& raw, const ReadLine* next) {
         m_raw = &raw;
         // Only the very line that was looked at as the next one; its buffer lives until now.
-        m_lineIsKnownTimeLine = m_knownTimeLine && raw.text.constData() == m_knownTimeLine;
+        m_lineIsKnownTimeLine = m_knownTimeLine && raw.text.data() == m_knownTimeLine;
         m_knownTimeLine = nullptr;
         const QStringView line = withoutLeadingBlanks(raw.text);
         switch (m_format) {
@@ -327,11 +329,11 @@ public:
     }
 
 private:
-    // The text of a view as a string of its own; the whole line read is shared, not copied, since
-    // most time lines and text lines are kept exactly as read.
+    // The text of a view as a string of its own; a whole line decoded on its own is shared, not
+    // copied, since most time lines and text lines are kept exactly as read.
     QString owned(QStringView v) const {
-        if (m_raw && v.data() == m_raw->text.constData() && v.size() == m_raw->text.size())
-            return m_raw->text;
+        if (m_raw && v.data() == m_raw->storage.constData() && v.size() == m_raw->storage.size())
+            return m_raw->storage;
         return v.toString();
     }
 
@@ -355,7 +357,7 @@ private:
     std::optional<QByteArrayView> bytesOf(QStringView text) const {
         if (!m_keepBytes || !m_raw)
             return std::nullopt;
-        const qsizetype offset = text.data() - m_raw->text.constData();
+        const qsizetype offset = text.data() - m_raw->text.data();
         const QByteArrayView bytes = m_raw->bytes;
         if (offset < 0 || offset > bytes.size())
             return std::nullopt;
@@ -498,8 +500,8 @@ private:
             if (m_keepBytes)
                 m_newTranslated.append(keep(bytes));
         } else {
-            const TimeTexts times = m_format == kSubStation ? splitEventTimes(timeLine, m_fields)
-                                                            : TimeLineRules(m_format).split(timeLine);
+            const TimeTexts times =
+                m_format == kSubStation ? splitEventTimes(timeLine, m_fields) : m_rules.split(timeLine);
             appendOriginalEntry(times.show, times.hide, text, bytes);
         }
         if (m_timesUnreadable)
@@ -533,7 +535,7 @@ private:
         if (!(m_format == kSubRip ? isSubRipTimeLine(nextLine) || isSubRipTimeLineShape(nextLine)
                                   : isSubViewerTimeLine(nextLine)))
             return false;
-        m_knownTimeLine = next->text.constData();
+        m_knownTimeLine = next->text.data();
         return true;
     }
 
@@ -858,6 +860,8 @@ private:
     const SubtitleFormat m_format;
     const Side m_side;
     const bool m_keepBytes;
+    // Made once: a format's rules are the same for every entry.
+    const TimeLineRules m_rules;
 
     // A time line has begun an entry in this run, and whether that entry has text yet.
     bool m_entryOpen = false;
@@ -947,7 +951,7 @@ ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, 
     // Empty lines are skipped; each line is looked at with the next one in view.
     auto fetch = [&file](ReadLine& out) {
         out.afterBlank = false;
-        while (file.ReadString(out.text)) {
+        while (file.ReadLineView(out.text, out.storage)) {
             if (!out.text.isEmpty()) {
                 out.bytes = file.LastLineBytes();
                 return true;
