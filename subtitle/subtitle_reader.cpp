@@ -159,9 +159,29 @@ qsizetype microDvdTextStart(QStringView line) {
     return at;
 }
 
+// Whether a tag begins at `at` in the line. Every SAMI line is asked for several, and lines are
+// short: a plain loop over the "<" of the line beats a general search per tag.
+bool tagAt(QStringView line, qsizetype at, QStringView tag) {
+    return line.size() - at >= tag.size() && line.sliced(at, tag.size()) == tag;
+}
+
+template <typename Match> bool anyTag(QStringView line, Match match) {
+    const char16_t* p = line.utf16();
+    for (qsizetype i = 0; i < line.size(); ++i)
+        if (p[i] == u'<' && match(i))
+            return true;
+    return false;
+}
+
 bool closesSamiBody(QStringView line) {
-    return line.contains(u"</BODY>") || line.contains(u"</SAMI>") || line.contains(u"</body>") ||
-           line.contains(u"</sami>");
+    return anyTag(line, [line](qsizetype i) {
+        return tagAt(line, i, u"</BODY>") || tagAt(line, i, u"</SAMI>") || tagAt(line, i, u"</body>") ||
+               tagAt(line, i, u"</sami>");
+    });
+}
+
+bool hasSyncTag(QStringView line) {
+    return anyTag(line, [line](qsizetype i) { return tagAt(line, i, u"<SYNC"); });
 }
 
 // Where the text of a "<SYNC" line begins: after the sync tag and the paragraph tag that usually
@@ -182,28 +202,37 @@ qsizetype samiTextStart(QStringView line) {
     return syncEnd + 1;
 }
 
-// What of SAMI text would show on screen: the text without its tags and blanks.
-QString samiVisibleText(QStringView text) {
-    QString out;
+// Calls `visible` with each character of SAMI text that would show on screen: the text without its
+// tags and blanks. Stops when it returns false.
+template <typename Visit> void forEachVisible(QStringView text, Visit visible) {
     bool inTag = false;
     for (QChar c : text) {
         if (c == u'<')
             inTag = true;
         else if (c == u'>' && inTag)
             inTag = false;
-        else if (!inTag && c != u' ' && c != u'\t')
-            out.append(c);
+        else if (!inTag && c != u' ' && c != u'\t' && !visible(c))
+            return;
     }
-    return out;
 }
 
-// "&nbsp;" alone marks a sync that clears the screen.
+bool hasSamiVisibleText(QStringView text) {
+    bool any = false;
+    forEachVisible(text, [&any](QChar) { return !(any = true); });
+    return any;
+}
+
+// "&nbsp;" alone (once or more, in any case) marks a sync that clears the screen.
 bool isSamiClearingText(QStringView text) {
-    QString visible = samiVisibleText(text);
-    if (visible.isEmpty())
-        return false;
-    visible.remove(QStringLiteral("&nbsp;"), Qt::CaseInsensitive);
-    return visible.isEmpty();
+    static constexpr QStringView kNbsp = u"&nbsp;";
+    qsizetype n = 0;
+    bool clearing = true;
+    forEachVisible(text, [&](QChar c) {
+        clearing = c.toCaseFolded() == kNbsp[n % kNbsp.size()];
+        ++n;
+        return clearing;
+    });
+    return clearing && n > 0 && n % kNbsp.size() == 0;
 }
 
 // A section only SubStation files have, or an event line with its usual fields and two times.
@@ -560,7 +589,7 @@ private:
     void samiLine(QStringView line) {
         if (line.startsWith(u'\n') || line.startsWith(u'\r') || closesSamiBody(line))
             return;
-        if (line.contains(u"<SYNC")) {
+        if (hasSyncTag(line)) {
             samiSyncLine(line);
             return;
         }
@@ -584,7 +613,7 @@ private:
             closeEntry();
             m_entryOpen = false;
             takeClearingSync(owned(line));
-        } else if (samiVisibleText(text).isEmpty()) {
+        } else if (!hasSamiVisibleText(text)) {
             openEntry(line);
         } else {
             openEntry(line.left(textAt));
