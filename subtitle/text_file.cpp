@@ -115,7 +115,6 @@ qsizetype countUnit(const char16_t* p, qsizetype n, char16_t unit) {
 
 void CStdioFileEx::decodeAhead() {
     m_aheadTried = true;
-    m_nextTextCr = -1;
     m_unitPerByte = false;
     if (m_unicode) {
         // Whole UTF-16 units only; a stray last byte cannot form one.
@@ -142,14 +141,16 @@ void CStdioFileEx::decodeAhead() {
     auto text = decodeWhole(start, n, cp, &singleByte);
     if (!text)
         return;
-    // A converter that swallowed or invented a line end would put lines out of step.
-    const auto* units = reinterpret_cast<const char16_t*>(text->utf16());
-    if (countUnit(units, text->size(), u'\n') != countByte(start, n, '\n'))
-        return;
-    if (m_loneCrEndsLine && countUnit(units, text->size(), u'\r') != countByte(start, n, '\r'))
-        return;
-    // A single-byte page maps each byte to one unit: a line's bytes then need no search of their own.
+    // A single-byte page maps each byte to one unit, control bytes to themselves: a line's bytes
+    // then lie where its units do.
     m_unitPerByte = singleByte && text->size() == n;
+    // Elsewhere a converter that swallowed or invented a line end would put lines out of step.
+    const auto* units = reinterpret_cast<const char16_t*>(text->utf16());
+    if (!m_unitPerByte && countUnit(units, text->size(), u'\n') != countByte(start, n, '\n'))
+        return;
+    if (!m_unitPerByte && m_loneCrEndsLine &&
+        countUnit(units, text->size(), u'\r') != countByte(start, n, '\r'))
+        return;
     m_text = std::move(*text);
     m_textPos = 0;
     m_ahead = true;
@@ -442,19 +443,17 @@ bool CStdioFileEx::writeDirect() {
 }
 
 qsizetype CStdioFileEx::textLineEnd(qsizetype& endUnits) {
-    const QStringView text(m_text);
-    const qsizetype n = text.size();
-    qsizetype at = text.indexOf(u'\n', m_textPos);
-    if (at < 0)
-        at = n;
-    if (m_loneCrEndsLine) {
-        // The next carriage return is remembered, so that a text without any is scanned once.
-        if (m_nextTextCr < m_textPos) {
-            const qsizetype cr = text.indexOf(u'\r', m_textPos);
-            m_nextTextCr = cr < 0 ? n : cr;
-        }
-        at = std::min(at, m_nextTextCr);
-    }
+    // Subtitle lines are short: a plain loop finds their end sooner than a call per line to a
+    // vectorised search, two of them where a carriage return ends a line too.
+    const char16_t* text = reinterpret_cast<const char16_t*>(m_text.utf16());
+    const qsizetype n = m_text.size();
+    qsizetype at = m_textPos;
+    if (m_loneCrEndsLine)
+        while (at < n && text[at] != u'\n' && text[at] != u'\r')
+            ++at;
+    else
+        while (at < n && text[at] != u'\n')
+            ++at;
     endUnits = at == n ? 0 : (text[at] == u'\r' && at + 1 < n && text[at + 1] == u'\n') ? 2 : 1;
     return at;
 }
@@ -596,7 +595,6 @@ bool CStdioFileEx::WriteString(QStringView text) {
 bool CStdioFileEx::Seek(qint64 offset, int origin) {
     m_firstRead = true;
     m_nextCr = -1;
-    m_nextTextCr = -1;
     m_aheadTried = false;
     m_ahead = false;
     m_text.clear();

@@ -113,8 +113,6 @@ private:
     bool m_unitPerByte = false;
     QString m_text;
     qsizetype m_textPos = 0;
-    // Where the next carriage return lies in the text, once looked for (-1: not yet, or behind).
-    qsizetype m_nextTextCr = -1;
     // The end of the line that begins at m_textPos, and how many units end it (0 at the end).
     qsizetype textLineEnd(qsizetype& endUnits);
 

@@ -36,6 +36,16 @@ QString samiStart(QStringView line) {
     return trimBlanks(gt < 0 ? line.mid(from) : line.mid(from, gt - from));
 }
 
+// Where "-->" first stands. Every SubRip entry asks it of a short line: a plain loop is quicker
+// than a general search.
+qsizetype arrowIn(QStringView line) {
+    const char16_t* p = line.utf16();
+    for (qsizetype i = 0; i + 3 <= line.size(); ++i)
+        if (p[i] == u'-' && p[i + 1] == u'-' && p[i + 2] == u'>')
+            return i;
+    return -1;
+}
+
 } // namespace
 
 std::int32_t decimalValue(QStringView text) {
@@ -106,7 +116,7 @@ TimeTexts SplitTimeLine(const QString& line, std::int32_t formatMode) {
     }
     case kSubRip:
     default: {
-        const qsizetype a = line.indexOf(u"-->");
+        const qsizetype a = arrowIn(line);
         if (a < 0) {
             t.show = trimBlanks(line);
             return t;
