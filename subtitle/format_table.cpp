@@ -212,19 +212,35 @@ QString entryTextOfLine(QString line, std::int32_t formatMode) {
 
 QString fileTextOfEntry(const QString& text, std::int32_t formatMode) {
     const SubtitleFormatInfo& format = formatInfo(formatMode);
+    // A line without a break or a bar is written as it is, in every form.
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+    if (std::none_of(units, units + text.size(),
+                     [](char16_t c) { return c == u'|' || c == u'\r' || c == u'\n'; }))
+        return text;
+    if (format.textForm == TextForm::DropBars) {
+        // Every bar goes and every line break, in any form, becomes CR LF: every line of the file
+        // ends in CR LF, those inside an entry too.
+        QString out;
+        out.reserve(text.size() + 8);
+        qsizetype run = 0; // where the characters copied as they are begin
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = units[i];
+            if (c != u'|' && c != u'\r' && c != u'\n')
+                continue;
+            out += QStringView(text).sliced(run, i - run);
+            if (c != u'|') {
+                out += kCrLf;
+                if (c == u'\r' && i + 1 < text.size() && units[i + 1] == u'\n')
+                    ++i;
+            }
+            run = i + 1;
+        }
+        out += QStringView(text).sliced(run);
+        return out;
+    }
     const QStringList lines = textLines(text);
     QString out;
-    switch (format.textForm) {
-    case TextForm::DropBars:
-        // Every line of the file ends in CR LF, those inside an entry too.
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            if (i > 0)
-                out += kCrLf;
-            QString line = lines[i];
-            out += line.remove(u'|');
-        }
-        return out;
-    case TextForm::OwnBreak:
+    if (format.textForm == TextForm::OwnBreak) {
         // A "|" the text holds for itself stays; only the one that marks a break goes with it.
         for (qsizetype i = 0; i < lines.size(); ++i) {
             QStringView line = lines[i];
@@ -238,9 +254,6 @@ QString fileTextOfEntry(const QString& text, std::int32_t formatMode) {
             }
         }
         return out;
-    case TextForm::Unchanged:
-    case TextForm::BracketBreak:
-        break;
     }
     // One line per entry: its lines are parted by "|" only, whether or not a "|" came with the break.
     for (qsizetype i = 0; i < lines.size(); ++i) {

@@ -20,6 +20,9 @@ const QString kCrLf = QStringLiteral("\r\n");
 // A WebVTT cue cannot hold a blank line (it would end the cue) nor "-->" (it would time a new
 // one): blank lines go, and the arrow's ">" is written as its escape, which shows the same.
 QString webVttCueText(const QString& fileText) {
+    // Most cues are one line without an arrow: nothing to change.
+    if (!fileText.contains(u'\r') && !fileText.contains(u"-->"))
+        return fileText;
     QStringList lines = fileText.split(kCrLf);
     if (lines.size() > 1)
         lines.removeAll(QString());
@@ -71,6 +74,20 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
                                 : doc.originalTexts.size();
 
     QString out;
+    // Room for the whole file at once: growing a string of a megabyte step by step costs more than
+    // composing it.
+    qsizetype room = layout.trailer.size() + 64;
+    for (const QStringList* lines : {&doc.headerLines, &doc.trailerLines})
+        for (const QString& line : *lines)
+            room += line.size() + 2;
+    for (qsizetype i = 0; i < count; ++i) {
+        room += texts[i].size() + 48;
+        if (i < doc.timeLines.size())
+            room += doc.timeLines[i].size();
+        if (mix && i < doc.translatedTexts.size())
+            room += doc.translatedTexts[i].size();
+    }
+    out.reserve(room);
     if (layout.hasHeader) {
         // A WebVTT file is one only with its signature line first.
         if (format == kWebVTT && (doc.headerLines.isEmpty() || !isWebVttSignature(doc.headerLines.first())))
@@ -80,8 +97,10 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
         out += layout.afterHeader;
     }
     for (qsizetype i = 0; i < count; ++i) {
-        if (layout.numbered)
-            out += QString::number(i + 1) + kCrLf;
+        if (layout.numbered) {
+            out += QString::number(i + 1);
+            out += kCrLf;
+        }
         // An entry without a time line (an interrupted load) keeps its text under an empty time line
         // rather than borrowing another entry's timing.
         QString timeLine = elementOrEmpty(doc.timeLines, i);
@@ -96,15 +115,19 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
             timeLine = withCrLf(std::move(timeLine));
         }
         out += timeLine;
-        QString text = textForm(texts[i], format);
-        if (mix) {
-            text += layout.beforeTranslated;
-            text += textForm(elementOrEmpty(doc.translatedTexts, i), format);
-        }
+        // The parts go straight into the file's text, without a string of their own per entry.
+        const QString text = textForm(texts[i], format);
+        const QString translated = mix ? textForm(elementOrEmpty(doc.translatedTexts, i), format) : QString();
+        const bool empty =
+            text.isEmpty() && (!mix || (layout.beforeTranslated.isEmpty() && translated.isEmpty()));
         // A cue without text is its timing line alone.
-        if (!(format == kWebVTT && text.isEmpty())) {
+        if (!(format == kWebVTT && empty)) {
             out += layout.beforeText;
             out += text;
+            if (mix) {
+                out += layout.beforeTranslated;
+                out += translated;
+            }
         }
         out += kCrLf;
         out += layout.entryGap;

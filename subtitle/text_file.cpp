@@ -563,12 +563,7 @@ bool CStdioFileEx::WriteString(QStringView text) {
     if (m_unicode) {
         const qsizetype at = bytes.size();
         bytes.resize(at + text.size() * 2);
-        char* out = bytes.data() + at;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const char16_t u = text[i].unicode();
-            out[2 * i] = char(u & 0xFF);
-            out[2 * i + 1] = char(u >> 8);
-        }
+        qToLittleEndian<quint16>(text.utf16(), text.size(), bytes.data() + at);
     } else if (!text.isEmpty()) {
         const auto encoded = encodeText(text, decodingCodePage(), m_defaultChar);
         if (!encoded) {
