@@ -200,6 +200,11 @@ TimeCode fromFormatUnits(std::int64_t units, TimeUnit unit, FrameRate rate) {
 }
 
 QString entryTextOfLine(QString line, std::int32_t formatMode) {
+    // Read lines seldom hold anything to change: one look over the line spares the searches below.
+    const char16_t* units = reinterpret_cast<const char16_t*>(line.utf16());
+    if (std::none_of(units, units + line.size(),
+                     [](char16_t c) { return c == u'\r' || c == u'\n' || c == u'[' || c == u'\\'; }))
+        return line;
     line.remove(u'\r');
     line.remove(u'\n');
     if (formatMode == kSubViewer2)

@@ -523,14 +523,16 @@ private:
     }
 
     void beginEntry(const QString& text, const std::optional<QByteArrayView>& bytes) {
+        std::optional<TimeTexts> known = std::exchange(m_eventTimes, std::nullopt);
         const QString timeLine = takeTimeLineForEntry();
         if (m_side == Side::Translated) {
             m_doc.translatedTexts.append(text);
             if (m_keepBytes)
                 m_newTranslated.append(keep(bytes));
         } else {
-            const TimeTexts times =
-                m_format == kSubStation ? splitEventTimes(timeLine, m_fields) : m_rules.split(timeLine);
+            const TimeTexts times = known                     ? std::move(*known)
+                                    : m_format == kSubStation ? splitEventTimes(timeLine, m_fields)
+                                                              : m_rules.split(timeLine);
             appendOriginalEntry(times.show, times.hide, text, bytes);
         }
         if (m_timesUnreadable)
@@ -771,9 +773,11 @@ private:
         m_eventsSeen = true;
         keepBlankLine(afterBlank);
         const QString timeLine = withPendingLines(line.left(textAt).toString());
-        const TimeTexts times = splitEventTimes(timeLine, m_fields);
+        TimeTexts times = splitEventTimes(timeLine, m_fields);
         const bool unreadable = !parseClockTime(times.show) || !parseClockTime(times.hide);
         openEntryWith(timeLine, unreadable);
+        // The entry begun below has this time line: its times are split already.
+        m_eventTimes = std::move(times);
         const QStringView text = line.mid(textAt);
         beginEntry(entryTextOfLine(text.toString(), kSubStation), bytesOf(text));
         m_entryHasText = true;
@@ -933,6 +937,7 @@ private:
     bool m_eventsSeen = false;
     bool m_inTrailer = false;
     EventFields m_fields;
+    std::optional<TimeTexts> m_eventTimes;
 
 public:
     // Event lines that could not be taken apart (too few fields, or no usable Format line).
