@@ -730,9 +730,11 @@ private:
             timeLine = *std::exchange(m_vttIdentifier, std::nullopt) + u'\n' + timeLine;
         if (!m_pending.isEmpty())
             m_pending.append(QString()); // the blank line after the blocks
-        const TimeTexts times = splitWebVttTimes(timingLine);
+        TimeTexts times = splitWebVttTimes(timingLine);
         const bool unreadable = !parseClockTime(times.show) || !parseClockTime(times.hide);
         openEntryWith(withPendingLines(timeLine), unreadable);
+        // The cue's text begins its entry: its times are split already.
+        m_eventTimes = std::move(times);
         m_vttCue = true;
     }
 
@@ -937,6 +939,8 @@ private:
     bool m_eventsSeen = false;
     bool m_inTrailer = false;
     EventFields m_fields;
+    // SubStation and WebVTT: the times of the time line just opened, split to check them already;
+    // the entry that takes that time line takes them too.
     std::optional<TimeTexts> m_eventTimes;
 
 public:
