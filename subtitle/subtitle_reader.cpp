@@ -454,10 +454,16 @@ private:
         QStringList* list = timeList();
         if (list && m_clearable >= 0 && m_clearable < list->size()) {
             QString& timeLine = (*list)[m_clearable];
-            timeLine += kSamiClearingSeparator + syncLine;
+            // A read line holds no separator: the hide time is the show time of the clearing part.
+            const bool hadNoSeparator = !timeLine.contains(kSamiClearingSeparator);
+            timeLine.reserve(timeLine.size() + 1 + syncLine.size());
+            timeLine += kSamiClearingSeparator;
+            timeLine += syncLine;
             // The original's rows of this load are its entries, in order.
             if (m_side == Side::Original && m_clearable < m_newRows.size())
-                m_newRows[m_clearable].hide = SplitTimeLine(timeLine, kSAMI).hide;
+                m_newRows[m_clearable].hide = hadNoSeparator && !syncLine.contains(kSamiClearingSeparator)
+                                                  ? SplitTimeLine(syncLine, kSAMI).show
+                                                  : SplitTimeLine(timeLine, kSAMI).hide;
         } else if (m_side == Side::Original && m_nextEntry == 0) {
             m_doc.headerLines.append(syncLine);
         }

@@ -26,9 +26,18 @@ std::int32_t fieldAt(QStringView text, qsizetype first, qsizetype last) {
     return decimalValue(text.mid(first, end - first));
 }
 
+// Where "Start=" first stands, or -1: asked of every SAMI sync line, so a loop over its "S".
+qsizetype startIn(QStringView line) {
+    const char16_t* p = line.utf16();
+    for (qsizetype i = 0; i + 6 <= line.size(); ++i)
+        if (p[i] == u'S' && line.sliced(i, 6) == u"Start=")
+            return i;
+    return -1;
+}
+
 // The text between the first "Start=" and the ">" after it, trimmed.
 QString samiStart(QStringView line) {
-    const qsizetype s = line.indexOf(u"Start=");
+    const qsizetype s = startIn(line);
     if (s < 0)
         return QString();
     const qsizetype gt = line.indexOf(u'>', s);
