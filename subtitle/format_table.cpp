@@ -243,23 +243,30 @@ QString fileTextOfEntry(const QString& text, std::int32_t formatMode) {
         out += QStringView(text).sliced(run);
         return out;
     }
-    const QStringList lines = textLines(text);
-    QString out;
     if (format.textForm == TextForm::OwnBreak) {
-        // A "|" the text holds for itself stays; only the one that marks a break goes with it.
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            QStringView line = lines[i];
-            if (i + 1 < lines.size()) {
-                if (line.endsWith(u'|'))
-                    line.chop(1);
-                out += line;
-                out += format.lineBreak;
-            } else {
-                out += line;
-            }
+        // Each line but the last loses the "|" that marks its break and ends in the format's own
+        // break; line breaks in any form count. A "|" the text holds for itself stays.
+        QString out;
+        out.reserve(text.size() + 8);
+        qsizetype run = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = units[i];
+            if (c != u'\r' && c != u'\n')
+                continue;
+            QStringView line = QStringView(text).sliced(run, i - run);
+            if (line.endsWith(u'|'))
+                line.chop(1);
+            out += line;
+            out += format.lineBreak;
+            if (c == u'\r' && i + 1 < text.size() && units[i + 1] == u'\n')
+                ++i;
+            run = i + 1;
         }
+        out += QStringView(text).sliced(run);
         return out;
     }
+    const QStringList lines = textLines(text);
+    QString out;
     // One line per entry: its lines are parted by "|" only, whether or not a "|" came with the break.
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (i > 0 && !out.endsWith(u'|'))

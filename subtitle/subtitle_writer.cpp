@@ -12,6 +12,7 @@
 #include <QDir>
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 
 namespace {
 
@@ -23,11 +24,26 @@ QString webVttCueText(const QString& fileText) {
     // Most cues are one line without an arrow: nothing to change.
     if (!fileText.contains(u'\r') && !fileText.contains(u"-->"))
         return fileText;
-    QStringList lines = fileText.split(kCrLf);
-    if (lines.size() > 1)
-        lines.removeAll(QString());
-    QString out = lines.join(kCrLf);
-    out.replace(QStringLiteral("-->"), QStringLiteral("--&gt;"));
+    // The lines of several, without the empty ones, in one pass.
+    const bool severalLines = fileText.contains(kCrLf);
+    QString out;
+    out.reserve(fileText.size() + 8);
+    bool first = true;
+    for (qsizetype from = 0;;) {
+        const qsizetype at = fileText.indexOf(kCrLf, from);
+        const QStringView line = QStringView(fileText).sliced(from, (at < 0 ? fileText.size() : at) - from);
+        if (!(severalLines && line.isEmpty())) {
+            if (!first)
+                out += kCrLf;
+            out += line;
+            first = false;
+        }
+        if (at < 0)
+            break;
+        from = at + 2;
+    }
+    if (out.contains(u"-->"))
+        out.replace(QStringLiteral("-->"), QStringLiteral("--&gt;"));
     return out;
 }
 
@@ -39,6 +55,8 @@ QString textForm(const QString& text, std::int32_t formatMode) {
 // Lines the writer keeps in one string (the blocks before a cue, the lines before an event)
 // are parted by line feeds; in the file every line ends in CR LF.
 QString withCrLf(QString lines) {
+    if (!lines.contains(u'\n'))
+        return lines;
     return lines.replace(u'\n', kCrLf);
 }
 
@@ -98,23 +116,32 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
     }
     for (qsizetype i = 0; i < count; ++i) {
         if (layout.numbered) {
-            out += QString::number(i + 1);
+            char number[24];
+            const auto end = std::to_chars(number, number + sizeof number, i + 1).ptr;
+            out += QLatin1StringView(number, end - number);
             out += kCrLf;
         }
         // An entry without a time line (an interrupted load) keeps its text under an empty time line
         // rather than borrowing another entry's timing.
-        QString timeLine = elementOrEmpty(doc.timeLines, i);
         QString clearing;
-        if (format == kSAMI) {
-            const qsizetype cut = timeLine.indexOf(kSamiClearingSeparator);
-            if (cut >= 0 && clearsBeforeNext(timeLine, elementOrEmpty(doc.timeLines, i + 1), i + 1 < count))
-                clearing = timeLine.mid(cut + 1);
-            if (cut >= 0)
-                timeLine.truncate(cut);
-        } else if (format == kWebVTT || format == kSubStation) {
-            timeLine = withCrLf(std::move(timeLine));
+        if (format != kSAMI && format != kWebVTT && format != kSubStation) {
+            // Written as it is, without a copy of its own.
+            if (i < doc.timeLines.size())
+                out += doc.timeLines[i];
+        } else {
+            QString timeLine = elementOrEmpty(doc.timeLines, i);
+            if (format == kSAMI) {
+                const qsizetype cut = timeLine.indexOf(kSamiClearingSeparator);
+                if (cut >= 0 &&
+                    clearsBeforeNext(timeLine, elementOrEmpty(doc.timeLines, i + 1), i + 1 < count))
+                    clearing = timeLine.mid(cut + 1);
+                if (cut >= 0)
+                    timeLine.truncate(cut);
+            } else {
+                timeLine = withCrLf(std::move(timeLine));
+            }
+            out += timeLine;
         }
-        out += timeLine;
         // The parts go straight into the file's text, without a string of their own per entry.
         const QString text = textForm(texts[i], format);
         const QString translated = mix ? textForm(elementOrEmpty(doc.translatedTexts, i), format) : QString();
