@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 
-#include <cctype>
 #include <cstdio>
 #include <iterator>
 #include <random>
@@ -21,21 +20,35 @@ inline QByteArray benchSentence(std::mt19937& rng, int minWords, int maxWords) {
             s += ' ';
         s += words[pick(rng)];
     }
-    s[0] = char(std::toupper(s[0]));
+    if (s[0] >= 'a' && s[0] <= 'z')
+        s[0] = char(s[0] - 'a' + 'A');
     return s + '.';
 }
 
 // Entries appended by `entry` (number, show and hide in ms) until the next would pass size; the
-// rest is padded with a line the readers keep but that holds no entry.
-template <typename Entry> QByteArray fillTo(qint64 size, QByteArray out, const QByteArray& pad, Entry entry) {
+// rest is padded with a line the readers keep but that holds no entry. *made counts the entries.
+template <typename Entry>
+QByteArray fillTo(qint64 size, QByteArray out, const QByteArray& pad, Entry entry, int* made = nullptr,
+                  char filler = 'x') {
     int ms = 1000;
     for (int i = 1;; ++i, ms += 2500) {
         const QByteArray next = entry(i, ms, ms + 1800);
         if (out.size() + next.size() + pad.size() + 2 > size)
             break;
         out += next;
+        if (made)
+            *made = i;
     }
-    return out + pad + QByteArray(size - out.size() - pad.size() - 2, 'x') + "\r\n";
+    return out + pad + QByteArray(size - out.size() - pad.size() - 2, filler) + "\r\n";
+}
+
+// "h:mm:ss" with the given separator and fraction digits, hours of `hourDigits`.
+inline QByteArray benchClock(int ms, int hourDigits, char separator, int fractionDigits) {
+    char text[32];
+    const int fraction = fractionDigits == 3 ? ms % 1000 : ms % 1000 / 10;
+    std::snprintf(text, sizeof text, "%0*d:%02d:%02d%c%0*d", hourDigits, ms / 3600000, ms / 60000 % 60,
+                  ms / 1000 % 60, separator, fractionDigits, fraction);
+    return text;
 }
 
 inline QByteArray makeWebVtt(qint64 size) {
@@ -83,4 +96,59 @@ inline QByteArray makeSubStation(qint64 size) {
             event += "\\N{\\i1}" + benchSentence(rng, 1, 3) + "{\\i0}";
         return event + "\r\n";
     });
+}
+
+// SAMI as most files have it: the text on the sync line, a clearing sync after each entry.
+inline QByteArray makeSami(qint64 size, int* made) {
+    std::mt19937 rng(7);
+    const QByteArray head =
+        "<SAMI>\r\n<HEAD>\r\n<TITLE>bench</TITLE>\r\n<STYLE TYPE=\"text/css\">\r\n<!--\r\n"
+        "P { font-family: Arial; }\r\n.ENCC { Name: English; lang: en-US; }\r\n-->\r\n"
+        "</STYLE>\r\n</HEAD>\r\n<BODY>\r\n";
+    return fillTo(
+        size, head, "</BODY></SAMI>\r\n<!-- ",
+        [&](int, int show, int hide) {
+            QByteArray sync =
+                "<SYNC Start=" + QByteArray::number(show) + "><P Class=ENCC>" + benchSentence(rng, 2, 5);
+            if (show % 3 == 0)
+                sync += "<br>" + benchSentence(rng, 1, 3);
+            return sync + "\r\n<SYNC Start=" + QByteArray::number(hide) + "><P Class=ENCC>&nbsp;\r\n";
+        },
+        made);
+}
+
+// SubViewer, or SubViewer 2.0 with its "[br]" line breaks: an information block, then entries.
+inline QByteArray makeSubViewer(qint64 size, bool version2, int* made) {
+    std::mt19937 rng(7);
+    const QByteArray head = "[INFORMATION]\r\n[TITLE]bench\r\n[AUTHOR]\r\n[SOURCE]\r\n[PRG]\r\n[FILEPATH]\r\n"
+                            "[DELAY]0\r\n[CD TRACK]0\r\n[COMMENT]\r\n[END INFORMATION]\r\n[SUBTITLE]\r\n"
+                            "[COLF]&HFFFFFF,[STYLE]no,[SIZE]18,[FONT]Arial\r\n";
+    // Blanks pad the end: a line of text there would be an entry of its own in SubViewer 2.0.
+    return fillTo(
+        size, head, "",
+        [&](int i, int show, int hide) {
+            QByteArray entry = benchClock(show, 2, '.', 2) + ',' + benchClock(hide, 2, '.', 2) + "\r\n" +
+                               benchSentence(rng, 2, 5);
+            if (i % 3 == 0)
+                entry += (version2 ? "[br]" : "\r\n") + benchSentence(rng, 1, 3);
+            return entry + "\r\n\r\n";
+        },
+        made, ' ');
+}
+
+inline QByteArray makeMicroDvd(qint64 size, int* made) {
+    std::mt19937 rng(7);
+    return fillTo(
+        size, "{1}{1}23.976\r\n", "",
+        [&](int i, int show, int hide) {
+            QByteArray entry = '{' + QByteArray::number(show * 24 / 1000) + "}{" +
+                               QByteArray::number(hide * 24 / 1000) + '}';
+            if (i % 7 == 0)
+                entry += "{y:i}";
+            entry += benchSentence(rng, 2, 5);
+            if (i % 3 == 0)
+                entry += '|' + benchSentence(rng, 1, 3);
+            return entry + "\r\n";
+        },
+        made, ' ');
 }

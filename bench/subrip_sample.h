@@ -3,27 +3,30 @@
 
 #include <QByteArray>
 
-#include <cctype>
 #include <cstdio>
 #include <iterator>
 #include <random>
 
-// About 5,000 entries of one or two lines, padded to exactly the largest size a load accepts.
-inline QByteArray makeSubRip(qint64 size) {
-    static const char* words[] = {
-        "the",   "you",  "know", "what",    "I",      "said", "never", "again",  "we",    "should",
-        "go",    "home", "now",  "before",  "it",     "gets", "dark",  "and",    "cold",  "outside",
-        "where", "is",   "she",  "tonight", "listen", "to",   "me",    "please", "don't", "run"};
+inline constexpr const char* kEnglishWords[] = {
+    "the",   "you",  "know", "what",    "I",      "said", "never", "again",  "we",    "should",
+    "go",    "home", "now",  "before",  "it",     "gets", "dark",  "and",    "cold",  "outside",
+    "where", "is",   "she",  "tonight", "listen", "to",   "me",    "please", "don't", "run"};
+
+// About 5,000 entries of one or two lines, padded to exactly the largest size a load accepts. The
+// words may be given in any 8-bit encoding; the first letter of a sentence is upper-cased as ASCII.
+template <std::size_t N = std::size(kEnglishWords)>
+inline QByteArray makeSubRip(qint64 size, const char* const (&words)[N] = kEnglishWords) {
     std::mt19937 rng(7);
     auto sentence = [&](int minWords, int maxWords) {
-        std::uniform_int_distribution<int> count(minWords, maxWords), pick(0, std::size(words) - 1);
+        std::uniform_int_distribution<int> count(minWords, maxWords), pick(0, int(N) - 1);
         QByteArray s;
         for (int n = count(rng), i = 0; i < n; ++i) {
             if (i)
                 s += ' ';
             s += words[pick(rng)];
         }
-        s[0] = char(std::toupper(s[0]));
+        if (s[0] >= 'a' && s[0] <= 'z')
+            s[0] = char(s[0] - 'a' + 'A');
         return s + '.';
     };
     QByteArray out;

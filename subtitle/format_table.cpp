@@ -200,6 +200,11 @@ TimeCode fromFormatUnits(std::int64_t units, TimeUnit unit, FrameRate rate) {
 }
 
 QString entryTextOfLine(QString line, std::int32_t formatMode) {
+    // Read lines seldom hold anything to change: one look over the line spares the searches below.
+    const char16_t* units = reinterpret_cast<const char16_t*>(line.utf16());
+    if (std::none_of(units, units + line.size(),
+                     [](char16_t c) { return c == u'\r' || c == u'\n' || c == u'[' || c == u'\\'; }))
+        return line;
     line.remove(u'\r');
     line.remove(u'\n');
     if (formatMode == kSubViewer2)
@@ -212,36 +217,56 @@ QString entryTextOfLine(QString line, std::int32_t formatMode) {
 
 QString fileTextOfEntry(const QString& text, std::int32_t formatMode) {
     const SubtitleFormatInfo& format = formatInfo(formatMode);
+    // A line without a break or a bar is written as it is, in every form.
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+    if (std::none_of(units, units + text.size(),
+                     [](char16_t c) { return c == u'|' || c == u'\r' || c == u'\n'; }))
+        return text;
+    if (format.textForm == TextForm::DropBars) {
+        // Every bar goes and every line break, in any form, becomes CR LF: every line of the file
+        // ends in CR LF, those inside an entry too.
+        QString out;
+        out.reserve(text.size() + 8);
+        qsizetype run = 0; // where the characters copied as they are begin
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = units[i];
+            if (c != u'|' && c != u'\r' && c != u'\n')
+                continue;
+            out += QStringView(text).sliced(run, i - run);
+            if (c != u'|') {
+                out += kCrLf;
+                if (c == u'\r' && i + 1 < text.size() && units[i + 1] == u'\n')
+                    ++i;
+            }
+            run = i + 1;
+        }
+        out += QStringView(text).sliced(run);
+        return out;
+    }
+    if (format.textForm == TextForm::OwnBreak) {
+        // Each line but the last loses the "|" that marks its break and ends in the format's own
+        // break; line breaks in any form count. A "|" the text holds for itself stays.
+        QString out;
+        out.reserve(text.size() + 8);
+        qsizetype run = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = units[i];
+            if (c != u'\r' && c != u'\n')
+                continue;
+            QStringView line = QStringView(text).sliced(run, i - run);
+            if (line.endsWith(u'|'))
+                line.chop(1);
+            out += line;
+            out += format.lineBreak;
+            if (c == u'\r' && i + 1 < text.size() && units[i + 1] == u'\n')
+                ++i;
+            run = i + 1;
+        }
+        out += QStringView(text).sliced(run);
+        return out;
+    }
     const QStringList lines = textLines(text);
     QString out;
-    switch (format.textForm) {
-    case TextForm::DropBars:
-        // Every line of the file ends in CR LF, those inside an entry too.
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            if (i > 0)
-                out += kCrLf;
-            QString line = lines[i];
-            out += line.remove(u'|');
-        }
-        return out;
-    case TextForm::OwnBreak:
-        // A "|" the text holds for itself stays; only the one that marks a break goes with it.
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            QStringView line = lines[i];
-            if (i + 1 < lines.size()) {
-                if (line.endsWith(u'|'))
-                    line.chop(1);
-                out += line;
-                out += format.lineBreak;
-            } else {
-                out += line;
-            }
-        }
-        return out;
-    case TextForm::Unchanged:
-    case TextForm::BracketBreak:
-        break;
-    }
     // One line per entry: its lines are parted by "|" only, whether or not a "|" came with the break.
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (i > 0 && !out.endsWith(u'|'))

@@ -159,9 +159,29 @@ qsizetype microDvdTextStart(QStringView line) {
     return at;
 }
 
+// Whether a tag begins at `at` in the line. Every SAMI line is asked for several, and lines are
+// short: a plain loop over the "<" of the line beats a general search per tag.
+bool tagAt(QStringView line, qsizetype at, QStringView tag) {
+    return line.size() - at >= tag.size() && line.sliced(at, tag.size()) == tag;
+}
+
+template <typename Match> bool anyTag(QStringView line, Match match) {
+    const char16_t* p = line.utf16();
+    for (qsizetype i = 0; i < line.size(); ++i)
+        if (p[i] == u'<' && match(i))
+            return true;
+    return false;
+}
+
 bool closesSamiBody(QStringView line) {
-    return line.contains(u"</BODY>") || line.contains(u"</SAMI>") || line.contains(u"</body>") ||
-           line.contains(u"</sami>");
+    return anyTag(line, [line](qsizetype i) {
+        return tagAt(line, i, u"</BODY>") || tagAt(line, i, u"</SAMI>") || tagAt(line, i, u"</body>") ||
+               tagAt(line, i, u"</sami>");
+    });
+}
+
+bool hasSyncTag(QStringView line) {
+    return anyTag(line, [line](qsizetype i) { return tagAt(line, i, u"<SYNC"); });
 }
 
 // Where the text of a "<SYNC" line begins: after the sync tag and the paragraph tag that usually
@@ -182,28 +202,37 @@ qsizetype samiTextStart(QStringView line) {
     return syncEnd + 1;
 }
 
-// What of SAMI text would show on screen: the text without its tags and blanks.
-QString samiVisibleText(QStringView text) {
-    QString out;
+// Calls `visible` with each character of SAMI text that would show on screen: the text without its
+// tags and blanks. Stops when it returns false.
+template <typename Visit> void forEachVisible(QStringView text, Visit visible) {
     bool inTag = false;
     for (QChar c : text) {
         if (c == u'<')
             inTag = true;
         else if (c == u'>' && inTag)
             inTag = false;
-        else if (!inTag && c != u' ' && c != u'\t')
-            out.append(c);
+        else if (!inTag && c != u' ' && c != u'\t' && !visible(c))
+            return;
     }
-    return out;
 }
 
-// "&nbsp;" alone marks a sync that clears the screen.
+bool hasSamiVisibleText(QStringView text) {
+    bool any = false;
+    forEachVisible(text, [&any](QChar) { return !(any = true); });
+    return any;
+}
+
+// "&nbsp;" alone (once or more, in any case) marks a sync that clears the screen.
 bool isSamiClearingText(QStringView text) {
-    QString visible = samiVisibleText(text);
-    if (visible.isEmpty())
-        return false;
-    visible.remove(QStringLiteral("&nbsp;"), Qt::CaseInsensitive);
-    return visible.isEmpty();
+    static constexpr QStringView kNbsp = u"&nbsp;";
+    qsizetype n = 0;
+    bool clearing = true;
+    forEachVisible(text, [&](QChar c) {
+        clearing = c.toCaseFolded() == kNbsp[n % kNbsp.size()];
+        ++n;
+        return clearing;
+    });
+    return clearing && n > 0 && n % kNbsp.size() == 0;
 }
 
 // A section only SubStation files have, or an event line with its usual fields and two times.
@@ -228,7 +257,9 @@ constexpr qint64 kTypicalEntryBytes = 48;
 
 // One line as read: its text and, from an 8-bit file, the bytes it was decoded from.
 struct ReadLine {
-    QString text;
+    // Into the file's decoded text, or into storage where each line is decoded on its own.
+    QStringView text;
+    QString storage;
     QByteArrayView bytes;
     // An empty line stood before it: where entries are parted in a file without index lines.
     bool afterBlank = false;
@@ -244,7 +275,7 @@ class LineLoop {
 public:
     LineLoop(SubtitleSession::LoadedState& state, SubtitleFormat format, Side side, bool keepBytes)
         : m_rows(state.rows), m_doc(state.document), m_sources(state.sources), m_format(format), m_side(side),
-          m_keepBytes(keepBytes) {}
+          m_keepBytes(keepBytes), m_rules(format) {}
 
     // Entries this load made on its side.
     qsizetype entriesMade() const {
@@ -281,7 +312,7 @@ public:
     void feed(const ReadLine& raw, const ReadLine* next) {
         m_raw = &raw;
         // Only the very line that was looked at as the next one; its buffer lives until now.
-        m_lineIsKnownTimeLine = m_knownTimeLine && raw.text.constData() == m_knownTimeLine;
+        m_lineIsKnownTimeLine = m_knownTimeLine && raw.text.data() == m_knownTimeLine;
         m_knownTimeLine = nullptr;
         const QStringView line = withoutLeadingBlanks(raw.text);
         switch (m_format) {
@@ -327,11 +358,11 @@ public:
     }
 
 private:
-    // The text of a view as a string of its own; the whole line read is shared, not copied, since
-    // most time lines and text lines are kept exactly as read.
+    // The text of a view as a string of its own; a whole line decoded on its own is shared, not
+    // copied, since most time lines and text lines are kept exactly as read.
     QString owned(QStringView v) const {
-        if (m_raw && v.data() == m_raw->text.constData() && v.size() == m_raw->text.size())
-            return m_raw->text;
+        if (m_raw && v.data() == m_raw->storage.constData() && v.size() == m_raw->storage.size())
+            return m_raw->storage;
         return v.toString();
     }
 
@@ -355,7 +386,7 @@ private:
     std::optional<QByteArrayView> bytesOf(QStringView text) const {
         if (!m_keepBytes || !m_raw)
             return std::nullopt;
-        const qsizetype offset = text.data() - m_raw->text.constData();
+        const qsizetype offset = text.data() - m_raw->text.data();
         const QByteArrayView bytes = m_raw->bytes;
         if (offset < 0 || offset > bytes.size())
             return std::nullopt;
@@ -423,10 +454,16 @@ private:
         QStringList* list = timeList();
         if (list && m_clearable >= 0 && m_clearable < list->size()) {
             QString& timeLine = (*list)[m_clearable];
-            timeLine += kSamiClearingSeparator + syncLine;
+            // A read line holds no separator: the hide time is the show time of the clearing part.
+            const bool hadNoSeparator = !timeLine.contains(kSamiClearingSeparator);
+            timeLine.reserve(timeLine.size() + 1 + syncLine.size());
+            timeLine += kSamiClearingSeparator;
+            timeLine += syncLine;
             // The original's rows of this load are its entries, in order.
             if (m_side == Side::Original && m_clearable < m_newRows.size())
-                m_newRows[m_clearable].hide = SplitTimeLine(timeLine, kSAMI).hide;
+                m_newRows[m_clearable].hide = hadNoSeparator && !syncLine.contains(kSamiClearingSeparator)
+                                                  ? SplitTimeLine(syncLine, kSAMI).show
+                                                  : SplitTimeLine(timeLine, kSAMI).hide;
         } else if (m_side == Side::Original && m_nextEntry == 0) {
             m_doc.headerLines.append(syncLine);
         }
@@ -492,14 +529,16 @@ private:
     }
 
     void beginEntry(const QString& text, const std::optional<QByteArrayView>& bytes) {
+        std::optional<TimeTexts> known = std::exchange(m_eventTimes, std::nullopt);
         const QString timeLine = takeTimeLineForEntry();
         if (m_side == Side::Translated) {
             m_doc.translatedTexts.append(text);
             if (m_keepBytes)
                 m_newTranslated.append(keep(bytes));
         } else {
-            const TimeTexts times = m_format == kSubStation ? splitEventTimes(timeLine, m_fields)
-                                                            : TimeLineRules(m_format).split(timeLine);
+            const TimeTexts times = known                     ? std::move(*known)
+                                    : m_format == kSubStation ? splitEventTimes(timeLine, m_fields)
+                                                              : m_rules.split(timeLine);
             appendOriginalEntry(times.show, times.hide, text, bytes);
         }
         if (m_timesUnreadable)
@@ -533,7 +572,7 @@ private:
         if (!(m_format == kSubRip ? isSubRipTimeLine(nextLine) || isSubRipTimeLineShape(nextLine)
                                   : isSubViewerTimeLine(nextLine)))
             return false;
-        m_knownTimeLine = next->text.constData();
+        m_knownTimeLine = next->text.data();
         return true;
     }
 
@@ -558,7 +597,7 @@ private:
     void samiLine(QStringView line) {
         if (line.startsWith(u'\n') || line.startsWith(u'\r') || closesSamiBody(line))
             return;
-        if (line.contains(u"<SYNC")) {
+        if (hasSyncTag(line)) {
             samiSyncLine(line);
             return;
         }
@@ -582,7 +621,7 @@ private:
             closeEntry();
             m_entryOpen = false;
             takeClearingSync(owned(line));
-        } else if (samiVisibleText(text).isEmpty()) {
+        } else if (!hasSamiVisibleText(text)) {
             openEntry(line);
         } else {
             openEntry(line.left(textAt));
@@ -697,9 +736,11 @@ private:
             timeLine = *std::exchange(m_vttIdentifier, std::nullopt) + u'\n' + timeLine;
         if (!m_pending.isEmpty())
             m_pending.append(QString()); // the blank line after the blocks
-        const TimeTexts times = splitWebVttTimes(timingLine);
+        TimeTexts times = splitWebVttTimes(timingLine);
         const bool unreadable = !parseClockTime(times.show) || !parseClockTime(times.hide);
         openEntryWith(withPendingLines(timeLine), unreadable);
+        // The cue's text begins its entry: its times are split already.
+        m_eventTimes = std::move(times);
         m_vttCue = true;
     }
 
@@ -740,9 +781,11 @@ private:
         m_eventsSeen = true;
         keepBlankLine(afterBlank);
         const QString timeLine = withPendingLines(line.left(textAt).toString());
-        const TimeTexts times = splitEventTimes(timeLine, m_fields);
+        TimeTexts times = splitEventTimes(timeLine, m_fields);
         const bool unreadable = !parseClockTime(times.show) || !parseClockTime(times.hide);
         openEntryWith(timeLine, unreadable);
+        // The entry begun below has this time line: its times are split already.
+        m_eventTimes = std::move(times);
         const QStringView text = line.mid(textAt);
         beginEntry(entryTextOfLine(text.toString(), kSubStation), bytesOf(text));
         m_entryHasText = true;
@@ -858,6 +901,8 @@ private:
     const SubtitleFormat m_format;
     const Side m_side;
     const bool m_keepBytes;
+    // Made once: a format's rules are the same for every entry.
+    const TimeLineRules m_rules;
 
     // A time line has begun an entry in this run, and whether that entry has text yet.
     bool m_entryOpen = false;
@@ -900,6 +945,9 @@ private:
     bool m_eventsSeen = false;
     bool m_inTrailer = false;
     EventFields m_fields;
+    // SubStation and WebVTT: the times of the time line just opened, split to check them already;
+    // the entry that takes that time line takes them too.
+    std::optional<TimeTexts> m_eventTimes;
 
 public:
     // Event lines that could not be taken apart (too few fields, or no usable Format line).
@@ -947,7 +995,7 @@ ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, 
     // Empty lines are skipped; each line is looked at with the next one in view.
     auto fetch = [&file](ReadLine& out) {
         out.afterBlank = false;
-        while (file.ReadString(out.text)) {
+        while (file.ReadLineView(out.text, out.storage)) {
             if (!out.text.isEmpty()) {
                 out.bytes = file.LastLineBytes();
                 return true;

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 
 namespace {
 
@@ -20,11 +21,29 @@ const QString kCrLf = QStringLiteral("\r\n");
 // A WebVTT cue cannot hold a blank line (it would end the cue) nor "-->" (it would time a new
 // one): blank lines go, and the arrow's ">" is written as its escape, which shows the same.
 QString webVttCueText(const QString& fileText) {
-    QStringList lines = fileText.split(kCrLf);
-    if (lines.size() > 1)
-        lines.removeAll(QString());
-    QString out = lines.join(kCrLf);
-    out.replace(QStringLiteral("-->"), QStringLiteral("--&gt;"));
+    // Most cues are one line without an arrow: nothing to change.
+    if (!fileText.contains(u'\r') && !fileText.contains(u"-->"))
+        return fileText;
+    // The lines of several, without the empty ones, in one pass.
+    const bool severalLines = fileText.contains(kCrLf);
+    QString out;
+    out.reserve(fileText.size() + 8);
+    bool first = true;
+    for (qsizetype from = 0;;) {
+        const qsizetype at = fileText.indexOf(kCrLf, from);
+        const QStringView line = QStringView(fileText).sliced(from, (at < 0 ? fileText.size() : at) - from);
+        if (!(severalLines && line.isEmpty())) {
+            if (!first)
+                out += kCrLf;
+            out += line;
+            first = false;
+        }
+        if (at < 0)
+            break;
+        from = at + 2;
+    }
+    if (out.contains(u"-->"))
+        out.replace(QStringLiteral("-->"), QStringLiteral("--&gt;"));
     return out;
 }
 
@@ -36,6 +55,8 @@ QString textForm(const QString& text, std::int32_t formatMode) {
 // Lines the writer keeps in one string (the blocks before a cue, the lines before an event)
 // are parted by line feeds; in the file every line ends in CR LF.
 QString withCrLf(QString lines) {
+    if (!lines.contains(u'\n'))
+        return lines;
     return lines.replace(u'\n', kCrLf);
 }
 
@@ -71,6 +92,20 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
                                 : doc.originalTexts.size();
 
     QString out;
+    // Room for the whole file at once: growing a string of a megabyte step by step costs more than
+    // composing it.
+    qsizetype room = layout.trailer.size() + 64;
+    for (const QStringList* lines : {&doc.headerLines, &doc.trailerLines})
+        for (const QString& line : *lines)
+            room += line.size() + 2;
+    for (qsizetype i = 0; i < count; ++i) {
+        room += texts[i].size() + 48;
+        if (i < doc.timeLines.size())
+            room += doc.timeLines[i].size();
+        if (mix && i < doc.translatedTexts.size())
+            room += doc.translatedTexts[i].size();
+    }
+    out.reserve(room);
     if (layout.hasHeader) {
         // A WebVTT file is one only with its signature line first.
         if (format == kWebVTT && (doc.headerLines.isEmpty() || !isWebVttSignature(doc.headerLines.first())))
@@ -80,31 +115,46 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
         out += layout.afterHeader;
     }
     for (qsizetype i = 0; i < count; ++i) {
-        if (layout.numbered)
-            out += QString::number(i + 1) + kCrLf;
+        if (layout.numbered) {
+            char number[24];
+            const auto end = std::to_chars(number, number + sizeof number, i + 1).ptr;
+            out += QLatin1StringView(number, end - number);
+            out += kCrLf;
+        }
         // An entry without a time line (an interrupted load) keeps its text under an empty time line
         // rather than borrowing another entry's timing.
-        QString timeLine = elementOrEmpty(doc.timeLines, i);
         QString clearing;
-        if (format == kSAMI) {
-            const qsizetype cut = timeLine.indexOf(kSamiClearingSeparator);
-            if (cut >= 0 && clearsBeforeNext(timeLine, elementOrEmpty(doc.timeLines, i + 1), i + 1 < count))
-                clearing = timeLine.mid(cut + 1);
-            if (cut >= 0)
-                timeLine.truncate(cut);
-        } else if (format == kWebVTT || format == kSubStation) {
-            timeLine = withCrLf(std::move(timeLine));
+        if (format != kSAMI && format != kWebVTT && format != kSubStation) {
+            // Written as it is, without a copy of its own.
+            if (i < doc.timeLines.size())
+                out += doc.timeLines[i];
+        } else {
+            QString timeLine = elementOrEmpty(doc.timeLines, i);
+            if (format == kSAMI) {
+                const qsizetype cut = timeLine.indexOf(kSamiClearingSeparator);
+                if (cut >= 0 &&
+                    clearsBeforeNext(timeLine, elementOrEmpty(doc.timeLines, i + 1), i + 1 < count))
+                    clearing = timeLine.mid(cut + 1);
+                if (cut >= 0)
+                    timeLine.truncate(cut);
+            } else {
+                timeLine = withCrLf(std::move(timeLine));
+            }
+            out += timeLine;
         }
-        out += timeLine;
-        QString text = textForm(texts[i], format);
-        if (mix) {
-            text += layout.beforeTranslated;
-            text += textForm(elementOrEmpty(doc.translatedTexts, i), format);
-        }
+        // The parts go straight into the file's text, without a string of their own per entry.
+        const QString text = textForm(texts[i], format);
+        const QString translated = mix ? textForm(elementOrEmpty(doc.translatedTexts, i), format) : QString();
+        const bool empty =
+            text.isEmpty() && (!mix || (layout.beforeTranslated.isEmpty() && translated.isEmpty()));
         // A cue without text is its timing line alone.
-        if (!(format == kWebVTT && text.isEmpty())) {
+        if (!(format == kWebVTT && empty)) {
             out += layout.beforeText;
             out += text;
+            if (mix) {
+                out += layout.beforeTranslated;
+                out += translated;
+            }
         }
         out += kCrLf;
         out += layout.entryGap;

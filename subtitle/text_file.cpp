@@ -45,7 +45,7 @@ namespace {
 // feed may take the feed's place in one substitute where a line of its own ends in another one. So
 // a multi-byte page gives a result only for input without any invalid or unmapped sequence, where
 // every character ends before each line feed. Single-byte pages map each byte on its own.
-std::optional<QString> decodeWhole(const char* data, qint64 size, std::uint32_t codePage) {
+std::optional<QString> decodeWhole(const char* data, qint64 size, std::uint32_t codePage, bool* singleByte) {
     const char* name = icuConverterName(codePage);
     if (!name)
         return std::nullopt;
@@ -54,7 +54,8 @@ std::optional<QString> decodeWhole(const char* data, qint64 size, std::uint32_t 
     if (U_FAILURE(err))
         return std::nullopt;
     std::optional<QString> result;
-    if (ucnv_getMaxCharSize(conv) > 1) {
+    *singleByte = ucnv_getMaxCharSize(conv) == 1;
+    if (!*singleByte) {
         ucnv_setToUCallBack(conv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
         if (U_SUCCESS(err)) {
             // No page here needs more than one UTF-16 unit per byte.
@@ -74,8 +75,61 @@ std::optional<QString> decodeWhole(const char* data, qint64 size, std::uint32_t 
 }
 } // namespace
 
+namespace {
+// How often a byte, or a UTF-16 unit, occurs: eight bytes or four units at a time, since these run
+// over a whole file on every load.
+qsizetype countByte(const char* p, qint64 n, char byte) {
+    constexpr std::uint64_t kLow = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+    const std::uint64_t pattern = kLow * uchar(byte);
+    qsizetype count = 0;
+    qint64 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        const std::uint64_t x = word ^ pattern;
+        // A high bit for each zero byte of x, exactly: no carry crosses a byte.
+        // One in the low bit of each byte that matched, summed by the multiplication into the top byte.
+        count += qsizetype(((~(((x & ~kHigh) + ~kHigh) | x) & kHigh) >> 7) * kLow >> 56);
+    }
+    for (; i < n; ++i)
+        count += p[i] == byte;
+    return count;
+}
+
+qsizetype countUnit(const char16_t* p, qsizetype n, char16_t unit) {
+    constexpr std::uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
+    const std::uint64_t pattern = kLow * unit;
+    qsizetype count = 0;
+    qsizetype i = 0;
+    for (; i + 4 <= n; i += 4) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        const std::uint64_t x = word ^ pattern;
+        count += qsizetype(((~(((x & ~kHigh) + ~kHigh) | x) & kHigh) >> 15) * kLow >> 48);
+    }
+    for (; i < n; ++i)
+        count += p[i] == unit;
+    return count;
+}
+} // namespace
+
 void CStdioFileEx::decodeAhead() {
     m_aheadTried = true;
+    m_unitPerByte = false;
+    if (m_unicode) {
+        // Whole UTF-16 units only; a stray last byte cannot form one.
+        const qsizetype units = qsizetype((m_bytes.size() - m_pos) / 2);
+        if (units <= 0)
+            return;
+        m_text.resize(units);
+        std::memcpy(m_text.data(), m_bytes.constData() + m_pos, std::size_t(units) * 2);
+        if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN)
+            for (auto& ch : m_text)
+                ch = QChar(qFromLittleEndian(ch.unicode()));
+        m_textPos = 0;
+        m_ahead = true;
+        return;
+    }
     const std::uint32_t cp = decodingCodePage();
     if (!lineFeedIsAlwaysALineFeed(cp))
         return;
@@ -83,15 +137,19 @@ void CStdioFileEx::decodeAhead() {
     const qint64 n = m_bytes.size() - m_pos;
     if (n <= 0 || n > std::numeric_limits<int32_t>::max() - 1)
         return;
-    auto text = decodeWhole(start, n, cp);
+    bool singleByte = false;
+    auto text = decodeWhole(start, n, cp, &singleByte);
     if (!text)
         return;
-    // A converter that swallowed or invented a line end would put lines out of step.
+    // A single-byte page maps each byte to one unit, control bytes to themselves: a line's bytes
+    // then lie where its units do.
+    m_unitPerByte = singleByte && text->size() == n;
+    // Elsewhere a converter that swallowed or invented a line end would put lines out of step.
     const auto* units = reinterpret_cast<const char16_t*>(text->utf16());
-    if (std::count(units, units + text->size(), u'\n') != std::count(start, start + n, '\n'))
+    if (!m_unitPerByte && countUnit(units, text->size(), u'\n') != countByte(start, n, '\n'))
         return;
-    if (m_loneCrEndsLine &&
-        std::count(units, units + text->size(), u'\r') != std::count(start, start + n, '\r'))
+    if (!m_unitPerByte && m_loneCrEndsLine &&
+        countUnit(units, text->size(), u'\r') != countByte(start, n, '\r'))
         return;
     m_text = std::move(*text);
     m_textPos = 0;
@@ -384,8 +442,35 @@ bool CStdioFileEx::writeDirect() {
     return false;
 }
 
+qsizetype CStdioFileEx::textLineEnd(qsizetype& endUnits) {
+    // Subtitle lines are short: a plain loop finds their end sooner than a call per line to a
+    // vectorised search, two of them where a carriage return ends a line too.
+    const char16_t* text = reinterpret_cast<const char16_t*>(m_text.utf16());
+    const qsizetype n = m_text.size();
+    qsizetype at = m_textPos;
+    if (m_loneCrEndsLine)
+        while (at < n && text[at] != u'\n' && text[at] != u'\r')
+            ++at;
+    else
+        while (at < n && text[at] != u'\n')
+            ++at;
+    endUnits = at == n ? 0 : (text[at] == u'\r' && at + 1 < n && text[at + 1] == u'\n') ? 2 : 1;
+    return at;
+}
+
 bool CStdioFileEx::ReadString(QString& line) {
-    line.clear();
+    QStringView view;
+    if (!ReadLineView(view, line)) {
+        line.clear();
+        return false;
+    }
+    if (view.data() != line.constData() || view.size() != line.size())
+        line = view.toString();
+    return true;
+}
+
+bool CStdioFileEx::ReadLineView(QStringView& line, QString& storage) {
+    line = {};
     if (!m_reading)
         return false;
     const qint64 size = m_bytes.size();
@@ -400,41 +485,31 @@ bool CStdioFileEx::ReadString(QString& line) {
     }
     if (m_pos >= size)
         return false;
+    if (!m_aheadTried)
+        decodeAhead();
 
     if (m_unicode) {
         m_lastLine = {};
-        // Whole UTF-16 units only; a stray last byte cannot form one.
-        const qint64 units = (size - m_pos) / 2;
-        if (units == 0) {
+        if (!m_ahead || m_textPos >= m_text.size()) {
+            // Not a whole UTF-16 unit left; a stray last byte cannot form one.
             m_pos = size;
             return false;
         }
-        auto unitAt = [&](qint64 k) {
-            const char* u = data + m_pos + 2 * k;
-            return char16_t(uchar(u[0]) | (uchar(u[1]) << 8));
-        };
-        qint64 k = 0;
-        qint64 endUnits = 0;
-        for (; k < units; ++k) {
-            const char16_t u = unitAt(k);
-            if (u == u'\n') {
-                endUnits = 1;
-                break;
-            }
-            if (u == u'\r' && m_loneCrEndsLine) {
-                endUnits = k + 1 < units && unitAt(k + 1) == u'\n' ? 2 : 1;
-                break;
-            }
-        }
-        line.resize(k);
-        std::memcpy(line.data(), data + m_pos, std::size_t(k) * 2);
-        if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN)
-            for (auto& ch : line)
-                ch = QChar(qFromLittleEndian(ch.unicode()));
-        m_pos += 2 * (k + endUnits);
+        qsizetype endUnits = 0;
+        const qsizetype at = textLineEnd(endUnits);
+        line = QStringView(m_text).sliced(m_textPos, at - m_textPos);
+        m_pos += 2 * (at - m_textPos + endUnits);
+        m_textPos = at + endUnits;
+    } else if (m_ahead && m_unitPerByte) {
+        // One unit per byte: the line's bytes lie where its units do.
+        qsizetype endUnits = 0;
+        const qsizetype at = textLineEnd(endUnits);
+        const qsizetype len = at - m_textPos;
+        m_lastLine = QByteArrayView(data + m_pos, len);
+        line = QStringView(m_text).sliced(m_textPos, len);
+        m_pos += len + endUnits;
+        m_textPos = at + endUnits;
     } else {
-        if (!m_aheadTried)
-            decodeAhead();
         const char* start = data + m_pos;
         const char* end = data + size;
         const char* stop = static_cast<const char*>(std::memchr(start, '\n', std::size_t(end - start)));
@@ -455,18 +530,21 @@ bool CStdioFileEx::ReadString(QString& line) {
         m_lastLine = QByteArrayView(start, len);
         if (m_ahead) {
             // The text holds the same line ends as the bytes, in the same order.
-            qsizetype at = m_textPos;
-            while (at < m_text.size() && m_text[at] != u'\n' && !(m_loneCrEndsLine && m_text[at] == u'\r'))
-                ++at;
-            line = m_text.mid(m_textPos, at - m_textPos);
+            qsizetype endUnits = 0;
+            const qsizetype at = textLineEnd(endUnits);
+            line = QStringView(m_text).sliced(m_textPos, at - m_textPos);
             m_textPos = at + (endBytes == 2 ? 2 : 1);
-        } else if (len > 0) {
-            line = decodeBytes(start, len, decodingCodePage()).value_or(QString());
+        } else {
+            storage = len > 0 ? decodeBytes(start, len, decodingCodePage()).value_or(QString()) : QString();
+            line = storage;
         }
         m_pos += len + endBytes;
     }
-    if (!m_loneCrEndsLine && !line.isEmpty() && line.back() == u'\r')
+    if (!m_loneCrEndsLine && !line.isEmpty() && line.back() == u'\r') {
         line.chop(1);
+        if (line.data() == storage.constData())
+            storage.chop(1);
+    }
     m_firstRead = false;
     return true;
 }
@@ -485,12 +563,7 @@ bool CStdioFileEx::WriteString(QStringView text) {
     if (m_unicode) {
         const qsizetype at = bytes.size();
         bytes.resize(at + text.size() * 2);
-        char* out = bytes.data() + at;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const char16_t u = text[i].unicode();
-            out[2 * i] = char(u & 0xFF);
-            out[2 * i + 1] = char(u >> 8);
-        }
+        qToLittleEndian<quint16>(text.utf16(), text.size(), bytes.data() + at);
     } else if (!text.isEmpty()) {
         const auto encoded = encodeText(text, decodingCodePage(), m_defaultChar);
         if (!encoded) {

@@ -46,6 +46,9 @@ public:
     bool OpenBytes(QByteArray bytes);
     // Reads the next line without its line feed and one trailing carriage return.
     bool ReadString(QString& line);
+    // The same as a view, valid until the next read, Seek or Close: into the file's text decoded
+    // at once where it has one (no copy per line), else into storage.
+    bool ReadLineView(QStringView& line, QString& storage);
     // Whether a carriage return not followed by a line feed ends a line too (old Mac files); a
     // carriage return and line feed stay one line end. Off by default.
     void SetLoneCarriageReturnEndsLine(bool on) {
@@ -106,8 +109,12 @@ private:
     void decodeAhead();
     bool m_aheadTried = false;
     bool m_ahead = false;
+    // The text holds one unit per byte (a single-byte page): a line's bytes are where its units are.
+    bool m_unitPerByte = false;
     QString m_text;
     qsizetype m_textPos = 0;
+    // The end of the line that begins at m_textPos, and how many units end it (0 at the end).
+    qsizetype textLineEnd(qsizetype& endUnits);
 
     // Writing goes to a file beside the target that replaces it on Close.
     std::unique_ptr<QSaveFile> m_writer;

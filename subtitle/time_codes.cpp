@@ -26,14 +26,33 @@ std::int32_t fieldAt(QStringView text, qsizetype first, qsizetype last) {
     return decimalValue(text.mid(first, end - first));
 }
 
+// Where "Start=" first stands, or -1: asked of every SAMI sync line, so a loop over its "S".
+qsizetype startIn(QStringView line) {
+    const char16_t* p = line.utf16();
+    for (qsizetype i = 0; i + 6 <= line.size(); ++i)
+        if (p[i] == u'S' && line.sliced(i, 6) == u"Start=")
+            return i;
+    return -1;
+}
+
 // The text between the first "Start=" and the ">" after it, trimmed.
 QString samiStart(QStringView line) {
-    const qsizetype s = line.indexOf(u"Start=");
+    const qsizetype s = startIn(line);
     if (s < 0)
         return QString();
     const qsizetype gt = line.indexOf(u'>', s);
     const qsizetype from = s + 6;
     return trimBlanks(gt < 0 ? line.mid(from) : line.mid(from, gt - from));
+}
+
+// Where "-->" first stands. Every SubRip entry asks it of a short line: a plain loop is quicker
+// than a general search.
+qsizetype arrowIn(QStringView line) {
+    const char16_t* p = line.utf16();
+    for (qsizetype i = 0; i + 3 <= line.size(); ++i)
+        if (p[i] == u'-' && p[i + 1] == u'-' && p[i + 2] == u'>')
+            return i;
+    return -1;
 }
 
 } // namespace
@@ -106,7 +125,7 @@ TimeTexts SplitTimeLine(const QString& line, std::int32_t formatMode) {
     }
     case kSubRip:
     default: {
-        const qsizetype a = line.indexOf(u"-->");
+        const qsizetype a = arrowIn(line);
         if (a < 0) {
             t.show = trimBlanks(line);
             return t;

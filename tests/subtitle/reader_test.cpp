@@ -714,3 +714,60 @@ TEST_F(ReaderTest, AnOriginalWithNothingToReadSaysSo) {
         EXPECT_FALSE(LoadSubtitleFile(session, writeFile(bytes), format, Side::Translated).message) << format;
     }
 }
+
+// Lines are cut from a file's text decoded at once (one unit per byte in a single-byte page, by
+// search in step with the bytes in a multi-byte one, straight from the units of UTF-16); each
+// entry must still get the text, time line and bytes its own lines hold, whatever the line ends.
+TEST_F(ReaderTest, EveryCodePageAndLayoutGivesTheEntriesOfItsLines) {
+    const QString cafe = QString::fromUtf8("Caf\xC3\xA9 d\xC3\xA9j\xC3\xA0"),
+                  zh = QString::fromUtf8("\xE4\xB8\xAD\xE6\x96\x87");
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QStringList texts;
+        // Each entry's kept bytes, joined by "/"; empty for a Unicode file, which keeps none.
+        QByteArray kept;
+        // The ANSI code page, which reads what the detector cannot place.
+        std::uint32_t ansi = 1252;
+    };
+    const QByteArray t1 = "00:00:01,000 --> 00:00:02,000", t2 = "00:00:03,000 --> 00:00:04,000";
+    const QStringList times{t1, t2};
+    const Case cases[] = {
+        {"cp1252, CR only, no final line end",
+         "1\r" + t1 + "\rCaf\xE9 d\xE9j\xE0\r\r2\r" + t2 + "\rB",
+         {cafe, "B"},
+         "Caf\xE9 d\xE9j\xE0/B"},
+        {"cp1252, CR LF, an empty entry",
+         "1\r\n" + t1 + "\r\n\r\n2\r\n" + t2 + "\r\n\xE9\r\nx\r\n",
+         {"", QString::fromUtf8("\xC3\xA9|\nx")},
+         "/\xE9\nx"},
+        {"gb2312, LF and a stray CR",
+         "1\n" + t1 + "\n\xD6\xD0\xCE\xC4\n\n2\n" + t2 + "\na\rb\n",
+         {zh, "a|\nb"},
+         "\xD6\xD0\xCE\xC4/a\nb",
+         936},
+        {"UTF-8 mark, CR LF",
+         "\xEF\xBB\xBF"
+         "1\r\n" +
+             t1 + "\r\nCaf\xC3\xA9 d\xC3\xA9j\xC3\xA0\r\n\r\n" + t2 + "\r\nB",
+         {cafe, "B"},
+         ""},
+        {"UTF-16LE mark, CR only, an empty entry",
+         QByteArray("\xFF\xFE", 2) + utf16le("1\r" + t1 + "\r\r2\r" + t2 + "\r" + zh + "\r"),
+         {"", zh},
+         ""},
+    };
+    for (const Case& c : cases) {
+        SubtitleSession s;
+        setSystemAnsiCodePage(c.ansi);
+        const ReadResult r = loadSubtitleBytes(s, c.bytes, kSubRip, Side::Original);
+        setSystemAnsiCodePage(1252);
+        EXPECT_TRUE(r.completed) << c.name;
+        EXPECT_EQ(s.document().originalTexts, c.texts) << c.name;
+        EXPECT_EQ(s.document().loadedTimeLines, times) << c.name;
+        QByteArrayList kept;
+        for (int row = 0; row < s.rowCount(); ++row)
+            kept << s.sources(row).original.bytes().toByteArray();
+        EXPECT_EQ(kept.join('/'), c.kept.isEmpty() ? QByteArray(s.rowCount() - 1, '/') : c.kept) << c.name;
+    }
+}
