@@ -162,14 +162,10 @@ TEST(TextLayout, AVisibleSpanPointsAtItsPlaceInTheCell) {
         QString inCell;  // what it covers in the cell
     };
     const Case cases[] = {
-        {"<i>Hello</i> there", "there", "there"},
-        {"<i>Hello</i> there", "Hello there", "Hello</i> there"},
-        {"One|\nTwo words", "Two", "Two"},
-        {"One|\nTwo", "One\nTwo", "One|\nTwo"},
-        {"Up<br/>down", "down", "down"},
-        {"First\r\nsecond", "second", "second"},
-        {"{\\an8}Top line", "line", "line"},
-        {"Plain words", "words", "words"},
+        {"<i>Hello</i> there", "there", "there"}, {"<i>Hello</i> there", "Hello there", "Hello</i> there"},
+        {"One|\nTwo words", "Two", "Two"},        {"One|\nTwo", "One\nTwo", "One|\nTwo"},
+        {"Up<br/>down", "down", "down"},          {"First\r\nsecond", "second", "second"},
+        {"{\\an8}Top line", "line", "line"},      {"Plain words", "words", "words"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cell.toStdString());
