@@ -63,27 +63,33 @@ void IncrementalChecker::checkAll(const SubtitleSession& session) {
 
 void IncrementalChecker::beginCheckAll(const SubtitleSession& session) {
     m_options.formatMode = session.document().formatMode;
-    const QVector<EntryRow>& rows = session.rows().all();
-    // The slots' storage is used again: freeing and making thousands of them costs more than checking.
-    m_slots.resize(rows.size());
-    // Until a row's turn comes it shows nothing rather than what an older text had.
+    // Until a row's turn comes it shows nothing rather than what an older text had. The slots for
+    // rows that had none are made by the first step: at start-up, after the first frame.
+    forgetFindings();
+    m_rechecked = 0;
+    m_nextRow = 0;
+}
+
+void IncrementalChecker::forgetFindings() {
     for (Slot& slot : m_slots) {
         slot.checked = slot.timingChecked = false;
         slot.textFindings.clear();
         slot.timingFindings.clear();
         slot.speed.reset();
     }
-    m_rechecked = 0;
-    m_nextRow = 0;
 }
 
 bool IncrementalChecker::checkMore(const SubtitleSession& session, int rows) {
     if (m_nextRow < 0)
         return true;
     const QVector<EntryRow>& all = session.rows().all();
-    // The rows changed under the steps: what was checked may belong to other rows.
-    if (all.size() != m_slots.size())
-        beginCheckAll(session);
+    // Rows came or went since the first step (or there is none yet): begin at the first row. The
+    // slots' storage is used again: freeing and making thousands of them costs more than checking.
+    if (all.size() != m_slots.size()) {
+        m_slots.resize(all.size());
+        forgetFindings();
+        m_nextRow = 0;
+    }
     const int last = int(std::min<qsizetype>(qsizetype(m_nextRow) + std::max(rows, 1), all.size())) - 1;
     recheck(all, m_nextRow, last);
     m_nextRow = last + 1 >= all.size() ? -1 : last + 1;

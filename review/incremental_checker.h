@@ -72,6 +72,7 @@ private:
     void checkTexts(Slot& slot, const EntryRow& row);
     void checkTiming(Slot& slot, const QVector<EntryRow>& rows, int row);
     void rebuild(const QVector<EntryRow>& rows);
+    void forgetFindings();
 
     CheckOptions m_options;
     QVector<Slot> m_slots;
