@@ -84,6 +84,11 @@ void ChecksPage::showEvent(QShowEvent* event) {
 
 void ChecksPage::rebuild() {
     m_stale = false;
+    if (m_review.isChecking()) {
+        m_summary->setText(QStringLiteral("Checking…"));
+        m_list->clear();
+        return;
+    }
     const QVector<Finding> findings = m_review.checker().findings();
     QSet<int> rows;
     for (const Finding& f : findings)

@@ -206,6 +206,8 @@ bool CMainFrame::OnCreate() {
         applyChange(m_session.setTextCell(row, column, text));
     });
     attachGridReview(*grid(), *m_review, [this](const UserMessage& m) { m_seam->showMessage(this, m); });
+    // The first frame shows some twenty rows: the review of all of them comes after it.
+    new AfterFirstPaint(grid()->viewport(), 0, [this] { m_review->startChecking(); });
 
     setWindowIcon(programIcon());
     installShortcuts();
@@ -671,7 +673,12 @@ QWidget* CMainFrame::ribbonControl(CommandId id) const {
 }
 
 void CMainFrame::followReview() {
-    connect(this, &CMainFrame::documentLoaded, m_review.get(), &ReviewController::checkAll);
+    connect(this, &CMainFrame::documentLoaded, m_review.get(), [this] {
+        m_review->checkAllLater();
+        // A window not shown paints no first frame to wait for.
+        if (!grid() || !grid()->isVisible())
+            m_review->startChecking();
+    });
     connect(m_review.get(), &ReviewController::walkedTo, this, &CMainFrame::showFinding);
     connect(m_review.get(), &ReviewController::notice, this,
             [this](const UserMessage& m) { showStatus(m.text, 15000); });

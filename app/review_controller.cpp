@@ -3,6 +3,9 @@
 
 #include "subtitle/subtitle_session.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 // The glossary as the review's checks read it.
 class GlossaryTermList : public TermList {
 public:
@@ -30,6 +33,11 @@ constexpr int kMostKeptTexts = 20000;
 
 const QList<GlossaryTerm> kNoTerms;
 
+// A slice of the load's review is short enough that a key or a paint waiting behind it is not
+// felt; the rows are taken a few at a time between looks at the clock.
+constexpr int kSliceMilliseconds = 8;
+constexpr int kRowsBetweenLooks = 32;
+
 } // namespace
 
 ReviewController::ReviewController(const SubtitleSession& session, QObject* parent, ReviewSettings settings,
@@ -55,9 +63,62 @@ void ReviewController::checkAll() {
     applyOptions();
     m_checker.checkAll(m_session);
     emit findingsChanged();
+    if (std::exchange(m_checking, false))
+        emit checkingDone();
+}
+
+void ReviewController::checkAllLater() {
+    applyOptions();
+    m_checker.beginCheckAll(m_session);
+    m_checking = true;
+    // The rows' old marks go at once; the Checks page says it is checking.
+    emit findingsChanged();
+    if (m_checkingStarted)
+        startChecking();
+}
+
+void ReviewController::startChecking() {
+    m_checkingStarted = true;
+    if (!m_checking || m_sliceQueued)
+        return;
+    m_sliceQueued = true;
+    QTimer::singleShot(0, this, &ReviewController::checkSlice);
+}
+
+void ReviewController::checkSlice() {
+    m_sliceQueued = false;
+    if (!m_checking)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_checker.checkMore(m_session, kRowsBetweenLooks))
+        if (clock.elapsed() >= kSliceMilliseconds) {
+            startChecking();
+            return;
+        }
+    finishChecking();
+}
+
+void ReviewController::finishChecking() {
+    if (!m_checking)
+        return;
+    m_checker.checkMore(m_session, int(m_session.rows().all().size()));
+    m_checking = false;
+    emit findingsChanged();
+    emit checkingDone();
+}
+
+const IncrementalChecker& ReviewController::completeChecker() {
+    finishChecking();
+    return m_checker;
 }
 
 void ReviewController::follow(const SessionChange& change) {
+    // The rows checked so far may not be the rows the change left: the review starts over.
+    if (m_checking) {
+        checkAllLater();
+        return;
+    }
     // Times are read in the document's format: when it changed, every row reads differently.
     if (m_checker.options().formatMode != m_session.document().formatMode) {
         checkAll();
@@ -114,6 +175,8 @@ std::optional<UserMessage> ReviewController::addToMyWords(const QString& word) {
 
 std::optional<Finding> ReviewController::walk(int focusedRow, bool forward) {
     // The user moved elsewhere since the last step: walk on from there.
+    // F8 right after a load walks through every finding, not the ones found so far.
+    finishChecking();
     if (focusedRow != m_cursor.row)
         m_cursor = FindingCursor{focusedRow, -1};
     const std::optional<FindingCursor> to = forward ? m_checker.next(m_cursor) : m_checker.previous(m_cursor);

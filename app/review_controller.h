@@ -26,12 +26,21 @@ public:
                               QStringList dictionaryFolders = defaultDictionaryFolders());
     ~ReviewController() override;
 
+    // The findings as far as the review has come: while a load's review runs, the rows checked so
+    // far (what the grid paints). completeChecker() finishes the review first.
     const IncrementalChecker& checker() const { return m_checker; }
+    const IncrementalChecker& completeChecker();
     const SpellChecker& speller() const { return m_speller; }
     const ReviewSettings& settings() const { return m_settings; }
 
     // Every row afresh (a load, Check All, new limits or words).
     void checkAll();
+    // A load's review: every row afresh, in slices from the event loop once startChecking is called
+    // (the window does when it has shown the rows), so that a long file does not hold up the first
+    // frame nor the keys after it. Anything that needs every finding finishes it at once.
+    void checkAllLater();
+    void startChecking();
+    bool isChecking() const { return m_checking; }
     // Only the rows the change names.
     void follow(const SessionChange& change);
 
@@ -74,6 +83,8 @@ public:
 signals:
     // The findings of some rows (or all) changed.
     void findingsChanged();
+    // A review begun by checkAllLater has checked every row (or was overtaken by a full check).
+    void checkingDone();
     void cpsColumnShown(bool shown);
     // Spelling moved to other languages, or lost its dictionary.
     void spellingChanged();
@@ -82,6 +93,8 @@ signals:
 
 private:
     void applyOptions();
+    void checkSlice();
+    void finishChecking();
     QVector<UserMessage> openDictionaries();
     std::optional<Finding> walk(int focusedRow, bool forward);
 
@@ -95,6 +108,9 @@ private:
     bool m_dictionariesOpened = false;
     FindingCursor m_cursor;
     bool m_showCps = false;
+    bool m_checking = false;
+    bool m_checkingStarted = false;
+    bool m_sliceQueued = false;
     std::unique_ptr<GlossaryTermList> m_glossary;
     mutable QHash<QString, QList<GlossaryHit>> m_hitsByText;
 };

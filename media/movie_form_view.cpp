@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -28,10 +29,10 @@ std::unique_ptr<MediaEngine> defaultEngine(QString& error) {
     return loadMediaEngine(defaultPlayerPluginPath(), {QStringLiteral("--no-video-title-show")}, &error);
 }
 
-QToolButton* mediaButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& tip, const char* name) {
+// The icon comes when the page is first shown (see showEvent).
+QToolButton* mediaButton(QWidget* parent, const QString& tip, const char* name) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setIcon(parent->style()->standardIcon(icon));
     button->setIconSize(QSize(kIconSize, kIconSize));
     button->setToolTip(tip);
     // Image-only buttons: a screen reader says this instead.
@@ -46,13 +47,12 @@ CMovieFormView::CMovieFormView(QWidget* parent, EngineFactory engineFactory)
     : QWidget(parent),
       m_engineFactory(engineFactory ? std::move(engineFactory) : EngineFactory(defaultEngine)),
       m_desktop(std::make_unique<DesktopDialogs>()), m_dialogs(m_desktop.get()),
-      m_video(new EmbeddedWindow(this)),
-      m_open(mediaButton(this, QStyle::SP_DirOpenIcon, tr("Open another film"), "movieOpen")),
-      m_play(mediaButton(this, QStyle::SP_MediaPlay, tr("Open a film and play it"), "moviePlay")),
-      m_stop(mediaButton(this, QStyle::SP_MediaStop, tr("Stop"), "movieStop")),
-      m_back(mediaButton(this, QStyle::SP_MediaSeekBackward, tr("Back 5 seconds"), "movieBack")),
-      m_forward(mediaButton(this, QStyle::SP_MediaSeekForward, tr("Forward 5 seconds"), "movieForward")),
-      m_speaker(mediaButton(this, QStyle::SP_MediaVolume, tr("Volume"), "movieSpeaker")),
+      m_video(new EmbeddedWindow(this)), m_open(mediaButton(this, tr("Open another film"), "movieOpen")),
+      m_play(mediaButton(this, tr("Open a film and play it"), "moviePlay")),
+      m_stop(mediaButton(this, tr("Stop"), "movieStop")),
+      m_back(mediaButton(this, tr("Back 5 seconds"), "movieBack")),
+      m_forward(mediaButton(this, tr("Forward 5 seconds"), "movieForward")),
+      m_speaker(mediaButton(this, tr("Volume"), "movieSpeaker")),
       m_position(new QSlider(Qt::Horizontal, this)), m_volume(new QSlider(Qt::Horizontal, this)),
       m_time(new QLabel(formatMovieTimeLabel(0, 0), this)),
       m_reload(new QPushButton(QStringLiteral("Reload Subtitle"), this)) {
@@ -341,9 +341,27 @@ void CMovieFormView::setPlayingControlsEnabled(bool enabled) {
         w->setEnabled(enabled);
 }
 
+void CMovieFormView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The page is hidden at start: the style's icons are found (an icon theme read, images decoded)
+    // when it is first shown rather than before the window's first frame.
+    if (m_iconsSet)
+        return;
+    m_iconsSet = true;
+    const std::pair<QToolButton*, QStyle::StandardPixmap> icons[] = {
+        {m_open, QStyle::SP_DirOpenIcon},       {m_stop, QStyle::SP_MediaStop},
+        {m_back, QStyle::SP_MediaSeekBackward}, {m_forward, QStyle::SP_MediaSeekForward},
+        {m_speaker, QStyle::SP_MediaVolume},
+    };
+    for (const auto& [button, icon] : icons)
+        button->setIcon(style()->standardIcon(icon));
+    updatePlayButton();
+}
+
 void CMovieFormView::updatePlayButton() {
     const bool playing = m_state == PlayState::Playing;
-    m_play->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    if (m_iconsSet)
+        m_play->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     if (playing)
         m_play->setToolTip(tr("Pause"));
     else if (m_state == PlayState::Paused)

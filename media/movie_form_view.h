@@ -70,6 +70,9 @@ public:
     void OnTimer();
     void OnSecondTimer();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void openFilm(const QString& path);
     void loadSubtitle();
@@ -101,6 +104,7 @@ private:
     QString m_openPath;
     // The film that Play plays again after Stop or its end; empty when Play asks for one.
     QString m_lastFilm;
+    bool m_iconsSet = false;
     QTimer m_endTimer;
     MovieClock m_clock;
     QTimer m_secondTimer;

@@ -57,14 +57,43 @@ void IncrementalChecker::recheck(const QVector<EntryRow>& rows, int first, int l
 }
 
 void IncrementalChecker::checkAll(const SubtitleSession& session) {
+    beginCheckAll(session);
+    checkMore(session, int(session.rows().all().size()));
+}
+
+void IncrementalChecker::beginCheckAll(const SubtitleSession& session) {
     m_options.formatMode = session.document().formatMode;
-    const QVector<EntryRow>& rows = session.rows().all();
-    // The slots' storage is used again: freeing and making thousands of them costs more than checking.
-    m_slots.resize(rows.size());
-    for (Slot& slot : m_slots)
-        slot.checked = slot.timingChecked = false;
+    // Until a row's turn comes it shows nothing rather than what an older text had. The slots for
+    // rows that had none are made by the first step: at start-up, after the first frame.
+    forgetFindings();
     m_rechecked = 0;
-    recheck(rows, 0, int(rows.size()) - 1);
+    m_nextRow = 0;
+}
+
+void IncrementalChecker::forgetFindings() {
+    for (Slot& slot : m_slots) {
+        slot.checked = slot.timingChecked = false;
+        slot.textFindings.clear();
+        slot.timingFindings.clear();
+        slot.speed.reset();
+    }
+}
+
+bool IncrementalChecker::checkMore(const SubtitleSession& session, int rows) {
+    if (m_nextRow < 0)
+        return true;
+    const QVector<EntryRow>& all = session.rows().all();
+    // Rows came or went since the first step (or there is none yet): begin at the first row. The
+    // slots' storage is used again: freeing and making thousands of them costs more than checking.
+    if (all.size() != m_slots.size()) {
+        m_slots.resize(all.size());
+        forgetFindings();
+        m_nextRow = 0;
+    }
+    const int last = int(std::min<qsizetype>(qsizetype(m_nextRow) + std::max(rows, 1), all.size())) - 1;
+    recheck(all, m_nextRow, last);
+    m_nextRow = last + 1 >= all.size() ? -1 : last + 1;
+    return m_nextRow < 0;
 }
 
 // Rows came and went in several places: find each row's old slot by its texts, so that only rows
@@ -92,7 +121,8 @@ void IncrementalChecker::rebuild(const QVector<EntryRow>& rows) {
 void IncrementalChecker::update(const SubtitleSession& session, const SessionChange& change) {
     const QVector<EntryRow>& rows = session.rows().all();
     m_rechecked = 0;
-    if (session.document().formatMode != m_options.formatMode) {
+    // Under a check in steps the slots may not be the rows before the change: check them all.
+    if (m_nextRow >= 0 || session.document().formatMode != m_options.formatMode) {
         checkAll(session);
         return;
     }

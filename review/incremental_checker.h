@@ -26,6 +26,12 @@ public:
 
     // Every row afresh: after a load, or when the options or the speller's words changed.
     void checkAll(const SubtitleSession& session);
+    // The same in steps, so that a long file's review need not hold up the window: begin forgets
+    // every row's findings, each checkMore checks up to `rows` more in row order and says whether
+    // all are done. The session must not change in between (begin again when it does).
+    void beginCheckAll(const SubtitleSession& session);
+    bool checkMore(const SubtitleSession& session, int rows);
+    bool isComplete() const { return m_nextRow < 0; }
     // Follows one edit, undo or redo of the session, given the change it returned.
     void update(const SubtitleSession& session, const SessionChange& change);
 
@@ -66,8 +72,10 @@ private:
     void checkTexts(Slot& slot, const EntryRow& row);
     void checkTiming(Slot& slot, const QVector<EntryRow>& rows, int row);
     void rebuild(const QVector<EntryRow>& rows);
+    void forgetFindings();
 
     CheckOptions m_options;
     QVector<Slot> m_slots;
     int m_rechecked = 0;
+    int m_nextRow = -1; // of a checkAll in steps; -1 when none is under way
 };

@@ -3,6 +3,7 @@
 
 #include <QRegularExpression>
 #include <QTextBoundaryFinder>
+#include <algorithm>
 
 namespace {
 
@@ -84,14 +85,6 @@ int countCharacters(QStringView text) {
     return count;
 }
 
-TextSpan TextLayout::cellSpan(TextSpan v) const {
-    if (v.length <= 0 || v.start < 0 || v.end() > visible.size())
-        return {v.start >= 0 && v.start < origin.size() ? origin[v.start] : 0, 0};
-    const int first = origin[v.start];
-    const int last = origin[v.end() - 1];
-    return {first, last + 1 - first};
-}
-
 int TextLayout::filledLines() const {
     int filled = 0;
     for (const TextSpan& line : lines) {
@@ -102,26 +95,19 @@ int TextLayout::filledLines() const {
     return filled;
 }
 
-TextLayout layoutText(const QString& text) {
-    TextLayout layout;
+namespace {
+
+// The cell as a viewer reads it: onChar(c, at) for each visible character (a line break as '\n')
+// with its place in the cell, onTag for each tag that is not a line break.
+template <typename OnChar, typename OnTag>
+void walkCell(const QString& text, OnChar&& onChar, OnTag&& onTag) {
     const int size = int(text.size());
-    layout.visible.reserve(size);
-    layout.origin.reserve(size + 1);
-    auto lineBreak = [&](int at) {
-        layout.visible += u'\n';
-        layout.origin.append(at);
-    };
     for (int i = 0; i < size;) {
         const QChar c = text[i];
         if (c == u'|') {
             // The joiner is "|" and a line feed; a MicroDVD line has the "|" alone.
-            lineBreak(i);
+            onChar(QChar(u'\n'), i);
             i += (i + 1 < size && text[i + 1] == u'\n') ? 2 : 1;
-            continue;
-        }
-        if (c == u'\n') {
-            lineBreak(i);
-            ++i;
             continue;
         }
         if (c == u'\r') {
@@ -132,17 +118,68 @@ TextLayout layoutText(const QString& text) {
             if (std::optional<TagSpan> tag = tagAt(text, i)) {
                 i = tag->span.end();
                 if (tag->name == u"br")
-                    lineBreak(tag->span.start);
+                    onChar(QChar(u'\n'), tag->span.start);
                 else
-                    layout.tags.append(std::move(*tag));
+                    onTag(std::move(*tag));
                 continue;
             }
         }
-        layout.visible += c;
-        layout.origin.append(i);
+        onChar(c, i);
         ++i;
     }
-    layout.origin.append(size);
+}
+
+// Nothing in it is hidden or turned into a line break: what is read is the cell as it is.
+bool readsAsWritten(const QString& text) {
+    return std::none_of(text.begin(), text.end(),
+                        [](QChar c) { return c == u'|' || c == u'\r' || c == u'<' || c == u'{'; });
+}
+
+} // namespace
+
+TextSpan TextLayout::cellSpan(TextSpan v) const {
+    const int size = int(visible.size());
+    const bool valid = v.length > 0 && v.start >= 0 && v.end() <= size;
+    if (!valid && (v.start < 0 || v.start > size))
+        return {0, 0};
+    // The places in the cell of visible's characters `first` and `last`; the end of the cell
+    // stands after the last one.
+    const int first = v.start;
+    const int last = valid ? v.end() - 1 : v.start;
+    int firstAt = int(cell.size()), lastAt = int(cell.size());
+    if (cell.size() == visible.size() && readsAsWritten(cell)) {
+        firstAt = first;
+        lastAt = last;
+    } else {
+        int n = 0;
+        walkCell(
+            cell,
+            [&](QChar, int at) {
+                if (n == first)
+                    firstAt = at;
+                if (n == last)
+                    lastAt = at;
+                ++n;
+            },
+            [](TagSpan&&) {});
+    }
+    if (!valid)
+        return {firstAt, 0};
+    return {firstAt, lastAt + 1 - firstAt};
+}
+
+TextLayout layoutText(const QString& text) {
+    TextLayout layout;
+    layout.cell = text;
+    if (readsAsWritten(text)) {
+        // Most cells: the visible text is the cell's own, shared rather than copied.
+        layout.visible = text;
+    } else {
+        layout.visible.reserve(text.size());
+        walkCell(
+            text, [&](QChar c, int) { layout.visible += c; },
+            [&](TagSpan&& tag) { layout.tags.append(std::move(tag)); });
+    }
 
     int start = 0;
     const int visibleSize = int(layout.visible.size());

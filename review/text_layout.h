@@ -24,14 +24,15 @@ struct TagSpan {
 };
 
 struct TextLayout {
+    QString cell;            // the text laid out
     QString visible;         // lines separated by '\n'
-    QVector<int> origin;     // for each character of visible, its position in the cell; one more at the end
     QVector<TagSpan> tags;   // in cell order
     QVector<TextSpan> lines; // in visible
     QVector<int> lineChars;  // characters (grapheme clusters) of each line
     int chars = 0;           // of all lines: line breaks are not counted
 
-    // A span of visible mapped onto the cell text (covering any tag inside it).
+    // A span of visible mapped onto the cell text (covering any tag inside it). Only findings ask,
+    // so the places are found again here rather than kept for every character of every row.
     TextSpan cellSpan(TextSpan visibleSpan) const;
     // Lines that hold more than white space.
     int filledLines() const;

@@ -35,6 +35,8 @@ protected:
         load(CommandId::LoadTranslated,
              writeFile(QStringLiteral("ep.fr.srt"),
                        srtOf({"Le ministère est fermé.", "La voiture bleue du ministère.", "Rien ici."})));
+        // The load's review runs from the event loop.
+        EXPECT_TRUE(QTest::qWaitFor([&f] { return !f.review().isChecking(); }));
         return f;
     }
 

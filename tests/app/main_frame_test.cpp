@@ -500,7 +500,7 @@ TEST_F(FrameTest, CommandLineLoadsOriginalAndTranslated) {
     EXPECT_EQ(f.session().rows().at(1).translated, QStringLiteral("Ligne 2"));
     EXPECT_EQ(f.session().document().formatMode, kSubRip);
     // The one review saw the translation: no row is reported untranslated.
-    for (const Finding& finding : f.review().checker().findings())
+    for (const Finding& finding : f.review().completeChecker().findings())
         EXPECT_NE(finding.kind, CheckKind::EmptyTranslation) << finding.row;
 
     f.loadFromCommandLine({m_root.filePath(QStringLiteral("missing.srt"))});

@@ -54,7 +54,8 @@ protected:
         qunsetenv("XDG_DATA_HOME");
     }
 
-    CMainFrame& loaded(const QList<Entry>& entries = kFilm, bool show = false) {
+    // The load's review runs from the event loop: it is waited for unless the test asks before.
+    CMainFrame& loaded(const QList<Entry>& entries = kFilm, bool show = false, bool reviewed = true) {
         CMainFrame& f = frame(show);
         // Chosen anew, so that spelling follows it at once whatever an earlier test remembered.
         if (f.translateToCombo()->currentText() == QStringLiteral("German"))
@@ -62,6 +63,9 @@ protected:
         f.translateToCombo()->setCurrentText(QStringLiteral("German"));
         load(CommandId::LoadOriginal, writeFile(QStringLiteral("film.srt"), srtOf(entries, false)));
         load(CommandId::LoadTranslated, writeFile(QStringLiteral("film.de.srt"), srtOf(entries, true)));
+        if (reviewed) {
+            EXPECT_TRUE(QTest::qWaitFor([&f] { return !f.review().isChecking(); }));
+        }
         return f;
     }
 
@@ -146,6 +150,32 @@ TEST_F(ReviewFrame, ALoadShowsItsFindingsInTheChecksPageAndTheGrid) {
     ASSERT_NE(overlap, nullptr);
     emit list->itemClicked(overlap, 0);
     EXPECT_EQ(f.focusedRow(), 3);
+}
+
+TEST_F(ReviewFrame, ALoadsFindingsAreTheSameAskedAtOnceOrOnceTheReviewHasRun) {
+    // The load's review runs after the first frame; what asks before it has run gets every finding.
+    enum class Ask { F8AtOnce, EditAtOnce, AfterTheReview };
+    for (const Ask ask : {Ask::F8AtOnce, Ask::EditAtOnce, Ask::AfterTheReview}) {
+        SCOPED_TRACE(int(ask));
+        CMainFrame& f = loaded(kFilm, true, false);
+        ASSERT_TRUE(f.review().isChecking());
+        switch (ask) {
+        case Ask::F8AtOnce:
+            f.grid()->selectionModel()->clearCurrentIndex();
+            QTest::keyClick(f.grid(), Qt::Key_F8);
+            EXPECT_EQ(f.focusedRow(), fullCheck().first().row);
+            break;
+        case Ask::EditAtOnce:
+            f.dispatchCommand(CommandId::FixOverlaps);
+            EXPECT_EQ(f.review().completeChecker().findings(), fullCheck());
+            break;
+        case Ask::AfterTheReview: // nothing asks: the event loop runs the review
+            break;
+        }
+        QTRY_VERIFY(!f.review().isChecking());
+        EXPECT_EQ(f.review().checker().findings(), fullCheck());
+        EXPECT_TRUE(f.review().checker().readingSpeedOf(2).has_value());
+    }
 }
 
 TEST_F(ReviewFrame, AKindWithVeryManyFindingsListsThemInPartAndCountsThemAll) {

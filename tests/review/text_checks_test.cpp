@@ -154,3 +154,27 @@ TEST(TextChecks, OriginalSideIsLeftAloneBySlipChecks) {
 }
 
 } // namespace
+
+TEST(TextLayout, AVisibleSpanPointsAtItsPlaceInTheCell) {
+    struct Case {
+        QString cell;
+        QString visible; // a piece of what is read
+        QString inCell;  // what it covers in the cell
+    };
+    const Case cases[] = {
+        {"<i>Hello</i> there", "there", "there"}, {"<i>Hello</i> there", "Hello there", "Hello</i> there"},
+        {"One|\nTwo words", "Two", "Two"},        {"One|\nTwo", "One\nTwo", "One|\nTwo"},
+        {"Up<br/>down", "down", "down"},          {"First\r\nsecond", "second", "second"},
+        {"{\\an8}Top line", "line", "line"},      {"Plain words", "words", "words"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cell.toStdString());
+        const TextLayout layout = layoutText(c.cell);
+        const int at = int(layout.visible.indexOf(c.visible));
+        ASSERT_GE(at, 0) << layout.visible.toStdString();
+        const TextSpan span = layout.cellSpan({at, int(c.visible.size())});
+        EXPECT_EQ(c.cell.mid(span.start, span.length), c.inCell);
+        // An empty span at the end of what is read stands at the end of the cell.
+        EXPECT_EQ(layout.cellSpan({int(layout.visible.size()), 0}), (TextSpan{int(c.cell.size()), 0}));
+    }
+}
