@@ -223,11 +223,17 @@ std::optional<UserMessage> MemoryStore::inspectAndPrepare() {
         return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
     };
     qint64 applicationId = 0, version = 0, tables = 0;
-    int rc = single("PRAGMA application_id", &applicationId);
-    if (rc == SQLITE_OK)
-        rc = single("PRAGMA user_version", &version);
-    if (rc == SQLITE_OK)
-        rc = single("SELECT count(*) FROM sqlite_schema", &tables);
+    int rc = SQLITE_OK;
+    {
+        // One state of the file for all three: another velmora making the same new file could
+        // otherwise commit its schema between them, and ours would read tables without our id.
+        ReadTransaction snapshot(m_db);
+        rc = single("PRAGMA application_id", &applicationId);
+        if (rc == SQLITE_OK)
+            rc = single("PRAGMA user_version", &version);
+        if (rc == SQLITE_OK)
+            rc = single("SELECT count(*) FROM sqlite_schema", &tables);
+    }
     if (rc != SQLITE_OK) {
         const UserMessage why = failure(rc, QStringLiteral("read"));
         if (isDamage(rc))
