@@ -45,8 +45,9 @@ QString samiStart(QStringView line) {
     return trimBlanks(gt < 0 ? line.mid(from) : line.mid(from, gt - from));
 }
 
-// Where "-->" first stands. Every SubRip entry asks it of a short line: a plain loop is quicker
-// than a general search.
+} // namespace
+
+// A plain loop: every entry asks it of a short line, where a general search costs more.
 qsizetype arrowIn(QStringView line) {
     const char16_t* p = line.utf16();
     for (qsizetype i = 0; i + 3 <= line.size(); ++i)
@@ -54,8 +55,6 @@ qsizetype arrowIn(QStringView line) {
             return i;
     return -1;
 }
-
-} // namespace
 
 std::int32_t decimalValue(QStringView text) {
     qsizetype i = 0;

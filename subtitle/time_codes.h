@@ -21,4 +21,6 @@ QString BuildTimeLine(const QString& show, const QString& hide, std::int32_t for
 QString ShiftTimeText(const QString& text, std::int32_t delta, std::int32_t formatMode);
 
 // C library decimal conversion on the low 8 bits of each character: leading blanks, a sign, digits.
+// Where "-->" first stands in a line, or -1.
+qsizetype arrowIn(QStringView line);
 std::int32_t decimalValue(QStringView text);

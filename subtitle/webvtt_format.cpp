@@ -2,6 +2,7 @@
 #include "subtitle/webvtt_format.h"
 
 #include "subtitle/time_code.h"
+#include "subtitle/time_codes.h"
 
 namespace {
 
@@ -19,16 +20,6 @@ struct Span {
 // The last line of a time line: the cue's timing line.
 qsizetype timingLineStart(QStringView timeLine) {
     return timeLine.lastIndexOf(u'\n') + 1;
-}
-
-// Where "-->" first stands, or -1. Asked of every line of a file, most of them short: a plain loop
-// beats a general search.
-qsizetype arrowIn(QStringView line) {
-    const char16_t* p = line.utf16();
-    for (qsizetype i = 0; i + 3 <= line.size(); ++i)
-        if (p[i] == u'-' && p[i + 1] == u'-' && p[i + 2] == u'>')
-            return i;
-    return -1;
 }
 
 // The show and hide tokens of a timing line, around its arrow.
