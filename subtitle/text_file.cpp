@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <QtEndian>
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +18,9 @@
 #include <sys/stat.h>
 #include <unicode/ucnv.h>
 #include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 int currentErrno() {
@@ -442,18 +446,33 @@ bool CStdioFileEx::writeDirect() {
     return false;
 }
 
+namespace {
+// The first unit at or after `at` that is a line feed, or a carriage return when `cr` is one too.
+// Eight units are compared at a time: a call per line to a general search costs more than a
+// subtitle line's length, and a unit-by-unit loop was the reader's largest single cost.
+qsizetype lineBreakAt(const char16_t* text, qsizetype at, qsizetype n, char16_t cr) {
+#if defined(__SSE2__)
+    const __m128i feed = _mm_set1_epi16(short(u'\n'));
+    const __m128i ret = _mm_set1_epi16(short(cr));
+    for (; at + 8 <= n; at += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(units, feed), _mm_cmpeq_epi16(units, ret)));
+        if (mask != 0)
+            return at + std::countr_zero(unsigned(mask)) / 2;
+    }
+#endif
+    while (at < n && text[at] != u'\n' && text[at] != cr)
+        ++at;
+    return at;
+}
+} // namespace
+
 qsizetype CStdioFileEx::textLineEnd(qsizetype& endUnits) {
-    // Subtitle lines are short: a plain loop finds their end sooner than a call per line to a
-    // vectorised search, two of them where a carriage return ends a line too.
     const char16_t* text = reinterpret_cast<const char16_t*>(m_text.utf16());
     const qsizetype n = m_text.size();
-    qsizetype at = m_textPos;
-    if (m_loneCrEndsLine)
-        while (at < n && text[at] != u'\n' && text[at] != u'\r')
-            ++at;
-    else
-        while (at < n && text[at] != u'\n')
-            ++at;
+    // Without lone carriage returns, looking for a second line feed is looking for nothing else.
+    const qsizetype at = lineBreakAt(text, m_textPos, n, m_loneCrEndsLine ? u'\r' : u'\n');
     endUnits = at == n ? 0 : (text[at] == u'\r' && at + 1 < n && text[at + 1] == u'\n') ? 2 : 1;
     return at;
 }

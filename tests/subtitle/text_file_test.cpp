@@ -276,3 +276,26 @@ TEST_F(TextFileTest, LoneCarriageReturnsEndLinesWhenAsked) {
         }
     }
 }
+
+TEST_F(TextFileTest, LineEndsAreFoundWhereverTheyFallInALine) {
+    // Line ends are looked for several units at a time: one at every place in such a block, and
+    // one right after it, must end its line there and nowhere else.
+    for (const bool loneCr : {true, false})
+        for (const char* end : {"\r", "\n", "\r\n"})
+            for (int length = 0; length < 40; ++length) {
+                const QByteArray first(length, 'a'), second(length % 11, 'b'), last = first + 'z';
+                const QByteArray bytes = first + end + second + "\r\n" + last;
+                CStdioFileEx file;
+                ASSERT_TRUE(file.OpenBytes(bytes));
+                file.SetCodePage(1252);
+                file.SetLoneCarriageReturnEndsLine(loneCr);
+                QStringList lines;
+                for (QString line; file.ReadString(line);)
+                    lines << line;
+                const bool split = loneCr || QByteArray(end) != "\r";
+                const QStringList expected =
+                    split ? QStringList{first, second, last} : QStringList{first + '\r' + second, last};
+                EXPECT_EQ(lines, expected)
+                    << loneCr << " " << length << " " << QByteArray(end).toHex().constData();
+            }
+}
