@@ -297,6 +297,7 @@ public:
             m_doc.trailerLines.clear();
             m_doc.loadedTimeLines.reserve(expected);
             m_doc.originalTexts.reserve(expected);
+            m_doc.translatedTexts.reserve(expected);
             if (m_keepBytes)
                 m_newSources.reserve(expected);
         } else {
@@ -313,7 +314,9 @@ public:
         m_raw = &raw;
         // Only the very line that was looked at as the next one; its buffer lives until now.
         m_lineIsKnownTimeLine = m_knownTimeLine && raw.text.data() == m_knownTimeLine;
+        m_lineTimesUnreadable = m_lineIsKnownTimeLine && m_knownTimesUnreadable;
         m_knownTimeLine = nullptr;
+        m_next = next;
         const QStringView line = withoutLeadingBlanks(raw.text);
         switch (m_format) {
         case kWebVTT:
@@ -340,6 +343,7 @@ public:
         }
         ++m_linesSeen;
         m_raw = nullptr;
+        m_next = nullptr;
     }
 
     // completed is false after an invalid line stopped the load.
@@ -496,18 +500,43 @@ private:
     void entryLine(QStringView line) {
         if (line.isEmpty())
             return;
-        const QString text = entryTextOfLine(withoutLineBreaks(line), m_format);
-        if (m_entryHasText && m_format != kSubViewer2)
-            continueEntry(text, bytesOf(line));
-        else
-            beginEntry(text, bytesOf(line));
+        const bool continues = m_entryHasText && m_format != kSubViewer2;
+        if (continues && isPlainTextLine(line)) {
+            continueEntry(line, bytesOf(line));
+        } else {
+            QString text = entryTextOfLine(withoutLineBreaks(line), m_format);
+            if (continues)
+                continueEntry(text, bytesOf(line));
+            else
+                beginEntry(withRoomForNextLine(std::move(text)), bytesOf(line));
+        }
         m_entryHasText = true;
     }
 
-    void continueEntry(const QString& text, const std::optional<QByteArrayView>& bytes) {
+    // A line that is its own entry text: nothing in it to drop or to turn into a line break.
+    static bool isPlainTextLine(QStringView line) {
+        return std::none_of(line.begin(), line.end(),
+                            [](QChar c) { return c == u'\r' || c == u'\n' || c == u'[' || c == u'\\'; });
+    }
+
+    // Most entries have a second line: room for it now spares growing the text when it comes.
+    QString withRoomForNextLine(QString text) const {
+        if (m_format != kSubRip || !m_next || m_next->afterBlank || isDigitsOnly(m_next->text))
+            return text;
+        QString roomy;
+        roomy.reserve(text.size() + kLineJoiner.size() + m_next->text.size());
+        roomy += text;
+        return roomy;
+    }
+
+    void continueEntry(QStringView text, const std::optional<QByteArrayView>& bytes) {
         QStringList& texts = m_doc.texts(m_side);
         if (texts.isEmpty())
             return;
+        // The row shares the text; let go of it first, so the text grows where it is.
+        const bool rowShares = m_side == Side::Original && !m_newRows.isEmpty();
+        if (rowShares)
+            m_newRows.last().original = QString();
         QString& last = texts.last();
         last.reserve(last.size() + kLineJoiner.size() + text.size());
         last += kLineJoiner;
@@ -524,7 +553,7 @@ private:
             }
         }
         // The original's rows were all made in this run; the translated side syncs its rows at the end.
-        if (m_side == Side::Original && !m_newRows.isEmpty())
+        if (rowShares)
             m_newRows.last().original = last;
     }
 
@@ -536,24 +565,25 @@ private:
             if (m_keepBytes)
                 m_newTranslated.append(keep(bytes));
         } else {
-            const TimeTexts times = known                     ? std::move(*known)
-                                    : m_format == kSubStation ? splitEventTimes(timeLine, m_fields)
-                                                              : m_rules.split(timeLine);
-            appendOriginalEntry(times.show, times.hide, text, bytes);
+            TimeTexts times = known                     ? std::move(*known)
+                              : m_format == kSubStation ? splitEventTimes(timeLine, m_fields)
+                                                        : m_rules.split(timeLine);
+            appendOriginalEntry(std::move(times.show), std::move(times.hide), text, bytes);
         }
         if (m_timesUnreadable)
             m_unreadableTimes.append(int(m_doc.texts(m_side).size()));
         m_timesUnreadable = false;
     }
 
-    void appendOriginalEntry(const QString& show, const QString& hide, const QString& text,
+    void appendOriginalEntry(QString&& show, QString&& hide, const QString& text,
                              const std::optional<QByteArrayView>& bytes) {
         m_doc.originalTexts.append(text);
         QStringList& translated = m_doc.translatedTexts;
         const qsizetype entry = m_nextEntry;
         if (entry >= translated.size())
             translated.append(kUntranslated);
-        m_newRows.append(EntryRow{double(entry + 1), show, hide, text, translated[entry]});
+        m_newRows.emplaceBack(
+            EntryRow{double(entry + 1), std::move(show), std::move(hide), text, translated.at(entry)});
         if (m_keepBytes)
             m_newSources.append(keep(bytes));
         ++m_nextEntry;
@@ -569,17 +599,19 @@ private:
         if (!next || !isDigitsOnly(line))
             return false;
         const QStringView nextLine = withoutLeadingBlanks(next->text);
-        if (!(m_format == kSubRip ? isSubRipTimeLine(nextLine) || isSubRipTimeLineShape(nextLine)
-                                  : isSubViewerTimeLine(nextLine)))
+        const bool readable =
+            m_format == kSubRip ? isSubRipTimeLine(nextLine) : isSubViewerTimeLine(nextLine);
+        if (!readable && !(m_format == kSubRip && isSubRipTimeLineShape(nextLine)))
             return false;
         m_knownTimeLine = next->text.data();
+        m_knownTimesUnreadable = !readable;
         return true;
     }
 
     void subRipLine(QStringView line, const ReadLine* next) {
         if (isTimeLine(line)) {
             // After an index the shape alone made it a time line; its fields may not read.
-            openEntry(line, m_lineIsKnownTimeLine && !isSubRipTimeLine(line));
+            openEntry(line, m_lineTimesUnreadable);
             return;
         }
         if (isIndexBefore(line, next))
@@ -815,9 +847,8 @@ private:
             return;
         }
         const qsizetype close = line.indexOf(u'}');
-        const QString show = line.mid(1, close - 1).toString();
-        const QString hide = line.mid(close + 2, textStart - close - 3).toString();
-        appendOriginalEntry(show, hide, text, bytesOf(rest));
+        appendOriginalEntry(line.mid(1, close - 1).toString(),
+                            line.mid(close + 2, textStart - close - 3).toString(), text, bytesOf(rest));
     }
 
     // What this load kept, shared by its rows: entry k's bytes and text are element k.
@@ -928,7 +959,12 @@ private:
     const ReadLine* m_raw = nullptr;
     // The text of the line after an index, found to be a time line while looking ahead.
     const QChar* m_knownTimeLine = nullptr;
+    bool m_knownTimesUnreadable = false;
     bool m_lineIsKnownTimeLine = false;
+    // The known time line had the shape of one but fields that do not read.
+    bool m_lineTimesUnreadable = false;
+    // The following non-empty line, while a line is fed.
+    const ReadLine* m_next = nullptr;
 
     qsizetype m_linesSeen = 0;
     // Lines kept for the time line of the next entry, or for the trailer.
