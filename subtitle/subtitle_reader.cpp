@@ -161,8 +161,15 @@ qsizetype microDvdTextStart(QStringView line) {
 
 // Whether a tag begins at `at` in the line. Every SAMI line is asked for several, and lines are
 // short: a plain loop over the "<" of the line beats a general search per tag.
-bool tagAt(QStringView line, qsizetype at, QStringView tag) {
-    return line.size() - at >= tag.size() && line.sliced(at, tag.size()) == tag;
+template <std::size_t N> bool tagAt(QStringView line, qsizetype at, const char16_t (&tag)[N]) {
+    constexpr qsizetype size = qsizetype(N) - 1;
+    if (line.size() - at < size)
+        return false;
+    const char16_t* p = line.utf16() + at;
+    for (qsizetype i = 0; i < size; ++i)
+        if (p[i] != tag[i])
+            return false;
+    return true;
 }
 
 template <typename Match> bool anyTag(QStringView line, Match match) {
@@ -187,8 +194,12 @@ bool hasSyncTag(QStringView line) {
 // Where the text of a "<SYNC" line begins: after the sync tag and the paragraph tag that usually
 // follows it ("<SYNC Start=1000><P Class=ENCC>Hello"). Other tags belong to the text.
 qsizetype samiTextStart(QStringView line) {
-    const qsizetype syncEnd = line.indexOf(u'>', line.indexOf(u"<SYNC"));
-    if (syncEnd < 0)
+    qsizetype syncEnd = 0;
+    while (syncEnd < line.size() && !tagAt(line, syncEnd, u"<SYNC"))
+        ++syncEnd;
+    while (syncEnd < line.size() && line[syncEnd] != u'>')
+        ++syncEnd;
+    if (syncEnd == line.size())
         return line.size();
     qsizetype at = syncEnd + 1;
     while (at < line.size() && (line[at] == u' ' || line[at] == u'\t'))
@@ -228,7 +239,10 @@ bool isSamiClearingText(QStringView text) {
     qsizetype n = 0;
     bool clearing = true;
     forEachVisible(text, [&](QChar c) {
-        clearing = c.toCaseFolded() == kNbsp[n % kNbsp.size()];
+        const char16_t u = c.unicode();
+        const char16_t folded =
+            u < 0x80 ? (u >= u'A' && u <= u'Z' ? char16_t(u | 0x20) : u) : c.toCaseFolded().unicode();
+        clearing = folded == kNbsp[n % kNbsp.size()];
         ++n;
         return clearing;
     });
@@ -421,7 +435,16 @@ private:
 
     // A time line begins an entry and ends the one before.
     void openEntry(QStringView line, bool unreadableTimes = false) {
-        openEntryWith(owned(line), unreadableTimes);
+        if (m_format != kSAMI) {
+            openEntryWith(owned(line), unreadableTimes);
+            return;
+        }
+        // Nearly every SAMI entry is ended by a sync that clears it, whose line joins this one:
+        // room for it now spares growing the line then.
+        QString timeLine;
+        timeLine.reserve(2 * line.size() + 8);
+        timeLine += line;
+        openEntryWith(timeLine, unreadableTimes);
     }
     void openEntryWith(const QString& timeLine, bool unreadableTimes) {
         closeEntry();

@@ -30,7 +30,8 @@ std::int32_t fieldAt(QStringView text, qsizetype first, qsizetype last) {
 qsizetype startIn(QStringView line) {
     const char16_t* p = line.utf16();
     for (qsizetype i = 0; i + 6 <= line.size(); ++i)
-        if (p[i] == u'S' && line.sliced(i, 6) == u"Start=")
+        if (p[i] == u'S' && p[i + 1] == u't' && p[i + 2] == u'a' && p[i + 3] == u'r' && p[i + 4] == u't' &&
+            p[i + 5] == u'=')
             return i;
     return -1;
 }
@@ -40,9 +41,11 @@ QString samiStart(QStringView line) {
     const qsizetype s = startIn(line);
     if (s < 0)
         return QString();
-    const qsizetype gt = line.indexOf(u'>', s);
     const qsizetype from = s + 6;
-    return trimBlanks(gt < 0 ? line.mid(from) : line.mid(from, gt - from));
+    qsizetype gt = from;
+    while (gt < line.size() && line[gt] != u'>')
+        ++gt;
+    return trimBlanks(line.mid(from, gt - from));
 }
 
 } // namespace
