@@ -669,7 +669,7 @@ TEST_F(ReaderTest, SubRipTimeLinesWithUnreadableFieldsStillBeginEntries) {
 TEST_F(ReaderTest, SamiTextOnTheSyncLineAndClearingSyncs) {
     const QByteArray file =
         "<SAMI>\r\n<BODY>\r\n<SYNC Start=0><P Class=ENCC>&nbsp;\r\n"
-        "<SYNC Start=1000><P Class=ENCC>One\r\n<SYNC Start=1500><P Class=ENCC>&nbsp;\r\n"
+        "<SYNC Start=1000><P Class=ENCC>One\r\n<SYNC Start=1500><P Class=ENCC>&NBSP;\r\n"
         "<SYNC Start=2000><P Class=ENCC>  Two\r\nlines\r\n<SYNC Start=2500><P Class=ENCC>\r\n&nbsp;\r\n"
         "<SYNC Start=3000>Three\r\n<SYNC Start=3500>\r\n"
         "<SYNC Start=4000><P Class=ENCC>\r\nFour\r\n</BODY>\r\n</SAMI>\r\n";
