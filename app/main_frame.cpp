@@ -898,7 +898,7 @@ void CMainFrame::toggleToolbox() {
 }
 
 void CMainFrame::rebuildMappingText() {
-    m_view->mappingView()->setRuns(buildMappingRuns(m_session.rows()));
+    m_view->mappingView()->setRunsSource([this] { return buildMappingRuns(m_session.rows()); });
 }
 
 // ---------------------------------------------------------------- loading

@@ -25,8 +25,8 @@ CCusFormView::CCusFormView(QWidget* parent) : QWidget(parent), m_edit(new QTextE
     layout->addWidget(m_edit);
 }
 
-void CCusFormView::setRuns(QVector<MappingRun> runs) {
-    m_runs = std::move(runs);
+void CCusFormView::setRunsSource(std::function<QVector<MappingRun>()> source) {
+    m_source = std::move(source);
     m_dirty = true;
     if (isVisible())
         render();
@@ -62,7 +62,8 @@ void CCusFormView::render() {
     QTextCursor cursor(document);
     cursor.beginEditBlock();
     const std::uint32_t page = m_edit->palette().color(QPalette::Base).rgb() & 0xFFFFFFu;
-    for (const MappingRun& run : m_runs) {
+    const QVector<MappingRun> runs = m_source ? m_source() : QVector<MappingRun>();
+    for (const MappingRun& run : runs) {
         QTextCharFormat format;
         format.setFontPointSize(run.sizeTwips / 20.0);
         format.setForeground(QColor::fromRgb(QRgb(0xFF000000u | readableOn(run.rgb, page))));

@@ -5,6 +5,7 @@
 #include "subtitle/mapping_text.h"
 
 #include <QWidget>
+#include <functional>
 
 class QTextEdit;
 
@@ -13,9 +14,10 @@ class CCusFormView : public QWidget {
 public:
     explicit CCusFormView(QWidget* parent = nullptr);
 
-    // Replaces the content. Written into the editor when the page is next shown: a large
-    // document costs time that a user who never opens the page should not pay at start-up.
-    void setRuns(QVector<MappingRun> runs);
+    // Replaces the content with what `source` gives. Asked and written into the editor only when
+    // the page is next shown: a large document costs time that a user who never opens the page
+    // should not pay at start-up, nor on every edit.
+    void setRunsSource(std::function<QVector<MappingRun>()> source);
     // The editor, with any pending content written.
     QTextEdit* richEdit();
 
@@ -27,6 +29,6 @@ private:
     void render();
 
     QTextEdit* m_edit;
-    QVector<MappingRun> m_runs;
+    std::function<QVector<MappingRun>()> m_source;
     bool m_dirty = false;
 };
