@@ -215,6 +215,32 @@ QString entryTextOfLine(QString line, std::int32_t formatMode) {
     return line;
 }
 
+void appendFileTextOfEntry(QString& out, const QString& text, std::int32_t formatMode) {
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+    if (formatInfo(formatMode).textForm != TextForm::DropBars ||
+        std::none_of(units, units + text.size(),
+                     [](char16_t c) { return c == u'|' || c == u'\r' || c == u'\n'; })) {
+        out += fileTextOfEntry(text, formatMode);
+        return;
+    }
+    // Every bar goes and every line break, in any form, becomes CR LF: every line of the file
+    // ends in CR LF, those inside an entry too.
+    qsizetype run = 0; // where the characters copied as they are begin
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = units[i];
+        if (c != u'|' && c != u'\r' && c != u'\n')
+            continue;
+        out += QStringView(text).sliced(run, i - run);
+        if (c != u'|') {
+            out += kCrLf;
+            if (c == u'\r' && i + 1 < text.size() && units[i + 1] == u'\n')
+                ++i;
+        }
+        run = i + 1;
+    }
+    out += QStringView(text).sliced(run);
+}
+
 QString fileTextOfEntry(const QString& text, std::int32_t formatMode) {
     const SubtitleFormatInfo& format = formatInfo(formatMode);
     // A line without a break or a bar is written as it is, in every form.
@@ -223,24 +249,9 @@ QString fileTextOfEntry(const QString& text, std::int32_t formatMode) {
                      [](char16_t c) { return c == u'|' || c == u'\r' || c == u'\n'; }))
         return text;
     if (format.textForm == TextForm::DropBars) {
-        // Every bar goes and every line break, in any form, becomes CR LF: every line of the file
-        // ends in CR LF, those inside an entry too.
         QString out;
         out.reserve(text.size() + 8);
-        qsizetype run = 0; // where the characters copied as they are begin
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const char16_t c = units[i];
-            if (c != u'|' && c != u'\r' && c != u'\n')
-                continue;
-            out += QStringView(text).sliced(run, i - run);
-            if (c != u'|') {
-                out += kCrLf;
-                if (c == u'\r' && i + 1 < text.size() && units[i + 1] == u'\n')
-                    ++i;
-            }
-            run = i + 1;
-        }
-        out += QStringView(text).sliced(run);
+        appendFileTextOfEntry(out, text, formatMode);
         return out;
     }
     if (format.textForm == TextForm::OwnBreak) {

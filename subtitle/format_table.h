@@ -82,3 +82,5 @@ TimeCode fromFormatUnits(std::int64_t units, TimeUnit unit, FrameRate rate);
 QString entryTextOfLine(QString line, std::int32_t formatMode);
 // An entry's text as one file line or block of lines of the format, without the final line end.
 QString fileTextOfEntry(const QString& text, std::int32_t formatMode);
+// The same, written onto the end of `out`: a save of thousands of entries makes no string for each.
+void appendFileTextOfEntry(QString& out, const QString& text, std::int32_t formatMode);

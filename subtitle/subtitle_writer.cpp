@@ -142,18 +142,28 @@ QString composeSubtitle(const SubtitleDocument& doc, SaveKind kind) {
             }
             out += timeLine;
         }
-        // The parts go straight into the file's text, without a string of their own per entry.
-        const QString text = textForm(texts[i], format);
-        const QString translated = mix ? textForm(elementOrEmpty(doc.translatedTexts, i), format) : QString();
-        const bool empty =
-            text.isEmpty() && (!mix || (layout.beforeTranslated.isEmpty() && translated.isEmpty()));
-        // A cue without text is its timing line alone.
-        if (!(format == kWebVTT && empty)) {
+        if (format == kWebVTT) {
+            const QString text = textForm(texts[i], format);
+            const QString translated =
+                mix ? textForm(elementOrEmpty(doc.translatedTexts, i), format) : QString();
+            const bool empty =
+                text.isEmpty() && (!mix || (layout.beforeTranslated.isEmpty() && translated.isEmpty()));
+            // A cue without text is its timing line alone.
+            if (!empty) {
+                out += layout.beforeText;
+                out += text;
+                if (mix) {
+                    out += layout.beforeTranslated;
+                    out += translated;
+                }
+            }
+        } else {
+            // The texts go straight into the file's text, without a string of their own per entry.
             out += layout.beforeText;
-            out += text;
+            appendFileTextOfEntry(out, texts[i], format);
             if (mix) {
                 out += layout.beforeTranslated;
-                out += translated;
+                appendFileTextOfEntry(out, elementOrEmpty(doc.translatedTexts, i), format);
             }
         }
         out += kCrLf;
@@ -173,19 +183,32 @@ QString composeText(const SubtitleDocument& doc, SaveKind kind) {
     // A text export is plain lines; the line-break codes of a format have no place in it.
     const std::int32_t form =
         formatInfo(doc.formatMode).textForm == TextForm::OwnBreak ? std::int32_t(kWebVTT) : doc.formatMode;
-    auto plain = [form](const QString& text) { return fileTextOfEntry(text, form); };
+    // Sized once: the lines and their ends, and a few breaks more.
+    auto sizeOf = [](const QStringList& texts) {
+        qsizetype size = 0;
+        for (const QString& text : texts)
+            size += text.size() + kCrLf.size();
+        return size;
+    };
+    auto line = [form](QString& out, const QString& text) {
+        appendFileTextOfEntry(out, text, form);
+        out += kCrLf;
+    };
     QString out;
     if (kind == SaveKind::MixText) {
+        out.reserve(sizeOf(doc.originalTexts) + sizeOf(doc.translatedTexts) +
+                    doc.originalTexts.size() * kCrLf.size() + 64);
         for (qsizetype i = 0; i < doc.originalTexts.size(); ++i) {
-            out += plain(doc.originalTexts[i]) + kCrLf;
-            out += plain(elementOrEmpty(doc.translatedTexts, i)) + kCrLf;
+            line(out, doc.originalTexts[i]);
+            line(out, elementOrEmpty(doc.translatedTexts, i));
             out += kCrLf;
         }
         return out;
     }
     const QStringList& texts = kind == SaveKind::OriginalText ? doc.originalTexts : doc.translatedTexts;
+    out.reserve(sizeOf(texts) + 64);
     for (const QString& text : texts)
-        out += plain(text) + kCrLf;
+        line(out, text);
     return out;
 }
 
