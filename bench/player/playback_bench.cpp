@@ -21,6 +21,7 @@
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -191,12 +192,18 @@ void BM_PlaybackLateness(benchmark::State& state) {
                 }
             }
         });
-        const Clock::time_point start = Clock::now();
+        // The floor's thread is made before the press and learns its time after it: on a busy
+        // machine making a thread may hand this one's core to another for tens of milliseconds,
+        // which would count as every line's lateness.
+        std::promise<Clock::time_point> pressed;
         std::vector<double> floorLate;
-        std::thread floor([&] {
-            floorLate = sleepSchedule(start + std::chrono::milliseconds((kGapMs + kDurationMs) / 2), synced);
+        std::thread floor([&, at = pressed.get_future()]() mutable {
+            floorLate =
+                sleepSchedule(at.get() + std::chrono::milliseconds((kGapMs + kDurationMs) / 2), synced);
         });
+        const Clock::time_point start = Clock::now();
         dialog.findChild<QPushButton*>(QStringLiteral("playButton"))->click();
+        pressed.set_value(start);
         QTimer::singleShot(60000, &loop, &QEventLoop::quit);
         if (!ended)
             loop.exec();
