@@ -1044,7 +1044,7 @@ ReadResult readLines(SubtitleSession& session, CStdioFileEx& file, qint64 size, 
     const bool keepBytes =
         !file.IsFileUnicodeText() && file.ByteOrderMarkFound() == CStdioFileEx::ByteOrderMark::None;
     file.SetLoneCarriageReturnEndsLine(true);
-    SubtitleSession::LoadedState state = session.stateForLoad();
+    SubtitleSession::LoadedState state = session.takeStateForLoad();
     LineLoop loop(state, format, side, keepBytes);
     loop.prepare(size);
     result.changed = true;

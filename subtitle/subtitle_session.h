@@ -9,6 +9,7 @@
 #include "subtitle/subtitle_writer.h"
 
 #include <cstdint>
+#include <utility>
 
 struct RedecodeResult {
     // Rows whose cell or list element now differs from before.
@@ -114,14 +115,18 @@ public:
     SessionChange redecodeSide(Side side, std::uint32_t codePage, RedecodeResult* result = nullptr);
 
     // ---- loads
-    // A load reads into a copy of the session's state (a translation is read beside the
-    // original's rows) and hands it back whole; a load is not an edit, it starts a new history.
+    // A load takes the session's state (a translation is read beside the original's rows) and
+    // hands it back whole; a load is not an edit, it starts a new history.
     struct LoadedState {
         SubtitleDocument document;
         EntryRows rows;
         QVector<RowSources> sources; // one element per row
     };
-    LoadedState stateForLoad() const { return {m_document, m_rows, m_sources}; }
+    // Moved out rather than copied: a copy would share the lists with the session, and the load's
+    // first change to a shared list copies every element of it. applyLoad() puts them back.
+    LoadedState takeStateForLoad() {
+        return {std::exchange(m_document, {}), std::exchange(m_rows, {}), std::exchange(m_sources, {})};
+    }
     void applyLoad(LoadedState loaded);
 
     // ---- history
