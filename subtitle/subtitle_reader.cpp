@@ -266,8 +266,11 @@ bool isSubStationMark(QStringView line) {
     return parseClockTime(times.show) && parseClockTime(times.hide);
 }
 
-// A short entry in a file: index, time line, one line of text, an empty line.
-constexpr qint64 kTypicalEntryBytes = 48;
+// The bytes of a short entry: index, time line, one line of text, an empty line; a MicroDVD entry is
+// one line. Lists reserved for fewer entries than the file has must grow, and growing lists of
+// thousands of rows costs more than the whole line scan.
+constexpr qint64 kTypicalEntryBytes = 40;
+constexpr qint64 kTypicalMicroDvdEntryBytes = 28;
 
 // One line as read: its text and, from an 8-bit file, the bytes it was decoded from.
 struct ReadLine {
@@ -299,9 +302,11 @@ public:
 
     void prepare(qint64 fileSize) {
         if (m_side == Side::Original) {
-            // Room for the entries of a typical file at once: regrowing a vector of thousands of
-            // rows costs more than the whole line scan.
-            const qsizetype expected = qsizetype(fileSize / kTypicalEntryBytes) + 16;
+            // Room for the entries of a typical file at once.
+            const qsizetype expected =
+                qsizetype(fileSize /
+                          (m_format == kMicroDVD ? kTypicalMicroDvdEntryBytes : kTypicalEntryBytes)) +
+                16;
             m_newRows.reserve(expected);
             m_rows.clear();
             m_doc.loadedTimeLines.clear();
@@ -311,7 +316,6 @@ public:
             m_doc.trailerLines.clear();
             m_doc.loadedTimeLines.reserve(expected);
             m_doc.originalTexts.reserve(expected);
-            m_doc.translatedTexts.reserve(expected);
             if (m_keepBytes)
                 m_newSources.reserve(expected);
         } else {
