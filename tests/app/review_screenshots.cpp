@@ -5,6 +5,7 @@
 #include "app/report_view.h"
 #include "app/review_controller.h"
 #include "app/ribbon/ribbon_bar.h"
+#include "screenshot_frame.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,14 +18,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 4)
         return 2;
-    QTemporaryDir root;
-    QDir(root.path()).mkpath(QStringLiteral("bin"));
-    CMainFrame frame(FrameOptions{root.filePath(QStringLiteral("bin")) + u'/',
-                                  root.filePath(QStringLiteral("layout.ini"))});
-    if (!frame.OnCreate())
+    ScreenshotFrame shot;
+    if (!shot.open(argv[1], argv[2]))
         return 1;
-    frame.translateToCombo()->setCurrentText(QStringLiteral("French"));
-    frame.loadFromCommandLine({QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])});
+    CMainFrame& frame = shot.frame();
     // A few slips of the kind a review catches: a typo, a doubled word, a line too long.
     const struct {
         int row;

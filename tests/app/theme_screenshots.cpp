@@ -4,6 +4,7 @@
 #include "app/child_view.h"
 #include "app/main_frame.h"
 #include "app/ribbon/ribbon_bar.h"
+#include "screenshot_frame.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -38,14 +39,10 @@ int main(int argc, char** argv) {
     if (argc < 4)
         return 2;
     const QDir out(QString::fromLocal8Bit(argv[3]));
-    QTemporaryDir root;
-    QDir(root.path()).mkpath(QStringLiteral("bin"));
-    CMainFrame frame(FrameOptions{root.filePath(QStringLiteral("bin")) + u'/',
-                                  root.filePath(QStringLiteral("layout.ini"))});
-    if (!frame.OnCreate())
+    ScreenshotFrame shot;
+    if (!shot.open(argv[1], argv[2]))
         return 1;
-    frame.translateToCombo()->setCurrentText(QStringLiteral("French"));
-    frame.loadFromCommandLine({QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])});
+    CMainFrame& frame = shot.frame();
     frame.resize(1440, 810);
     frame.show();
     (void)QTest::qWaitForWindowExposed(&frame);
